@@ -1,0 +1,78 @@
+# Wine prefix and server of the project.
+# shellcheck shell=bash
+
+# Settings every test run relies on; see the comments in the .reg file.
+qm_write_prefix_settings() {
+    local reg=$QM_BUILD/prefix-settings.reg
+    iconv -f UTF-8 -t UTF-16LE <<'REG' | { printf '\xff\xfe'; cat; } >"$reg"
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"宋体"="WenQuanYi Micro Hei"
+"宋体_GB2312"="WenQuanYi Micro Hei"
+
+[HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control]
+"ServicesPipeTimeout"="2000"
+REG
+    qm_wine regedit /S "$(winepath_of "$reg")"
+}
+
+winepath_of() {
+    # Z: maps the Unix root in every prefix.
+    printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"
+}
+
+# Creates the prefix once; a half-made one is thrown away and made again.
+qm_prepare_prefix() {
+    qm_make_locale
+    if [ -f "$WINEPREFIX/.qm-ready" ]; then
+        return 0
+    fi
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    echo "Creating the Wine prefix in $WINEPREFIX"
+    qm_wine wineboot -i >/dev/null 2>&1
+    qm_wineserver -w
+    qm_write_prefix_settings
+    qm_wineserver -w
+    touch "$WINEPREFIX/.qm-ready"
+}
+
+# Keeps one server up for the whole run so that services live between
+# processes; it inherits DISPLAY and the locale from here.
+qm_start_server() {
+    qm_wineserver -k 2>/dev/null || true
+    qm_wineserver -w 2>/dev/null || true
+    qm_wineserver -p
+    # Boot services.exe now rather than inside the first test.
+    qm_wine cmd /c exit 0 >/dev/null 2>&1 || true
+}
+
+qm_stop_server() {
+    qm_wineserver -k 2>/dev/null || true
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; QM_XVFB_PID is set.
+qm_start_xvfb() {
+    local size=${1:-1280x1024} n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+        QM_XVFB_PID=$!
+        local tries=0
+        while [ $tries -lt 100 ] && ! xdpyinfo -display ":$n" >/dev/null 2>&1; do
+            tries=$((tries + 1))
+            sleep 0.1
+        done
+        if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill "$QM_XVFB_PID" 2>/dev/null
+    done
+    echo "No Xvfb display could be started." >&2
+    return 1
+}

@@ -1,0 +1,213 @@
+#include "services/ServiceControl.h"
+
+#include "common/AppTexts.h"
+#include "services/ServiceErrors.h"
+#include "services/ServiceTexts.h"
+
+#include <new>
+
+namespace
+{
+// First size tried for a configuration or description record; larger
+// records grow the buffer to what the manager asks for.
+constexpr DWORD kInitialBufferSize = 4096;
+
+// How long StopAndDelete gives a service to stop before marking it.
+constexpr DWORD kStopGraceMs = 500;
+constexpr DWORD kStopPollMs = 25;
+
+void ShowPlainMessage(const char* pszText)
+{
+    MessageBoxA(nullptr, pszText, kApplicationTitle, MB_OK);
+}
+} // namespace
+
+CServiceControl::CServiceControl()
+{
+    Init(nullptr);
+}
+
+CServiceControl::CServiceControl(const char* pszDatabaseName)
+{
+    Init(pszDatabaseName);
+}
+
+void CServiceControl::Init(const char* pszDatabaseName)
+{
+    m_hSCManager = OpenSCManagerA(nullptr, pszDatabaseName, SC_MANAGER_ALL_ACCESS);
+    try
+    {
+        m_configBuffer.assign(kInitialBufferSize, 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        ShowPlainMessage(ServiceWrapperTexts::kAllocationFailed);
+    }
+    try
+    {
+        m_descriptionBuffer.assign(kInitialBufferSize, 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // Not reported; the description query then asks for the real size.
+    }
+}
+
+CServiceControl::~CServiceControl()
+{
+    Close();
+    if (m_hSCManager != nullptr)
+        CloseServiceHandle(m_hSCManager);
+}
+
+DWORD CServiceControl::Open(const std::string& strServiceName, DWORD dwDesiredAccess)
+{
+    if (m_hSCManager == nullptr)
+    {
+        ShowPlainMessage(ServiceWrapperTexts::kNoManagerHandle);
+        return 1;
+    }
+    // A service still open here would otherwise leak its handle.
+    Close();
+    m_hService = OpenServiceA(m_hSCManager, strServiceName.c_str(), dwDesiredAccess);
+    return m_hService != nullptr ? 0 : GetLastError();
+}
+
+void CServiceControl::Close()
+{
+    if (m_hService != nullptr)
+    {
+        CloseServiceHandle(m_hService);
+        m_hService = nullptr;
+    }
+}
+
+DWORD CServiceControl::QueryStatus(std::string* pstrState, DWORD* pdwControlsAccepted)
+{
+    SERVICE_STATUS status = {};
+    if (!QueryServiceStatus(m_hService, &status))
+        return GetLastError();
+    if (pstrState != nullptr)
+        *pstrState = ServiceTexts::RunStateText(status.dwCurrentState);
+    if (pdwControlsAccepted != nullptr)
+        *pdwControlsAccepted = status.dwControlsAccepted;
+    return 0;
+}
+
+DWORD CServiceControl::QueryConfigRecord()
+{
+    DWORD dwNeeded = 0;
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(m_configBuffer.data());
+    if (QueryServiceConfigA(m_hService, pConfig, static_cast<DWORD>(m_configBuffer.size()), &dwNeeded))
+        return 0;
+    DWORD dwError = GetLastError();
+    if (dwError != ERROR_INSUFFICIENT_BUFFER || dwNeeded <= m_configBuffer.size())
+        return dwError;
+    try
+    {
+        m_configBuffer.assign(dwNeeded, 0);
+    }
+    catch (const std::bad_alloc&)
+    {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(m_configBuffer.data());
+    if (QueryServiceConfigA(m_hService, pConfig, static_cast<DWORD>(m_configBuffer.size()), &dwNeeded))
+        return 0;
+    return GetLastError();
+}
+
+DWORD CServiceControl::QueryConfig(std::string* pstrStartType, std::string* pstrBinaryPath,
+                                   std::string* pstrFirstDependency, std::string* pstrDisplayName,
+                                   int* pnStartTypeIndex)
+{
+    DWORD dwError = QueryConfigRecord();
+    if (dwError != 0)
+        return dwError;
+    const auto* pConfig = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(m_configBuffer.data());
+    if (pstrStartType != nullptr && pnStartTypeIndex != nullptr)
+    {
+        *pstrStartType = ServiceTexts::StartTypeText(pConfig->dwStartType);
+        *pnStartTypeIndex = ServiceTexts::StartTypeIndex(pConfig->dwStartType);
+    }
+    if (pstrBinaryPath != nullptr)
+        *pstrBinaryPath = pConfig->lpBinaryPathName != nullptr ? pConfig->lpBinaryPathName : "";
+    if (pstrFirstDependency != nullptr)
+        *pstrFirstDependency = pConfig->lpDependencies != nullptr ? pConfig->lpDependencies : "";
+    if (pstrDisplayName != nullptr)
+        *pstrDisplayName = pConfig->lpDisplayName != nullptr ? pConfig->lpDisplayName : "";
+    return 0;
+}
+
+DWORD CServiceControl::QueryDescription(std::string* pstrDescription)
+{
+    DWORD dwNeeded = 0;
+    for (int nTry = 0; nTry < 2; ++nTry)
+    {
+        if (QueryServiceConfig2A(m_hService, SERVICE_CONFIG_DESCRIPTION, m_descriptionBuffer.data(),
+                                 static_cast<DWORD>(m_descriptionBuffer.size()), &dwNeeded))
+        {
+            const auto* pDescription =
+                reinterpret_cast<const SERVICE_DESCRIPTIONA*>(m_descriptionBuffer.data());
+            *pstrDescription = pDescription->lpDescription != nullptr ? pDescription->lpDescription : "";
+            return 0;
+        }
+        DWORD dwError = GetLastError();
+        if (dwError != ERROR_INSUFFICIENT_BUFFER || dwNeeded <= m_descriptionBuffer.size())
+            return dwError;
+        try
+        {
+            m_descriptionBuffer.assign(dwNeeded, 0);
+        }
+        catch (const std::bad_alloc&)
+        {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+    }
+    return ERROR_INSUFFICIENT_BUFFER;
+}
+
+DWORD CServiceControl::ChangeStartType(std::string strStartType)
+{
+    SC_LOCK hLock = LockServiceDatabase(m_hSCManager);
+    if (hLock == nullptr)
+        return GetLastError();
+    DWORD dwStartType = ServiceTexts::StartTypeFromWord(strStartType);
+    DWORD dwError = 0;
+    if (!ChangeServiceConfigA(m_hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr,
+                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))
+        dwError = GetLastError();
+    UnlockServiceDatabase(hLock);
+    return dwError;
+}
+
+DWORD CServiceControl::Start()
+{
+    return StartServiceA(m_hService, 0, nullptr) ? 0 : GetLastError();
+}
+
+DWORD CServiceControl::Control(DWORD dwControl, SERVICE_STATUS* pStatus)
+{
+    return ControlService(m_hService, dwControl, pStatus) ? 0 : GetLastError();
+}
+
+DWORD CServiceControl::StopAndDelete()
+{
+    SERVICE_STATUS status = {};
+    if (!QueryServiceStatus(m_hService, &status))
+        return GetLastError();
+    if (status.dwCurrentState != SERVICE_STOPPED)
+    {
+        if (!ControlService(m_hService, SERVICE_CONTROL_STOP, &status))
+            return GetLastError();
+        // Give the service a moment to stop so that it can go at once; a
+        // slower one is still marked and goes when it has stopped.
+        for (DWORD dwWaited = 0; dwWaited < kStopGraceMs; dwWaited += kStopPollMs)
+        {
+            if (QueryServiceStatus(m_hService, &status) && status.dwCurrentState == SERVICE_STOPPED)
+                break;
+            Sleep(kStopPollMs);
+        }
+    }
+    return DeleteService(m_hService) ? 0 : GetLastError();
+}

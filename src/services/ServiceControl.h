@@ -1,0 +1,59 @@
+// The only door to the service control manager: one manager handle for the
+// object's life and at most one open service at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CServiceControl
+{
+public:
+    // Access masks the callers open services with.
+    static constexpr DWORD kAccessRead = GENERIC_READ;
+    static constexpr DWORD kAccessDetails = GENERIC_READ | SERVICE_ENUMERATE_DEPENDENTS;
+    static constexpr DWORD kAccessStart = GENERIC_READ | SERVICE_START;
+    static constexpr DWORD kAccessStop = GENERIC_READ | SERVICE_STOP;
+    static constexpr DWORD kAccessPauseContinue = GENERIC_READ | SERVICE_PAUSE_CONTINUE;
+    static constexpr DWORD kAccessChangeConfig = SERVICE_CHANGE_CONFIG;
+    static constexpr DWORD kAccessDelete = SERVICE_ALL_ACCESS;
+
+    // Opens the manager of the local machine with full access; a failure
+    // leaves the manager handle null and is reported by Open later.
+    CServiceControl();
+    // As above on a named service database; a database that does not exist
+    // gives the null manager a user without rights would get.
+    explicit CServiceControl(const char* pszDatabaseName);
+    ~CServiceControl();
+
+    CServiceControl(const CServiceControl&) = delete;
+    CServiceControl& operator=(const CServiceControl&) = delete;
+
+    // 0, the error code of OpenServiceA, or 1 when there is no manager.
+    DWORD Open(const std::string& strServiceName, DWORD dwDesiredAccess);
+    void Close();
+
+    DWORD QueryStatus(std::string* pstrState, DWORD* pdwControlsAccepted);
+    // The start-type text and its index are set only when both are wanted.
+    DWORD QueryConfig(std::string* pstrStartType, std::string* pstrBinaryPath,
+                      std::string* pstrFirstDependency, std::string* pstrDisplayName,
+                      int* pnStartTypeIndex);
+    DWORD QueryDescription(std::string* pstrDescription);
+    DWORD ChangeStartType(std::string strStartType);
+    DWORD Start();
+    DWORD Control(DWORD dwControl, SERVICE_STATUS* pStatus);
+    DWORD StopAndDelete();
+
+    SC_HANDLE ManagerHandle() const { return m_hSCManager; }
+    SC_HANDLE ServiceHandle() const { return m_hService; }
+
+private:
+    DWORD QueryConfigRecord();
+    void Init(const char* pszDatabaseName);
+
+    SC_HANDLE m_hSCManager = nullptr;
+    SC_HANDLE m_hService = nullptr;
+    std::vector<BYTE> m_configBuffer;
+    std::vector<BYTE> m_descriptionBuffer;
+};

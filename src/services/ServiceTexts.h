@@ -1,0 +1,59 @@
+// The run-state and start-type words shown in the service list, read from
+// the knowledge base and written to configuration files. Narrow literals are
+// compiled to GBK, so these are the program's own bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ServiceTexts
+{
+// Run states as the state column shows them; a stopped service is empty.
+constexpr const char* kRunning = "已启动";
+constexpr const char* kPaused = "已暂停";
+constexpr const char* kStartPending = "正在启动";
+constexpr const char* kStopPending = "正在停止";
+constexpr const char* kUnknownState = "未知状态";
+constexpr const char* kStopped = "";
+
+// Words written by the run commands until the next poll replaces them.
+constexpr const char* kPausing = "正在暂停";
+constexpr const char* kContinuing = "正在继续";
+
+// Start types.
+constexpr const char* kAuto = "自动";
+constexpr const char* kManual = "手动";
+constexpr const char* kDisabled = "已禁用";
+constexpr const char* kUnknownStartType = "未知";
+
+// Platform values, repeated here so that the core needs no <windows.h>.
+constexpr std::uint32_t kStateStopped = 1;
+constexpr std::uint32_t kStateStartPending = 2;
+constexpr std::uint32_t kStateStopPending = 3;
+constexpr std::uint32_t kStateRunning = 4;
+constexpr std::uint32_t kStateContinuePending = 5;
+constexpr std::uint32_t kStatePausePending = 6;
+constexpr std::uint32_t kStatePaused = 7;
+
+constexpr std::uint32_t kStartBoot = 0;
+constexpr std::uint32_t kStartSystem = 1;
+constexpr std::uint32_t kStartAuto = 2;
+constexpr std::uint32_t kStartDemand = 3;
+constexpr std::uint32_t kStartDisabled = 4;
+
+// Run-state text for a SERVICE_STATUS dwCurrentState value.
+const char* RunStateText(std::uint32_t dwCurrentState);
+
+// Start-type word and its StartTypeIndex (also the row icon) for a
+// QUERY_SERVICE_CONFIG dwStartType value. Boot and system start read
+// "未知" with index 2.
+const char* StartTypeText(std::uint32_t dwStartType);
+int StartTypeIndex(std::uint32_t dwStartType);
+
+// The start type a word asks for: "自动" automatic, "手动" manual, and every
+// other text, "已禁用" included, disabled. Compared byte for byte.
+std::uint32_t StartTypeFromWord(const std::string& word);
+
+// True for the three words a user can set; "未知" and anything else is not.
+bool IsSettableStartTypeWord(const std::string& word);
+} // namespace ServiceTexts

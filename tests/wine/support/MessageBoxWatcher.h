@@ -1,0 +1,40 @@
+// Answers the message boxes the current thread opens while it is alive and
+// records their captions, texts and icons, so that code which reports to
+// the user can run inside a test.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CMessageBoxWatcher
+{
+public:
+    struct Box
+    {
+        std::string strCaption; // GBK
+        std::string strText;    // GBK
+    };
+
+    // nAnswer is the button pressed: IDOK, IDYES, IDNO, ...
+    explicit CMessageBoxWatcher(int nAnswer = IDOK);
+    ~CMessageBoxWatcher();
+
+    CMessageBoxWatcher(const CMessageBoxWatcher&) = delete;
+    CMessageBoxWatcher& operator=(const CMessageBoxWatcher&) = delete;
+
+    const std::vector<Box>& Boxes() const { return m_boxes; }
+    std::vector<std::string> Texts() const;
+    void Clear() { m_boxes.clear(); }
+
+private:
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+
+    // A hook procedure has no context pointer; one watcher at a time.
+    static CMessageBoxWatcher* s_pActive;
+
+    HHOOK m_hHook = nullptr;
+    int m_nAnswer;
+    std::vector<Box> m_boxes;
+};

@@ -1,0 +1,251 @@
+#include "support/TestServices.h"
+
+#include <atomic>
+
+namespace
+{
+constexpr DWORD kPollMs = 10;
+
+// Deletes a service of that name, stopping it first, whatever it accepts.
+void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName)
+{
+    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_ALL_ACCESS);
+    if (hService == nullptr)
+        return;
+    bool bAskedToQuit = false;
+    SERVICE_STATUS status = {};
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(kPollMs))
+    {
+        if (!QueryServiceStatus(hService, &status) || status.dwCurrentState == SERVICE_STOPPED)
+            break;
+        if (!bAskedToQuit && status.dwCurrentState != SERVICE_START_PENDING)
+        {
+            // The test bed's own way out works whatever controls it accepts.
+            HANDLE hQuit = OpenEventA(EVENT_MODIFY_STATE, FALSE, ("QmTestBed.Quit." + strName).c_str());
+            if (hQuit != nullptr)
+            {
+                SetEvent(hQuit);
+                CloseHandle(hQuit);
+            }
+            else
+            {
+                SERVICE_STATUS ignored = {};
+                ControlService(hService, SERVICE_CONTROL_STOP, &ignored);
+            }
+            bAskedToQuit = true;
+        }
+    }
+    DeleteService(hService);
+    CloseServiceHandle(hService);
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(kPollMs))
+    {
+        SC_HANDLE hCheck = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_STATUS);
+        if (hCheck == nullptr)
+            return;
+        CloseServiceHandle(hCheck);
+    }
+}
+
+std::wstring MultiString(const std::vector<std::string>& items)
+{
+    std::wstring result;
+    for (const std::string& item : items)
+    {
+        result += WideFromGbk(item);
+        result += L'\0';
+    }
+    result += L'\0';
+    return result;
+}
+} // namespace
+
+std::wstring WideFromGbk(const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    int nChars = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(nChars, L'\0');
+    MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &result[0], nChars);
+    return result;
+}
+
+std::string GbkFromWide(const std::wstring& text)
+{
+    if (text.empty())
+        return std::string();
+    int nBytes = WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                     nullptr, nullptr);
+    std::string result(nBytes, '\0');
+    WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &result[0], nBytes, nullptr,
+                        nullptr);
+    return result;
+}
+
+std::string UniqueServiceName(const char* pszStem)
+{
+    static std::atomic<int> s_nCounter{0};
+    return std::string(pszStem) + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(++s_nCounter);
+}
+
+std::string CTestService::TestBedPath()
+{
+    char szPath[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    std::string strPath = szPath;
+    strPath.erase(strPath.find_last_of('\\') + 1);
+    return strPath + "qmtestsvc.exe";
+}
+
+std::string CTestService::TestBedCommandLine(const std::string& strArguments)
+{
+    std::string strLine = "\"" + TestBedPath() + "\"";
+    if (!strArguments.empty())
+        strLine += " " + strArguments;
+    return strLine;
+}
+
+CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
+{
+    m_hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (m_hManager == nullptr)
+    {
+        m_dwCreateError = GetLastError();
+        return;
+    }
+    // Fixed names (knowledge-base services) may be left over from a crash.
+    StopAndDeleteByName(m_hManager, m_spec.strName);
+
+    std::string strPath =
+        m_spec.strBinaryPath.empty() ? TestBedCommandLine(m_spec.strArguments) : m_spec.strBinaryPath;
+    std::string strDisplay = m_spec.strDisplayName.empty() ? m_spec.strName : m_spec.strDisplayName;
+    std::wstring dependencies = MultiString(m_spec.dependencies);
+    // The wide call keeps the whole dependency list; Wine's narrow one keeps
+    // only the first name.
+    SC_HANDLE hService = CreateServiceW(
+        m_hManager, WideFromGbk(m_spec.strName).c_str(), WideFromGbk(strDisplay).c_str(), SERVICE_ALL_ACCESS,
+        m_spec.dwServiceType, m_spec.dwStartType, SERVICE_ERROR_IGNORE, WideFromGbk(strPath).c_str(), nullptr,
+        nullptr, m_spec.dependencies.empty() ? nullptr : dependencies.c_str(), nullptr, nullptr);
+    if (hService == nullptr)
+    {
+        m_dwCreateError = GetLastError();
+        return;
+    }
+    if (!m_spec.strDescription.empty())
+    {
+        std::wstring description = WideFromGbk(m_spec.strDescription);
+        SERVICE_DESCRIPTIONW info = {&description[0]};
+        if (!ChangeServiceConfig2W(hService, SERVICE_CONFIG_DESCRIPTION, &info))
+            m_dwCreateError = GetLastError();
+    }
+    CloseServiceHandle(hService);
+}
+
+CTestService::~CTestService()
+{
+    Remove();
+    if (m_hManager != nullptr)
+        CloseServiceHandle(m_hManager);
+}
+
+void CTestService::Remove()
+{
+    if (m_bRemoved || m_hManager == nullptr)
+        return;
+    m_bRemoved = true;
+    StopAndDeleteByName(m_hManager, m_spec.strName);
+}
+
+testing::AssertionResult CTestService::Created() const
+{
+    if (m_dwCreateError != 0)
+        return testing::AssertionFailure() << "registering " << m_spec.strName << " failed with "
+                                           << m_dwCreateError;
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult CTestService::StartAndWaitRunning()
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_START);
+    if (hService == nullptr)
+        return testing::AssertionFailure() << "open for start failed with " << GetLastError();
+    BOOL bStarted = StartServiceA(hService, 0, nullptr);
+    DWORD dwError = GetLastError();
+    CloseServiceHandle(hService);
+    if (!bStarted)
+        return testing::AssertionFailure() << "start of " << m_spec.strName << " failed with " << dwError;
+    return WaitForState(SERVICE_RUNNING);
+}
+
+testing::AssertionResult CTestService::SendControl(DWORD dwControl)
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_ALL_ACCESS);
+    if (hService == nullptr)
+        return testing::AssertionFailure() << "open for control failed with " << GetLastError();
+    SERVICE_STATUS status = {};
+    BOOL bSent = ControlService(hService, dwControl, &status);
+    DWORD dwError = GetLastError();
+    CloseServiceHandle(hService);
+    if (!bSent)
+        return testing::AssertionFailure() << "control " << dwControl << " failed with " << dwError;
+    return testing::AssertionSuccess();
+}
+
+DWORD CTestService::CurrentState() const
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_STATUS);
+    if (hService == nullptr)
+        return 0;
+    SERVICE_STATUS status = {};
+    BOOL bQueried = QueryServiceStatus(hService, &status);
+    CloseServiceHandle(hService);
+    return bQueried ? status.dwCurrentState : 0;
+}
+
+DWORD CTestService::ConfiguredStartType() const
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_CONFIG);
+    if (hService == nullptr)
+        return 0xFFFFFFFF;
+    DWORD dwNeeded = 0;
+    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+    std::vector<BYTE> buffer(dwNeeded + 1);
+    DWORD dwStartType = 0xFFFFFFFF;
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        dwStartType = pConfig->dwStartType;
+    CloseServiceHandle(hService);
+    return dwStartType;
+}
+
+bool CTestService::Exists() const
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_STATUS);
+    if (hService == nullptr)
+        return false;
+    CloseServiceHandle(hService);
+    return true;
+}
+
+testing::AssertionResult CTestService::WaitForState(DWORD dwState, DWORD dwTimeoutMs) const
+{
+    DWORD dwLast = 0;
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
+    {
+        dwLast = CurrentState();
+        if (dwLast == dwState)
+            return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << m_spec.strName << " did not reach state " << dwState << " within "
+                                       << dwTimeoutMs << " ms; last state " << dwLast;
+}
+
+testing::AssertionResult CTestService::WaitUntilGone(DWORD dwTimeoutMs) const
+{
+    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
+    {
+        if (!Exists())
+            return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure() << m_spec.strName << " still exists after " << dwTimeoutMs << " ms";
+}
