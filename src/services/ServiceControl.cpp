@@ -139,6 +139,18 @@ DWORD CServiceControl::QueryConfig(std::string* pstrStartType, std::string* pstr
     return 0;
 }
 
+DWORD CServiceControl::QueryDependencies(std::vector<std::string>* pDependencies)
+{
+    DWORD dwError = QueryConfigRecord();
+    if (dwError != 0)
+        return dwError;
+    const auto* pConfig = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(m_configBuffer.data());
+    pDependencies->clear();
+    for (const char* p = pConfig->lpDependencies; p != nullptr && *p != '\0'; p += lstrlenA(p) + 1)
+        pDependencies->emplace_back(p);
+    return 0;
+}
+
 DWORD CServiceControl::QueryDescription(std::string* pstrDescription)
 {
     DWORD dwNeeded = 0;

@@ -39,6 +39,9 @@ public:
     DWORD QueryConfig(std::string* pstrStartType, std::string* pstrBinaryPath,
                       std::string* pstrFirstDependency, std::string* pstrDisplayName,
                       int* pnStartTypeIndex);
+    // Every configured dependency, as stored: service names, and groups
+    // with their leading '+'.
+    DWORD QueryDependencies(std::vector<std::string>* pDependencies);
     DWORD QueryDescription(std::string* pstrDescription);
     DWORD ChangeStartType(std::string strStartType);
     DWORD Start();

@@ -112,12 +112,13 @@ void Report(DWORD dwState, DWORD dwAccepted, DWORD dwWaitHint)
 
 // Lingering is what the service under test does; the tests themselves wait
 // for the states it reports.
-void Linger(DWORD dwState, DWORD dwAccepted, DWORD dwMs)
+// Returns false when the quit event ended the wait.
+bool Linger(DWORD dwState, DWORD dwAccepted, DWORD dwMs)
 {
     if (dwMs == 0)
-        return;
+        return true;
     Report(dwState, dwAccepted, dwMs + 2000);
-    Sleep(dwMs);
+    return WaitForSingleObject(g_hQuit, dwMs) == WAIT_TIMEOUT;
 }
 
 DWORD WINAPI Handler(DWORD dwControl, DWORD, void*, void*)
@@ -151,7 +152,11 @@ void WINAPI ServiceMain(DWORD, char** argv)
     }
     std::string strQuitEvent = std::string("QmTestBed.Quit.") + argv[0];
     g_hQuit = CreateEventA(nullptr, TRUE, FALSE, strQuitEvent.c_str());
-    Linger(SERVICE_START_PENDING, 0, g_options.dwStartPendingMs);
+    if (!Linger(SERVICE_START_PENDING, 0, g_options.dwStartPendingMs))
+    {
+        Report(SERVICE_STOPPED, 0, 0);
+        return;
+    }
     Report(SERVICE_RUNNING, g_options.dwAccepted, 0);
 
     for (;;)

@@ -18,21 +18,21 @@ void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName)
     {
         if (!QueryServiceStatus(hService, &status) || status.dwCurrentState == SERVICE_STOPPED)
             break;
-        if (!bAskedToQuit && status.dwCurrentState != SERVICE_START_PENDING)
+        if (!bAskedToQuit)
         {
             // The test bed's own way out works whatever controls it accepts.
             HANDLE hQuit = OpenEventA(EVENT_MODIFY_STATE, FALSE, ("QmTestBed.Quit." + strName).c_str());
             if (hQuit != nullptr)
             {
-                SetEvent(hQuit);
+                bAskedToQuit = SetEvent(hQuit) != FALSE;
                 CloseHandle(hQuit);
             }
             else
             {
+                // Not a test bed, or one that has not made its event yet.
                 SERVICE_STATUS ignored = {};
-                ControlService(hService, SERVICE_CONTROL_STOP, &ignored);
+                bAskedToQuit = ControlService(hService, SERVICE_CONTROL_STOP, &ignored) != FALSE;
             }
-            bAskedToQuit = true;
         }
     }
     DeleteService(hService);
@@ -120,6 +120,12 @@ CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
         m_spec.strBinaryPath.empty() ? TestBedCommandLine(m_spec.strArguments) : m_spec.strBinaryPath;
     std::string strDisplay = m_spec.strDisplayName.empty() ? m_spec.strName : m_spec.strDisplayName;
     std::wstring dependencies = MultiString(m_spec.dependencies);
+    // A leftover may hold the display name under another service name.
+    char szKeyName[256] = {};
+    DWORD dwKeyLength = sizeof(szKeyName);
+    if (GetServiceKeyNameA(m_hManager, strDisplay.c_str(), szKeyName, &dwKeyLength) &&
+        lstrcmpiA(szKeyName, m_spec.strName.c_str()) != 0)
+        StopAndDeleteByName(m_hManager, szKeyName);
     // The wide call keeps the whole dependency list; Wine's narrow one keeps
     // only the first name.
     SC_HANDLE hService = CreateServiceW(

@@ -1,0 +1,523 @@
+#include "app/MainDlg.h"
+
+#include "app/DetailsText.h"
+#include "app/MainLayout.h"
+#include "app/ServiceListRules.h"
+#include "common/AppTexts.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
+#include "res/resource.h"
+#include "services/CommandState.h"
+#include "services/ServiceErrors.h"
+#include "services/ServiceRegistry.h"
+#include "services/ServiceTexts.h"
+#include "ui/WinApp.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <windowsx.h>
+
+namespace
+{
+constexpr int kImageAuto = 0;
+constexpr int kImageRoot = 3;
+constexpr int kImageFolder = 4;
+
+// The tree lies at (12, 78) in both layouts; its border brings the point
+// to this offset.
+constexpr int kCategoryHitOffsetX = 15;
+constexpr int kCategoryHitOffsetY = 80;
+
+const char* const kSelectPrompt = "请选择服务!";
+
+struct ServiceRow
+{
+    std::string strDisplayName;
+    std::string strServiceName;
+    std::string strState;
+    std::string strStartType;
+    int nImage;
+};
+
+int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM lList)
+{
+    CListCtrl list;
+    list.Attach(reinterpret_cast<HWND>(lList));
+    return ServiceListRules::CompareDisplayNames(list.GetItemText(static_cast<int>(lLeft), 0),
+                                                 list.GetItemText(static_cast<int>(lRight), 0));
+}
+} // namespace
+
+CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent), m_nSelected(-1)
+{
+    m_menu.LoadMenu(IDR_MAIN_MENU);
+    for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
+        m_menu.EnableMenuItem(nId, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    // Set by the command that starts an application; read only after it.
+    m_nApplyValue = 0;
+    m_nApplyMode = 0;
+}
+
+CMainDlg::~CMainDlg() = default;
+
+const MessageMapEntry* CMainDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_MESSAGE(WM_SYSCOMMAND, CMainDlg, OnSysCommand),
+        QM_ON_MESSAGE(WM_QUERYDRAGICON, CMainDlg, OnQueryDragIcon),
+        QM_ON_NOTIFY(NM_CLICK, IDC_SERVICE_LIST, CMainDlg, OnClickServiceList),
+        QM_ON_NOTIFY(NM_CLICK, IDC_CATEGORY_TREE, CMainDlg, OnClickCategoryTree),
+        QM_ON_NOTIFY(LVN_COLUMNCLICK, IDC_SERVICE_LIST, CMainDlg, OnColumnClickList),
+        QM_ON_MESSAGE(WM_TIMER, CMainDlg, OnTimer),
+        QM_ON_NOTIFY(TVN_KEYDOWN, IDC_CATEGORY_TREE, CMainDlg, OnKeyDownCategoryTree),
+        QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
+        QM_ON_COMMAND(IDC_BTN_MINIMIZE, CMainDlg, OnMinimizeButton),
+        QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
+        QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+void CMainDlg::DoDataExchange()
+{
+    DDX_Control(IDC_SERVICE_LIST, m_listServices);
+    const struct
+    {
+        int nId;
+        CButton* pButton;
+    } buttons[] = {
+        {IDC_MENU_STRIP, &m_btnMenuStrip}, {IDC_TOOL_STRIP, &m_btnToolStrip}, {IDC_BTN_STOP, &m_btnStop},
+        {IDC_BTN_PAUSE, &m_btnPause},      {IDC_BTN_START, &m_btnStart},      {IDC_BTN_IMPORT, &m_btnImport},
+        {IDC_BTN_EXPORT, &m_btnExport},    {IDC_BTN_DISABLED, &m_btnDisabled}, {IDC_BTN_MANUAL, &m_btnManual},
+        {IDC_BTN_AUTO, &m_btnAuto},        {IDC_BTN_ABOUT, &m_btnAbout},      {IDC_BTN_MINIMIZE, &m_btnMinimize},
+        {IDC_BTN_CLOSE, &m_btnClose},      {IDC_BTN_HELP, &m_btnHelp},        {IDC_BTN_WIZARD, &m_btnWizard},
+        {IDC_BTN_CONFIGURE, &m_btnConfigure}, {IDC_BTN_TOOLS, &m_btnTools},
+    };
+    for (const auto& button : buttons)
+        DDX_Control(button.nId, *button.pButton);
+    DDX_Control(IDC_DEPENDS_TREE, m_treeDepends);
+    DDX_Control(IDC_CATEGORY_TREE, m_treeCategory);
+}
+
+BOOL CMainDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    // The skinned frame replaces the caption; the taskbar button and the
+    // system menu stay.
+    ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
+    m_listServices.ModifyStyle(0, LVS_SHOWSELALWAYS);
+    m_listServices.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
+    for (int nIconId : {IDI_AUTO, IDI_MANUAL, IDI_DISABLED, IDI_ROOT, IDI_FOLDER})
+    {
+        HICON hIcon = static_cast<HICON>(
+            LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nIconId), IMAGE_ICON, 16, 16, 0));
+        m_imageList.Add(hIcon);
+        DestroyIcon(hIcon);
+    }
+
+    m_listServices.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_listServices.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
+    m_listServices.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
+    m_listServices.InsertColumn(2, "状态", LVCFMT_LEFT, 60);
+    m_listServices.InsertColumn(3, "启动类型", LVCFMT_LEFT, 65);
+
+    m_treeCategory.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
+    m_treeDepends.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
+    LONG_PTR nTreeStyle = m_treeCategory.GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
+    SetWindowLongPtrA(m_treeCategory.GetSafeHwnd(), GWL_STYLE, nTreeStyle);
+    SetWindowLongPtrA(m_treeDepends.GetSafeHwnd(), GWL_STYLE, nTreeStyle);
+
+    BuildCategoryTree();
+    ApplyLayout();
+    FillServiceList(ServiceListRules::kAll);
+
+    m_toolTip.Create(this);
+    m_toolTip.Activate(TRUE);
+    const struct
+    {
+        int nId;
+        const char* pszText;
+    } tips[] = {
+        {IDC_BTN_IMPORT, "导入服务配置"}, {IDC_BTN_EXPORT, "导出服务配置"}, {IDC_BTN_START, "启动服务"},
+        {IDC_BTN_PAUSE, "暂停服务"},      {IDC_BTN_STOP, "停止服务"},
+    };
+    for (const auto& tip : tips)
+        m_toolTip.AddTool(m_hWnd, GetDlgItem(tip.nId), tip.pszText);
+
+    SetTimer(kStatusTimer, kStatusTimerPeriodMs);
+    return TRUE;
+}
+
+void CMainDlg::BuildCategoryTree()
+{
+    HTREEITEM hRoot = m_treeCategory.InsertItem(ServiceListRules::kRoot, kImageRoot, kImageRoot);
+    HTREEITEM hStates = m_treeCategory.InsertItem(ServiceListRules::kRunStateGroup, kImageFolder, kImageRoot, hRoot);
+    for (const char* pszLeaf : {ServiceTexts::kRunning, ServiceTexts::kPaused, ServiceListRules::kStoppedLeaf})
+        m_treeCategory.InsertItem(pszLeaf, kImageFolder, kImageRoot, hStates);
+    HTREEITEM hTypes = m_treeCategory.InsertItem(ServiceListRules::kStartTypeGroup, kImageFolder, kImageRoot, hRoot);
+    for (const char* pszLeaf : {ServiceTexts::kAuto, ServiceTexts::kManual, ServiceTexts::kDisabled})
+        m_treeCategory.InsertItem(pszLeaf, kImageFolder, kImageRoot, hTypes);
+    m_treeCategory.Expand(hStates, TVE_EXPAND);
+    m_treeCategory.Expand(hTypes, TVE_EXPAND);
+    m_treeCategory.Expand(hRoot, TVE_EXPAND);
+}
+
+void CMainDlg::ApplyLayout()
+{
+    HDC hDC = GetDC(m_hWnd);
+    int nScreenWidth = GetDeviceCaps(hDC, HORZRES);
+    ReleaseDC(m_hWnd, hDC);
+    bool bCompact = MainLayout::IsCompact(nScreenWidth);
+
+    for (const MainLayout::Placement& placement : MainLayout::PlacementsFor(bCompact))
+    {
+        if (placement.nId == MainLayout::kWindowId)
+        {
+            MoveWindow(placement.x, placement.y, placement.cx, placement.cy);
+            continue;
+        }
+        CWnd control(GetDlgItem(placement.nId));
+        if (placement.bHidden)
+        {
+            control.ShowWindow(SW_HIDE);
+            continue;
+        }
+        if (placement.bWidthOnly)
+        {
+            RECT rect;
+            GetWindowRect(control.GetSafeHwnd(), &rect);
+            MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+            control.MoveWindow(rect.left, rect.top, placement.cx, rect.bottom - rect.top);
+            continue;
+        }
+        control.MoveWindow(placement.x, placement.y, placement.cx, placement.cy);
+    }
+    m_listServices.SetColumnWidth(1, MainLayout::ServiceNameColumnWidth(bCompact));
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CMainDlg::ReportServiceError(DWORD dwError)
+{
+    ServiceErrorMessage message = LookupServiceError(dwError);
+    if (message.outcome == ErrorOutcome::Fatal)
+        KillTimer(kStatusTimer);
+    MessageBoxA(m_hWnd, message.pszText, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    if (message.outcome == ErrorOutcome::Fatal)
+        PostQuitMessage(0);
+}
+
+void CMainDlg::FillServiceList(const std::string& strFilter)
+{
+    m_listServices.DeleteAllItems();
+
+    // Exactly sized; a service registered between the two calls makes the
+    // second one ask for more, so it is asked again with the new size.
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    for (int nTry = 0; nTry < 3; ++nTry)
+    {
+        DWORD dwNeeded = 0, dwResume = 0;
+        dwCount = 0;
+        if (EnumServicesStatusA(m_service.ManagerHandle(), SERVICE_WIN32, SERVICE_STATE_ALL,
+                                reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
+                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume))
+            break;
+        DWORD dwError = GetLastError();
+        // A failed call's count is not to be trusted (Wine leaves garbage).
+        dwCount = 0;
+        if ((dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER) || dwNeeded <= buffer.size())
+        {
+            ReportServiceError(dwError);
+            break;
+        }
+        buffer.assign(dwNeeded, 0);
+    }
+
+    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    CServicesKey servicesKey;
+    std::vector<ServiceRow> rows;
+    for (DWORD i = 0; i < dwCount; ++i)
+    {
+        ServiceRow row;
+        row.strDisplayName = pServices[i].lpDisplayName;
+        row.strServiceName = pServices[i].lpServiceName;
+        row.strState = ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState);
+        // The manager's own store answers at once; ask the manager itself
+        // only for a service whose key cannot be read.
+        DWORD dwStartType = 0;
+        if (servicesKey.ReadStartType(row.strServiceName, &dwStartType))
+        {
+            row.strStartType = ServiceTexts::StartTypeText(dwStartType);
+            row.nImage = ServiceTexts::StartTypeIndex(dwStartType);
+        }
+        else
+        {
+            row.strStartType = ServiceTexts::kUnknownStartType;
+            row.nImage = ServiceTexts::StartTypeIndex(ServiceTexts::kStartBoot);
+            DWORD dwError = m_service.Open(row.strServiceName, CServiceControl::kAccessRead);
+            if (dwError == 0)
+                dwError = m_service.QueryConfig(&row.strStartType, nullptr, nullptr, nullptr, &row.nImage);
+            if (dwError != 0)
+                ReportServiceError(dwError);
+            m_service.Close();
+        }
+        if (ServiceListRules::PassesFilter(strFilter, row.strState, row.strStartType))
+            rows.push_back(row);
+    }
+
+    std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
+        return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
+    });
+    ::SendMessageA(m_listServices.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+    {
+        int nRow = m_listServices.InsertItem(static_cast<int>(i), rows[i].strDisplayName, rows[i].nImage);
+        m_listServices.SetItemText(nRow, 1, rows[i].strServiceName);
+        m_listServices.SetItemText(nRow, 2, rows[i].strState);
+        m_listServices.SetItemText(nRow, 3, rows[i].strStartType);
+    }
+    ::SendMessageA(m_listServices.GetSafeHwnd(), WM_SETREDRAW, TRUE, 0);
+    SetDlgItemText(IDC_SUMMARY, ServiceListRules::SummaryText(m_listServices.GetItemCount(), strFilter));
+}
+
+void CMainDlg::UpdateRunCommands(int nCommandState)
+{
+    RunCommandEnabling enabling = {};
+    if (!EnablingFor(nCommandState, &enabling))
+        return;
+    const struct
+    {
+        CButton* pButton;
+        UINT nMenuId;
+        bool bEnable;
+    } commands[] = {
+        {&m_btnStart, ID_START_SERVICE, enabling.bStart},
+        {&m_btnPause, ID_PAUSE_SERVICE, enabling.bPause},
+        {&m_btnStop, ID_STOP_SERVICE, enabling.bStop},
+    };
+    for (const auto& command : commands)
+    {
+        command.pButton->EnableWindow(command.bEnable ? TRUE : FALSE);
+        m_menu.EnableMenuItem(command.nMenuId,
+                              MF_BYCOMMAND | (command.bEnable ? MF_ENABLED : (MF_GRAYED | MF_DISABLED)));
+    }
+}
+
+void CMainDlg::ResetDetails()
+{
+    SetDlgItemText(IDC_STATUS_LINE, "");
+    m_nSelected = -1;
+    UpdateRunCommands(kCommandsNone);
+    m_treeDepends.DeleteAllItems();
+}
+
+std::string CMainDlg::DisplayNameOf(const std::string& strName)
+{
+    std::string strDisplay;
+    if (m_service.Open(strName, CServiceControl::kAccessRead) == 0 &&
+        m_service.QueryConfig(nullptr, nullptr, nullptr, &strDisplay, nullptr) == 0 && !strDisplay.empty())
+    {
+        m_service.Close();
+        return strDisplay;
+    }
+    m_service.Close();
+    return strName;
+}
+
+std::vector<std::string> CMainDlg::QueryDependents()
+{
+    std::vector<std::string> names;
+    DWORD dwNeeded = 0, dwCount = 0;
+    if (!EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount) &&
+        GetLastError() == ERROR_MORE_DATA && dwNeeded > 0)
+    {
+        std::vector<BYTE> buffer(dwNeeded, 0);
+        auto* pDependents = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
+        if (EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, pDependents, dwNeeded,
+                                   &dwNeeded, &dwCount))
+        {
+            for (DWORD i = 0; i < dwCount; ++i)
+                names.emplace_back(pDependents[i].lpServiceName);
+        }
+        else
+        {
+            ReportServiceError(GetLastError());
+        }
+    }
+    return names;
+}
+
+void CMainDlg::ShowServiceDetails()
+{
+    SetDlgItemText(IDC_STATUS_LINE, "");
+    std::string strName = m_listServices.GetItemText(m_nSelected, 1);
+    std::string strState = m_listServices.GetItemText(m_nSelected, 2);
+    std::string strStartType = m_listServices.GetItemText(m_nSelected, 3);
+
+    std::string strDescription, strPath;
+    std::vector<std::string> dependencies, dependents;
+    DWORD dwError = m_service.Open(strName, CServiceControl::kAccessDetails);
+    bool bOpen = dwError == 0;
+    if (!bOpen)
+        ReportServiceError(dwError);
+
+    DWORD dwAccepted = 0;
+    if (bOpen && (dwError = m_service.QueryStatus(nullptr, &dwAccepted)) != 0)
+        ReportServiceError(dwError);
+    UpdateRunCommands(CommandStateFor(strState, dwAccepted, strStartType));
+    if (bOpen && (dwError = m_service.QueryDescription(&strDescription)) != 0)
+        ReportServiceError(dwError);
+
+    std::string strAdvice;
+    if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(strName))
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(*nEntry));
+        m_menu.EnableMenuItem(ID_DELETE_SERVICE,
+                              MF_BYCOMMAND | (advice.IsProtected() ? (MF_GRAYED | MF_DISABLED) : MF_ENABLED));
+        strAdvice = advice.AdviceText();
+    }
+    SetDlgItemText(IDC_SUMMARY, DetailsText::Description(strDescription, strAdvice));
+
+    if (bOpen)
+    {
+        if ((dwError = m_service.QueryConfig(nullptr, &strPath, nullptr, nullptr, nullptr)) != 0)
+            ReportServiceError(dwError);
+        else
+            SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(strPath));
+        m_service.QueryDependencies(&dependencies);
+        dependents = QueryDependents();
+    }
+    m_service.Close();
+
+    // Wine answers both dependency queries empty although the registry
+    // holds the lists; on Windows the two agree.
+    CServicesKey servicesKey;
+    if (dependencies.empty())
+        dependencies = servicesKey.ReadDependencies(strName);
+    if (dependents.empty())
+        dependents = servicesKey.ReadDependents(strName);
+    ShowDependencies(dependencies, dependents);
+}
+
+void CMainDlg::ShowDependencies(const std::vector<std::string>& dependencies,
+                                const std::vector<std::string>& dependents)
+{
+    m_treeDepends.DeleteAllItems();
+    HTREEITEM hDependsOn = m_treeDepends.InsertItem(DetailsText::kDependsOnGroup, kImageFolder, kImageRoot);
+    for (const std::string& strName : dependencies)
+    {
+        if (DetailsText::IsShownDependency(strName))
+            m_treeDepends.InsertItem(DisplayNameOf(strName), kImageFolder, kImageRoot, hDependsOn);
+    }
+    HTREEITEM hDependents = m_treeDepends.InsertItem(DetailsText::kDependentsGroup, kImageFolder, kImageRoot);
+    for (const std::string& strName : dependents)
+        m_treeDepends.InsertItem(DisplayNameOf(strName), kImageFolder, kImageRoot, hDependents);
+    m_treeDepends.Expand(hDependsOn, TVE_EXPAND);
+    m_treeDepends.Expand(hDependents, TVE_EXPAND);
+}
+
+INT_PTR CMainDlg::OnClickServiceList(WPARAM, LPARAM)
+{
+    int nRow = m_listServices.GetNextItem(-1, LVNI_SELECTED);
+    if (nRow == m_nSelected)
+        return 0;
+    m_nSelected = nRow;
+    if (m_nSelected != -1)
+        ShowServiceDetails();
+    return 0;
+}
+
+INT_PTR CMainDlg::OnKeyDownServiceList(WPARAM, LPARAM lParam)
+{
+    const auto* pKey = reinterpret_cast<const NMLVKEYDOWN*>(lParam);
+    if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
+        return 0;
+    int nNext = m_listServices.GetNextItem(m_nSelected, pKey->wVKey == VK_DOWN ? LVNI_BELOW : LVNI_ABOVE);
+    // Wine's list answers one past the last row for "below" at the end.
+    if (nNext >= 0 && nNext < m_listServices.GetItemCount())
+        m_nSelected = nNext;
+    if (m_nSelected != -1)
+        ShowServiceDetails();
+    return 0;
+}
+
+INT_PTR CMainDlg::OnClickCategoryTree(WPARAM, LPARAM)
+{
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    pt.x -= kCategoryHitOffsetX;
+    pt.y -= kCategoryHitOffsetY;
+    UINT nFlags = 0;
+    HTREEITEM hItem = m_treeCategory.HitTest(pt, &nFlags);
+    if (hItem == nullptr || !(nFlags & TVHT_ONITEMLABEL))
+        return 0;
+    std::string strText = m_treeCategory.GetItemText(hItem);
+    ResetDetails();
+    FillServiceList(ServiceListRules::FilterForCategory(strText));
+    return 0;
+}
+
+INT_PTR CMainDlg::OnKeyDownCategoryTree(WPARAM, LPARAM lParam)
+{
+    const auto* pKey = reinterpret_cast<const NMTVKEYDOWN*>(lParam);
+    if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
+        return 0;
+    HTREEITEM hCaret = m_treeCategory.GetNextItem(nullptr, TVGN_CARET);
+    HTREEITEM hNext = m_treeCategory.GetNextItem(hCaret, pKey->wVKey == VK_DOWN ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE);
+    std::string strText = hNext != nullptr ? m_treeCategory.GetItemText(hNext) : std::string();
+    m_nSelected = -1;
+    FillServiceList(ServiceListRules::FilterForCategory(strText));
+    return 0;
+}
+
+INT_PTR CMainDlg::OnColumnClickList(WPARAM, LPARAM)
+{
+    m_listServices.SortItems(CompareRowsByDisplayName, reinterpret_cast<LPARAM>(m_listServices.GetSafeHwnd()));
+    return 0;
+}
+
+INT_PTR CMainDlg::OnTimer(WPARAM, LPARAM)
+{
+    // The polling pass comes with the run commands.
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnSysCommand(WPARAM, LPARAM)
+{
+    // The About entry comes with the About dialog; everything else is the
+    // system's.
+    return FALSE;
+}
+
+INT_PTR CMainDlg::OnQueryDragIcon(WPARAM, LPARAM)
+{
+    return reinterpret_cast<INT_PTR>(m_hIcon);
+}
+
+INT_PTR CMainDlg::OnCloseButton(WPARAM, LPARAM)
+{
+    SendMessage(WM_CLOSE);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnMinimizeButton(WPARAM, LPARAM)
+{
+    SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnLButtonDblClk(WPARAM, LPARAM lParam)
+{
+    if (MainLayout::InTitleStrip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+        ApplyLayout();
+    return FALSE;
+}

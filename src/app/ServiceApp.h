@@ -1,0 +1,10 @@
+// The application object: runs the main window modally and ends.
+#pragma once
+
+#include "ui/WinApp.h"
+
+class CServiceApp : public CWinApp
+{
+public:
+    BOOL InitInstance() override;
+};

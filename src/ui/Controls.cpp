@@ -1,0 +1,187 @@
+#include "ui/Controls.h"
+
+#include "ui/WinApp.h"
+
+int CListCtrl::InsertColumn(int nColumn, const char* pszHeading, int nFormat, int nWidth) const
+{
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = nFormat;
+    column.cx = nWidth;
+    column.pszText = const_cast<char*>(pszHeading);
+    column.iSubItem = nColumn;
+    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, nColumn, reinterpret_cast<LPARAM>(&column)));
+}
+
+int CListCtrl::InsertItem(int nItem, const std::string& strText, int nImage) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(strText.c_str());
+    item.iImage = nImage;
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& strText) const
+{
+    LVITEMA item = {};
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<char*>(strText.c_str());
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
+}
+
+std::string CListCtrl::GetItemText(int nItem, int nSubItem) const
+{
+    // Grow until the text fits: the control truncates silently.
+    for (int nSize = 256;; nSize *= 4)
+    {
+        std::string strText(nSize, '\0');
+        LVITEMA item = {};
+        item.iSubItem = nSubItem;
+        item.pszText = &strText[0];
+        item.cchTextMax = nSize;
+        int nLength = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
+        if (nLength < nSize - 1 || nSize >= (1 << 20))
+        {
+            strText.resize(lstrlenA(strText.c_str()));
+            return strText;
+        }
+    }
+}
+
+int CListCtrl::GetItemImage(int nItem) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = nItem;
+    SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+BOOL CListCtrl::SetItemImage(int nItem, int nImage) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = nItem;
+    item.iImage = nImage;
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CListCtrl::SetCheck(int nItem, BOOL bCheck) const
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(bCheck ? 2 : 1);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, nItem, reinterpret_cast<LPARAM>(&item)));
+}
+
+HTREEITEM CTreeCtrl::InsertItem(const std::string& strText, int nImage, int nSelectedImage, HTREEITEM hParent,
+                                HTREEITEM hAfter) const
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = hParent;
+    insert.hInsertAfter = hAfter;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(strText.c_str());
+    insert.item.iImage = nImage;
+    insert.item.iSelectedImage = nSelectedImage;
+    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const
+{
+    char szText[512] = {};
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = hItem;
+    item.pszText = szText;
+    item.cchTextMax = sizeof(szText);
+    if (hItem == nullptr || !SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return std::string();
+    return szText;
+}
+
+HTREEITEM CTreeCtrl::HitTest(POINT pt, UINT* pnFlags) const
+{
+    TVHITTESTINFO info = {};
+    info.pt = pt;
+    HTREEITEM hItem = reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    if (pnFlags != nullptr)
+        *pnFlags = info.flags;
+    return hItem;
+}
+
+BOOL CToolTipCtrl::Create(CWnd* pParent)
+{
+    m_hWnd = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pParent->GetSafeHwnd(), nullptr,
+                             AfxGetInstanceHandle(), nullptr);
+    return m_hWnd != nullptr;
+}
+
+CToolTipCtrl::~CToolTipCtrl()
+{
+    // Owned by its parent window too; destroying it twice is harmless.
+    if (m_hWnd != nullptr && IsWindow(m_hWnd))
+        DestroyWindow(m_hWnd);
+}
+
+BOOL CToolTipCtrl::AddTool(HWND hParent, HWND hTool, const char* pszText) const
+{
+    TTTOOLINFOA info = {};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hParent;
+    info.uId = reinterpret_cast<UINT_PTR>(hTool);
+    info.lpszText = const_cast<char*>(pszText);
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)));
+}
+
+BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
+{
+    DeleteImageList();
+    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
+    return m_hImageList != nullptr;
+}
+
+void CImageList::DeleteImageList()
+{
+    if (m_hImageList != nullptr)
+    {
+        ImageList_Destroy(m_hImageList);
+        m_hImageList = nullptr;
+    }
+}
+
+BOOL CMenu::LoadMenu(UINT nId)
+{
+    DestroyMenu();
+    m_hMenu = ::LoadMenuA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nId));
+    return m_hMenu != nullptr;
+}
+
+void CMenu::DestroyMenu()
+{
+    if (m_hMenu != nullptr)
+    {
+        ::DestroyMenu(m_hMenu);
+        m_hMenu = nullptr;
+    }
+}
+
+BOOL CBitmap::LoadBitmap(UINT nId)
+{
+    DeleteObject();
+    m_hBitmap = ::LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nId));
+    return m_hBitmap != nullptr;
+}
+
+void CBitmap::DeleteObject()
+{
+    if (m_hBitmap != nullptr)
+    {
+        ::DeleteObject(m_hBitmap);
+        m_hBitmap = nullptr;
+    }
+}

@@ -1,0 +1,141 @@
+// Thin wrappers over the common controls the windows use. They do not own
+// their windows.
+#pragma once
+
+#include "ui/Wnd.h"
+
+#include <commctrl.h>
+
+class CButton : public CWnd
+{
+};
+
+class CListCtrl : public CWnd
+{
+public:
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    BOOL DeleteAllItems() const { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+    BOOL DeleteItem(int nItem) const { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, nItem)); }
+    int GetNextItem(int nItem, int nFlags) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, nItem, MAKELPARAM(nFlags, 0)));
+    }
+    int InsertColumn(int nColumn, const char* pszHeading, int nFormat, int nWidth) const;
+    BOOL SetColumnWidth(int nColumn, int nWidth) const
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, nColumn, MAKELPARAM(nWidth, 0)));
+    }
+    int InsertItem(int nItem, const std::string& strText, int nImage) const;
+    BOOL SetItemText(int nItem, int nSubItem, const std::string& strText) const;
+    std::string GetItemText(int nItem, int nSubItem) const;
+    int GetItemImage(int nItem) const;
+    BOOL SetItemImage(int nItem, int nImage) const;
+    BOOL GetCheck(int nItem) const
+    {
+        return ((SendMessage(LVM_GETITEMSTATE, nItem, LVIS_STATEIMAGEMASK) >> 12) - 1) == 1;
+    }
+    BOOL SetCheck(int nItem, BOOL bCheck) const;
+    DWORD SetExtendedStyle(DWORD dwStyle) const
+    {
+        return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, dwStyle));
+    }
+    HIMAGELIST SetImageList(HIMAGELIST hList, int nType) const
+    {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
+    }
+    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParam) const
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SORTITEMSEX, lParam, reinterpret_cast<LPARAM>(pfnCompare)));
+    }
+};
+
+class CTreeCtrl : public CWnd
+{
+public:
+    HTREEITEM InsertItem(const std::string& strText, int nImage, int nSelectedImage,
+                         HTREEITEM hParent = TVI_ROOT, HTREEITEM hAfter = TVI_LAST) const;
+    BOOL DeleteAllItems() const
+    {
+        return static_cast<BOOL>(SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
+    }
+    BOOL Expand(HTREEITEM hItem, UINT nCode) const
+    {
+        return static_cast<BOOL>(SendMessage(TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
+    }
+    HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const
+    {
+        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
+    }
+    std::string GetItemText(HTREEITEM hItem) const;
+    HTREEITEM HitTest(POINT pt, UINT* pnFlags) const;
+    HIMAGELIST SetImageList(HIMAGELIST hList, int nType) const
+    {
+        return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
+    }
+};
+
+class CToolTipCtrl : public CWnd
+{
+public:
+    BOOL Create(CWnd* pParent);
+    void Activate(BOOL bActivate) const { SendMessage(TTM_ACTIVATE, bActivate); }
+    // The tooltip subclasses the tool, so it sees the mouse without relaying.
+    BOOL AddTool(HWND hParent, HWND hTool, const char* pszText) const;
+    ~CToolTipCtrl();
+};
+
+// Owns its image list.
+class CImageList
+{
+public:
+    CImageList() = default;
+    ~CImageList() { DeleteImageList(); }
+    CImageList(const CImageList&) = delete;
+    CImageList& operator=(const CImageList&) = delete;
+
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
+    int Add(HICON hIcon) const { return ImageList_AddIcon(m_hImageList, hIcon); }
+    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+    void DeleteImageList();
+
+private:
+    HIMAGELIST m_hImageList = nullptr;
+};
+
+// Owns a menu loaded from the resources.
+class CMenu
+{
+public:
+    CMenu() = default;
+    ~CMenu() { DestroyMenu(); }
+    CMenu(const CMenu&) = delete;
+    CMenu& operator=(const CMenu&) = delete;
+
+    BOOL LoadMenu(UINT nId);
+    HMENU GetSafeHmenu() const { return m_hMenu; }
+    HMENU GetSubMenu(int nPosition) const { return ::GetSubMenu(m_hMenu, nPosition); }
+    UINT EnableMenuItem(UINT nId, UINT nEnable) const { return ::EnableMenuItem(m_hMenu, nId, nEnable); }
+    UINT GetMenuState(UINT nId) const { return ::GetMenuState(m_hMenu, nId, MF_BYCOMMAND); }
+    void DestroyMenu();
+
+private:
+    HMENU m_hMenu = nullptr;
+};
+
+// Owns a bitmap loaded from the resources.
+class CBitmap
+{
+public:
+    CBitmap() = default;
+    ~CBitmap() { DeleteObject(); }
+    CBitmap(const CBitmap&) = delete;
+    CBitmap& operator=(const CBitmap&) = delete;
+
+    BOOL LoadBitmap(UINT nId);
+    HBITMAP GetSafeHandle() const { return m_hBitmap; }
+    void DeleteObject();
+
+private:
+    HBITMAP m_hBitmap = nullptr;
+};

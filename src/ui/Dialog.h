@@ -1,0 +1,63 @@
+// Dialogs built on numbered templates, driven by a static message map per
+// class. `this` travels through the create call and lives in DWLP_USER; no
+// message is dispatched before it is set.
+#pragma once
+
+#include "ui/Wnd.h"
+
+class CDialog;
+
+// One row of a message map. For WM_COMMAND, nCode is the notification code
+// and nId the control id; for WM_NOTIFY, the NMHDR code and idFrom; other
+// messages match on nMessage alone. The map ends with a row of zeros.
+struct MessageMapEntry
+{
+    using Handler = INT_PTR (CDialog::*)(WPARAM wParam, LPARAM lParam);
+    UINT nMessage;
+    UINT nCode;
+    UINT nId;
+    Handler pfnHandler;
+};
+
+#define QM_ON_MESSAGE(msg, cls, fn) {msg, 0, 0, static_cast<MessageMapEntry::Handler>(&cls::fn)}
+#define QM_ON_COMMAND(id, cls, fn) {WM_COMMAND, BN_CLICKED, id, static_cast<MessageMapEntry::Handler>(&cls::fn)}
+#define QM_ON_NOTIFY(code, id, cls, fn) \
+    {WM_NOTIFY, static_cast<UINT>(code), id, static_cast<MessageMapEntry::Handler>(&cls::fn)}
+#define QM_END_MESSAGE_MAP {0, 0, 0, nullptr}
+
+class CDialog : public CWnd
+{
+public:
+    CDialog(UINT nTemplateId, CWnd* pParent = nullptr);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Runs the dialog modally; returns what EndDialog was given, or -1.
+    INT_PTR DoModal();
+    // Creates the dialog modeless (tests drive windows this way).
+    BOOL Create();
+    void EndDialog(INT_PTR nResult);
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange() {}
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // Each dialog class hands out its own map; nullptr for none.
+    virtual const MessageMapEntry* GetMessageMap() const { return nullptr; }
+
+    // Binds a member to a control of the template.
+    void DDX_Control(int nId, CWnd& control) const { control.Attach(GetDlgItem(nId)); }
+
+    // The message's default handling by the dialog manager.
+    INT_PTR Default() { return FALSE; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+    UINT m_nTemplateId;
+    CWnd* m_pParent;
+    bool m_bModal = false;
+};

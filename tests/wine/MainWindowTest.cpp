@@ -1,0 +1,559 @@
+// The main window in this process, driven with the messages a user's
+// actions send, against test-bed services in the real manager.
+#include "app/MainDlg.h"
+#include "res/resource.h"
+#include "services/ServiceTexts.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/Screenshot.h"
+#include "support/TestServices.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+struct ListRow
+{
+    std::string strDisplay, strName, strState, strStartType;
+    int nImage;
+};
+
+std::vector<ListRow> RowsOf(const CListCtrl& list)
+{
+    std::vector<ListRow> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        rows.push_back({list.GetItemText(i, 0), list.GetItemText(i, 1), list.GetItemText(i, 2),
+                        list.GetItemText(i, 3), list.GetItemImage(i)});
+    return rows;
+}
+
+const ListRow* FindRow(const std::vector<ListRow>& rows, const std::string& strName)
+{
+    for (const ListRow& row : rows)
+    {
+        if (row.strName == strName)
+            return &row;
+    }
+    return nullptr;
+}
+
+std::string TextOf(HWND hWnd)
+{
+    CWnd wnd(hWnd);
+    return wnd.GetWindowText();
+}
+
+// Everything the manager lists, as state and start-type texts.
+std::map<std::string, std::pair<std::string, std::string>> ManagerView()
+{
+    std::map<std::string, std::pair<std::string, std::string>> view;
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
+    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount, &dwResume);
+    std::vector<BYTE> buffer(dwNeeded);
+    auto* pServices = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
+    dwResume = 0;
+    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pServices, dwNeeded, &dwNeeded, &dwCount,
+                        &dwResume);
+    for (DWORD i = 0; i < dwCount; ++i)
+    {
+        SC_HANDLE hService = OpenServiceA(hManager, pServices[i].lpServiceName, SERVICE_QUERY_CONFIG);
+        DWORD dwConfigSize = 0;
+        QueryServiceConfigA(hService, nullptr, 0, &dwConfigSize);
+        std::vector<BYTE> config(dwConfigSize + 1);
+        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.data());
+        std::string strStartType = "(query failed)";
+        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(config.size()), &dwConfigSize))
+            strStartType = ServiceTexts::StartTypeText(pConfig->dwStartType);
+        CloseServiceHandle(hService);
+        view[pServices[i].lpServiceName] = {ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState),
+                                            strStartType};
+    }
+    CloseServiceHandle(hManager);
+    return view;
+}
+
+class MainWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+
+    testing::AssertionResult OpenWindow()
+    {
+        m_pDialog.reset(new CMainDlg(nullptr));
+        if (!m_pDialog->Create())
+            return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
+        PumpMessages();
+        return testing::AssertionSuccess();
+    }
+
+    void TearDown() override
+    {
+        m_pDialog.reset();
+        PumpMessages();
+        // A box nobody expected would otherwise have blocked the test.
+        EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
+    }
+
+    HWND Window() const { return m_pDialog->GetSafeHwnd(); }
+
+    // A click on a list row as the list reports it: select, then NM_CLICK.
+    void ClickRow(int nRow)
+    {
+        const CListCtrl& list = m_pDialog->ServiceList();
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = 0;
+        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        if (nRow >= 0)
+        {
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
+        }
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
+        notify.iItem = nRow;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    void PressKeyInList(WORD wKey)
+    {
+        NMLVKEYDOWN notify = {};
+        notify.hdr = {m_pDialog->ServiceList().GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(LVN_KEYDOWN)};
+        notify.wVKey = wKey;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    // Puts the pointer on an item's label and sends the tree's click.
+    void ClickCategory(const std::string& strText)
+    {
+        const CTreeCtrl& tree = m_pDialog->CategoryTree();
+        HTREEITEM hItem = FindTreeItem(tree, strText);
+        ASSERT_NE(nullptr, hItem) << strText;
+        RECT rect = {};
+        std::memcpy(&rect, &hItem, sizeof(hItem)); // TVM_GETITEMRECT takes the item in the rectangle
+        ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
+        POINT pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(tree.GetSafeHwnd(), &pt);
+        SetCursorPos(pt.x, pt.y);
+        NMHDR notify = {tree.GetSafeHwnd(), IDC_CATEGORY_TREE, static_cast<UINT>(NM_CLICK)};
+        SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    static HTREEITEM FindTreeItem(const CTreeCtrl& tree, const std::string& strText)
+    {
+        for (HTREEITEM hItem = tree.GetNextItem(nullptr, TVGN_ROOT); hItem != nullptr;
+             hItem = tree.GetNextItem(hItem, TVGN_NEXTVISIBLE))
+        {
+            if (tree.GetItemText(hItem) == strText)
+                return hItem;
+        }
+        return nullptr;
+    }
+
+    static std::vector<std::string> TreeTexts(const CTreeCtrl& tree, HTREEITEM hParent)
+    {
+        std::vector<std::string> texts;
+        for (HTREEITEM hItem = tree.GetNextItem(hParent, hParent ? TVGN_CHILD : TVGN_ROOT); hItem != nullptr;
+             hItem = tree.GetNextItem(hItem, TVGN_NEXT))
+            texts.push_back(tree.GetItemText(hItem));
+        return texts;
+    }
+
+    bool MenuItemEnabled(UINT nId) const
+    {
+        return !(m_pDialog->Menu().GetMenuState(nId) & (MF_GRAYED | MF_DISABLED));
+    }
+
+    CMessageBoxWatcher m_watcher;
+    std::unique_ptr<CMainDlg> m_pDialog;
+};
+
+TEST_F(MainWindowTest, ListShowsEveryServiceAsTheManagerSeesIt)
+{
+    TestServiceSpec running;
+    running.strName = UniqueServiceName("QmListRun");
+    running.strDisplayName = "测试运行中";
+    running.strArguments = "--accept=stop,pause";
+    running.dwStartType = SERVICE_AUTO_START;
+    TestServiceSpec paused = running;
+    paused.strName = UniqueServiceName("QmListPause");
+    paused.strDisplayName = "测试已暂停";
+    TestServiceSpec starting = running;
+    starting.strName = UniqueServiceName("QmListStarting");
+    starting.strDisplayName = "测试启动中";
+    starting.strArguments = "--start-pending=60000";
+    TestServiceSpec disabled;
+    disabled.strName = UniqueServiceName("QmListDisabled");
+    disabled.dwStartType = SERVICE_DISABLED;
+
+    CTestService runningService(running), pausedService(paused), startingService(starting),
+        disabledService(disabled);
+    ASSERT_TRUE(runningService.Created());
+    ASSERT_TRUE(pausedService.Created());
+    ASSERT_TRUE(startingService.Created());
+    ASSERT_TRUE(disabledService.Created());
+    ASSERT_TRUE(runningService.StartAndWaitRunning());
+    ASSERT_TRUE(pausedService.StartAndWaitRunning());
+    ASSERT_TRUE(pausedService.SendControl(SERVICE_CONTROL_PAUSE));
+    ASSERT_TRUE(pausedService.WaitForState(SERVICE_PAUSED));
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE hStarting = OpenServiceA(hManager, starting.strName.c_str(), SERVICE_START);
+    ASSERT_TRUE(StartServiceA(hStarting, 0, nullptr));
+    CloseServiceHandle(hStarting);
+    CloseServiceHandle(hManager);
+    ASSERT_TRUE(startingService.WaitForState(SERVICE_START_PENDING));
+
+    ASSERT_TRUE(OpenWindow());
+    std::vector<ListRow> rows = RowsOf(m_pDialog->ServiceList());
+    auto view = ManagerView();
+    ASSERT_EQ(view.size(), rows.size());
+    for (const auto& entry : view)
+    {
+        SCOPED_TRACE(entry.first);
+        const ListRow* pRow = FindRow(rows, entry.first);
+        ASSERT_NE(nullptr, pRow);
+        EXPECT_EQ(entry.second.first, pRow->strState);
+        EXPECT_EQ(entry.second.second, pRow->strStartType);
+        int nExpectedImage = pRow->strStartType == "自动" ? 0 : pRow->strStartType == "手动" ? 1 : 2;
+        EXPECT_EQ(nExpectedImage, pRow->nImage);
+    }
+    EXPECT_EQ("已启动", FindRow(rows, running.strName)->strState);
+    EXPECT_EQ("测试运行中", FindRow(rows, running.strName)->strDisplay);
+    EXPECT_EQ(0, FindRow(rows, running.strName)->nImage);
+    EXPECT_EQ("已暂停", FindRow(rows, paused.strName)->strState);
+    EXPECT_EQ("正在启动", FindRow(rows, starting.strName)->strState);
+    EXPECT_EQ("", FindRow(rows, disabled.strName)->strState);
+    EXPECT_EQ("已禁用", FindRow(rows, disabled.strName)->strStartType);
+    EXPECT_EQ(2, FindRow(rows, disabled.strName)->nImage);
+    EXPECT_EQ("共有" + std::to_string(rows.size()) + "项全部系统服务", TextOf(GetDlgItem(Window(), IDC_SUMMARY)));
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        EXPECT_LE(rows[i - 1].strDisplay, rows[i].strDisplay) << "sorted by bytes";
+
+    // After start-up nothing is remembered and the run commands are off.
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    for (int nId : {IDC_BTN_START, IDC_BTN_PAUSE, IDC_BTN_STOP})
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Window(), nId))) << nId;
+    for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
+        EXPECT_FALSE(MenuItemEnabled(nId)) << nId;
+    EXPECT_TRUE(MenuItemEnabled(ID_DELETE_SERVICE));
+}
+
+int RowOf(const CListCtrl& list, const std::string& strName)
+{
+    for (int i = 0; i < list.GetItemCount(); ++i)
+    {
+        if (list.GetItemText(i, 1) == strName)
+            return i;
+    }
+    return -1;
+}
+
+bool Listed(const CListCtrl& list, const std::string& strName)
+{
+    return RowOf(list, strName) != -1;
+}
+
+TEST_F(MainWindowTest, CategoryLabelsFilterTheList)
+{
+    TestServiceSpec runningSpec;
+    runningSpec.strName = UniqueServiceName("QmCatRun");
+    runningSpec.strArguments = "--accept=stop";
+    runningSpec.dwStartType = SERVICE_AUTO_START;
+    TestServiceSpec startingSpec = runningSpec;
+    startingSpec.strName = UniqueServiceName("QmCatStarting");
+    startingSpec.strArguments = "--start-pending=60000";
+    startingSpec.dwStartType = SERVICE_DEMAND_START;
+    TestServiceSpec disabledSpec;
+    disabledSpec.strName = UniqueServiceName("QmCatDisabled");
+    disabledSpec.dwStartType = SERVICE_DISABLED;
+    TestServiceSpec unknownSpec;
+    unknownSpec.strName = UniqueServiceName("QmCatSystemStart");
+    CTestService running(runningSpec), starting(startingSpec), disabled(disabledSpec), unknown(unknownSpec);
+    ASSERT_TRUE(running.Created());
+    ASSERT_TRUE(starting.Created());
+    ASSERT_TRUE(disabled.Created());
+    ASSERT_TRUE(unknown.Created());
+    ASSERT_TRUE(running.StartAndWaitRunning());
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE hStarting = OpenServiceA(hManager, startingSpec.strName.c_str(), SERVICE_START);
+    ASSERT_TRUE(StartServiceA(hStarting, 0, nullptr));
+    CloseServiceHandle(hStarting);
+    CloseServiceHandle(hManager);
+    // Win32 services cannot be given system start through the manager;
+    // the list reads start types from its store, where it can be written.
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                           ("SYSTEM\\CurrentControlSet\\Services\\" + unknownSpec.strName).c_str(), 0,
+                                           KEY_SET_VALUE, &hKey));
+    DWORD dwSystemStart = SERVICE_SYSTEM_START;
+    RegSetValueExA(hKey, "Start", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwSystemStart), sizeof(DWORD));
+    RegCloseKey(hKey);
+
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    int nAll = list.GetItemCount();
+    ASSERT_TRUE(Listed(list, unknownSpec.strName));
+    EXPECT_EQ("未知", list.GetItemText(RowOf(list, unknownSpec.strName), 3));
+    EXPECT_EQ(2, list.GetItemImage(RowOf(list, unknownSpec.strName)));
+
+    // Remember a row first, so that the reset a click makes can be seen.
+    ClickRow(RowOf(list, runningSpec.strName));
+    ASSERT_NE(-1, m_pDialog->SelectedRow());
+    ASSERT_NE(nullptr, m_pDialog->DependencyTree().GetNextItem(nullptr, TVGN_ROOT));
+
+    struct Case
+    {
+        std::string strLabel;
+        std::string strSummaryFilter;
+        bool bRunning, bStarting, bDisabled, bUnknown;
+    };
+    const Case cases[] = {
+        {"已启动", "已启动", true, false, false, false},
+        {"已暂停", "已暂停", false, false, false, false},
+        {"已停止", "已停止", false, false, true, true},
+        {"自动", "自动", true, false, false, false},
+        {"手动", "手动", false, true, false, false},
+        {"已禁用", "已禁用", false, false, true, false},
+        {"运行状态", "全部", true, true, true, true},
+        {"启动类型", "全部", true, true, true, true},
+        {"Windows系统服务", "全部", true, true, true, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.strLabel);
+        ClickCategory(c.strLabel);
+        EXPECT_EQ(c.bRunning, Listed(list, runningSpec.strName));
+        EXPECT_EQ(c.bStarting, Listed(list, startingSpec.strName));
+        EXPECT_EQ(c.bDisabled, Listed(list, disabledSpec.strName));
+        EXPECT_EQ(c.bUnknown, Listed(list, unknownSpec.strName));
+        EXPECT_EQ("共有" + std::to_string(list.GetItemCount()) + "项" + c.strSummaryFilter + "系统服务",
+                  TextOf(GetDlgItem(Window(), IDC_SUMMARY)));
+        if (c.strSummaryFilter == "全部")
+        {
+            EXPECT_EQ(nAll, list.GetItemCount());
+        }
+        bool bStateLeaf = c.strLabel == "已启动" || c.strLabel == "已暂停";
+        for (int i = 0; i < list.GetItemCount(); ++i)
+        {
+            if (c.strLabel == "已停止")
+            {
+                EXPECT_EQ("", list.GetItemText(i, 2));
+            }
+            else if (bStateLeaf)
+            {
+                EXPECT_EQ(c.strLabel, list.GetItemText(i, 2));
+            }
+            else if (c.strSummaryFilter != "全部")
+            {
+                EXPECT_EQ(c.strLabel, list.GetItemText(i, 3));
+            }
+        }
+        EXPECT_EQ(-1, m_pDialog->SelectedRow());
+        EXPECT_EQ(nullptr, m_pDialog->DependencyTree().GetNextItem(nullptr, TVGN_ROOT));
+        EXPECT_EQ("", TextOf(GetDlgItem(Window(), IDC_STATUS_LINE)));
+        for (int nId : {IDC_BTN_START, IDC_BTN_PAUSE, IDC_BTN_STOP})
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Window(), nId))) << nId;
+    }
+
+    // A click beside the labels changes nothing.
+    ClickCategory("已禁用");
+    std::string strSummary = TextOf(GetDlgItem(Window(), IDC_SUMMARY));
+    RECT rect;
+    GetClientRect(m_pDialog->CategoryTree().GetSafeHwnd(), &rect);
+    POINT pt = {rect.right - 5, rect.bottom - 5};
+    ClientToScreen(m_pDialog->CategoryTree().GetSafeHwnd(), &pt);
+    SetCursorPos(pt.x, pt.y);
+    NMHDR notify = {m_pDialog->CategoryTree().GetSafeHwnd(), IDC_CATEGORY_TREE, static_cast<UINT>(NM_CLICK)};
+    SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&notify));
+    EXPECT_EQ(strSummary, TextOf(GetDlgItem(Window(), IDC_SUMMARY)));
+
+    // Down on the last item finds nothing below and lists everything.
+    const CTreeCtrl& tree = m_pDialog->CategoryTree();
+    tree.SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(FindTreeItem(tree, "已禁用")));
+    NMTVKEYDOWN key = {};
+    key.hdr = {tree.GetSafeHwnd(), IDC_CATEGORY_TREE, static_cast<UINT>(TVN_KEYDOWN)};
+    key.wVKey = VK_DOWN;
+    SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&key));
+    EXPECT_EQ(nAll, list.GetItemCount());
+    // Up from there lists the item above.
+    key.wVKey = VK_UP;
+    SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&key));
+    EXPECT_EQ("共有" + std::to_string(list.GetItemCount()) + "项手动系统服务", TextOf(GetDlgItem(Window(), IDC_SUMMARY)));
+}
+
+TEST_F(MainWindowTest, HeaderClicksSortByDisplayNameBytes)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const char* pszDisplay : {"zz 小写", "ZZ Upper", "测试排序", "AA first"})
+    {
+        TestServiceSpec spec;
+        spec.strName = UniqueServiceName("QmSort");
+        spec.strDisplayName = pszDisplay;
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    auto isSorted = [&list] {
+        for (int i = 1; i < list.GetItemCount(); ++i)
+        {
+            std::string strPrevious = list.GetItemText(i - 1, 0), strThis = list.GetItemText(i, 0);
+            // Unsigned bytes: std::string compares char_traits<char>, which
+            // is unsigned comparison as well.
+            if (strPrevious.compare(strThis) > 0)
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(isSorted());
+    EXPECT_LT(RowOf(list, services[1]->Name()), RowOf(list, services[0]->Name())) << "upper case first";
+    EXPECT_LT(RowOf(list, services[0]->Name()), RowOf(list, services[2]->Name())) << "GBK after ASCII";
+    for (int nColumn : {3, 1, 1})
+    {
+        std::vector<ListRow> before = RowsOf(list);
+        NMLISTVIEW notify = {};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(LVN_COLUMNCLICK)};
+        notify.iSubItem = nColumn;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+        EXPECT_TRUE(isSorted());
+        std::vector<ListRow> after = RowsOf(list);
+        ASSERT_EQ(before.size(), after.size());
+        for (std::size_t i = 0; i < before.size(); ++i)
+            EXPECT_EQ(before[i].strDisplay, after[i].strDisplay);
+    }
+}
+
+TEST_F(MainWindowTest, DetailsPaneShowsDescriptionAdviceDependenciesAndPath)
+{
+    TestServiceSpec targetSpec;
+    targetSpec.strName = UniqueServiceName("QmDepTarget");
+    targetSpec.strDisplayName = "依赖目标";
+    TestServiceSpec plainSpec;
+    plainSpec.strName = UniqueServiceName("QmDepPlain");
+    // Protected in the knowledge base, with a description and several
+    // dependencies, one of them a group and one too short to show.
+    TestServiceSpec workstationSpec;
+    workstationSpec.strName = "lanmanworkstation";
+    workstationSpec.strDescription = "工作站服务测试";
+    workstationSpec.strArguments = "--accept=stop";
+    workstationSpec.dependencies = {targetSpec.strName, "x", plainSpec.strName, "+QmTestGroup"};
+    TestServiceSpec dependentSpec;
+    dependentSpec.strName = UniqueServiceName("QmDependent");
+    dependentSpec.strDisplayName = "依赖者";
+    dependentSpec.dependencies = {"lanmanworkstation"};
+    TestServiceSpec alerterSpec;
+    alerterSpec.strName = "Alerter";
+    CTestService target(targetSpec), plain(plainSpec), workstation(workstationSpec), dependent(dependentSpec),
+        alerter(alerterSpec);
+    for (CTestService* pService : {&target, &plain, &workstation, &dependent, &alerter})
+        ASSERT_TRUE(pService->Created());
+    ASSERT_TRUE(workstation.StartAndWaitRunning());
+
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    HWND hSummary = GetDlgItem(Window(), IDC_SUMMARY);
+    HWND hStatus = GetDlgItem(Window(), IDC_STATUS_LINE);
+
+    ClickRow(RowOf(list, "lanmanworkstation"));
+    ServiceAdvice workstationAdvice(ServiceKnowledgeBase::Entry(179));
+    EXPECT_EQ("服务描述:\n\n  工作站服务测试\n\n补充:\n\n  " + workstationAdvice.AdviceText(), TextOf(hSummary));
+    EXPECT_EQ("文件路径:" + CTestService::TestBedCommandLine("--accept=stop"), TextOf(hStatus));
+    EXPECT_FALSE(MenuItemEnabled(ID_DELETE_SERVICE));
+    // Running, accepting stop only.
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Window(), IDC_BTN_START)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Window(), IDC_BTN_PAUSE)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Window(), IDC_BTN_STOP)));
+    const CTreeCtrl& depends = m_pDialog->DependencyTree();
+    ASSERT_EQ((std::vector<std::string>{"此服务依赖于以下服务", "以下服务依赖于此服务"}), TreeTexts(depends, nullptr));
+    HTREEITEM hDependsOn = depends.GetNextItem(nullptr, TVGN_ROOT);
+    HTREEITEM hDependents = depends.GetNextItem(hDependsOn, TVGN_NEXT);
+    EXPECT_EQ((std::vector<std::string>{"依赖目标", plainSpec.strName, "+QmTestGroup"}), TreeTexts(depends, hDependsOn));
+    EXPECT_EQ((std::vector<std::string>{"依赖者"}), TreeTexts(depends, hDependents));
+    EXPECT_TRUE(depends.SendMessage(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hDependsOn), TVIS_EXPANDED) &
+                TVIS_EXPANDED);
+    RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot("main-window-details"));
+
+    // A second click on the same row does not show it again.
+    SetWindowTextA(hSummary, "marker");
+    ClickRow(RowOf(list, "lanmanworkstation"));
+    EXPECT_EQ("marker", TextOf(hSummary));
+
+    // No knowledge-base entry: nothing appended, the delete item untouched.
+    ClickRow(RowOf(list, plainSpec.strName));
+    EXPECT_EQ("服务描述:\n\n  \n\n补充:\n\n  ", TextOf(hSummary));
+    EXPECT_FALSE(MenuItemEnabled(ID_DELETE_SERVICE));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Window(), IDC_BTN_START))) << "stopped and startable";
+    EXPECT_EQ((std::vector<std::string>{}), TreeTexts(depends, depends.GetNextItem(nullptr, TVGN_ROOT)));
+
+    // An entry without protection enables it again.
+    ClickRow(RowOf(list, "Alerter"));
+    EXPECT_TRUE(MenuItemEnabled(ID_DELETE_SERVICE));
+    EXPECT_NE(std::string::npos, TextOf(hSummary).find(ServiceAdvice(ServiceKnowledgeBase::Entry(102)).AdviceText()));
+
+    // Up on the first row and Down on the last show that row again.
+    for (bool bDown : {false, true})
+    {
+        SCOPED_TRACE(bDown ? "down at the end" : "up at the start");
+        int nEdge = bDown ? list.GetItemCount() - 1 : 0;
+        ClickRow(nEdge);
+        SetWindowTextA(hSummary, "marker");
+        PressKeyInList(bDown ? VK_DOWN : VK_UP);
+        EXPECT_EQ(nEdge, m_pDialog->SelectedRow());
+        EXPECT_NE("marker", TextOf(hSummary));
+    }
+    // A click on empty space forgets the row and leaves the pane alone.
+    SetWindowTextA(hSummary, "marker");
+    ClickRow(-1);
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    EXPECT_EQ("marker", TextOf(hSummary));
+}
+
+// A go-on code is reported once and the pane shows what it can; a refused
+// open is never followed by queries on no service (which would be fatal).
+TEST_F(MainWindowTest, ServiceGoneBehindTheListIsReportedWithoutFollowUps)
+{
+    TestServiceSpec spec;
+    spec.strName = UniqueServiceName("QmGone");
+    auto pService = std::make_unique<CTestService>(spec);
+    ASSERT_TRUE(pService->Created());
+    ASSERT_TRUE(OpenWindow());
+    int nRow = RowOf(m_pDialog->ServiceList(), spec.strName);
+    ASSERT_NE(-1, nRow);
+    pService.reset();
+
+    ClickRow(nRow);
+    EXPECT_EQ((std::vector<std::string>{"服务不存在!程序将退出!"}), m_watcher.Texts());
+    ASSERT_EQ(1u, m_watcher.Boxes().size());
+    EXPECT_EQ("提示", m_watcher.Boxes()[0].strCaption);
+    m_watcher.Clear();
+    // The fatal message asked the program to end.
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+} // namespace
