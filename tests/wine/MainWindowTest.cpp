@@ -556,4 +556,80 @@ TEST_F(MainWindowTest, ServiceGoneBehindTheListIsReportedWithoutFollowUps)
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
+RECT ClientRectOf(HWND hParent, int nId)
+{
+    RECT rect;
+    GetWindowRect(GetDlgItem(hParent, nId), &rect);
+    MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+testing::AssertionResult HasRect(const RECT& rect, int x, int y, int cx, int cy)
+{
+    if (rect.left == x && rect.top == y && rect.right - rect.left == cx && rect.bottom - rect.top == cy)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "rectangle " << rect.left << "," << rect.top << " "
+                                       << rect.right - rect.left << "x" << rect.bottom - rect.top << " instead of "
+                                       << x << "," << y << " " << cx << "x" << cy;
+}
+
+// Run once on an 800-pixel screen and once on a wider one (the runner sets
+// QM_EXPECT_SCREEN_WIDTH so that the wrong screen cannot pass unnoticed).
+TEST_F(MainWindowTest, LayoutFollowsTheScreenWidth)
+{
+    HDC hScreen = GetDC(nullptr);
+    int nScreenWidth = GetDeviceCaps(hScreen, HORZRES);
+    ReleaseDC(nullptr, hScreen);
+    if (const char* pszExpected = getenv("QM_EXPECT_SCREEN_WIDTH"))
+    {
+        ASSERT_EQ(atoi(pszExpected), nScreenWidth);
+    }
+    bool bCompact = nScreenWidth == 800;
+    ASSERT_TRUE(OpenWindow());
+
+    RECT window;
+    GetWindowRect(Window(), &window);
+    HWND hRule = GetDlgItem(Window(), IDC_DEPENDS_RULE);
+    int nNameWidth = static_cast<int>(m_pDialog->ServiceList().SendMessage(LVM_GETCOLUMNWIDTH, 1));
+    if (bCompact)
+    {
+        EXPECT_TRUE(HasRect(window, 0, 0, 800, 570));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_SERVICE_LIST), 153, 78, 480, 435));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_DEPENDS_TREE), 12, 353, 141, 160));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_STATUS_LINE), 46, 532, 740, 12));
+        EXPECT_EQ(568, ClientRectOf(Window(), IDC_MENU_STRIP).right - ClientRectOf(Window(), IDC_MENU_STRIP).left);
+        EXPECT_FALSE(IsWindowVisible(hRule));
+        EXPECT_EQ(90, nNameWidth);
+    }
+    else
+    {
+        EXPECT_TRUE(HasRect(window, 0, 0, 883, 678));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_SERVICE_LIST), 157, 78, 542, 531));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_DEPENDS_TREE), 699, 399, 173, 210));
+        EXPECT_TRUE(HasRect(ClientRectOf(Window(), IDC_CATEGORY_TREE), 12, 78, 145, 531));
+        EXPECT_TRUE(IsWindowVisible(hRule));
+        EXPECT_EQ(150, nNameWidth);
+    }
+    RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot(bCompact ? "main-window-compact" : "main-window-standard"));
+
+    // A double-click in the title strip (x > 0, y <= 25) brings the window
+    // back to its layout; anywhere else it does not.
+    struct Case
+    {
+        int x, y;
+        bool bBack;
+    };
+    const Case cases[] = {{10, 26, false}, {0, 10, false}, {10, 25, true}, {300, 0, true}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+        SetWindowPos(Window(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SendMessageA(Window(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+        GetWindowRect(Window(), &window);
+        EXPECT_EQ(c.bBack ? 0 : 40, window.left);
+        EXPECT_EQ(c.bBack ? 0 : 30, window.top);
+    }
+}
 } // namespace

@@ -1,0 +1,234 @@
+// Quillmere as a user runs it: the real program in its own process, found
+// by its window and driven with real input.
+#include "res/resource.h"
+#include "support/TestServices.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+constexpr DWORD kPollMs = 20;
+const char* const kMainTitle = "Quillmere Fernhollow特别版本";
+
+// Runs build/win64/bin/quillmere.exe and ends it at the close of the test.
+class CQuillmereProcess
+{
+public:
+    CQuillmereProcess()
+    {
+        std::string strPath = CTestService::TestBedPath();
+        strPath.erase(strPath.find_last_of('\\') + 1);
+        strPath += "quillmere.exe";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        std::string strCommand = "\"" + strPath + "\"";
+        if (CreateProcessA(strPath.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &m_process))
+            CloseHandle(m_process.hThread);
+        else
+            m_process.hProcess = nullptr;
+    }
+    ~CQuillmereProcess()
+    {
+        if (m_process.hProcess == nullptr)
+            return;
+        if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(m_process.hProcess, 99);
+            WaitForSingleObject(m_process.hProcess, 5000);
+        }
+        CloseHandle(m_process.hProcess);
+    }
+
+    bool Started() const { return m_process.hProcess != nullptr; }
+    DWORD Id() const { return m_process.dwProcessId; }
+
+    // The first visible top-level dialog of the process with this title.
+    HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs = 15000) const
+    {
+        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
+        {
+            Search search = {Id(), pszTitle, nullptr};
+            EnumWindows(FindProc, reinterpret_cast<LPARAM>(&search));
+            if (search.hFound != nullptr)
+                return search.hFound;
+        }
+        return nullptr;
+    }
+
+    testing::AssertionResult WaitForExit(DWORD* pdwExitCode, DWORD dwTimeoutMs = 15000) const
+    {
+        if (WaitForSingleObject(m_process.hProcess, dwTimeoutMs) != WAIT_OBJECT_0)
+            return testing::AssertionFailure() << "quillmere.exe still runs after " << dwTimeoutMs << " ms";
+        GetExitCodeProcess(m_process.hProcess, pdwExitCode);
+        return testing::AssertionSuccess();
+    }
+
+    bool Running() const { return WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // Reads a cell of the program's list through memory of its own.
+    std::string ListText(HWND hList, int nRow, int nColumn) const
+    {
+        HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Id());
+        const SIZE_T nTextSize = 512;
+        BYTE* pRemote = static_cast<BYTE*>(
+            VirtualAllocEx(hProcess, nullptr, sizeof(LVITEMA) + nTextSize, MEM_COMMIT, PAGE_READWRITE));
+        LVITEMA item = {};
+        item.iSubItem = nColumn;
+        item.pszText = reinterpret_cast<char*>(pRemote + sizeof(LVITEMA));
+        item.cchTextMax = static_cast<int>(nTextSize);
+        WriteProcessMemory(hProcess, pRemote, &item, sizeof(item), nullptr);
+        SendMessageA(hList, LVM_GETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(pRemote));
+        char szText[512] = {};
+        ReadProcessMemory(hProcess, pRemote + sizeof(LVITEMA), szText, nTextSize - 1, nullptr);
+        VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+        CloseHandle(hProcess);
+        return szText;
+    }
+
+    RECT ListItemRect(HWND hList, int nRow) const
+    {
+        HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, Id());
+        RECT rect = {LVIR_LABEL, 0, 0, 0};
+        void* pRemote = VirtualAllocEx(hProcess, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+        WriteProcessMemory(hProcess, pRemote, &rect, sizeof(rect), nullptr);
+        SendMessageA(hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(pRemote));
+        ReadProcessMemory(hProcess, pRemote, &rect, sizeof(rect), nullptr);
+        VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+        CloseHandle(hProcess);
+        return rect;
+    }
+
+private:
+    struct Search
+    {
+        DWORD dwProcessId;
+        const char* pszTitle;
+        HWND hFound;
+    };
+
+    static BOOL CALLBACK FindProc(HWND hWnd, LPARAM lParam)
+    {
+        auto* pSearch = reinterpret_cast<Search*>(lParam);
+        DWORD dwProcessId = 0;
+        GetWindowThreadProcessId(hWnd, &dwProcessId);
+        char szClass[16] = {}, szTitle[128] = {};
+        GetClassNameA(hWnd, szClass, sizeof(szClass));
+        GetWindowTextA(hWnd, szTitle, sizeof(szTitle));
+        if (dwProcessId == pSearch->dwProcessId && IsWindowVisible(hWnd) && lstrcmpA(szClass, "#32770") == 0 &&
+            lstrcmpA(szTitle, pSearch->pszTitle) == 0)
+        {
+            pSearch->hFound = hWnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    PROCESS_INFORMATION m_process = {};
+};
+
+void ClickAt(POINT ptScreen)
+{
+    SetCursorPos(ptScreen.x, ptScreen.y);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void PressKey(WORD wKey)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = wKey;
+    inputs[1].type = INPUT_KEYBOARD;
+    inputs[1].ki.wVk = wKey;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+std::string TextOfOtherProcessWindow(HWND hWnd)
+{
+    char szText[512] = {};
+    DWORD_PTR nResult = 0;
+    SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText), SMTO_ABORTIFHUNG, 5000,
+                        &nResult);
+    return szText;
+}
+
+TEST(AppProcessTest, EscClosesTheMainWindowWithoutAQuestion)
+{
+    CQuillmereProcess program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForWindow(kMainTitle);
+    ASSERT_NE(nullptr, hMain);
+    SetForegroundWindow(hMain);
+    SetFocus(hMain);
+    PressKey(VK_ESCAPE);
+    DWORD dwExitCode = 1;
+    ASSERT_TRUE(program.WaitForExit(&dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+}
+
+TEST(AppProcessTest, TheCloseButtonEndsTheProgram)
+{
+    CQuillmereProcess program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForWindow(kMainTitle);
+    ASSERT_NE(nullptr, hMain);
+    RECT rect;
+    GetWindowRect(GetDlgItem(hMain, IDC_BTN_CLOSE), &rect);
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    DWORD dwExitCode = 1;
+    ASSERT_TRUE(program.WaitForExit(&dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+}
+
+// A fatal code shows its message, then the program really ends.
+TEST(AppProcessTest, AFatalCodeEndsTheProgramAfterItsMessage)
+{
+    TestServiceSpec spec;
+    spec.strName = UniqueServiceName("QmFatal");
+    auto pService = std::make_unique<CTestService>(spec);
+    ASSERT_TRUE(pService->Created());
+
+    CQuillmereProcess program;
+    ASSERT_TRUE(program.Started());
+    HWND hMain = program.WaitForWindow(kMainTitle);
+    ASSERT_NE(nullptr, hMain);
+    HWND hList = GetDlgItem(hMain, IDC_SERVICE_LIST);
+    int nRow = -1;
+    int nCount = static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < nCount && nRow == -1; ++i)
+    {
+        if (program.ListText(hList, i, 1) == spec.strName)
+            nRow = i;
+    }
+    ASSERT_NE(-1, nRow);
+
+    // Gone behind the program's back, then clicked.
+    pService.reset();
+    RECT rect = program.ListItemRect(hList, nRow);
+    POINT pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(hList, &pt);
+    ClickAt(pt);
+
+    HWND hBox = program.WaitForWindow("提示");
+    ASSERT_NE(nullptr, hBox);
+    EXPECT_EQ("服务不存在!程序将退出!", TextOfOtherProcessWindow(GetDlgItem(hBox, 0xFFFF)));
+    EXPECT_TRUE(program.Running()) << "the program waits for the message to be read";
+    PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+    DWORD dwExitCode = 1;
+    ASSERT_TRUE(program.WaitForExit(&dwExitCode));
+    EXPECT_EQ(0u, dwExitCode);
+}
+} // namespace
