@@ -8,6 +8,7 @@
 #include "knowledge/ServiceKnowledgeBase.h"
 #include "res/resource.h"
 #include "services/CommandState.h"
+#include "services/ProgressDlg.h"
 #include "services/ServiceErrors.h"
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
@@ -30,6 +31,37 @@ constexpr int kCategoryHitOffsetX = 15;
 constexpr int kCategoryHitOffsetY = 80;
 
 const char* const kSelectPrompt = "请选择服务!";
+const char* const kDeleteWarning =
+    "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?";
+const char* const kDeleted = "删除成功!";
+
+// Start-type values of the toolbar and context-menu requests.
+constexpr int kValueAuto = 2;
+constexpr int kValueManual = 3;
+constexpr int kValueDisabled = 4;
+
+const char* StartTypeWordOf(int nValue)
+{
+    if (nValue == kValueAuto)
+        return ServiceTexts::kAuto;
+    if (nValue == kValueManual)
+        return ServiceTexts::kManual;
+    return ServiceTexts::kDisabled;
+}
+
+// Clears the flag however the command ends.
+class CBusyScope
+{
+public:
+    explicit CBusyScope(bool& bBusy) : m_bBusy(bBusy), m_bWas(bBusy) { m_bBusy = true; }
+    ~CBusyScope() { m_bBusy = m_bWas; }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    bool& m_bBusy;
+    bool m_bWas;
+};
 
 struct ServiceRow
 {
@@ -74,8 +106,35 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_NOTIFY(TVN_KEYDOWN, IDC_CATEGORY_TREE, CMainDlg, OnKeyDownCategoryTree),
         QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
         QM_ON_COMMAND(IDC_BTN_MINIMIZE, CMainDlg, OnMinimizeButton),
+        QM_ON_COMMAND(IDC_BTN_CONFIGURE, CMainDlg, OnConfigureMenu),
+        QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
+        QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
+        QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnSetAutoStart),
+        QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnSetManualStart),
+        QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnSetDisabled),
+        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnMenuAutoStart),
+        QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnMenuManualStart),
+        QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnMenuDisabled),
+        QM_ON_COMMAND(ID_DELETE_SERVICE, CMainDlg, OnDeleteService),
+        QM_ON_COMMAND(ID_IMPORT_CONFIG, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_EXPORT_CONFIG, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_IMPORT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_EXPORT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_START, CMainDlg, OnStartService),
+        QM_ON_COMMAND(IDC_BTN_PAUSE, CMainDlg, OnPauseService),
+        QM_ON_COMMAND(IDC_BTN_STOP, CMainDlg, OnStopService),
+        QM_ON_COMMAND(ID_QUICK_CONFIG, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_START_SERVICE, CMainDlg, OnStartService),
+        QM_ON_COMMAND(ID_STOP_SERVICE, CMainDlg, OnStopService),
+        QM_ON_COMMAND(ID_PAUSE_SERVICE, CMainDlg, OnPauseService),
         QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
         QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
+        QM_ON_NOTIFY(NM_RCLICK, IDC_SERVICE_LIST, CMainDlg, OnRClickServiceList),
+        QM_ON_NOTIFY(NM_DBLCLK, IDC_SERVICE_LIST, CMainDlg, OnDblClickServiceList),
         QM_END_MESSAGE_MAP,
     };
     return s_map;
@@ -216,6 +275,7 @@ void CMainDlg::ReportServiceError(DWORD dwError)
 
 void CMainDlg::FillServiceList(const std::string& strFilter)
 {
+    CBusyScope busy(m_bBusy);
     m_listServices.DeleteAllItems();
 
     // Exactly sized; a service registered between the two calls makes the
@@ -357,6 +417,7 @@ std::vector<std::string> CMainDlg::QueryDependents()
 
 void CMainDlg::ShowServiceDetails()
 {
+    CBusyScope busy(m_bBusy);
     SetDlgItemText(IDC_STATUS_LINE, "");
     std::string strName = m_listServices.GetItemText(m_nSelected, 1);
     std::string strState = m_listServices.GetItemText(m_nSelected, 2);
@@ -487,7 +548,361 @@ INT_PTR CMainDlg::OnColumnClickList(WPARAM, LPARAM)
 
 INT_PTR CMainDlg::OnTimer(WPARAM, LPARAM)
 {
-    // The polling pass comes with the run commands.
+    RefreshServiceStates();
+    return TRUE;
+}
+
+void CMainDlg::RemoveRow(int nRow)
+{
+    m_listServices.DeleteItem(nRow);
+    if (nRow == m_nSelected)
+    {
+        m_nSelected = -1;
+        UpdateRunCommands(kCommandsNone);
+    }
+    else if (nRow < m_nSelected)
+    {
+        // The remembered service moved up one row.
+        --m_nSelected;
+    }
+}
+
+void CMainDlg::RefreshServiceStates()
+{
+    // Never inside a command or another pass: they hold the service slot,
+    // or the list is half rewritten.
+    if (m_bBusy)
+        return;
+    CBusyScope busy(m_bBusy);
+    // A pass reports nothing: a failed look is simply tried again next time.
+    if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
+        return;
+
+    for (int i = 0; i < m_listServices.GetItemCount();)
+    {
+        const CServicePoller::Status* pStatus = m_poller.Find(m_listServices.GetItemText(i, 1));
+        if (pStatus == nullptr)
+        {
+            // Deleted behind the program's back.
+            RemoveRow(i);
+            continue;
+        }
+        std::string strState = ServiceTexts::RunStateText(pStatus->dwState);
+        std::string strStartType = m_listServices.GetItemText(i, 3);
+        int nImage = m_listServices.GetItemImage(i);
+        if (pStatus->bStartTypeKnown)
+        {
+            strStartType = ServiceTexts::StartTypeText(pStatus->dwStartType);
+            nImage = ServiceTexts::StartTypeIndex(pStatus->dwStartType);
+        }
+        if (strState != m_listServices.GetItemText(i, 2) || strStartType != m_listServices.GetItemText(i, 3))
+        {
+            m_listServices.SetItemImage(i, nImage);
+            m_listServices.SetItemText(i, 2, strState);
+            m_listServices.SetItemText(i, 3, strStartType);
+        }
+        ++i;
+    }
+
+    if (m_nSelected != -1)
+    {
+        const CServicePoller::Status* pStatus = m_poller.Find(m_listServices.GetItemText(m_nSelected, 1));
+        DWORD dwAccepted = pStatus != nullptr ? pStatus->dwAccepted : 0;
+        UpdateRunCommands(CommandStateFor(m_listServices.GetItemText(m_nSelected, 2), dwAccepted,
+                                          m_listServices.GetItemText(m_nSelected, 3)));
+    }
+}
+
+bool CMainDlg::HasSelection()
+{
+    if (m_nSelected != -1)
+        return true;
+    MessageBoxA(m_hWnd, kSelectPrompt, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+void CMainDlg::ControlSelectedService(RunOperation operation)
+{
+    if (!HasSelection())
+        return;
+    CBusyScope busy(m_bBusy);
+    struct OperationRow
+    {
+        DWORD dwAccess;
+        DWORD dwControl; // 0 for a start
+        const char* pszPending;
+        int nCommandState;
+    };
+    static const OperationRow kOperations[] = {
+        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, kCommandsStopOnly},
+        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, kCommandsStartable},
+        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, kCommandsPaused},
+        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
+         kCommandsPauseAndStop},
+    };
+    const OperationRow& row = kOperations[operation - kRunStart];
+    int nRow = m_nSelected;
+    DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), row.dwAccess);
+    if (dwError != 0)
+    {
+        ReportServiceError(dwError);
+        return;
+    }
+    SERVICE_STATUS status = {};
+    dwError = row.dwControl == 0 ? m_service.Start() : m_service.Control(row.dwControl, &status);
+    m_service.Close();
+    if (dwError != 0)
+    {
+        ReportServiceError(dwError);
+        return;
+    }
+    m_listServices.SetItemText(nRow, 2, row.pszPending);
+    UpdateRunCommands(row.nCommandState);
+}
+
+INT_PTR CMainDlg::OnStartService(WPARAM, LPARAM)
+{
+    // Start continues a paused service; pause only pauses.
+    bool bPaused = m_nSelected != -1 && m_listServices.GetItemText(m_nSelected, 2) == ServiceTexts::kPaused;
+    ControlSelectedService(bPaused ? kRunContinue : kRunStart);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnPauseService(WPARAM, LPARAM)
+{
+    ControlSelectedService(kRunPause);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnStopService(WPARAM, LPARAM)
+{
+    ControlSelectedService(kRunStop);
+    return TRUE;
+}
+
+void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
+{
+    if (!HasSelection())
+        return;
+    if (mode == kApplyMarkedRows)
+    {
+        ApplyBehindProgress(mode, nValue);
+        return;
+    }
+    m_nApplyMode = mode;
+    m_nApplyValue = nValue;
+    ApplyStartTypes();
+}
+
+INT_PTR CMainDlg::OnSetAutoStart(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplyMarkedRows, kValueAuto);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnSetManualStart(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplyMarkedRows, kValueManual);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnSetDisabled(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplyMarkedRows, kValueDisabled);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnMenuAutoStart(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplySelectedRow, kValueAuto);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnMenuManualStart(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplySelectedRow, kValueManual);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnMenuDisabled(WPARAM, LPARAM)
+{
+    SetStartTypeOfSelection(kApplySelectedRow, kValueDisabled);
+    return TRUE;
+}
+
+void CMainDlg::ApplyBehindProgress(int nMode, int nValue, const std::string& strConfigPath)
+{
+    m_nApplyMode = nMode;
+    m_nApplyValue = nValue;
+    m_strConfigPath = strConfigPath;
+    CProgressDlg progress(this);
+    progress.DoModal();
+}
+
+void CMainDlg::ApplyStartTypes()
+{
+    CBusyScope busy(m_bBusy);
+    switch (m_nApplyMode)
+    {
+    case kApplyMarkedRows:
+        ApplyMarkedRows();
+        break;
+    case kApplySelectedRow:
+        ApplySelectedRow();
+        break;
+    case kApplyProfile:
+        ApplyProfile();
+        break;
+    default:
+        // Files come with the configuration commands.
+        break;
+    }
+    // Read every start type again on the next pass rather than wait for the
+    // store's notice.
+    m_poller.InvalidateStartTypes();
+}
+
+void CMainDlg::ApplyToRow(int nRow, const std::string& strStartType)
+{
+    DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), CServiceControl::kAccessChangeConfig);
+    if (dwError != 0)
+    {
+        ReportServiceError(dwError);
+        return;
+    }
+    // The row shows the request at once; the next pass shows the outcome.
+    m_listServices.SetItemText(nRow, 3, strStartType);
+    if ((dwError = m_service.ChangeStartType(strStartType)) != 0)
+        ReportServiceError(dwError);
+    m_listServices.SetItemImage(nRow, m_nApplyValue - kValueAuto);
+    m_service.Close();
+}
+
+void CMainDlg::ApplyMarkedRows()
+{
+    std::string strStartType = StartTypeWordOf(m_nApplyValue);
+    for (int i = 0; i < m_listServices.GetItemCount(); ++i)
+    {
+        if (!m_listServices.GetCheck(i) && i != m_nSelected)
+            continue;
+        ApplyToRow(i, strStartType);
+        m_listServices.SetCheck(i, FALSE);
+    }
+}
+
+void CMainDlg::ApplySelectedRow()
+{
+    if (m_nSelected == -1)
+        return;
+    std::string strStartType = StartTypeWordOf(m_nApplyValue);
+    ApplyToRow(m_nSelected, strStartType);
+    std::string strState = m_listServices.GetItemText(m_nSelected, 2);
+    if (strState == ServiceTexts::kRunning)
+        return;
+    if (strState.empty() && strStartType != ServiceTexts::kDisabled)
+        UpdateRunCommands(kCommandsStartable);
+    else if (strState == ServiceTexts::kPaused)
+        UpdateRunCommands(kCommandsPaused);
+    else
+        UpdateRunCommands(kCommandsNone);
+}
+
+void CMainDlg::ApplyProfile()
+{
+    for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId; ++nId)
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
+        // Services not installed here are skipped without a word.
+        if (m_service.Open(advice.ServiceName(), CServiceControl::kAccessChangeConfig) != 0)
+            continue;
+        DWORD dwError = m_service.ChangeStartType(advice.StartTypeFor(m_nApplyValue));
+        m_service.Close();
+        if (dwError != 0)
+            ReportServiceError(dwError);
+    }
+}
+
+INT_PTR CMainDlg::OnDeleteService(WPARAM, LPARAM)
+{
+    // Without a remembered row there is nothing to warn about.
+    if (!HasSelection())
+        return TRUE;
+    if (MessageBoxA(m_hWnd, kDeleteWarning, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return TRUE;
+    KillTimer(kStatusTimer);
+    {
+        CBusyScope busy(m_bBusy);
+        int nRow = m_nSelected;
+        DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), CServiceControl::kAccessDelete);
+        if (dwError == 0)
+        {
+            dwError = m_service.StopAndDelete();
+            m_service.Close();
+        }
+        if (dwError != 0)
+        {
+            ReportServiceError(dwError);
+        }
+        else
+        {
+            MessageBoxA(m_hWnd, kDeleted, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+            m_listServices.DeleteItem(nRow);
+            m_nSelected = -1;
+        }
+    }
+    SetTimer(kStatusTimer, kStatusTimerPeriodMs);
+    return TRUE;
+}
+
+void CMainDlg::ShowPopupUnderButton(int nButtonId, int nPopup)
+{
+    RECT rect;
+    GetWindowRect(GetDlgItem(nButtonId), &rect);
+    TrackPopupMenu(m_menu.GetSubMenu(nPopup), TPM_RIGHTBUTTON, rect.left, rect.bottom, 0, m_hWnd, nullptr);
+}
+
+INT_PTR CMainDlg::OnConfigureMenu(WPARAM, LPARAM)
+{
+    ShowPopupUnderButton(IDC_BTN_CONFIGURE, 0);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnToolsMenu(WPARAM, LPARAM)
+{
+    ShowPopupUnderButton(IDC_BTN_TOOLS, 2);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnHelpMenu(WPARAM, LPARAM)
+{
+    ShowPopupUnderButton(IDC_BTN_HELP, 3);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnRClickServiceList(WPARAM wParam, LPARAM lParam)
+{
+    OnClickServiceList(wParam, lParam);
+    POINT pt;
+    GetCursorPos(&pt);
+    TrackPopupMenu(m_menu.GetSubMenu(1), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    return 0;
+}
+
+INT_PTR CMainDlg::OnDblClickServiceList(WPARAM, LPARAM)
+{
+    m_nSelected = m_listServices.GetNextItem(-1, LVNI_SELECTED);
+    if (m_nSelected != -1)
+    {
+        m_listServices.SetCheck(m_nSelected, !m_listServices.GetCheck(m_nSelected));
+        return 0;
+    }
+    for (int i = 0; i < m_listServices.GetItemCount(); ++i)
+        m_listServices.SetCheck(i, FALSE);
+    return 0;
+}
+
+INT_PTR CMainDlg::OnNotYetAvailable(WPARAM, LPARAM)
+{
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "services/ServiceControl.h"
+#include "services/ServicePoller.h"
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 
@@ -25,6 +26,22 @@ public:
     void ShowServiceDetails();
     void UpdateRunCommands(int nCommandState);
     void ApplyLayout();
+
+    // What the next application of start types works on.
+    enum ApplyMode
+    {
+        kApplyMarkedRows = 1,
+        kApplySelectedRow = 2,
+        kApplyProfile = 3,
+        kApplyFile = 4,
+    };
+    // Runs the application stored in m_nApplyMode, m_nApplyValue and
+    // m_strConfigPath; the please-wait window calls it.
+    void ApplyStartTypes();
+    // Stores the request and runs it behind the please-wait window.
+    void ApplyBehindProgress(int nMode, int nValue, const std::string& strConfigPath = std::string());
+    // One pass of the status polling.
+    void RefreshServiceStates();
 
     // For the tests, which drive the window as a user would.
     int SelectedRow() const { return m_nSelected; }
@@ -49,6 +66,23 @@ protected:
     INT_PTR OnMinimizeButton(WPARAM wParam, LPARAM lParam);
     INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     INT_PTR OnKeyDownServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnConfigureMenu(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnToolsMenu(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnHelpMenu(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnRClickServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnDblClickServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnStartService(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnPauseService(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnStopService(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnSetAutoStart(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnSetManualStart(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnSetDisabled(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMenuAutoStart(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMenuManualStart(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnMenuDisabled(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnDeleteService(WPARAM wParam, LPARAM lParam);
+    // Commands whose windows come later.
+    INT_PTR OnNotYetAvailable(WPARAM wParam, LPARAM lParam);
 
 private:
     struct Dependency
@@ -57,6 +91,22 @@ private:
         std::string strShown;
     };
 
+    enum RunOperation
+    {
+        kRunStart = 1,
+        kRunStop = 2,
+        kRunPause = 3,
+        kRunContinue = 4,
+    };
+    void ControlSelectedService(RunOperation operation);
+    void SetStartTypeOfSelection(ApplyMode mode, int nValue);
+    void ShowPopupUnderButton(int nButtonId, int nPopup);
+    bool HasSelection();
+    void ApplyToRow(int nRow, const std::string& strStartType);
+    void ApplyMarkedRows();
+    void ApplySelectedRow();
+    void ApplyProfile();
+    void RemoveRow(int nRow);
     void BuildCategoryTree();
     void ResetDetails();
     std::string DisplayNameOf(const std::string& strName);
@@ -93,4 +143,8 @@ private:
     CImageList m_imageList;
     HICON m_hIcon;
     int m_nSelected;
+    // Set while a command or a pass uses the one open-service slot; a tick
+    // that falls due meanwhile is dropped.
+    bool m_bBusy = false;
+    CServicePoller m_poller;
 };

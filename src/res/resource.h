@@ -3,6 +3,10 @@
 
 // Dialog templates
 #define IDD_MAIN 102
+#define IDD_PROGRESS 175
+
+// Bitmaps
+#define IDB_FRAME 129
 
 // Menus
 #define IDR_MAIN_MENU 149

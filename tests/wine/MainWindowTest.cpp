@@ -1,197 +1,15 @@
 // The main window in this process, driven with the messages a user's
 // actions send, against test-bed services in the real manager.
-#include "app/MainDlg.h"
-#include "res/resource.h"
-#include "services/ServiceTexts.h"
+#include "support/MainWindowHarness.h"
+
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
-#include "support/MessageBoxWatcher.h"
-#include "support/Screenshot.h"
-#include "support/TestServices.h"
-
-#include <gtest/gtest.h>
-
-#include <commctrl.h>
-
-#include <cstring>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 namespace
 {
-void PumpMessages()
+class MainWindowTest : public MainWindowHarness
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-struct ListRow
-{
-    std::string strDisplay, strName, strState, strStartType;
-    int nImage;
 };
-
-std::vector<ListRow> RowsOf(const CListCtrl& list)
-{
-    std::vector<ListRow> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        rows.push_back({list.GetItemText(i, 0), list.GetItemText(i, 1), list.GetItemText(i, 2),
-                        list.GetItemText(i, 3), list.GetItemImage(i)});
-    return rows;
-}
-
-const ListRow* FindRow(const std::vector<ListRow>& rows, const std::string& strName)
-{
-    for (const ListRow& row : rows)
-    {
-        if (row.strName == strName)
-            return &row;
-    }
-    return nullptr;
-}
-
-std::string TextOf(HWND hWnd)
-{
-    CWnd wnd(hWnd);
-    return wnd.GetWindowText();
-}
-
-// Everything the manager lists, as state and start-type texts.
-std::map<std::string, std::pair<std::string, std::string>> ManagerView()
-{
-    std::map<std::string, std::pair<std::string, std::string>> view;
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
-    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount, &dwResume);
-    std::vector<BYTE> buffer(dwNeeded);
-    auto* pServices = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-    dwResume = 0;
-    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pServices, dwNeeded, &dwNeeded, &dwCount,
-                        &dwResume);
-    for (DWORD i = 0; i < dwCount; ++i)
-    {
-        SC_HANDLE hService = OpenServiceA(hManager, pServices[i].lpServiceName, SERVICE_QUERY_CONFIG);
-        DWORD dwConfigSize = 0;
-        QueryServiceConfigA(hService, nullptr, 0, &dwConfigSize);
-        std::vector<BYTE> config(dwConfigSize + 1);
-        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.data());
-        std::string strStartType = "(query failed)";
-        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(config.size()), &dwConfigSize))
-            strStartType = ServiceTexts::StartTypeText(pConfig->dwStartType);
-        CloseServiceHandle(hService);
-        view[pServices[i].lpServiceName] = {ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState),
-                                            strStartType};
-    }
-    CloseServiceHandle(hManager);
-    return view;
-}
-
-class MainWindowTest : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-        InitCommonControlsEx(&controls);
-    }
-
-    testing::AssertionResult OpenWindow()
-    {
-        m_pDialog.reset(new CMainDlg(nullptr));
-        if (!m_pDialog->Create())
-            return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
-        PumpMessages();
-        return testing::AssertionSuccess();
-    }
-
-    void TearDown() override
-    {
-        m_pDialog.reset();
-        PumpMessages();
-        // A box nobody expected would otherwise have blocked the test.
-        EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
-    }
-
-    HWND Window() const { return m_pDialog->GetSafeHwnd(); }
-
-    // A click on a list row as the list reports it: select, then NM_CLICK.
-    void ClickRow(int nRow)
-    {
-        const CListCtrl& list = m_pDialog->ServiceList();
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = 0;
-        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        if (nRow >= 0)
-        {
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
-        }
-        NMITEMACTIVATE notify = {};
-        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
-        notify.iItem = nRow;
-        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
-    }
-
-    void PressKeyInList(WORD wKey)
-    {
-        NMLVKEYDOWN notify = {};
-        notify.hdr = {m_pDialog->ServiceList().GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(LVN_KEYDOWN)};
-        notify.wVKey = wKey;
-        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
-    }
-
-    // Puts the pointer on an item's label and sends the tree's click.
-    void ClickCategory(const std::string& strText)
-    {
-        const CTreeCtrl& tree = m_pDialog->CategoryTree();
-        HTREEITEM hItem = FindTreeItem(tree, strText);
-        ASSERT_NE(nullptr, hItem) << strText;
-        RECT rect = {};
-        std::memcpy(&rect, &hItem, sizeof(hItem)); // TVM_GETITEMRECT takes the item in the rectangle
-        ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
-        POINT pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        ClientToScreen(tree.GetSafeHwnd(), &pt);
-        SetCursorPos(pt.x, pt.y);
-        NMHDR notify = {tree.GetSafeHwnd(), IDC_CATEGORY_TREE, static_cast<UINT>(NM_CLICK)};
-        SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&notify));
-    }
-
-    static HTREEITEM FindTreeItem(const CTreeCtrl& tree, const std::string& strText)
-    {
-        for (HTREEITEM hItem = tree.GetNextItem(nullptr, TVGN_ROOT); hItem != nullptr;
-             hItem = tree.GetNextItem(hItem, TVGN_NEXTVISIBLE))
-        {
-            if (tree.GetItemText(hItem) == strText)
-                return hItem;
-        }
-        return nullptr;
-    }
-
-    static std::vector<std::string> TreeTexts(const CTreeCtrl& tree, HTREEITEM hParent)
-    {
-        std::vector<std::string> texts;
-        for (HTREEITEM hItem = tree.GetNextItem(hParent, hParent ? TVGN_CHILD : TVGN_ROOT); hItem != nullptr;
-             hItem = tree.GetNextItem(hItem, TVGN_NEXT))
-            texts.push_back(tree.GetItemText(hItem));
-        return texts;
-    }
-
-    bool MenuItemEnabled(UINT nId) const
-    {
-        return !(m_pDialog->Menu().GetMenuState(nId) & (MF_GRAYED | MF_DISABLED));
-    }
-
-    CMessageBoxWatcher m_watcher;
-    std::unique_ptr<CMainDlg> m_pDialog;
-};
-
 TEST_F(MainWindowTest, ListShowsEveryServiceAsTheManagerSeesIt)
 {
     TestServiceSpec running;
@@ -260,21 +78,6 @@ TEST_F(MainWindowTest, ListShowsEveryServiceAsTheManagerSeesIt)
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
         EXPECT_FALSE(MenuItemEnabled(nId)) << nId;
     EXPECT_TRUE(MenuItemEnabled(ID_DELETE_SERVICE));
-}
-
-int RowOf(const CListCtrl& list, const std::string& strName)
-{
-    for (int i = 0; i < list.GetItemCount(); ++i)
-    {
-        if (list.GetItemText(i, 1) == strName)
-            return i;
-    }
-    return -1;
-}
-
-bool Listed(const CListCtrl& list, const std::string& strName)
-{
-    return RowOf(list, strName) != -1;
 }
 
 TEST_F(MainWindowTest, CategoryLabelsFilterTheList)
@@ -556,23 +359,6 @@ TEST_F(MainWindowTest, ServiceGoneBehindTheListIsReportedWithoutFollowUps)
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
-RECT ClientRectOf(HWND hParent, int nId)
-{
-    RECT rect;
-    GetWindowRect(GetDlgItem(hParent, nId), &rect);
-    MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-testing::AssertionResult HasRect(const RECT& rect, int x, int y, int cx, int cy)
-{
-    if (rect.left == x && rect.top == y && rect.right - rect.left == cx && rect.bottom - rect.top == cy)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure() << "rectangle " << rect.left << "," << rect.top << " "
-                                       << rect.right - rect.left << "x" << rect.bottom - rect.top << " instead of "
-                                       << x << "," << y << " " << cx << "x" << cy;
-}
-
 // Run once on an 800-pixel screen and once on a wider one (the runner sets
 // QM_EXPECT_SCREEN_WIDTH so that the wrong screen cannot pass unnoticed).
 TEST_F(MainWindowTest, LayoutFollowsTheScreenWidth)

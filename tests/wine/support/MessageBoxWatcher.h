@@ -27,6 +27,7 @@ public:
     const std::vector<Box>& Boxes() const { return m_boxes; }
     std::vector<std::string> Texts() const;
     void Clear() { m_boxes.clear(); }
+    void SetAnswer(int nAnswer) { m_nAnswer = nAnswer; }
 
 private:
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);

@@ -6,12 +6,37 @@ namespace
 {
 constexpr DWORD kPollMs = 10;
 
+// Whether the service runs the test-bed program (or a path a test gave it);
+// only those are ever deleted, so a test can never remove a real service
+// such as the prefix's own RpcSs.
+bool IsTestService(SC_HANDLE hService)
+{
+    DWORD dwNeeded = 0;
+    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+    std::vector<BYTE> buffer(dwNeeded + 1);
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        return false;
+    std::string strPath = pConfig->lpBinaryPathName != nullptr ? pConfig->lpBinaryPathName : "";
+    for (const char* pszMark : {"qmtestsvc.exe", "\\qm\\", "qm_not_a_program", "null.sys"})
+    {
+        if (strPath.find(pszMark) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 // Deletes a service of that name, stopping it first, whatever it accepts.
 void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName)
 {
     SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_ALL_ACCESS);
     if (hService == nullptr)
         return;
+    if (!IsTestService(hService))
+    {
+        CloseServiceHandle(hService);
+        return;
+    }
     bool bAskedToQuit = false;
     SERVICE_STATUS status = {};
     for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(kPollMs))

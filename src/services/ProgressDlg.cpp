@@ -1,0 +1,44 @@
+#include "services/ProgressDlg.h"
+
+#include "app/MainDlg.h"
+#include "res/resource.h"
+
+CProgressDlg::CProgressDlg(CMainDlg* pMainDlg) : CDialog(IDD_PROGRESS, pMainDlg), m_pMainDlg(pMainDlg)
+{
+}
+
+CProgressDlg::~CProgressDlg() = default;
+
+const MessageMapEntry* CProgressDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_MESSAGE(WM_TIMER, CProgressDlg, OnTimer),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+BOOL CProgressDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    SetTimer(kWorkTimer, kWorkDelayMs);
+    return TRUE;
+}
+
+INT_PTR CProgressDlg::OnTimer(WPARAM, LPARAM)
+{
+    OnOK();
+    return FALSE;
+}
+
+void CProgressDlg::OnOK()
+{
+    // Enter and the tick both lead here; the work runs once per request.
+    if (m_bWorkDone)
+        return;
+    m_bWorkDone = true;
+    KillTimer(kWorkTimer);
+    m_pMainDlg->ApplyStartTypes();
+    CDialog::OnOK();
+}

@@ -1,0 +1,44 @@
+// One cheap look at every Win32 service for the status polling: a single
+// enumeration carries states and accepted controls; start types come from
+// the manager's registry store and are read again only when that store
+// reports a change.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+
+class CServicePoller
+{
+public:
+    struct Status
+    {
+        DWORD dwState;
+        DWORD dwAccepted;
+        bool bStartTypeKnown;
+        DWORD dwStartType;
+    };
+
+    CServicePoller();
+    ~CServicePoller();
+    CServicePoller(const CServicePoller&) = delete;
+    CServicePoller& operator=(const CServicePoller&) = delete;
+
+    // 0, or the error of the enumeration (the last look is then kept).
+    DWORD Refresh(SC_HANDLE hManager);
+    // nullptr for a service the last enumeration did not list.
+    const Status* Find(const std::string& strServiceName) const;
+    // Makes the next Refresh read every start type again.
+    void InvalidateStartTypes() { m_bStartTypesStale = true; }
+
+private:
+    bool StartTypesMayHaveChanged();
+    void WatchServicesKey();
+
+    std::unordered_map<std::string, Status> m_services; // by ASCII-lowercased name
+    std::unordered_map<std::string, DWORD> m_startTypes;
+    HKEY m_hWatchedKey = nullptr;
+    HANDLE m_hChanged = nullptr;
+    bool m_bStartTypesStale = true;
+};

@@ -1,0 +1,456 @@
+// The main window's commands against test-bed services: run states with the
+// polling that follows them, start-type changes, deletion and the menus.
+#include "support/MainWindowHarness.h"
+
+#include <unordered_map>
+
+namespace
+{
+class CommandsTest : public MainWindowHarness
+{
+protected:
+    // Registers and opens the window, then remembers the service's row.
+    testing::AssertionResult Select(const std::string& strName)
+    {
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        if (nRow == -1)
+            return testing::AssertionFailure() << strName << " is not listed";
+        ClickRow(nRow);
+        return testing::AssertionSuccess();
+    }
+
+    testing::AssertionResult CommandsAre(bool bStart, bool bPause, bool bStop)
+    {
+        bool actual[] = {ButtonEnabled(IDC_BTN_START), ButtonEnabled(IDC_BTN_PAUSE), ButtonEnabled(IDC_BTN_STOP)};
+        bool menu[] = {MenuItemEnabled(ID_START_SERVICE), MenuItemEnabled(ID_PAUSE_SERVICE),
+                       MenuItemEnabled(ID_STOP_SERVICE)};
+        bool expected[] = {bStart, bPause, bStop};
+        for (int i = 0; i < 3; ++i)
+        {
+            if (actual[i] != expected[i] || menu[i] != expected[i])
+                return testing::AssertionFailure()
+                       << "start/pause/stop buttons " << actual[0] << actual[1] << actual[2] << ", menu " << menu[0]
+                       << menu[1] << menu[2] << ", expected " << bStart << bPause << bStop;
+        }
+        return testing::AssertionSuccess();
+    }
+
+    // Waits for the list to show a state, recording the texts on the way.
+    testing::AssertionResult WaitForState(const std::string& strName, const std::string& strState,
+                                          std::vector<std::string>* pSeen = nullptr)
+    {
+        return WaitFor(
+            [&] {
+                std::string strNow = CellOf(strName, 2);
+                if (pSeen != nullptr && (pSeen->empty() || pSeen->back() != strNow))
+                    pSeen->push_back(strNow);
+                return strNow == strState;
+            },
+            ("state \"" + strState + "\" of " + strName).c_str());
+    }
+};
+
+TestServiceSpec Spec(const char* pszStem, const char* pszArguments, DWORD dwStartType = SERVICE_DEMAND_START)
+{
+    TestServiceSpec spec;
+    spec.strName = UniqueServiceName(pszStem);
+    spec.strArguments = pszArguments;
+    spec.dwStartType = dwStartType;
+    return spec;
+}
+
+bool Contains(const std::vector<std::string>& items, const std::string& item)
+{
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+TEST_F(CommandsTest, StartPauseContinueAndStopFollowTheService)
+{
+    CTestService service(Spec("QmRun", "--accept=stop,pause --start-pending=600 --stop-pending=600 "
+                                       "--pause-pending=600 --continue-pending=600"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Select(service.Name()));
+    EXPECT_TRUE(CommandsAre(true, false, false));
+
+    // Start: the pending word at once and only Stop, then what the manager says.
+    SendCommand(IDC_BTN_START);
+    EXPECT_EQ("正在启动", CellOf(service.Name(), 2));
+    EXPECT_TRUE(CommandsAre(false, false, true));
+    std::vector<std::string> seen;
+    ASSERT_TRUE(WaitForState(service.Name(), "已启动", &seen));
+    EXPECT_TRUE(CommandsAre(false, true, true));
+
+    // Pause: its own word, then "未知状态" while the service pauses.
+    SendCommand(IDC_BTN_PAUSE);
+    EXPECT_EQ("正在暂停", CellOf(service.Name(), 2));
+    EXPECT_TRUE(CommandsAre(true, false, true));
+    seen.clear();
+    ASSERT_TRUE(WaitForState(service.Name(), "已暂停", &seen));
+    EXPECT_TRUE(Contains(seen, "未知状态")) << "PAUSE_PENDING was never shown";
+    EXPECT_TRUE(CommandsAre(true, false, true));
+
+    // Start on a paused service continues it.
+    SendCommand(ID_START_SERVICE);
+    EXPECT_EQ("正在继续", CellOf(service.Name(), 2));
+    ASSERT_TRUE(WaitForState(service.Name(), "已启动"));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.CurrentState());
+
+    SendCommand(ID_STOP_SERVICE);
+    EXPECT_EQ("正在停止", CellOf(service.Name(), 2));
+    EXPECT_TRUE(CommandsAre(true, false, false));
+    ASSERT_TRUE(WaitForState(service.Name(), ""));
+    EXPECT_TRUE(CommandsAre(true, false, false));
+}
+
+TEST_F(CommandsTest, AcceptedControlsDecideTheCommands)
+{
+    struct Case
+    {
+        const char* pszArguments;
+        DWORD dwStartType;
+        bool bRun;
+        bool bStart, bPause, bStop;
+    };
+    const Case cases[] = {
+        {"--accept=none", SERVICE_DEMAND_START, true, false, false, false},
+        {"--accept=stop", SERVICE_DEMAND_START, true, false, false, true},
+        {"--accept=pause", SERVICE_DEMAND_START, true, false, true, true},
+        {"--accept=stop,pause", SERVICE_DEMAND_START, true, false, true, true},
+        {"", SERVICE_DISABLED, false, false, false, false},
+        {"", SERVICE_AUTO_START, false, true, false, false},
+    };
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const Case& c : cases)
+    {
+        services.emplace_back(new CTestService(Spec("QmAccepts", c.pszArguments, c.dwStartType)));
+        ASSERT_TRUE(services.back()->Created());
+        if (c.bRun)
+        {
+            ASSERT_TRUE(services.back()->StartAndWaitRunning());
+        }
+    }
+    ASSERT_TRUE(OpenWindow());
+    for (std::size_t i = 0; i < services.size(); ++i)
+    {
+        SCOPED_TRACE(cases[i].pszArguments + std::string(cases[i].bRun ? " running" : " stopped"));
+        ASSERT_TRUE(Select(services[i]->Name()));
+        EXPECT_TRUE(CommandsAre(cases[i].bStart, cases[i].bPause, cases[i].bStop)) << "when shown";
+        // The polling applies the same rule to the remembered row.
+        UpdateRunCommandsTo(kCommandsNone);
+        ASSERT_TRUE(WaitFor([&] { return CommandsAre(cases[i].bStart, cases[i].bPause, cases[i].bStop); },
+                            "the commands after a pass"));
+    }
+}
+
+TEST_F(CommandsTest, RefusalsShowTheirMessagesAndChangeNothing)
+{
+    CTestService running(Spec("QmRefuse", "--accept=stop"));
+    CTestService stopped(Spec("QmRefuseStopped", ""));
+    CTestService stopping(Spec("QmRefuseStopping", "--accept=stop --stop-pending=4000"));
+    ASSERT_TRUE(running.Created());
+    ASSERT_TRUE(stopped.Created());
+    ASSERT_TRUE(stopping.Created());
+    ASSERT_TRUE(running.StartAndWaitRunning());
+    ASSERT_TRUE(stopping.StartAndWaitRunning());
+    ASSERT_TRUE(OpenWindow());
+
+    struct Case
+    {
+        const CTestService* pService;
+        int nCommand;
+        const char* pszMessage;
+    };
+    const Case cases[] = {
+        {&running, IDC_BTN_START, "服务已经运行,本次操作失败!"},
+        {&running, IDC_BTN_PAUSE, "此项服务停用无效,本次操作失败!"},
+        {&stopped, IDC_BTN_STOP, "此服务没有启动,本次操作失败!"},
+        {&stopping, IDC_BTN_STOP, "服务拒绝控制,本次操作失败!"},
+    };
+    bool bStoppingAsked = false;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszMessage);
+        if (c.pService == &stopping && !bStoppingAsked)
+        {
+            ASSERT_TRUE(stopping.SendControl(SERVICE_CONTROL_STOP));
+            ASSERT_TRUE(stopping.WaitForState(SERVICE_STOP_PENDING));
+            ASSERT_TRUE(WaitForState(stopping.Name(), "正在停止"));
+            bStoppingAsked = true;
+        }
+        ASSERT_TRUE(Select(c.pService->Name()));
+        std::string strBefore = CellOf(c.pService->Name(), 2);
+        SendCommand(c.nCommand);
+        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, m_watcher.Texts());
+        m_watcher.Clear();
+        EXPECT_EQ(strBefore, CellOf(c.pService->Name(), 2));
+        ClickRow(-1);
+    }
+}
+
+TEST_F(CommandsTest, AServiceDeletedBehindTheProgramLeavesTheList)
+{
+    auto pService = std::make_unique<CTestService>(Spec("QmVanish", "--accept=stop"));
+    CTestService other(Spec("QmStays", ""));
+    ASSERT_TRUE(pService->Created());
+    ASSERT_TRUE(other.Created());
+    ASSERT_TRUE(pService->StartAndWaitRunning());
+    std::string strName = pService->Name();
+    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Select(strName));
+    EXPECT_TRUE(CommandsAre(false, false, true));
+
+    pService.reset();
+    ASSERT_TRUE(WaitFor([&] { return !Listed(m_pDialog->ServiceList(), strName); }, "the row leaving"));
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    EXPECT_TRUE(CommandsAre(false, false, false));
+    EXPECT_TRUE(IsWindow(Window()));
+    EXPECT_TRUE(Listed(m_pDialog->ServiceList(), other.Name()));
+    // And the polling goes on.
+    ASSERT_TRUE(other.StartAndWaitRunning());
+    EXPECT_TRUE(WaitForState(other.Name(), "已启动"));
+}
+
+TEST_F(CommandsTest, ChangesMadeElsewhereShowWithinAPass)
+{
+    CTestService service(Spec("QmElsewhere", "--accept=stop"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    // A state change seen means passes have run and read the start types.
+    ASSERT_TRUE(service.StartAndWaitRunning());
+    ASSERT_TRUE(WaitForState(service.Name(), "已启动"));
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE hService = OpenServiceA(hManager, service.Name().c_str(), SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+    CloseServiceHandle(hService);
+    CloseServiceHandle(hManager);
+    EXPECT_TRUE(WaitFor([&] { return CellOf(service.Name(), 3) == "已禁用"; }, "the new start type", 2000));
+    EXPECT_EQ(2, m_pDialog->ServiceList().GetItemImage(RowOf(m_pDialog->ServiceList(), service.Name())));
+}
+
+TEST_F(CommandsTest, StartTypeButtonsChangeTickedAndSelectedRows)
+{
+    CTestService first(Spec("QmTickA", "")), second(Spec("QmTickB", "")), selected(Spec("QmTickC", "")),
+        untouched(Spec("QmTickD", ""));
+    for (CTestService* pService : {&first, &second, &selected, &untouched})
+        ASSERT_TRUE(pService->Created());
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+
+    // Ticks without a remembered row: refused, nothing changes.
+    list.SetCheck(RowOf(list, first.Name()), TRUE);
+    list.SetCheck(RowOf(list, second.Name()), TRUE);
+    SendCommand(IDC_BTN_DISABLED);
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), first.ConfiguredStartType());
+
+    ASSERT_TRUE(Select(selected.Name()));
+    SendCommand(IDC_BTN_DISABLED);
+    for (const CTestService* pService : {&first, &second, &selected})
+    {
+        SCOPED_TRACE(pService->Name());
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), pService->ConfiguredStartType());
+        EXPECT_EQ("已禁用", CellOf(pService->Name(), 3));
+        EXPECT_FALSE(list.GetCheck(RowOf(list, pService->Name())));
+        EXPECT_EQ(2, list.GetItemImage(RowOf(list, pService->Name())));
+    }
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), untouched.ConfiguredStartType());
+
+    SendCommand(IDC_BTN_AUTO);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), selected.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), first.ConfiguredStartType()) << "its tick was cleared";
+    EXPECT_EQ(0, list.GetItemImage(RowOf(list, selected.Name())));
+}
+
+TEST_F(CommandsTest, ContextMenuStartTypeSetsTheCommands)
+{
+    CTestService paused(Spec("QmCtxPaused", "--accept=stop,pause", SERVICE_AUTO_START));
+    CTestService stopped(Spec("QmCtxStopped", ""));
+    ASSERT_TRUE(paused.Created());
+    ASSERT_TRUE(stopped.Created());
+    ASSERT_TRUE(paused.StartAndWaitRunning());
+    ASSERT_TRUE(paused.SendControl(SERVICE_CONTROL_PAUSE));
+    ASSERT_TRUE(paused.WaitForState(SERVICE_PAUSED));
+    ASSERT_TRUE(OpenWindow());
+
+    ASSERT_TRUE(Select(paused.Name()));
+    SendCommand(ID_MENU_MANUAL);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), paused.ConfiguredStartType());
+    EXPECT_EQ("手动", CellOf(paused.Name(), 3));
+    EXPECT_TRUE(CommandsAre(true, false, true));
+
+    ASSERT_TRUE(Select(stopped.Name()));
+    SendCommand(ID_MENU_DISABLED);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), stopped.ConfiguredStartType());
+    EXPECT_TRUE(CommandsAre(false, false, false));
+    SendCommand(ID_MENU_AUTO);
+    EXPECT_TRUE(CommandsAre(true, false, false));
+    EXPECT_TRUE(m_watcher.Texts().empty());
+
+    ClickRow(-1);
+    SendCommand(ID_MENU_AUTO);
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
+    m_watcher.Clear();
+}
+
+// Start types of every Win32 service, put back at the end of a test that
+// applies a profile to the whole machine.
+class CStartTypeSnapshot
+{
+public:
+    CStartTypeSnapshot()
+    {
+        for (const auto& entry : ManagerView())
+            m_startTypes[entry.first] = StartTypeOf(entry.first);
+    }
+    ~CStartTypeSnapshot()
+    {
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        for (const auto& entry : m_startTypes)
+        {
+            SC_HANDLE hService = OpenServiceA(hManager, entry.first.c_str(), SERVICE_CHANGE_CONFIG);
+            if (hService == nullptr)
+                continue;
+            ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, entry.second, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+            CloseServiceHandle(hService);
+        }
+        CloseServiceHandle(hManager);
+    }
+    static DWORD StartTypeOf(const std::string& strName)
+    {
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
+        DWORD dwNeeded = 0;
+        QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+        std::vector<BYTE> buffer(dwNeeded + 1);
+        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        DWORD dwStartType = QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded)
+                                ? pConfig->dwStartType
+                                : 0xFFFFFFFF;
+        CloseServiceHandle(hService);
+        CloseServiceHandle(hManager);
+        return dwStartType;
+    }
+
+private:
+    std::unordered_map<std::string, DWORD> m_startTypes;
+};
+
+TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
+{
+    struct Case
+    {
+        const char* pszName;
+        DWORD dwExpected; // under profile 3, the network profile
+    };
+    const Case cases[] = {
+        {"Alerter", SERVICE_DISABLED},
+        {"Messenger", SERVICE_DISABLED},
+        {"lanmanworkstation", SERVICE_AUTO_START},
+        {"VMware NAT Service", SERVICE_DEMAND_START},
+        {"MySQL", SERVICE_AUTO_START},
+    };
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const Case& c : cases)
+    {
+        TestServiceSpec spec;
+        spec.strName = c.pszName;
+        spec.dwStartType = c.dwExpected == SERVICE_DISABLED ? SERVICE_AUTO_START : SERVICE_DISABLED;
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    m_pDialog->ApplyBehindProgress(CMainDlg::kApplyProfile, 3);
+    for (std::size_t i = 0; i < services.size(); ++i)
+        EXPECT_EQ(cases[i].dwExpected, services[i]->ConfiguredStartType()) << cases[i].pszName;
+    // The prefix's own Spooler is in the profile too ($1: automatic).
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), CStartTypeSnapshot::StartTypeOf("Spooler"));
+    // The dozens of services not installed here pass without a word.
+    EXPECT_TRUE(m_watcher.Texts().empty());
+    EXPECT_TRUE(WaitFor([&] { return CellOf("Alerter", 3) == "已禁用"; }, "the list following"));
+}
+
+TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)
+{
+    auto pRunning = std::make_unique<CTestService>(Spec("QmDelRun", "--accept=stop"));
+    auto pStopped = std::make_unique<CTestService>(Spec("QmDelStopped", ""));
+    ASSERT_TRUE(pRunning->Created());
+    ASSERT_TRUE(pStopped->Created());
+    ASSERT_TRUE(pRunning->StartAndWaitRunning());
+    ASSERT_TRUE(OpenWindow());
+
+    // No: nothing changes and the polling goes on.
+    m_watcher.SetAnswer(IDNO);
+    ASSERT_TRUE(Select(pRunning->Name()));
+    SendCommand(ID_DELETE_SERVICE);
+    ASSERT_EQ(1u, m_watcher.Boxes().size());
+    EXPECT_EQ("警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?", m_watcher.Texts()[0]);
+    m_watcher.Clear();
+    EXPECT_TRUE(pRunning->Exists());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), pRunning->CurrentState());
+    ASSERT_TRUE(pStopped->StartAndWaitRunning());
+    EXPECT_TRUE(WaitForState(pStopped->Name(), "已启动")) << "the polling still runs";
+    ASSERT_TRUE(pStopped->SendControl(SERVICE_CONTROL_STOP));
+    ASSERT_TRUE(pStopped->WaitForState(SERVICE_STOPPED));
+    ASSERT_TRUE(WaitForState(pStopped->Name(), ""));
+
+    m_watcher.SetAnswer(IDYES);
+    for (CTestService* pService : {pRunning.get(), pStopped.get()})
+    {
+        SCOPED_TRACE(pService->Name());
+        ASSERT_TRUE(Select(pService->Name()));
+        SendCommand(ID_DELETE_SERVICE);
+        EXPECT_EQ((std::vector<std::string>{
+                      "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?",
+                      "删除成功!"}),
+                  m_watcher.Texts());
+        m_watcher.Clear();
+        EXPECT_FALSE(Listed(m_pDialog->ServiceList(), pService->Name()));
+        EXPECT_EQ(-1, m_pDialog->SelectedRow());
+        EXPECT_TRUE(pService->WaitUntilGone());
+    }
+
+    // Without a remembered row the command asks for one and deletes nothing.
+    SendCommand(ID_DELETE_SERVICE);
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_TRUE(IsWindow(Window()));
+}
+
+TEST_F(CommandsTest, DoubleClickTicksARowOrClearsEveryTick)
+{
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    ASSERT_GE(list.GetItemCount(), 3);
+    auto doubleClick = [&](int nRow) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED;
+        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        if (nRow >= 0)
+        {
+            item.state = LVIS_SELECTED;
+            list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
+        }
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_DBLCLK)};
+        notify.iItem = nRow;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    };
+    doubleClick(1);
+    EXPECT_TRUE(list.GetCheck(1));
+    EXPECT_EQ(1, m_pDialog->SelectedRow());
+    doubleClick(2);
+    EXPECT_TRUE(list.GetCheck(1));
+    EXPECT_TRUE(list.GetCheck(2));
+    doubleClick(2);
+    EXPECT_FALSE(list.GetCheck(2));
+    doubleClick(-1);
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        EXPECT_FALSE(list.GetCheck(i)) << i;
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+}
+} // namespace

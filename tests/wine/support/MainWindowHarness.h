@@ -1,0 +1,266 @@
+// Drives the main window in the test's own process with the messages a
+// user's actions send, and reads what it shows.
+#pragma once
+
+#include "app/MainDlg.h"
+#include "res/resource.h"
+#include "services/CommandState.h"
+#include "services/ServiceTexts.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/Screenshot.h"
+#include "support/TestServices.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+inline void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+struct ListRow
+{
+    std::string strDisplay, strName, strState, strStartType;
+    int nImage;
+};
+
+inline std::vector<ListRow> RowsOf(const CListCtrl& list)
+{
+    std::vector<ListRow> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        rows.push_back({list.GetItemText(i, 0), list.GetItemText(i, 1), list.GetItemText(i, 2),
+                        list.GetItemText(i, 3), list.GetItemImage(i)});
+    return rows;
+}
+
+inline const ListRow* FindRow(const std::vector<ListRow>& rows, const std::string& strName)
+{
+    for (const ListRow& row : rows)
+    {
+        if (row.strName == strName)
+            return &row;
+    }
+    return nullptr;
+}
+
+inline std::string TextOf(HWND hWnd)
+{
+    CWnd wnd(hWnd);
+    return wnd.GetWindowText();
+}
+
+// Everything the manager lists, as state and start-type texts.
+inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
+{
+    std::map<std::string, std::pair<std::string, std::string>> view;
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
+    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount, &dwResume);
+    std::vector<BYTE> buffer(dwNeeded);
+    auto* pServices = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
+    dwResume = 0;
+    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pServices, dwNeeded, &dwNeeded, &dwCount,
+                        &dwResume);
+    for (DWORD i = 0; i < dwCount; ++i)
+    {
+        SC_HANDLE hService = OpenServiceA(hManager, pServices[i].lpServiceName, SERVICE_QUERY_CONFIG);
+        DWORD dwConfigSize = 0;
+        QueryServiceConfigA(hService, nullptr, 0, &dwConfigSize);
+        std::vector<BYTE> config(dwConfigSize + 1);
+        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.data());
+        std::string strStartType = "(query failed)";
+        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(config.size()), &dwConfigSize))
+            strStartType = ServiceTexts::StartTypeText(pConfig->dwStartType);
+        CloseServiceHandle(hService);
+        view[pServices[i].lpServiceName] = {ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState),
+                                            strStartType};
+    }
+    CloseServiceHandle(hManager);
+    return view;
+}
+
+class MainWindowHarness : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
+    }
+
+    testing::AssertionResult OpenWindow()
+    {
+        m_pDialog.reset(new CMainDlg(nullptr));
+        if (!m_pDialog->Create())
+            return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
+        PumpMessages();
+        return testing::AssertionSuccess();
+    }
+
+    void TearDown() override
+    {
+        m_pDialog.reset();
+        PumpMessages();
+        // A box nobody expected would otherwise have blocked the test.
+        EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
+    }
+
+    HWND Window() const { return m_pDialog->GetSafeHwnd(); }
+
+    // A click on a list row as the list reports it: select, then NM_CLICK.
+    void ClickRow(int nRow)
+    {
+        const CListCtrl& list = m_pDialog->ServiceList();
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = 0;
+        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        if (nRow >= 0)
+        {
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
+        }
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
+        notify.iItem = nRow;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    void PressKeyInList(WORD wKey)
+    {
+        NMLVKEYDOWN notify = {};
+        notify.hdr = {m_pDialog->ServiceList().GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(LVN_KEYDOWN)};
+        notify.wVKey = wKey;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    // Puts the pointer on an item's label and sends the tree's click.
+    void ClickCategory(const std::string& strText)
+    {
+        const CTreeCtrl& tree = m_pDialog->CategoryTree();
+        HTREEITEM hItem = FindTreeItem(tree, strText);
+        ASSERT_NE(nullptr, hItem) << strText;
+        RECT rect = {};
+        std::memcpy(&rect, &hItem, sizeof(hItem)); // TVM_GETITEMRECT takes the item in the rectangle
+        ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect)));
+        POINT pt = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ClientToScreen(tree.GetSafeHwnd(), &pt);
+        SetCursorPos(pt.x, pt.y);
+        NMHDR notify = {tree.GetSafeHwnd(), IDC_CATEGORY_TREE, static_cast<UINT>(NM_CLICK)};
+        SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    static HTREEITEM FindTreeItem(const CTreeCtrl& tree, const std::string& strText)
+    {
+        for (HTREEITEM hItem = tree.GetNextItem(nullptr, TVGN_ROOT); hItem != nullptr;
+             hItem = tree.GetNextItem(hItem, TVGN_NEXTVISIBLE))
+        {
+            if (tree.GetItemText(hItem) == strText)
+                return hItem;
+        }
+        return nullptr;
+    }
+
+    static std::vector<std::string> TreeTexts(const CTreeCtrl& tree, HTREEITEM hParent)
+    {
+        std::vector<std::string> texts;
+        for (HTREEITEM hItem = tree.GetNextItem(hParent, hParent ? TVGN_CHILD : TVGN_ROOT); hItem != nullptr;
+             hItem = tree.GetNextItem(hItem, TVGN_NEXT))
+            texts.push_back(tree.GetItemText(hItem));
+        return texts;
+    }
+
+    // Pumps the window's messages (timer ticks included) until the
+    // condition holds or the time is up.
+    testing::AssertionResult WaitFor(const std::function<bool()>& condition, const char* pszWhat,
+                                     DWORD dwTimeoutMs = 10000)
+    {
+        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs;)
+        {
+            PumpMessages();
+            if (condition())
+                return testing::AssertionSuccess();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return testing::AssertionFailure() << pszWhat << " did not happen within " << dwTimeoutMs << " ms";
+    }
+
+    // What a click on a button or a menu item sends.
+    void SendCommand(int nId)
+    {
+        SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(Window(), nId)));
+    }
+
+    std::string CellOf(const std::string& strName, int nColumn) const
+    {
+        int nRow = -1;
+        const CListCtrl& list = m_pDialog->ServiceList();
+        for (int i = 0; i < list.GetItemCount() && nRow == -1; ++i)
+        {
+            if (list.GetItemText(i, 1) == strName)
+                nRow = i;
+        }
+        return nRow == -1 ? "(no row)" : list.GetItemText(nRow, nColumn);
+    }
+
+    // Puts the run commands in a known state, so that a pass can be seen
+    // setting them.
+    void UpdateRunCommandsTo(int nCommandState) { m_pDialog->UpdateRunCommands(nCommandState); }
+
+    bool ButtonEnabled(int nId) const { return IsWindowEnabled(GetDlgItem(Window(), nId)) != FALSE; }
+
+    bool MenuItemEnabled(UINT nId) const
+    {
+        return !(m_pDialog->Menu().GetMenuState(nId) & (MF_GRAYED | MF_DISABLED));
+    }
+
+    CMessageBoxWatcher m_watcher;
+    std::unique_ptr<CMainDlg> m_pDialog;
+};
+
+inline int RowOf(const CListCtrl& list, const std::string& strName)
+{
+    for (int i = 0; i < list.GetItemCount(); ++i)
+    {
+        if (list.GetItemText(i, 1) == strName)
+            return i;
+    }
+    return -1;
+}
+
+inline bool Listed(const CListCtrl& list, const std::string& strName)
+{
+    return RowOf(list, strName) != -1;
+}
+
+inline RECT ClientRectOf(HWND hParent, int nId)
+{
+    RECT rect;
+    GetWindowRect(GetDlgItem(hParent, nId), &rect);
+    MapWindowPoints(nullptr, hParent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+inline testing::AssertionResult HasRect(const RECT& rect, int x, int y, int cx, int cy)
+{
+    if (rect.left == x && rect.top == y && rect.right - rect.left == cx && rect.bottom - rect.top == cy)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "rectangle " << rect.left << "," << rect.top << " "
+                                       << rect.right - rect.left << "x" << rect.bottom - rect.top << " instead of "
+                                       << x << "," << y << " " << cx << "x" << cy;
+}
