@@ -453,4 +453,138 @@ TEST_F(CommandsTest, DoubleClickTicksARowOrClearsEveryTick)
         EXPECT_FALSE(list.GetCheck(i)) << i;
     EXPECT_EQ(-1, m_pDialog->SelectedRow());
 }
+// Catches the popup menu that the command under test opens, notes where
+// it is and which menu it shows, and closes it.
+struct PopupSeen
+{
+    bool bSeen = false;
+    RECT rect = {};
+    HMENU hMenu = nullptr;
+};
+PopupSeen g_popup;
+const char* g_pszPopupShot = nullptr; // a screenshot's name, when one is wanted
+
+VOID CALLBACK CatchPopup(HWND, UINT, UINT_PTR nId, DWORD)
+{
+    HWND hPopup = FindWindowA("#32768", nullptr);
+    if (hPopup == nullptr || !IsWindowVisible(hPopup))
+        return;
+    g_popup.bSeen = true;
+    GetWindowRect(hPopup, &g_popup.rect);
+    g_popup.hMenu = reinterpret_cast<HMENU>(SendMessageA(hPopup, MN_GETHMENU, 0, 0));
+    KillTimer(nullptr, nId);
+    if (g_pszPopupShot != nullptr)
+        SaveScreenshot(g_pszPopupShot);
+    EndMenu();
+}
+
+PopupSeen RunCatchingPopup(const std::function<void()>& action)
+{
+    g_popup = PopupSeen();
+    UINT_PTR nTimer = SetTimer(nullptr, 0, 30, CatchPopup);
+    action();
+    KillTimer(nullptr, nTimer);
+    return g_popup;
+}
+
+TEST_F(CommandsTest, MenuBarButtonsOpenTheirPopupsUnderThem)
+{
+    ASSERT_TRUE(OpenWindow());
+    const struct
+    {
+        int nButton;
+        int nPopup;
+    } cases[] = {{IDC_BTN_CONFIGURE, 0}, {IDC_BTN_TOOLS, 2}, {IDC_BTN_HELP, 3}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.nButton);
+        PopupSeen popup = RunCatchingPopup([&] { SendCommand(c.nButton); });
+        ASSERT_TRUE(popup.bSeen);
+        RECT button;
+        GetWindowRect(GetDlgItem(Window(), c.nButton), &button);
+        EXPECT_EQ(button.left, popup.rect.left);
+        EXPECT_EQ(button.bottom, popup.rect.top);
+        EXPECT_EQ(m_pDialog->Menu().GetSubMenu(c.nPopup), popup.hMenu);
+    }
+    // The wizard button runs its command without a popup.
+    PopupSeen popup = RunCatchingPopup([&] { SendCommand(IDC_BTN_WIZARD); });
+    EXPECT_FALSE(popup.bSeen);
+}
+
+TEST_F(CommandsTest, RightClickRemembersTheRowThenOpensTheContextMenu)
+{
+    CTestService service(Spec("QmRightClick", "--accept=stop"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    int nRow = RowOf(list, service.Name());
+    ASSERT_NE(-1, nRow);
+    POINT ptCursor = {300, 300};
+    SetCursorPos(ptCursor.x, ptCursor.y);
+    GetCursorPos(&ptCursor);
+    auto rightClick = [&](int nItem) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED;
+        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        if (nItem >= 0)
+        {
+            item.state = LVIS_SELECTED;
+            list.SendMessage(LVM_SETITEMSTATE, nItem, reinterpret_cast<LPARAM>(&item));
+        }
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_RCLICK)};
+        notify.iItem = nItem;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    };
+
+    g_pszPopupShot = "context-menu";
+    PopupSeen popup = RunCatchingPopup([&] { rightClick(nRow); });
+    g_pszPopupShot = nullptr;
+    ASSERT_TRUE(popup.bSeen);
+    EXPECT_EQ(nRow, m_pDialog->SelectedRow());
+    EXPECT_EQ("文件路径:" + CTestService::TestBedCommandLine("--accept=stop"),
+              TextOf(GetDlgItem(Window(), IDC_STATUS_LINE)))
+        << "the row is shown before the menu opens";
+    EXPECT_EQ(m_pDialog->Menu().GetSubMenu(1), popup.hMenu);
+    EXPECT_EQ(ptCursor.x, popup.rect.left);
+    EXPECT_EQ(ptCursor.y, popup.rect.top);
+
+    // On empty space: the row is forgotten, the pane stays, the menu opens.
+    popup = RunCatchingPopup([&] { rightClick(-1); });
+    EXPECT_TRUE(popup.bSeen);
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    EXPECT_EQ("文件路径:" + CTestService::TestBedCommandLine("--accept=stop"),
+              TextOf(GetDlgItem(Window(), IDC_STATUS_LINE)));
+}
+// Closes the please-wait window with Esc as soon as it is up.
+HHOOK g_hCancelHook = nullptr;
+LRESULT CALLBACK CancelProgress(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HCBT_ACTIVATE)
+    {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        // The please-wait window is the dialog without a message-box text.
+        if (GetDlgItem(hWnd, 0xFFFF) == nullptr && GetDlgItem(hWnd, IDOK) != nullptr &&
+            GetParent(hWnd) != nullptr)
+            PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(g_hCancelHook, nCode, wParam, lParam);
+}
+
+TEST_F(CommandsTest, EscBeforeTheFirstTickAppliesNothing)
+{
+    CTestService service(Spec("QmEscape", ""));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Select(service.Name()));
+    g_hCancelHook = SetWindowsHookExA(WH_CBT, CancelProgress, nullptr, GetCurrentThreadId());
+    SendCommand(IDC_BTN_DISABLED);
+    UnhookWindowsHookEx(g_hCancelHook);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
+    EXPECT_EQ("手动", CellOf(service.Name(), 3));
+
+    // Without Esc the same request goes through.
+    SendCommand(IDC_BTN_DISABLED);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+}
 } // namespace
