@@ -3,12 +3,17 @@
 #include "app/DetailsText.h"
 #include "app/MainLayout.h"
 #include "app/ServiceListRules.h"
+#include "common/FileHandle.h"
+#include "config/ServiceConfigFile.h"
+#include "knowledge/QuickConfigDlg.h"
+#include "knowledge/WizardDlg.h"
 #include "common/AppTexts.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
 #include "res/resource.h"
 #include "services/CommandState.h"
 #include "services/ProgressDlg.h"
+#include "services/ServiceEnumeration.h"
 #include "services/ServiceErrors.h"
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
@@ -17,6 +22,7 @@
 #include <algorithm>
 #include <optional>
 
+#include <commdlg.h>
 #include <windowsx.h>
 
 namespace
@@ -34,6 +40,12 @@ const char* const kSelectPrompt = "请选择服务!";
 const char* const kDeleteWarning =
     "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?";
 const char* const kDeleted = "删除成功!";
+const char* const kExportDone = "服务配置文件保存成功!";
+const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
+const char* const kFileError = "文件错误！请选择正确的配置文件！";
+
+// A configuration file is a few kilobytes; anything far larger is not one.
+constexpr DWORD kMaxConfigFileBytes = 16 * 1024 * 1024;
 
 // Start-type values of the toolbar and context-menu requests.
 constexpr int kValueAuto = 2;
@@ -107,7 +119,7 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
         QM_ON_COMMAND(IDC_BTN_MINIMIZE, CMainDlg, OnMinimizeButton),
         QM_ON_COMMAND(IDC_BTN_CONFIGURE, CMainDlg, OnConfigureMenu),
-        QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnWizard),
         QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
         QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
         QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnNotYetAvailable),
@@ -120,14 +132,14 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnMenuManualStart),
         QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnMenuDisabled),
         QM_ON_COMMAND(ID_DELETE_SERVICE, CMainDlg, OnDeleteService),
-        QM_ON_COMMAND(ID_IMPORT_CONFIG, CMainDlg, OnNotYetAvailable),
-        QM_ON_COMMAND(ID_EXPORT_CONFIG, CMainDlg, OnNotYetAvailable),
-        QM_ON_COMMAND(IDC_BTN_IMPORT, CMainDlg, OnNotYetAvailable),
-        QM_ON_COMMAND(IDC_BTN_EXPORT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_IMPORT_CONFIG, CMainDlg, OnImportConfig),
+        QM_ON_COMMAND(ID_EXPORT_CONFIG, CMainDlg, OnExportConfig),
+        QM_ON_COMMAND(IDC_BTN_IMPORT, CMainDlg, OnImportConfig),
+        QM_ON_COMMAND(IDC_BTN_EXPORT, CMainDlg, OnExportConfig),
         QM_ON_COMMAND(IDC_BTN_START, CMainDlg, OnStartService),
         QM_ON_COMMAND(IDC_BTN_PAUSE, CMainDlg, OnPauseService),
         QM_ON_COMMAND(IDC_BTN_STOP, CMainDlg, OnStopService),
-        QM_ON_COMMAND(ID_QUICK_CONFIG, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_QUICK_CONFIG, CMainDlg, OnQuickConfig),
         QM_ON_COMMAND(ID_START_SERVICE, CMainDlg, OnStartService),
         QM_ON_COMMAND(ID_STOP_SERVICE, CMainDlg, OnStopService),
         QM_ON_COMMAND(ID_PAUSE_SERVICE, CMainDlg, OnPauseService),
@@ -278,30 +290,11 @@ void CMainDlg::FillServiceList(const std::string& strFilter)
     CBusyScope busy(m_bBusy);
     m_listServices.DeleteAllItems();
 
-    // Exactly sized; a service registered between the two calls makes the
-    // second one ask for more, so it is asked again with the new size.
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
-    for (int nTry = 0; nTry < 3; ++nTry)
-    {
-        DWORD dwNeeded = 0, dwResume = 0;
-        dwCount = 0;
-        if (EnumServicesStatusA(m_service.ManagerHandle(), SERVICE_WIN32, SERVICE_STATE_ALL,
-                                reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
-                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume))
-            break;
-        DWORD dwError = GetLastError();
-        // A failed call's count is not to be trusted (Wine leaves garbage).
-        dwCount = 0;
-        if ((dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER) || dwNeeded <= buffer.size())
-        {
-            ReportServiceError(dwError);
-            break;
-        }
-        buffer.assign(dwNeeded, 0);
-    }
-
-    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+        ReportServiceError(dwError);
+    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     CServicesKey servicesKey;
     std::vector<ServiceRow> rows;
     for (DWORD i = 0; i < dwCount; ++i)
@@ -753,8 +746,10 @@ void CMainDlg::ApplyStartTypes()
     case kApplyProfile:
         ApplyProfile();
         break;
+    case kApplyFile:
+        ApplyFile();
+        break;
     default:
-        // Files come with the configuration commands.
         break;
     }
     // Read every start type again on the next pass rather than wait for the
@@ -820,6 +815,118 @@ void CMainDlg::ApplyProfile()
         if (dwError != 0)
             ReportServiceError(dwError);
     }
+}
+
+void CMainDlg::ApplyFile()
+{
+    std::string strData;
+    if (!ReadWholeFile(m_strConfigPath, &strData, kMaxConfigFileBytes))
+    {
+        MessageBoxA(m_hWnd, kFileError, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // Later records for a service override earlier ones; failures are silent.
+    for (const ServiceConfigFile::Record& record : ServiceConfigFile::ParseRecords(strData))
+    {
+        if (!ServiceConfigFile::IsApplicable(record))
+            continue;
+        if (m_service.Open(record.strName, CServiceControl::kAccessChangeConfig) != 0)
+            continue;
+        m_service.ChangeStartType(record.strWord);
+        m_service.Close();
+    }
+}
+
+bool CMainDlg::ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath)
+{
+    char szPath[MAX_PATH] = "config.svc";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = hOwner;
+    ofn.lpstrFilter = "服务配置文件(*.svc)\0*.svc\0";
+    ofn.lpstrFile = szPath;
+    ofn.nMaxFile = sizeof(szPath);
+    ofn.lpstrDefExt = "svc";
+    ofn.Flags = OFN_HIDEREADONLY;
+    BOOL bChosen = bSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (!bChosen)
+        return false;
+    *pstrPath = szPath;
+    return true;
+}
+
+void CMainDlg::ExportConfig()
+{
+    std::string strPath;
+    if (!m_chooseFile(m_hWnd, true, &strPath))
+        return;
+    CFileHandle file;
+    if (!file.Create(strPath))
+    {
+        MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CBusyScope busy(m_bBusy);
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+        ReportServiceError(dwError);
+    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
+    for (DWORD i = 0; i < dwCount; ++i)
+    {
+        // A service that cannot be read gets no line rather than a wrong one.
+        std::string strStartType;
+        int nIndex = 0;
+        DWORD dwError = m_service.Open(pServices[i].lpServiceName, CServiceControl::kAccessRead);
+        if (dwError == 0)
+            dwError = m_service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
+        m_service.Close();
+        if (dwError != 0)
+        {
+            ReportServiceError(dwError);
+            continue;
+        }
+        if (!file.Write(ServiceConfigFile::FormatRecord(pServices[i].lpServiceName, strStartType)))
+        {
+            MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+    }
+    file.Close();
+    MessageBoxA(m_hWnd, kExportDone, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
+INT_PTR CMainDlg::OnExportConfig(WPARAM, LPARAM)
+{
+    ExportConfig();
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnImportConfig(WPARAM, LPARAM)
+{
+    std::string strPath;
+    if (m_chooseFile(m_hWnd, false, &strPath))
+        ApplyBehindProgress(kApplyFile, 0, strPath);
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnQuickConfig(WPARAM, LPARAM)
+{
+    CQuickConfigDlg dialog(this);
+    dialog.DoModal();
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnWizard(WPARAM, LPARAM)
+{
+    CWizardDlg wizard(this);
+    if (!wizard.IsReady())
+    {
+        MessageBoxA(m_hWnd, CWizardDlg::kTempFileFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        return TRUE;
+    }
+    wizard.DoModal();
+    return TRUE;
 }
 
 INT_PTR CMainDlg::OnDeleteService(WPARAM, LPARAM)

@@ -7,6 +7,7 @@
 #include "ui/Controls.h"
 #include "ui/Dialog.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,16 @@ public:
     void ApplyBehindProgress(int nMode, int nValue, const std::string& strConfigPath = std::string());
     // One pass of the status polling.
     void RefreshServiceStates();
+
+    // Writes every Win32 service's start type to a file the user chooses.
+    void ExportConfig();
+    // Asks for a file (save or open form); false when the user cancels.
+    using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
+    // Tests put their own chooser here; the program uses the common dialog.
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    static bool ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath);
+
+    CServiceControl& Service() { return m_service; }
 
     // For the tests, which drive the window as a user would.
     int SelectedRow() const { return m_nSelected; }
@@ -81,6 +92,10 @@ protected:
     INT_PTR OnMenuManualStart(WPARAM wParam, LPARAM lParam);
     INT_PTR OnMenuDisabled(WPARAM wParam, LPARAM lParam);
     INT_PTR OnDeleteService(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnExportConfig(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnImportConfig(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnQuickConfig(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnWizard(WPARAM wParam, LPARAM lParam);
     // Commands whose windows come later.
     INT_PTR OnNotYetAvailable(WPARAM wParam, LPARAM lParam);
 
@@ -106,6 +121,7 @@ private:
     void ApplyMarkedRows();
     void ApplySelectedRow();
     void ApplyProfile();
+    void ApplyFile();
     void RemoveRow(int nRow);
     void BuildCategoryTree();
     void ResetDetails();
@@ -147,4 +163,5 @@ private:
     // that falls due meanwhile is dropped.
     bool m_bBusy = false;
     CServicePoller m_poller;
+    FileChooser m_chooseFile = ChooseConfigFile;
 };

@@ -3,6 +3,8 @@
 
 // Dialog templates
 #define IDD_MAIN 102
+#define IDD_QUICK_CONFIG 162
+#define IDD_WIZARD 173
 #define IDD_PROGRESS 175
 
 // Bitmaps
@@ -48,6 +50,19 @@
 #define IDC_BTN_IMPORT 1042
 #define IDC_BTN_EXPORT 1043
 #define IDC_MENU_STRIP 1044
+
+// Quick configuration and wizard controls
+#define IDC_CHOICE_1 1028
+#define IDC_CHOICE_2 1029
+#define IDC_CHOICE_3 1030
+#define IDC_CHOICE_4 1031
+#define IDC_CHOICE_5 1032
+#define IDC_BTN_CANCEL 1033
+#define IDC_BTN_NEXT 1034
+#define IDC_BTN_PREV 1035
+#define IDC_QUESTION 1036
+#define IDC_QUESTION_SERVICES 1037
+#define IDC_BTN_EXIT 1038
 
 // Menu commands
 #define ID_QUICK_CONFIG 32771

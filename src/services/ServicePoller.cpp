@@ -1,7 +1,7 @@
 #include "services/ServicePoller.h"
 
 #include "common/AsciiText.h"
-#include "services/ServiceRegistry.h"
+#include "services/ServiceEnumeration.h"
 
 #include <vector>
 
@@ -12,6 +12,9 @@ CServicePoller::CServicePoller()
 
 CServicePoller::~CServicePoller()
 {
+    CloseServiceKeys();
+    if (m_hServicesKey != nullptr)
+        RegCloseKey(m_hServicesKey);
     if (m_hWatchedKey != nullptr)
         RegCloseKey(m_hWatchedKey);
     if (m_hChanged != nullptr)
@@ -32,6 +35,50 @@ void CServicePoller::WatchServicesKey()
         m_bStartTypesStale = true;
 }
 
+void CServicePoller::CloseServiceKeys()
+{
+    for (auto& entry : m_serviceKeys)
+        RegCloseKey(entry.second);
+    m_serviceKeys.clear();
+}
+
+bool CServicePoller::ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType)
+{
+    if (m_hServicesKey == nullptr &&
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &m_hServicesKey) !=
+            ERROR_SUCCESS)
+    {
+        m_hServicesKey = nullptr;
+        return false;
+    }
+    // A kept key may belong to a service deleted and made again since; it
+    // is opened afresh once when it no longer answers.
+    for (int nTry = 0; nTry < 2; ++nTry)
+    {
+        auto found = m_serviceKeys.find(strKey);
+        if (found == m_serviceKeys.end())
+        {
+            HKEY hKey = nullptr;
+            if (RegOpenKeyExA(m_hServicesKey, pszName, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+                return false;
+            found = m_serviceKeys.emplace(strKey, hKey).first;
+        }
+        DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
+        LONG nResult =
+            RegQueryValueExA(found->second, "Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
+        if (nResult == ERROR_SUCCESS && dwType == REG_DWORD && dwSize == sizeof(dwValue))
+        {
+            *pdwStartType = dwValue;
+            return true;
+        }
+        RegCloseKey(found->second);
+        m_serviceKeys.erase(found);
+        if (nResult != ERROR_KEY_DELETED)
+            return false;
+    }
+    return false;
+}
+
 bool CServicePoller::StartTypesMayHaveChanged()
 {
     if (m_bStartTypesStale)
@@ -43,20 +90,8 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
 {
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
-    for (int nTry = 0;; ++nTry)
-    {
-        DWORD dwNeeded = 0, dwResume = 0;
-        dwCount = 0;
-        if (EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL,
-                                reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
-                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume))
-            break;
-        DWORD dwError = GetLastError();
-        if ((dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER) || dwNeeded <= buffer.size() ||
-            nTry == 2)
-            return dwError;
-        buffer.assign(dwNeeded, 0);
-    }
+    if (DWORD dwError = EnumerateWin32Services(hManager, &buffer, &dwCount))
+        return dwError;
 
     // Re-arm the watch before reading, so that a change during the read is
     // seen by the next pass.
@@ -68,8 +103,7 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
         m_startTypes.clear();
     }
 
-    CServicesKey servicesKey;
-    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     m_services.clear();
     for (DWORD i = 0; i < dwCount; ++i)
     {
@@ -82,12 +116,25 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
             status.bStartTypeKnown = true;
             status.dwStartType = cached->second;
         }
-        else if (servicesKey.ReadStartType(pServices[i].lpServiceName, &status.dwStartType))
+        else if (ReadStartType(strKey, pServices[i].lpServiceName, &status.dwStartType))
         {
             status.bStartTypeKnown = true;
             m_startTypes[strKey] = status.dwStartType;
         }
         m_services[strKey] = status;
+    }
+    // Keys of services that are gone are let go.
+    for (auto it = m_serviceKeys.begin(); it != m_serviceKeys.end();)
+    {
+        if (m_services.count(it->first) == 0)
+        {
+            RegCloseKey(it->second);
+            it = m_serviceKeys.erase(it);
+        }
+        else
+        {
+            ++it;
+        }
     }
     return 0;
 }

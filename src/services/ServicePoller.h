@@ -35,9 +35,15 @@ public:
 private:
     bool StartTypesMayHaveChanged();
     void WatchServicesKey();
+    bool ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType);
+    void CloseServiceKeys();
 
     std::unordered_map<std::string, Status> m_services; // by ASCII-lowercased name
     std::unordered_map<std::string, DWORD> m_startTypes;
+    // Each service's key stays open between reads: opening it costs twice
+    // what the read itself does, and a re-read touches every service.
+    std::unordered_map<std::string, HKEY> m_serviceKeys;
+    HKEY m_hServicesKey = nullptr;
     HKEY m_hWatchedKey = nullptr;
     HANDLE m_hChanged = nullptr;
     bool m_bStartTypesStale = true;

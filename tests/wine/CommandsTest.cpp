@@ -1,5 +1,6 @@
 // The main window's commands against test-bed services: run states with the
 // polling that follows them, start-type changes, deletion and the menus.
+#include "support/DialogDriver.h"
 #include "support/MainWindowHarness.h"
 
 #include <unordered_map>
@@ -295,50 +296,6 @@ TEST_F(CommandsTest, ContextMenuStartTypeSetsTheCommands)
     m_watcher.Clear();
 }
 
-// Start types of every Win32 service, put back at the end of a test that
-// applies a profile to the whole machine.
-class CStartTypeSnapshot
-{
-public:
-    CStartTypeSnapshot()
-    {
-        for (const auto& entry : ManagerView())
-            m_startTypes[entry.first] = StartTypeOf(entry.first);
-    }
-    ~CStartTypeSnapshot()
-    {
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        for (const auto& entry : m_startTypes)
-        {
-            SC_HANDLE hService = OpenServiceA(hManager, entry.first.c_str(), SERVICE_CHANGE_CONFIG);
-            if (hService == nullptr)
-                continue;
-            ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, entry.second, SERVICE_NO_CHANGE, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr);
-            CloseServiceHandle(hService);
-        }
-        CloseServiceHandle(hManager);
-    }
-    static DWORD StartTypeOf(const std::string& strName)
-    {
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
-        DWORD dwNeeded = 0;
-        QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-        std::vector<BYTE> buffer(dwNeeded + 1);
-        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-        DWORD dwStartType = QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded)
-                                ? pConfig->dwStartType
-                                : 0xFFFFFFFF;
-        CloseServiceHandle(hService);
-        CloseServiceHandle(hManager);
-        return dwStartType;
-    }
-
-private:
-    std::unordered_map<std::string, DWORD> m_startTypes;
-};
-
 TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
 {
     struct Case
@@ -464,11 +421,25 @@ struct PopupSeen
 PopupSeen g_popup;
 const char* g_pszPopupShot = nullptr; // a screenshot's name, when one is wanted
 
+int g_nPopupTicks = 0;
+
 VOID CALLBACK CatchPopup(HWND, UINT, UINT_PTR nId, DWORD)
 {
-    HWND hPopup = FindWindowA("#32768", nullptr);
-    if (hPopup == nullptr || !IsWindowVisible(hPopup))
+    // Menu windows exist hidden too; the shown one is the popup.
+    HWND hPopup = nullptr;
+    while ((hPopup = FindWindowExA(nullptr, hPopup, "#32768", nullptr)) != nullptr && !IsWindowVisible(hPopup))
+    {
+    }
+    if (hPopup == nullptr)
+    {
+        // Never leave a test hanging in a menu that was not recognised.
+        if (++g_nPopupTicks > 200)
+        {
+            KillTimer(nullptr, nId);
+            EndMenu();
+        }
         return;
+    }
     g_popup.bSeen = true;
     GetWindowRect(hPopup, &g_popup.rect);
     g_popup.hMenu = reinterpret_cast<HMENU>(SendMessageA(hPopup, MN_GETHMENU, 0, 0));
@@ -481,6 +452,7 @@ VOID CALLBACK CatchPopup(HWND, UINT, UINT_PTR nId, DWORD)
 PopupSeen RunCatchingPopup(const std::function<void()>& action)
 {
     g_popup = PopupSeen();
+    g_nPopupTicks = 0;
     UINT_PTR nTimer = SetTimer(nullptr, 0, 30, CatchPopup);
     action();
     KillTimer(nullptr, nTimer);
@@ -506,9 +478,16 @@ TEST_F(CommandsTest, MenuBarButtonsOpenTheirPopupsUnderThem)
         EXPECT_EQ(button.bottom, popup.rect.top);
         EXPECT_EQ(m_pDialog->Menu().GetSubMenu(c.nPopup), popup.hMenu);
     }
-    // The wizard button runs its command without a popup.
+    // The wizard button opens the wizard itself, no popup.
+    CDialogDriver driver;
+    bool bWizardOpened = false;
+    driver.When(IDC_BTN_EXIT, [&bWizardOpened](HWND hWizard) {
+        bWizardOpened = true;
+        CDialogDriver::Click(hWizard, IDC_BTN_EXIT);
+    });
     PopupSeen popup = RunCatchingPopup([&] { SendCommand(IDC_BTN_WIZARD); });
     EXPECT_FALSE(popup.bSeen);
+    EXPECT_TRUE(bWizardOpened);
 }
 
 TEST_F(CommandsTest, RightClickRemembersTheRowThenOpensTheContextMenu)

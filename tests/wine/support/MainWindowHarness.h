@@ -18,6 +18,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -264,3 +265,47 @@ inline testing::AssertionResult HasRect(const RECT& rect, int x, int y, int cx, 
                                        << rect.right - rect.left << "x" << rect.bottom - rect.top << " instead of "
                                        << x << "," << y << " " << cx << "x" << cy;
 }
+
+// Start types of every Win32 service, put back at the end of a test that
+// applies a profile to the whole machine.
+class CStartTypeSnapshot
+{
+public:
+    CStartTypeSnapshot()
+    {
+        for (const auto& entry : ManagerView())
+            m_startTypes[entry.first] = StartTypeOf(entry.first);
+    }
+    ~CStartTypeSnapshot()
+    {
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        for (const auto& entry : m_startTypes)
+        {
+            SC_HANDLE hService = OpenServiceA(hManager, entry.first.c_str(), SERVICE_CHANGE_CONFIG);
+            if (hService == nullptr)
+                continue;
+            ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, entry.second, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                 nullptr, nullptr, nullptr, nullptr, nullptr);
+            CloseServiceHandle(hService);
+        }
+        CloseServiceHandle(hManager);
+    }
+    static DWORD StartTypeOf(const std::string& strName)
+    {
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
+        DWORD dwNeeded = 0;
+        QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+        std::vector<BYTE> buffer(dwNeeded + 1);
+        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        DWORD dwStartType = QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded)
+                                ? pConfig->dwStartType
+                                : 0xFFFFFFFF;
+        CloseServiceHandle(hService);
+        CloseServiceHandle(hManager);
+        return dwStartType;
+    }
+
+private:
+    std::unordered_map<std::string, DWORD> m_startTypes;
+};

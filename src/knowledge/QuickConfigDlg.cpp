@@ -1,0 +1,67 @@
+#include "knowledge/QuickConfigDlg.h"
+
+#include "app/MainDlg.h"
+#include "common/AppTexts.h"
+#include "res/resource.h"
+#include "ui/WinApp.h"
+
+namespace
+{
+const char* const kChooseProfile = "请选择配置!";
+const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
+} // namespace
+
+CQuickConfigDlg::CQuickConfigDlg(CMainDlg* pMainDlg) : CDialog(IDD_QUICK_CONFIG, pMainDlg), m_pMainDlg(pMainDlg)
+{
+}
+
+CQuickConfigDlg::~CQuickConfigDlg() = default;
+
+const MessageMapEntry* CQuickConfigDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_COMMAND(IDC_BTN_CANCEL, CQuickConfigDlg, OnCancelButton),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+void CQuickConfigDlg::DoDataExchange()
+{
+    DDX_Control(IDC_BTN_CANCEL, m_btnCancel);
+    DDX_Control(IDOK, m_btnApply);
+}
+
+BOOL CQuickConfigDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    return TRUE;
+}
+
+void CQuickConfigDlg::OnOK()
+{
+    int nProfile = 0;
+    for (int nId = IDC_CHOICE_1; nId <= IDC_CHOICE_5 && nProfile == 0; ++nId)
+    {
+        if (IsDlgButtonChecked(m_hWnd, nId) == BST_CHECKED)
+            nProfile = nId - IDC_CHOICE_1 + 1;
+    }
+    if (nProfile == 0)
+    {
+        MessageBoxA(m_hWnd, kChooseProfile, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The profile is applied whether or not a backup was saved.
+    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        m_pMainDlg->ExportConfig();
+    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyProfile, nProfile);
+    CDialog::OnOK();
+}
+
+INT_PTR CQuickConfigDlg::OnCancelButton(WPARAM, LPARAM)
+{
+    EndDialog(IDCANCEL);
+    return TRUE;
+}

@@ -1,0 +1,158 @@
+#include "knowledge/WizardDlg.h"
+
+#include "app/MainDlg.h"
+#include "common/AppTexts.h"
+#include "config/ServiceConfigFile.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
+#include "knowledge/WizardQuestion.h"
+#include "knowledge/WizardSteps.h"
+#include "res/resource.h"
+#include "ui/WinApp.h"
+
+namespace
+{
+const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
+constexpr int kGameProfile = 4;
+} // namespace
+
+CWizardDlg::CWizardDlg(CMainDlg* pMainDlg)
+    : CDialog(IDD_WIZARD, pMainDlg), m_pMainDlg(pMainDlg), m_strTempPath(ServiceConfigFile::kTempConfigPath),
+      m_nQuestion(ServiceKnowledgeBase::kFirstQuestionId)
+{
+    m_bReady = m_fileTemp.Create(m_strTempPath);
+    for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId && m_bReady; ++nId)
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
+        m_bReady = m_fileTemp.Write(
+            ServiceConfigFile::FormatRecord(advice.ServiceName(), advice.StartTypeFor(kGameProfile)));
+    }
+    if (!m_bReady)
+        DiscardTempFile();
+
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (GetVersionExA(&version))
+        m_strOsMarker = WizardSteps::OsMarkerFor(version.dwMajorVersion, version.dwMinorVersion);
+}
+
+CWizardDlg::~CWizardDlg()
+{
+    DiscardTempFile();
+}
+
+void CWizardDlg::DiscardTempFile()
+{
+    if (!m_fileTemp.IsOpen())
+        return;
+    m_fileTemp.Close();
+    DeleteFileA(m_strTempPath.c_str());
+}
+
+const MessageMapEntry* CWizardDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_COMMAND(IDC_BTN_NEXT, CWizardDlg, OnNext),
+        QM_ON_COMMAND(IDC_BTN_PREV, CWizardDlg, OnPrev),
+        QM_ON_COMMAND(IDC_BTN_EXIT, CWizardDlg, OnExit),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+void CWizardDlg::DoDataExchange()
+{
+    DDX_Control(IDC_BTN_EXIT, m_btnExit);
+    DDX_Control(IDC_BTN_NEXT, m_btnNext);
+    DDX_Control(IDC_BTN_PREV, m_btnPrev);
+}
+
+BOOL CWizardDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    CheckRadioButton(m_hWnd, IDC_CHOICE_1, IDC_CHOICE_3, IDC_CHOICE_1);
+    ShowQuestion(m_nQuestion);
+    return TRUE;
+}
+
+void CWizardDlg::ShowQuestion(int nQuestion)
+{
+    WizardQuestion question(ServiceKnowledgeBase::Entry(nQuestion));
+    SetDlgItemText(IDC_QUESTION, question.Text());
+    std::string strNames;
+    CServiceControl& service = m_pMainDlg->Service();
+    for (const std::string& strName : question.Services())
+    {
+        // A service that is not installed is shown by its own name.
+        std::string strDisplay;
+        if (service.Open(strName, CServiceControl::kAccessRead) != 0 ||
+            service.QueryConfig(nullptr, nullptr, nullptr, &strDisplay, nullptr) != 0)
+            strDisplay = strName;
+        service.Close();
+        if (!strNames.empty())
+            strNames += ",";
+        strNames += strDisplay;
+    }
+    SetDlgItemText(IDC_QUESTION_SERVICES, strNames);
+}
+
+void CWizardDlg::RecordAnswers(int nQuestion)
+{
+    WizardSteps::Answer answer = WizardSteps::kAnswerNo;
+    if (IsDlgButtonChecked(m_hWnd, IDC_CHOICE_1) == BST_CHECKED)
+        answer = WizardSteps::kAnswerYes;
+    else if (IsDlgButtonChecked(m_hWnd, IDC_CHOICE_3) == BST_CHECKED)
+        answer = WizardSteps::kAnswerLater;
+    WizardQuestion question(ServiceKnowledgeBase::Entry(nQuestion));
+    for (const std::string& strName : question.Services())
+        m_fileTemp.Write(ServiceConfigFile::FormatRecord(strName, WizardSteps::WordFor(answer)));
+}
+
+INT_PTR CWizardDlg::OnNext(WPARAM, LPARAM)
+{
+    RecordAnswers(m_nQuestion);
+    int nNext = WizardSteps::NextQuestion(m_nQuestion, m_strOsMarker);
+    if (nNext != 0)
+    {
+        m_nQuestion = nNext;
+        ShowQuestion(m_nQuestion);
+        return TRUE;
+    }
+    Finish();
+    return TRUE;
+}
+
+INT_PTR CWizardDlg::OnPrev(WPARAM, LPARAM)
+{
+    if (m_nQuestion <= ServiceKnowledgeBase::kFirstQuestionId)
+        return TRUE;
+    m_nQuestion = WizardSteps::PreviousQuestion(m_nQuestion, m_strOsMarker);
+    ShowQuestion(m_nQuestion);
+    return TRUE;
+}
+
+void CWizardDlg::Finish()
+{
+    m_fileTemp.Close();
+    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        m_pMainDlg->ExportConfig();
+    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyFile, 0, m_strTempPath);
+    DeleteFileA(m_strTempPath.c_str());
+    EndDialog(IDCANCEL);
+}
+
+INT_PTR CWizardDlg::OnExit(WPARAM, LPARAM)
+{
+    DiscardTempFile();
+    EndDialog(IDCANCEL);
+    return TRUE;
+}
+
+void CWizardDlg::OnCancel()
+{
+    // Esc and the window's close end the wizard the way "退出" does.
+    DiscardTempFile();
+    CDialog::OnCancel();
+}

@@ -1,0 +1,55 @@
+// The optimisation wizard: starts from the game profile, asks the questions
+// that apply to the running system and applies the result.
+#pragma once
+
+#include "common/FileHandle.h"
+#include "ui/Controls.h"
+#include "ui/Dialog.h"
+
+#include <string>
+
+class CMainDlg;
+
+class CWizardDlg : public CDialog
+{
+public:
+    static constexpr const char* kTempFileFailed = "无法创建临时配置文件c:\\temp.svc,优化向导不能运行!";
+
+    // Writes the starting configuration into the working file at once.
+    explicit CWizardDlg(CMainDlg* pMainDlg);
+    ~CWizardDlg() override;
+
+    // False when the working file could not be written: do not run it.
+    bool IsReady() const { return m_bReady; }
+    int CurrentQuestion() const { return m_nQuestion; }
+    const std::string& OsMarker() const { return m_strOsMarker; }
+
+    void ShowQuestion(int nQuestion);
+    void RecordAnswers(int nQuestion);
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    const MessageMapEntry* GetMessageMap() const override;
+
+    INT_PTR OnNext(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnPrev(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnExit(WPARAM wParam, LPARAM lParam);
+
+private:
+    void Finish();
+    void DiscardTempFile();
+
+    CMainDlg* m_pMainDlg;
+    CButton m_btnExit;
+    CButton m_btnNext;
+    CButton m_btnPrev;
+    CFileHandle m_fileTemp;
+    CBitmap m_bmpFrame;
+    HICON m_hIcon = nullptr;
+    std::string m_strOsMarker;
+    std::string m_strTempPath;
+    int m_nQuestion;
+    bool m_bReady = false;
+};

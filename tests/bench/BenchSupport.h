@@ -1,0 +1,68 @@
+// What the benchmarks share: the test bed of registered services and its
+// removal on every way out, the clocks, the samples and the enumeration
+// every figure is held against.
+#pragma once
+
+#include "services/ServiceControl.h"
+#include "support/TestServices.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Bench
+{
+constexpr int kServiceCount = 300;
+constexpr int kRunningCount = 5;
+constexpr int kDisabledCount = 5;
+
+using ServiceBed = std::vector<std::unique_ptr<CTestService>>;
+
+// Registers the services under names made from pszStem (the first
+// kRunningCount started, the next kDisabledCount disabled), calls pfnRun
+// with them, then removes them whatever happened and checks that none is
+// left. The process exit code.
+int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services));
+
+// True once Ctrl+C was pressed; says so the first time it answers true.
+bool Interrupted();
+
+LONGLONG Ticks();
+double MsSince(LONGLONG llStart);
+// User plus kernel time of this process, in 100 ns units.
+ULONGLONG ProcessCpuTime();
+
+struct Samples
+{
+    std::vector<double> ms;
+
+    double Median() const;
+    double Min() const;
+    double Max() const;
+};
+
+// "name: median 1.0 ms, min 0.9 ms (n=20)"
+void PrintSamples(const char* pszName, const Samples& samples);
+
+void PumpMessages();
+
+// The size query and the exactly sized call, as the list makes them; 0 or
+// the error of the call that failed.
+DWORD EnumerateServices(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
+
+struct ServiceRow
+{
+    std::string strName;
+    std::string strState;
+    std::string strStartType;
+    int nImage = -1;
+};
+
+// What the list did per service before it read start types from the
+// registry: the manager's own answer, service by service. Returns the
+// number of services whose open or queries failed, or -1 when the
+// enumeration itself failed.
+int RunPerServiceLoop(CServiceControl& control, std::vector<ServiceRow>* pRows);
+} // namespace Bench

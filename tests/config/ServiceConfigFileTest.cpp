@@ -1,0 +1,87 @@
+#include "config/ServiceConfigFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+using ServiceConfigFile::ParseRecords;
+using ServiceConfigFile::Record;
+
+struct Expected
+{
+    std::string strName;
+    std::string strWord;
+    bool bApplicable;
+};
+
+void ExpectRecords(const std::string& strData, const std::vector<Expected>& expected)
+{
+    std::vector<Record> records = ParseRecords(strData);
+    ASSERT_EQ(expected.size(), records.size());
+    for (std::size_t i = 0; i < records.size(); ++i)
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(expected[i].strName, records[i].strName);
+        EXPECT_EQ(expected[i].strWord, records[i].strWord);
+        EXPECT_EQ(expected[i].bApplicable, ServiceConfigFile::IsApplicable(records[i]));
+    }
+}
+
+TEST(ServiceConfigFileTest, RecordsAreWrittenWithCrLf)
+{
+    EXPECT_EQ("Alerter&\xD2\xD1\xBD\xFB\xD3\xC3\r\n", ServiceConfigFile::FormatRecord("Alerter", "已禁用"));
+    EXPECT_EQ("VMware NAT Service&自动\r\n", ServiceConfigFile::FormatRecord("VMware NAT Service", "自动"));
+    // What the writer writes, the reader reads back.
+    std::string strFile = ServiceConfigFile::FormatRecord("A", "手动") + ServiceConfigFile::FormatRecord("B", "未知");
+    ExpectRecords(strFile, {{"A", "手动", true}, {"B", "未知", false}});
+}
+
+TEST(ServiceConfigFileTest, ReaderRules)
+{
+    struct Case
+    {
+        const char* pszWhat;
+        std::string strData;
+        std::vector<Expected> expected;
+    };
+    const Case cases[] = {
+        {"CR LF", "A&自动\r\nB&手动\r\n", {{"A", "自动", true}, {"B", "手动", true}}},
+        {"bare LF", "A&自动\nB&已禁用\n", {{"A", "自动", true}, {"B", "已禁用", true}}},
+        {"last line without an end", "A&自动\r\nB&手动", {{"A", "自动", true}, {"B", "手动", true}}},
+        {"empty line", "A&自动\r\n\r\nB&手动\r\n", {{"A", "自动", true}, {"", "", false}, {"B", "手动", true}}},
+        {"no separator", "Alerter 自动\r\n", {{"", "", false}}},
+        {"trailing space", "A&自动 \r\n", {{"A", "自动 ", false}}},
+        {"unknown start type", "A&未知\r\n", {{"A", "未知", false}}},
+        {"name with spaces", "VMware NAT Service&手动\r\n", {{"VMware NAT Service", "手动", true}}},
+        {"second ampersand", "A&B&自动\r\n", {{"A", "B&自动", false}}},
+        {"empty name", "&自动\r\n", {{"", "自动", false}}},
+        {"two records, in order", "A&自动\r\nA&已禁用\r\n", {{"A", "自动", true}, {"A", "已禁用", true}}},
+        // UTF-8 bytes of "自动" are not the GBK word.
+        {"UTF-8 file", "A&\xE8\x87\xAA\xE5\x8A\xA8\r\n", {{"A", "\xE8\x87\xAA\xE5\x8A\xA8", false}}},
+        {"empty file", "", {}},
+        {"lone CR", "A&自动\r", {{"A", "自动", true}}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        ExpectRecords(c.strData, c.expected);
+    }
+}
+
+TEST(ServiceConfigFileTest, LongLinesAndBinaryDataApplyNothing)
+{
+    std::string strLong = std::string(1 << 20, 'x') + "&" + std::string(1 << 16, 'y');
+    ExpectRecords(strLong, {{std::string(1 << 20, 'x'), std::string(1 << 16, 'y'), false}});
+
+    std::string strBinary;
+    for (int i = 0; i < 4096; ++i)
+        strBinary += static_cast<char>((i * 37 + 11) & 0xFF);
+    std::vector<Record> records = ParseRecords(strBinary);
+    EXPECT_FALSE(records.empty());
+    for (const Record& record : records)
+        EXPECT_FALSE(ServiceConfigFile::IsApplicable(record));
+}
+} // namespace

@@ -1,0 +1,550 @@
+// Export, import, quick configuration and the wizard from the main window,
+// against test-bed services and real files.
+#include "support/DialogDriver.h"
+#include "support/MainWindowHarness.h"
+
+#include "common/AsciiText.h"
+#include "common/FileHandle.h"
+#include "config/ServiceConfigFile.h"
+#include "knowledge/QuickConfigDlg.h"
+#include "knowledge/WizardDlg.h"
+
+#include <cstdlib>
+
+namespace
+{
+const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
+const std::string kTempDir = "C:\\windows\\temp\\";
+
+std::string ReadFileText(const std::string& strPath)
+{
+    std::string strData;
+    if (!ReadWholeFile(strPath, &strData, 1 << 24))
+        return "(unreadable)";
+    return strData;
+}
+
+bool FileExists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WriteFileText(const std::string& strPath, const std::string& strData)
+{
+    CFileHandle file;
+    ASSERT_TRUE(file.Create(strPath));
+    ASSERT_TRUE(file.Write(strData));
+}
+
+class ConfigTest : public MainWindowHarness
+{
+protected:
+    // The file chooser answers with this path, or cancels when it is empty.
+    void ChooseFile(const std::string& strPath)
+    {
+        m_nChooserCalls = 0;
+        m_pDialog->SetFileChooser([this, strPath](HWND, bool bSave, std::string* pstrPath) {
+            ++m_nChooserCalls;
+            m_bLastChooserSave = bSave;
+            *pstrPath = strPath;
+            return !strPath.empty();
+        });
+    }
+
+    void SetStartType(const CTestService& service, DWORD dwStartType)
+    {
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE hService = OpenServiceA(hManager, service.Name().c_str(), SERVICE_CHANGE_CONFIG);
+        ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr);
+        CloseServiceHandle(hService);
+        CloseServiceHandle(hManager);
+    }
+
+    int m_nChooserCalls = 0;
+    bool m_bLastChooserSave = false;
+};
+
+TestServiceSpec Spec(const char* pszStem, DWORD dwStartType)
+{
+    TestServiceSpec spec;
+    spec.strName = UniqueServiceName(pszStem);
+    spec.dwStartType = dwStartType;
+    return spec;
+}
+
+TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
+{
+    CTestService automatic(Spec("QmCfgAuto", SERVICE_AUTO_START)), manual(Spec("QmCfgManual", SERVICE_DEMAND_START)),
+        disabled(Spec("QmCfgDisabled", SERVICE_DISABLED));
+    for (CTestService* pService : {&automatic, &manual, &disabled})
+        ASSERT_TRUE(pService->Created());
+    ASSERT_TRUE(OpenWindow());
+    std::string strPath = kTempDir + "qm_roundtrip.svc";
+    // An older file there is replaced whole.
+    WriteFileText(strPath, "old&自动\r\nleft over from before\r\n");
+
+    ChooseFile(strPath);
+    SendCommand(ID_EXPORT_CONFIG);
+    EXPECT_TRUE(m_bLastChooserSave);
+    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    std::string strFile = ReadFileText(strPath);
+    EXPECT_EQ(std::string::npos, strFile.find("left over")) << "the old file was replaced";
+    EXPECT_NE(std::string::npos, strFile.find(automatic.Name() + "&自动\r\n"));
+    EXPECT_NE(std::string::npos, strFile.find(manual.Name() + "&手动\r\n"));
+    EXPECT_NE(std::string::npos, strFile.find(disabled.Name() + "&已禁用\r\n"));
+    EXPECT_EQ(ManagerView().size(), ServiceConfigFile::ParseRecords(strFile).size()) << "one line per service";
+
+    SetStartType(automatic, SERVICE_DISABLED);
+    SetStartType(manual, SERVICE_AUTO_START);
+    SetStartType(disabled, SERVICE_DEMAND_START);
+    SendCommand(IDC_BTN_IMPORT);
+    EXPECT_FALSE(m_bLastChooserSave);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), automatic.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), manual.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), disabled.ConfiguredStartType());
+    DeleteFileA(strPath.c_str());
+}
+
+TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
+{
+    CTestService first(Spec("QmImpA", SERVICE_DEMAND_START)), second(Spec("QmImpB", SERVICE_DEMAND_START)),
+        third(Spec("QmImpC", SERVICE_DEMAND_START)), fourth(Spec("QmImpD", SERVICE_DEMAND_START));
+    for (CTestService* pService : {&first, &second, &third, &fourth})
+        ASSERT_TRUE(pService->Created());
+    std::string strLower = first.Name();
+    for (char& ch : strLower)
+        ch = AsciiToLower(ch);
+    std::string strData = strLower + "&已禁用\r\n"                 // other letter case: applied
+                          + second.Name() + "&自动 \r\n"           // trailing space: skipped
+                          + third.Name() + "&\xE8\x87\xAA\xE5\x8A\xA8\n" // UTF-8 word: skipped
+                          + "QmNotInstalledAnywhere&自动\r\n"      // missing: silently skipped
+                          + "\r\n" + "no separator here\r\n"
+                          + third.Name() + "&未知\r\n"
+                          + fourth.Name() + "&自动\r\n" + fourth.Name() + "&已禁用"; // last one wins, no end
+    std::string strPath = kTempDir + "qm_import.svc";
+    WriteFileText(strPath, strData);
+    ASSERT_TRUE(OpenWindow());
+    ChooseFile(strPath);
+    SendCommand(ID_IMPORT_CONFIG);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), first.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), second.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), third.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), fourth.ConfiguredStartType());
+    EXPECT_TRUE(m_watcher.Texts().empty());
+    DeleteFileA(strPath.c_str());
+}
+
+TEST_F(ConfigTest, FilesThatCannotBeUsedAreReported)
+{
+    ASSERT_TRUE(OpenWindow());
+    ChooseFile(kTempDir + "qm_no_such_file.svc");
+    SendCommand(ID_IMPORT_CONFIG);
+    EXPECT_EQ(std::vector<std::string>{"文件错误！请选择正确的配置文件！"}, m_watcher.Texts());
+    m_watcher.Clear();
+
+    // No success message for a file that was never written.
+    ChooseFile("C:\\qm\\no\\such\\folder\\config.svc");
+    SendCommand(IDC_BTN_EXPORT);
+    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Texts());
+    m_watcher.Clear();
+
+    // Cancelling either chooser does nothing.
+    ChooseFile("");
+    SendCommand(ID_EXPORT_CONFIG);
+    SendCommand(ID_IMPORT_CONFIG);
+    EXPECT_EQ(2, m_nChooserCalls);
+    EXPECT_TRUE(m_watcher.Texts().empty());
+}
+
+// Types a name into the real save dialog and presses its Save button.
+struct SaveDialogSeen
+{
+    std::string strFilter;
+    std::string strInitialName;
+    bool bSeen = false;
+};
+SaveDialogSeen g_saveDialog;
+std::string g_strTypedPath;
+int g_nSaveDialogTicks = 0;
+
+VOID CALLBACK DriveSaveDialog(HWND, UINT, UINT_PTR nId, DWORD)
+{
+    HWND hDialog = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            if (IsWindowVisible(hWnd) && GetDlgItem(hWnd, 0x47C) != nullptr)
+            {
+                *reinterpret_cast<HWND*>(lParam) = hWnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&hDialog));
+    if (hDialog == nullptr)
+    {
+        // Never leave the test hanging in a dialog that was not recognised.
+        if (++g_nSaveDialogTicks > 200)
+        {
+            KillTimer(nullptr, nId);
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND hWnd, LPARAM) -> BOOL {
+                    char szClass[16] = {};
+                    GetClassNameA(hWnd, szClass, sizeof(szClass));
+                    if (IsWindowVisible(hWnd) && lstrcmpA(szClass, "#32770") == 0)
+                        PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+                    return TRUE;
+                },
+                0);
+        }
+        return;
+    }
+    KillTimer(nullptr, nId);
+    g_saveDialog.bSeen = true;
+    char szText[MAX_PATH] = {};
+    HWND hFilter = GetDlgItem(hDialog, 0x470);
+    SendMessageA(hFilter, CB_GETLBTEXT, SendMessageA(hFilter, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(szText));
+    g_saveDialog.strFilter = szText;
+    HWND hName = GetDlgItem(hDialog, 0x47C);
+    GetWindowTextA(hName, szText, sizeof(szText));
+    g_saveDialog.strInitialName = szText;
+    SetWindowTextA(hName, g_strTypedPath.c_str());
+    PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hDialog, IDOK)));
+}
+
+TEST_F(ConfigTest, TheRealSaveDialogOffersSvcFilesAndAddsTheExtension)
+{
+    ASSERT_TRUE(OpenWindow());
+    std::string strExpected = kTempDir + "qm_chosen.svc";
+    DeleteFileA(strExpected.c_str());
+    g_saveDialog = SaveDialogSeen();
+    g_nSaveDialogTicks = 0;
+    g_strTypedPath = kTempDir + "qm_chosen";
+    UINT_PTR nTimer = SetTimer(nullptr, 0, 50, DriveSaveDialog);
+    SendCommand(ID_EXPORT_CONFIG);
+    KillTimer(nullptr, nTimer);
+    ASSERT_TRUE(g_saveDialog.bSeen);
+    EXPECT_EQ("服务配置文件(*.svc)", g_saveDialog.strFilter);
+    EXPECT_EQ("config.svc", g_saveDialog.strInitialName);
+    EXPECT_TRUE(FileExists(strExpected)) << "the default extension was added";
+    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    DeleteFileA(strExpected.c_str());
+}
+
+// Knowledge-base services registered as test beds, with the start type each
+// profile gives them.
+struct ProfileCase
+{
+    const char* pszName;
+    DWORD dwByProfile[5];
+};
+const ProfileCase kProfileServices[] = {
+    {"Alerter", {3, 4, 4, 4, 4}},
+    {"Messenger", {2, 4, 4, 4, 4}},
+    {"lanmanworkstation", {2, 2, 2, 2, 4}},
+    {"MySQL", {2, 3, 2, 3, 4}},
+    {"VMware NAT Service", {3, 3, 3, 3, 4}},
+};
+
+TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const ProfileCase& c : kProfileServices)
+    {
+        TestServiceSpec spec;
+        spec.strName = c.pszName;
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    for (int nProfile = 1; nProfile <= 5; ++nProfile)
+    {
+        SCOPED_TRACE(nProfile);
+        for (auto& pService : services)
+            SetStartType(*pService, SERVICE_DEMAND_START);
+        // The user's way in: the menu item, a profile, "应用", no backup.
+        m_watcher.SetAnswer(IDNO);
+        CDialogDriver driver;
+        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
+            CheckRadioButton(hDialog, IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_1 + nProfile - 1);
+            CDialogDriver::Click(hDialog, IDOK);
+        });
+        SendCommand(ID_QUICK_CONFIG);
+        EXPECT_TRUE(driver.AllDone());
+        EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+        m_watcher.Clear();
+        for (std::size_t i = 0; i < services.size(); ++i)
+            EXPECT_EQ(kProfileServices[i].dwByProfile[nProfile - 1], services[i]->ConfiguredStartType())
+                << kProfileServices[i].pszName;
+    }
+    // The enthusiast profile keeps RpcSs automatic.
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), CStartTypeSnapshot::StartTypeOf("RpcSs"));
+    m_watcher.SetAnswer(IDOK);
+}
+
+TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
+{
+    TestServiceSpec spec;
+    spec.strName = "Alerter";
+    CTestService alerter(spec);
+    ASSERT_TRUE(alerter.Created());
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+
+    CQuickConfigDlg dialog(m_pDialog.get());
+    ASSERT_TRUE(dialog.Create());
+    HWND hDialog = dialog.GetSafeHwnd();
+    ShowWindow(hDialog, SW_SHOW);
+    RedrawWindow(hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot("quick-config"));
+    // Nothing is preselected.
+    SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(std::vector<std::string>{"请选择配置!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    ASSERT_TRUE(IsWindow(hDialog));
+
+    // Yes to the backup, then the chooser cancelled: the profile still applies.
+    ChooseFile("");
+    m_watcher.SetAnswer(IDYES);
+    CheckRadioButton(hDialog, IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_2);
+    SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(1, m_nChooserCalls);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
+    EXPECT_FALSE(IsWindow(hDialog));
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+
+    // Cancel changes nothing.
+    SetStartType(alerter, SERVICE_AUTO_START);
+    CQuickConfigDlg cancelled(m_pDialog.get());
+    ASSERT_TRUE(cancelled.Create());
+    CheckRadioButton(cancelled.GetSafeHwnd(), IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_5);
+    SendMessageA(cancelled.GetSafeHwnd(), WM_COMMAND, IDC_BTN_CANCEL, 0);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), alerter.ConfiguredStartType());
+}
+
+class WizardTest : public ConfigTest
+{
+protected:
+    void Press(HWND hWizard, int nId) { SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0); }
+    void Answer(HWND hWizard, int nChoice) { CheckRadioButton(hWizard, IDC_CHOICE_1, IDC_CHOICE_3, nChoice); }
+    // The lines written after the 93 starting records.
+    std::vector<std::string> AnswerLines()
+    {
+        std::vector<std::string> lines;
+        auto records = ServiceConfigFile::ParseRecords(ReadFileText(ServiceConfigFile::kTempConfigPath));
+        for (std::size_t i = 93; i < records.size(); ++i)
+            lines.push_back(records[i].strName + "&" + records[i].strWord);
+        return lines;
+    }
+};
+
+// Run in a child process per Windows version (see the test below).
+TEST_F(WizardTest, AsksTheQuestionsOfTheRunningSystem)
+{
+    const char* pszExpected = getenv("QM_EXPECT_QUESTIONS");
+    if (pszExpected == nullptr)
+        GTEST_SKIP() << "runs in a child process with a chosen Windows version";
+    ASSERT_TRUE(OpenWindow());
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    std::string strAsked;
+    m_watcher.SetAnswer(IDNO);
+    CStartTypeSnapshot snapshot;
+    for (int nGuard = 0; nGuard < 40 && IsWindow(wizard.GetSafeHwnd()); ++nGuard)
+    {
+        strAsked += (strAsked.empty() ? "" : ",") + std::to_string(wizard.CurrentQuestion());
+        Press(wizard.GetSafeHwnd(), IDC_BTN_NEXT);
+    }
+    m_watcher.Clear();
+    EXPECT_EQ(pszExpected, strAsked);
+    EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
+}
+
+TEST_F(WizardTest, EachWindowsVersionIsAskedItsQuestions)
+{
+    if (getenv("QM_EXPECT_QUESTIONS") != nullptr)
+        GTEST_SKIP() << "already the child";
+    struct Case
+    {
+        const char* pszVersion;
+        const char* pszQuestions;
+    };
+    const Case cases[] = {
+        {"win2k", "212,214,216,218,220,223,224,225,227,228"},
+        {"winxp", "212,213,214,215,216,217,218,219,220,221,222,223,224,225,226,227"},
+        {"win2003", "212,213,214,215,216,218,219,220,221,222,223,224,225,227"},
+        {"win7", "212,213,214,215,216,217,218,219,220,221,222,223,224,225,226,227,228"},
+    };
+    char szSelf[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, szSelf, MAX_PATH);
+    std::string strExe = szSelf;
+    std::string strKey = "Software\\Wine\\AppDefaults\\" + strExe.substr(strExe.find_last_of('\\') + 1);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszVersion);
+        HKEY hKey = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, strKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                                 nullptr, &hKey, nullptr));
+        RegSetValueExA(hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.pszVersion),
+                       lstrlenA(c.pszVersion) + 1);
+        RegCloseKey(hKey);
+        SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", c.pszQuestions);
+        std::string strCommand = "\"" + strExe + "\" --gtest_filter=WizardTest.AsksTheQuestionsOfTheRunningSystem";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &process));
+        DWORD dwExitCode = 1;
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
+        GetExitCodeProcess(process.hProcess, &dwExitCode);
+        EXPECT_EQ(0u, dwExitCode) << "the child's questions differ; its output above says how";
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", nullptr);
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, strKey.c_str());
+}
+
+TEST_F(WizardTest, AnswersAreRecordedAndTheResultApplied)
+{
+    struct Expected
+    {
+        const char* pszName;
+        DWORD dwStartType;
+    };
+    // Fax (228) answered yes, Messenger (227) no, MySQL asked nowhere keeps
+    // profile 4 (manual), Alerter asked nowhere keeps profile 4 (disabled).
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const char* pszName : {"Fax", "Messenger", "MySQL", "Alerter"})
+    {
+        TestServiceSpec spec;
+        spec.strName = pszName;
+        spec.dwStartType = SERVICE_AUTO_START;
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    services[2]->Remove();
+    services[2].reset(new CTestService([] {
+        TestServiceSpec spec;
+        spec.strName = "MySQL";
+        spec.dwStartType = SERVICE_DISABLED;
+        return spec;
+    }()));
+    ASSERT_TRUE(services[2]->Created());
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+    ShowWindow(hWizard, SW_SHOW);
+    RedrawWindow(hWizard, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot("wizard"));
+    EXPECT_EQ("您是否安装了打印设备？", TextOf(GetDlgItem(hWizard, IDC_QUESTION)));
+    EXPECT_EQ("Print Spooler", TextOf(GetDlgItem(hWizard, IDC_QUESTION_SERVICES)));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hWizard, IDC_CHOICE_1));
+    Press(hWizard, IDC_BTN_PREV);
+    EXPECT_EQ(212, wizard.CurrentQuestion()) << "back on the first question does nothing";
+
+    // 212 yes, back, then no: Spooler ends disabled.
+    Press(hWizard, IDC_BTN_NEXT);
+    Press(hWizard, IDC_BTN_PREV);
+    EXPECT_EQ(212, wizard.CurrentQuestion());
+    Answer(hWizard, IDC_CHOICE_2);
+    Press(hWizard, IDC_BTN_NEXT);
+    EXPECT_EQ((std::vector<std::string>{"Spooler&自动", "Spooler&已禁用"}), AnswerLines());
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(hWizard, IDC_CHOICE_2)) << "the last answer stays selected";
+
+    while (wizard.CurrentQuestion() < 223)
+        Press(hWizard, IDC_BTN_NEXT);
+    Press(hWizard, IDC_BTN_NEXT); // 223 answered no
+    std::vector<std::string> lines = AnswerLines();
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ((std::vector<std::string>{"ALG&已禁用", "Dhcp&已禁用", "Dnscache&已禁用", "PolicyAgent&已禁用",
+                                        "SharedAccess&已禁用", "LmHosts&已禁用"}),
+              std::vector<std::string>(lines.end() - 6, lines.end()));
+
+    // The rest: "最近将配置" until the last two, Messenger no, Fax yes.
+    Answer(hWizard, IDC_CHOICE_3);
+    while (wizard.CurrentQuestion() < 227)
+        Press(hWizard, IDC_BTN_NEXT);
+    Answer(hWizard, IDC_CHOICE_2);
+    Press(hWizard, IDC_BTN_NEXT);
+    bool bAskedFax = wizard.CurrentQuestion() == 228;
+    EXPECT_EQ(wizard.OsMarker().empty() || wizard.OsMarker() == "@", bAskedFax);
+    if (bAskedFax)
+    {
+        Answer(hWizard, IDC_CHOICE_1);
+        Press(hWizard, IDC_BTN_NEXT);
+    }
+    EXPECT_FALSE(IsWindow(hWizard)) << "finished after the last question";
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
+
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), CStartTypeSnapshot::StartTypeOf("Spooler"));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[1]->ConfiguredStartType()) << "Messenger";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), services[2]->ConfiguredStartType()) << "MySQL, profile 4";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[3]->ConfiguredStartType()) << "Alerter, profile 4";
+    if (bAskedFax)
+    {
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType()) << "Fax";
+    }
+}
+
+TEST_F(WizardTest, ExitAndEscLeaveNoFileAndChangeNothing)
+{
+    TestServiceSpec spec;
+    spec.strName = "Alerter";
+    spec.dwStartType = SERVICE_AUTO_START;
+    CTestService alerter(spec);
+    ASSERT_TRUE(alerter.Created());
+    ASSERT_TRUE(OpenWindow());
+    for (int nWay : {IDC_BTN_EXIT, IDCANCEL})
+    {
+        SCOPED_TRACE(nWay);
+        CWizardDlg wizard(m_pDialog.get());
+        ASSERT_TRUE(wizard.IsReady());
+        ASSERT_TRUE(FileExists(ServiceConfigFile::kTempConfigPath));
+        const std::string strStart = "Alerter&已禁用\r\nALG&已禁用\r\nAppMgmt&手动\r\n";
+        EXPECT_EQ(strStart, ReadFileText(ServiceConfigFile::kTempConfigPath).substr(0, strStart.size()));
+        ASSERT_TRUE(wizard.Create());
+        Press(wizard.GetSafeHwnd(), IDC_BTN_NEXT);
+        SendMessageA(wizard.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(nWay, BN_CLICKED), 0);
+        EXPECT_FALSE(IsWindow(wizard.GetSafeHwnd()));
+        EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), alerter.ConfiguredStartType());
+    }
+    EXPECT_TRUE(m_watcher.Texts().empty());
+}
+// Mended: a wizard that cannot write its working file would apply nothing
+// it was told; it says so and does not open.
+TEST_F(WizardTest, AWorkingFileThatCannotBeWrittenKeepsTheWizardShut)
+{
+    ASSERT_TRUE(CreateDirectoryA(ServiceConfigFile::kTempConfigPath, nullptr));
+    ASSERT_TRUE(OpenWindow());
+    CDialogDriver driver;
+    bool bOpened = false;
+    driver.When(IDC_BTN_NEXT, [&bOpened](HWND hDialog) {
+        bOpened = true;
+        CDialogDriver::Click(hDialog, IDC_BTN_EXIT);
+    });
+    SendCommand(IDC_BTN_WIZARD);
+    RemoveDirectoryA(ServiceConfigFile::kTempConfigPath);
+    EXPECT_FALSE(bOpened);
+    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Texts());
+    m_watcher.Clear();
+}
+} // namespace

@@ -1,0 +1,39 @@
+// Acts on the dialogs the current thread opens: when a dialog holding a
+// given control is activated, its action runs once with the dialog's
+// handle. Actions post their clicks, so the dialog's own loop handles them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+class CDialogDriver
+{
+public:
+    using Action = std::function<void(HWND hDialog)>;
+
+    CDialogDriver();
+    ~CDialogDriver();
+    CDialogDriver(const CDialogDriver&) = delete;
+    CDialogDriver& operator=(const CDialogDriver&) = delete;
+
+    // Runs the action the next time a dialog with that control appears.
+    void When(int nControlId, Action action) { m_steps.push_back({nControlId, std::move(action)}); }
+    bool AllDone() const { return m_steps.empty(); }
+
+    // Helpers for actions.
+    static void Click(HWND hDialog, int nId);
+
+private:
+    struct Step
+    {
+        int nControlId;
+        Action action;
+    };
+    static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
+    static CDialogDriver* s_pActive;
+
+    HHOOK m_hHook = nullptr;
+    std::vector<Step> m_steps;
+};
