@@ -17,6 +17,7 @@
 #include "services/ServiceErrors.h"
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
+#include "startup/StartupItemsDlg.h"
 #include "ui/WinApp.h"
 
 #include <algorithm>
@@ -128,7 +129,7 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnSetDisabled),
         QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnNotYetAvailable),
         QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnMenuAutoStart),
-        QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnStartupItems),
         QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnMenuManualStart),
         QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnMenuDisabled),
         QM_ON_COMMAND(ID_DELETE_SERVICE, CMainDlg, OnDeleteService),
@@ -913,6 +914,13 @@ INT_PTR CMainDlg::OnImportConfig(WPARAM, LPARAM)
 INT_PTR CMainDlg::OnQuickConfig(WPARAM, LPARAM)
 {
     CQuickConfigDlg dialog(this);
+    dialog.DoModal();
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnStartupItems(WPARAM, LPARAM)
+{
+    CStartupItemsDlg dialog(this);
     dialog.DoModal();
     return TRUE;
 }

@@ -96,6 +96,7 @@ protected:
     INT_PTR OnImportConfig(WPARAM wParam, LPARAM lParam);
     INT_PTR OnQuickConfig(WPARAM wParam, LPARAM lParam);
     INT_PTR OnWizard(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnStartupItems(WPARAM wParam, LPARAM lParam);
     // Commands whose windows come later.
     INT_PTR OnNotYetAvailable(WPARAM wParam, LPARAM lParam);
 

@@ -6,6 +6,7 @@
 #define IDD_QUICK_CONFIG 162
 #define IDD_WIZARD 173
 #define IDD_PROGRESS 175
+#define IDD_STARTUP_ITEMS 177
 
 // Bitmaps
 #define IDB_FRAME 129
@@ -63,6 +64,12 @@
 #define IDC_QUESTION 1036
 #define IDC_QUESTION_SERVICES 1037
 #define IDC_BTN_EXIT 1038
+
+// Startup items window controls (the list is 1039 and the details 1013, as
+// in the main window)
+#define IDC_STARTUP_LIST 1039
+#define IDC_BTN_STARTUP_EXIT 1040
+#define IDC_BTN_STARTUP_DELETE 1041
 
 // Menu commands
 #define ID_QUICK_CONFIG 32771

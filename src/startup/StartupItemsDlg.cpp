@@ -1,0 +1,208 @@
+#include "startup/StartupItemsDlg.h"
+
+#include "common/AppTexts.h"
+#include "res/resource.h"
+#include "startup/StartupItemRules.h"
+#include "ui/WinApp.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+const char* const kDeleteFailed = "Error!";
+
+struct RootName
+{
+    HKEY hRoot;
+    const char* pszName;
+};
+const RootName kRoots[] = {
+    {HKEY_CURRENT_USER, StartupItemRules::kCurrentUser},
+    {HKEY_LOCAL_MACHINE, StartupItemRules::kLocalMachine},
+};
+} // namespace
+
+CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent) : CDialog(IDD_STARTUP_ITEMS, pParent)
+{
+}
+
+CStartupItemsDlg::~CStartupItemsDlg() = default;
+
+const MessageMapEntry* CStartupItemsDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_NOTIFY(NM_CLICK, IDC_STARTUP_LIST, CStartupItemsDlg, OnClickList),
+        QM_ON_COMMAND(IDC_BTN_STARTUP_EXIT, CStartupItemsDlg, OnExitButton),
+        QM_ON_COMMAND(IDC_BTN_STARTUP_DELETE, CStartupItemsDlg, OnDeleteChecked),
+        QM_ON_NOTIFY(NM_DBLCLK, IDC_STARTUP_LIST, CStartupItemsDlg, OnDblClickList),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+void CStartupItemsDlg::DoDataExchange()
+{
+    DDX_Control(IDC_BTN_STARTUP_EXIT, m_btnExit);
+    DDX_Control(IDC_BTN_STARTUP_DELETE, m_btnDelete);
+    DDX_Control(IDC_STARTUP_LIST, m_listItems);
+}
+
+BOOL CStartupItemsDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
+    m_bmpFrame.LoadBitmap(IDB_FRAME);
+
+    m_imageList.Create(16, 16, ILC_COLOR32, 2, 2);
+    m_listItems.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
+    m_listItems.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                            LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_listItems.InsertColumn(0, "启动项目", LVCFMT_LEFT, 120);
+    m_listItems.InsertColumn(1, "命令", LVCFMT_LEFT, 230);
+    m_listItems.InsertColumn(2, "位置", LVCFMT_LEFT, 200);
+
+    AddRunKeyValues(HKEY_CURRENT_USER, StartupItemRules::kRunKeyPath);
+    AddRunKeyValues(HKEY_LOCAL_MACHINE, StartupItemRules::kRunKeyPath);
+    return TRUE;
+}
+
+void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
+{
+    const char* pszRootName = nullptr;
+    for (const RootName& root : kRoots)
+    {
+        if (root.hRoot == hRoot)
+            pszRootName = root.pszName;
+    }
+    if (pszRootName == nullptr)
+        return;
+    std::string strLocation = StartupItemRules::LocationText(pszRootName, strSubkey);
+
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, strSubkey.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return;
+    DWORD dwMaxName = 0, dwMaxData = 0;
+    if (RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName, &dwMaxData,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+    {
+        RegCloseKey(hKey);
+        return;
+    }
+    std::vector<char> name(dwMaxName + 1);
+    std::vector<unsigned char> data(dwMaxData + 1);
+    for (DWORD dwIndex = 0;; ++dwIndex)
+    {
+        LONG nResult = ERROR_MORE_DATA;
+        DWORD dwNameLength = 0, dwDataLength = 0, dwType = 0;
+        // A value that grew since the sizes were read is read again with
+        // room enough; nothing is taken from a buffer that was not filled.
+        for (int nTry = 0; nTry < 3 && nResult == ERROR_MORE_DATA; ++nTry)
+        {
+            if (nTry > 0)
+            {
+                DWORD dwNeededName = 0, dwNeededData = 0;
+                RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 &dwNeededName, &dwNeededData, nullptr, nullptr);
+                name.resize(std::max<std::size_t>(name.size(), dwNeededName + 1) * 2);
+                data.resize(std::max<std::size_t>(data.size(), dwNeededData + 1) * 2);
+            }
+            dwNameLength = static_cast<DWORD>(name.size());
+            dwDataLength = static_cast<DWORD>(data.size());
+            dwType = 0;
+            nResult = RegEnumValueA(hKey, dwIndex, name.data(), &dwNameLength, nullptr, &dwType, data.data(),
+                                    &dwDataLength);
+        }
+        if (nResult == ERROR_NO_MORE_ITEMS)
+            break;
+        if (nResult != ERROR_SUCCESS)
+            continue;
+        AddRow(std::string(name.data(), dwNameLength), StartupItemRules::DataAsText(data.data(), dwDataLength),
+               strLocation);
+    }
+    RegCloseKey(hKey);
+}
+
+void CStartupItemsDlg::AddRow(const std::string& strName, const std::string& strCommand, const std::string& strLocation)
+{
+    std::string strPath = StartupItemRules::ExtractIconPath(strCommand);
+    SHFILEINFOA info = {};
+    // The record is only good when the call succeeds: Wine leaves a stale
+    // handle in it for a missing file.
+    bool bShellIcon = SHGetFileInfoA(strPath.c_str(), 0, &info, sizeof(info), SHGFI_ICON) != 0 && info.hIcon != nullptr;
+    ImageList_ReplaceIcon(m_imageList.GetSafeHandle(), -1, bShellIcon ? info.hIcon : m_hIcon);
+    if (bShellIcon)
+        DestroyIcon(info.hIcon);
+
+    int nRow = m_listItems.InsertItem(m_nItem, strName, m_nItem);
+    m_listItems.SetItemText(nRow, 1, strCommand);
+    m_listItems.SetItemText(nRow, 2, strLocation);
+    ++m_nItem;
+}
+
+INT_PTR CStartupItemsDlg::OnClickList(WPARAM, LPARAM)
+{
+    m_nItem = m_listItems.GetNextItem(-1, LVNI_SELECTED);
+    std::string strName, strCommand, strLocation;
+    if (m_nItem != -1)
+    {
+        strName = m_listItems.GetItemText(m_nItem, 0);
+        strCommand = m_listItems.GetItemText(m_nItem, 1);
+        strLocation = m_listItems.GetItemText(m_nItem, 2);
+    }
+    SetDlgItemText(IDC_SUMMARY, StartupItemRules::DetailsText(strName, strCommand, strLocation));
+    return 0;
+}
+
+INT_PTR CStartupItemsDlg::OnDblClickList(WPARAM, LPARAM)
+{
+    m_nItem = m_listItems.GetNextItem(-1, LVNI_SELECTED);
+    if (m_nItem != -1)
+        m_listItems.SetCheck(m_nItem, !m_listItems.GetCheck(m_nItem));
+    return 0;
+}
+
+INT_PTR CStartupItemsDlg::OnExitButton(WPARAM, LPARAM)
+{
+    OnOK();
+    return TRUE;
+}
+
+INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
+{
+    // From the last row, so that removing one keeps the others' indices.
+    for (int i = m_listItems.GetItemCount() - 1; i >= 0; --i)
+    {
+        if (!m_listItems.GetCheck(i))
+            continue;
+        if (DeleteRunValue(m_listItems.GetItemText(i, 2), m_listItems.GetItemText(i, 0)))
+            m_listItems.DeleteItem(i);
+    }
+    return TRUE;
+}
+
+bool CStartupItemsDlg::DeleteRunValue(const std::string& strLocation, const std::string& strName)
+{
+    std::string strRootName, strSubkey;
+    HKEY hRoot = nullptr;
+    if (StartupItemRules::SplitLocation(strLocation, &strRootName, &strSubkey))
+    {
+        for (const RootName& root : kRoots)
+        {
+            if (strRootName == root.pszName)
+                hRoot = root.hRoot;
+        }
+    }
+    HKEY hKey = nullptr;
+    bool bDeleted = hRoot != nullptr &&
+                    RegOpenKeyExA(hRoot, strSubkey.c_str(), 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS &&
+                    RegDeleteValueA(hKey, strName.c_str()) == ERROR_SUCCESS;
+    if (hKey != nullptr)
+        RegCloseKey(hKey);
+    if (!bDeleted)
+        MessageBoxA(m_hWnd, kDeleteFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    return bDeleted;
+}

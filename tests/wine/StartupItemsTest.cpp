@@ -1,0 +1,323 @@
+// The startup items window over the real Run keys of the prefix.
+#include "support/DialogDriver.h"
+#include "support/MainWindowHarness.h"
+
+#include "startup/StartupItemRules.h"
+#include "startup/StartupItemsDlg.h"
+
+namespace
+{
+const char* const kRunKey = StartupItemRules::kRunKeyPath;
+const std::string kUserLocation = std::string("HKEY_CURRENT_USER\\") + kRunKey;
+const std::string kMachineLocation = std::string("HKEY_LOCAL_MACHINE\\") + kRunKey;
+
+// Empties both Run keys for the test and puts back what was there.
+class CRunKeysScope
+{
+public:
+    CRunKeysScope()
+    {
+        for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        {
+            HKEY hKey = Open(hRoot);
+            for (;;)
+            {
+                char szName[16384];
+                DWORD dwName = sizeof(szName), dwType = 0, dwData = 0;
+                if (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) != ERROR_SUCCESS)
+                    break;
+                std::vector<BYTE> data(dwData + 1);
+                dwName = sizeof(szName);
+                RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
+                m_saved.push_back({hRoot, szName, dwType, std::vector<BYTE>(data.begin(), data.begin() + dwData)});
+                RegDeleteValueA(hKey, szName);
+            }
+            RegCloseKey(hKey);
+        }
+    }
+    ~CRunKeysScope()
+    {
+        for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        {
+            HKEY hKey = Open(hRoot);
+            char szName[16384];
+            DWORD dwName = sizeof(szName);
+            while (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            {
+                RegDeleteValueA(hKey, szName);
+                dwName = sizeof(szName);
+            }
+            RegCloseKey(hKey);
+        }
+        for (const Saved& saved : m_saved)
+        {
+            HKEY hKey = Open(saved.hRoot);
+            RegSetValueExA(hKey, saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
+                           static_cast<DWORD>(saved.data.size()));
+            RegCloseKey(hKey);
+        }
+    }
+    static HKEY Open(HKEY hRoot)
+    {
+        HKEY hKey = nullptr;
+        RegCreateKeyExA(hRoot, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+        return hKey;
+    }
+    static void Set(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& strData)
+    {
+        HKEY hKey = Open(hRoot);
+        RegSetValueExA(hKey, strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
+                       static_cast<DWORD>(strData.size()));
+        RegCloseKey(hKey);
+    }
+    static bool Has(HKEY hRoot, const std::string& strName)
+    {
+        HKEY hKey = Open(hRoot);
+        bool bHas = RegQueryValueExA(hKey, strName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        RegCloseKey(hKey);
+        return bHas;
+    }
+
+private:
+    struct Saved
+    {
+        HKEY hRoot;
+        std::string strName;
+        DWORD dwType;
+        std::vector<BYTE> data;
+    };
+    std::vector<Saved> m_saved;
+};
+
+// The pixels an image of the list draws, to tell icons apart.
+std::vector<COLORREF> ImagePixels(HIMAGELIST hImages, int nIndex)
+{
+    HDC hScreen = GetDC(nullptr);
+    HDC hMemory = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 16, 16);
+    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
+    RECT rect = {0, 0, 16, 16};
+    FillRect(hMemory, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(hImages, nIndex, hMemory, 0, 0, ILD_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            pixels.push_back(GetPixel(hMemory, x, y));
+    SelectObject(hMemory, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hMemory);
+    ReleaseDC(nullptr, hScreen);
+    return pixels;
+}
+
+class StartupItemsTest : public MainWindowHarness
+{
+protected:
+    testing::AssertionResult OpenItems()
+    {
+        m_pItems.reset(new CStartupItemsDlg(nullptr));
+        if (!m_pItems->Create())
+            return testing::AssertionFailure() << "the window was not created";
+        return testing::AssertionSuccess();
+    }
+    HWND Items() const { return m_pItems->GetSafeHwnd(); }
+    const CListCtrl& List() const { return m_pItems->ItemList(); }
+    std::vector<std::string> Column(int nColumn) const
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < List().GetItemCount(); ++i)
+            texts.push_back(List().GetItemText(i, nColumn));
+        return texts;
+    }
+    void Notify(UINT nCode, int nSelected)
+    {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED;
+        List().SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        if (nSelected >= 0)
+        {
+            item.state = LVIS_SELECTED;
+            List().SendMessage(LVM_SETITEMSTATE, nSelected, reinterpret_cast<LPARAM>(&item));
+        }
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {List().GetSafeHwnd(), IDC_STARTUP_LIST, nCode};
+        notify.iItem = nSelected;
+        SendMessageA(Items(), WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+    void PressDelete()
+    {
+        SendMessageA(Items(), WM_COMMAND, MAKEWPARAM(IDC_BTN_STARTUP_DELETE, BN_CLICKED), 0);
+    }
+
+    void TearDown() override
+    {
+        m_pItems.reset();
+        MainWindowHarness::TearDown();
+    }
+
+    std::unique_ptr<CStartupItemsDlg> m_pItems;
+};
+
+TEST_F(StartupItemsTest, EmptyKeysListNothing)
+{
+    CRunKeysScope keys;
+    ASSERT_TRUE(OpenItems());
+    EXPECT_EQ(0, List().GetItemCount());
+    PressDelete();
+    EXPECT_EQ(0, List().GetItemCount());
+}
+
+TEST_F(StartupItemsTest, ValuesOfBothKeysAreListedWithTheirIcons)
+{
+    CRunKeysScope keys;
+    std::string strBig(65536, 'x');
+    std::string strBinary("\x01\x02\x03\x04", 4);
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Tray", REG_SZ, std::string("\"C:\\windows\\notepad.exe\" /min") + '\0');
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "", REG_SZ, std::string("C:\\qm\\missing.exe") + '\0');
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Big", REG_SZ, strBig + '\0');
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Raw", REG_BINARY, strBinary);
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "Tray", REG_EXPAND_SZ, std::string("%SystemRoot%\\agent.exe") + '\0');
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "Gone", REG_SZ, std::string("D:\\nowhere\\gone.exe -k") + '\0');
+
+    ASSERT_TRUE(OpenItems());
+    // Per user first; within a key in the order the registry gives.
+    EXPECT_EQ((std::vector<std::string>{kUserLocation, kUserLocation, kUserLocation, kUserLocation, kMachineLocation,
+                                        kMachineLocation}),
+              Column(2));
+    std::vector<std::string> names = Column(0);
+    std::vector<std::string> commands = Column(1);
+    auto commandOf = [&](const std::string& strName, const std::string& strLocation) -> std::string {
+        for (std::size_t i = 0; i < names.size(); ++i)
+        {
+            if (names[i] == strName && Column(2)[i] == strLocation)
+                return commands[i];
+        }
+        return "(no row)";
+    };
+    EXPECT_EQ("\"C:\\windows\\notepad.exe\" /min", commandOf("Tray", kUserLocation));
+    EXPECT_EQ("%SystemRoot%\\agent.exe", commandOf("Tray", kMachineLocation)) << "not expanded";
+    EXPECT_EQ("C:\\qm\\missing.exe", commandOf("", kUserLocation)) << "the default value";
+    EXPECT_EQ(strBig, commandOf("Big", kUserLocation));
+    EXPECT_EQ(strBinary, commandOf("Raw", kUserLocation)) << "binary data without a NUL, as returned";
+
+    // One image per row; a missing program gets the program's own icon.
+    HIMAGELIST hImages = reinterpret_cast<HIMAGELIST>(List().SendMessage(LVM_GETIMAGELIST, LVSIL_SMALL));
+    ASSERT_EQ(List().GetItemCount(), ImageList_GetImageCount(hImages));
+    CImageList fallback;
+    fallback.Create(16, 16, ILC_COLOR32, 1, 1);
+    HICON hAppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP));
+    ImageList_ReplaceIcon(fallback.GetSafeHandle(), -1, hAppIcon);
+    auto imageOf = [&](const std::string& strName, const std::string& strLocation) {
+        for (int i = 0; i < List().GetItemCount(); ++i)
+        {
+            if (names[i] == strName && Column(2)[i] == strLocation)
+                return ImagePixels(hImages, List().GetItemImage(i));
+        }
+        return std::vector<COLORREF>();
+    };
+    std::vector<COLORREF> appIcon = ImagePixels(fallback.GetSafeHandle(), 0);
+    EXPECT_EQ(appIcon, imageOf("", kUserLocation));
+    EXPECT_EQ(appIcon, imageOf("Gone", kMachineLocation));
+    EXPECT_NE(appIcon, imageOf("Tray", kUserLocation)) << "notepad has an icon of its own";
+
+    ShowWindow(Items(), SW_SHOW);
+    RedrawWindow(Items(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot("startup-items"));
+}
+
+TEST_F(StartupItemsTest, ClickShowsDetailsAndDoubleClickTicks)
+{
+    CRunKeysScope keys;
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "One", REG_SZ, std::string("C:\\one.exe") + '\0');
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Two", REG_SZ, std::string("C:\\two.exe") + '\0');
+    ASSERT_TRUE(OpenItems());
+    HWND hDetails = GetDlgItem(Items(), IDC_SUMMARY);
+    Notify(NM_CLICK, 1);
+    EXPECT_EQ("\n项目名称：Two\n\n执行命令：C:\\two.exe\n\n注册表位置：" + kUserLocation, TextOf(hDetails));
+    Notify(NM_CLICK, -1);
+    EXPECT_EQ("\n项目名称：\n\n执行命令：\n\n注册表位置：", TextOf(hDetails));
+
+    Notify(NM_DBLCLK, 0);
+    EXPECT_TRUE(List().GetCheck(0));
+    EXPECT_FALSE(List().GetCheck(1));
+    Notify(NM_DBLCLK, 0);
+    EXPECT_FALSE(List().GetCheck(0));
+}
+
+TEST_F(StartupItemsTest, TickedValuesAreDeletedAndOnlyThose)
+{
+    CRunKeysScope keys;
+    for (const char* pszName : {"A", "B", "C", "D", "E"})
+    {
+        CRunKeysScope::Set(HKEY_CURRENT_USER, pszName, REG_SZ, std::string("C:\\x.exe") + '\0');
+        CRunKeysScope::Set(HKEY_LOCAL_MACHINE, pszName, REG_SZ, std::string("C:\\y.exe") + '\0');
+    }
+    ASSERT_TRUE(OpenItems());
+    ASSERT_EQ(10, List().GetItemCount());
+    // Ticks: user B, machine A and E; machine D stays ticked... no: D unticked.
+    auto rowOf = [&](const std::string& strName, const std::string& strLocation) {
+        for (int i = 0; i < List().GetItemCount(); ++i)
+        {
+            if (List().GetItemText(i, 0) == strName && List().GetItemText(i, 2) == strLocation)
+                return i;
+        }
+        return -1;
+    };
+    List().SetCheck(rowOf("B", kUserLocation), TRUE);
+    List().SetCheck(rowOf("A", kMachineLocation), TRUE);
+    List().SetCheck(rowOf("E", kMachineLocation), TRUE);
+    PressDelete();
+    EXPECT_EQ(7, List().GetItemCount());
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_CURRENT_USER, "B"));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "A"));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "E"));
+    for (const char* pszName : {"A", "C", "D", "E"})
+        EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, pszName)) << pszName;
+    for (int i = 0; i < List().GetItemCount(); ++i)
+        EXPECT_FALSE(List().GetCheck(i));
+    EXPECT_EQ(-1, rowOf("B", kUserLocation));
+}
+
+// Mended: a row whose value is still in the registry stays in the list.
+TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
+{
+    CRunKeysScope keys;
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Vanished", REG_SZ, std::string("C:\\v.exe") + '\0');
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "Kept", REG_SZ, std::string("C:\\k.exe") + '\0');
+    ASSERT_TRUE(OpenItems());
+    ASSERT_EQ(2, List().GetItemCount());
+    // One value is gone behind the window's back: its deletion fails.
+    HKEY hKey = CRunKeysScope::Open(HKEY_CURRENT_USER);
+    RegDeleteValueA(hKey, "Vanished");
+    RegCloseKey(hKey);
+    List().SetCheck(0, TRUE);
+    PressDelete();
+    EXPECT_EQ(std::vector<std::string>{"Error!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ(2, List().GetItemCount());
+
+    // A key that cannot be opened for deleting says the same and keeps it.
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, kRunKey));
+    PressDelete();
+    EXPECT_EQ(std::vector<std::string>{"Error!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ(2, List().GetItemCount());
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "Kept"));
+}
+
+TEST_F(StartupItemsTest, TheToolsMenuOpensTheWindow)
+{
+    CRunKeysScope keys;
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Menu", REG_SZ, std::string("C:\\m.exe") + '\0');
+    ASSERT_TRUE(OpenWindow());
+    CDialogDriver driver;
+    int nRows = -1;
+    driver.When(IDC_BTN_STARTUP_DELETE, [&nRows](HWND hDialog) {
+        nRows = static_cast<int>(SendDlgItemMessageA(hDialog, IDC_STARTUP_LIST, LVM_GETITEMCOUNT, 0, 0));
+        CDialogDriver::Click(hDialog, IDC_BTN_STARTUP_EXIT);
+    });
+    SendCommand(ID_STARTUP_ITEMS);
+    EXPECT_EQ(1, nRows);
+}
+} // namespace
