@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "services/CommandState.h"
 #include "services/ProgressDlg.h"
+#include "skin/AboutDlg.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServiceErrors.h"
 #include "services/ServiceRegistry.h"
@@ -94,12 +95,12 @@ int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM lList)
 }
 } // namespace
 
-CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent), m_nSelected(-1)
+CMainDlg::CMainDlg(CWnd* pParent)
+    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_nSelected(-1)
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
         m_menu.EnableMenuItem(nId, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
-    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
     // Set by the command that starts an application; read only after it.
     m_nApplyValue = 0;
     m_nApplyMode = 0;
@@ -123,11 +124,11 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnWizard),
         QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
         QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
-        QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnSetAutoStart),
         QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnSetManualStart),
         QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnSetDisabled),
-        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnNotYetAvailable),
+        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnMenuAutoStart),
         QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnStartupItems),
         QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnMenuManualStart),
@@ -159,7 +160,7 @@ void CMainDlg::DoDataExchange()
     const struct
     {
         int nId;
-        CButton* pButton;
+        CSkinButton* pButton;
     } buttons[] = {
         {IDC_MENU_STRIP, &m_btnMenuStrip}, {IDC_TOOL_STRIP, &m_btnToolStrip}, {IDC_BTN_STOP, &m_btnStop},
         {IDC_BTN_PAUSE, &m_btnPause},      {IDC_BTN_START, &m_btnStart},      {IDC_BTN_IMPORT, &m_btnImport},
@@ -176,13 +177,14 @@ void CMainDlg::DoDataExchange()
 
 BOOL CMainDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
 
     // The skinned frame replaces the caption; the taskbar button and the
     // system menu stay.
     ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    ConfigureButtons();
 
     m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
     m_listServices.ModifyStyle(0, LVS_SHOWSELALWAYS);
@@ -349,7 +351,7 @@ void CMainDlg::UpdateRunCommands(int nCommandState)
         return;
     const struct
     {
-        CButton* pButton;
+        CSkinButton* pButton;
         UINT nMenuId;
         bool bEnable;
     } commands[] = {
@@ -1021,11 +1023,55 @@ INT_PTR CMainDlg::OnNotYetAvailable(WPARAM, LPARAM)
     return TRUE;
 }
 
-INT_PTR CMainDlg::OnSysCommand(WPARAM, LPARAM)
+INT_PTR CMainDlg::OnSysCommand(WPARAM wParam, LPARAM lParam)
 {
-    // The About entry comes with the About dialog; everything else is the
-    // system's.
+    if ((wParam & 0xFFF0) == kAboutSystemCommand)
+        return OnAbout(wParam, lParam);
     return FALSE;
+}
+
+INT_PTR CMainDlg::OnAbout(WPARAM, LPARAM)
+{
+    CAboutDlg about(this);
+    about.DoModal();
+    return TRUE;
+}
+
+void CMainDlg::ConfigureButtons()
+{
+    const COLORREF crOpaque = 0;
+    const struct
+    {
+        CSkinButton* pButton;
+        UINT nNormal, nHover, nPressed, nFocus, nDisabled;
+        BOOL bStretch;
+        BOOL bShift;
+    } buttons[] = {
+        {&m_btnClose, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL, 0, FALSE, TRUE},
+        {&m_btnMinimize, IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_NORMAL, 0, FALSE,
+         TRUE},
+        {&m_btnAbout, IDB_ABOUT_NORMAL, IDB_ABOUT_HOVER, IDB_ABOUT_PRESSED, IDB_ABOUT_NORMAL, 0, FALSE, TRUE},
+        {&m_btnExport, IDB_EXPORT_NORMAL, IDB_EXPORT_HOVER, IDB_EXPORT_NORMAL, IDB_EXPORT_NORMAL, 0, TRUE, TRUE},
+        {&m_btnImport, IDB_IMPORT_NORMAL, IDB_IMPORT_HOVER, IDB_IMPORT_NORMAL, IDB_IMPORT_NORMAL, 0, TRUE, TRUE},
+        {&m_btnAuto, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
+        {&m_btnManual, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
+        {&m_btnDisabled, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
+        {&m_btnToolStrip, 0, 0, 0, 0, IDB_TOOL_NORMAL, TRUE, TRUE},
+        {&m_btnStart, IDB_START_NORMAL, IDB_START_HOVER, IDB_START_NORMAL, IDB_START_NORMAL, IDB_START_DISABLED, TRUE,
+         FALSE},
+        {&m_btnStop, IDB_STOP_NORMAL, IDB_STOP_HOVER, IDB_STOP_NORMAL, IDB_STOP_NORMAL, IDB_STOP_DISABLED, TRUE, FALSE},
+        {&m_btnPause, IDB_PAUSE_NORMAL, IDB_PAUSE_HOVER, IDB_PAUSE_NORMAL, IDB_PAUSE_NORMAL, IDB_PAUSE_DISABLED, TRUE,
+         FALSE},
+        {&m_btnTools, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
+        {&m_btnConfigure, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
+        {&m_btnWizard, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
+        {&m_btnHelp, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
+        {&m_btnMenuStrip, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, IDB_MENU_NORMAL, TRUE,
+         FALSE},
+    };
+    for (const auto& button : buttons)
+        button.pButton->SetBitmaps(button.nNormal, button.nHover, button.nPressed, button.nFocus, button.nDisabled,
+                                   button.bStretch, crOpaque, button.bShift);
 }
 
 INT_PTR CMainDlg::OnQueryDragIcon(WPARAM, LPARAM)

@@ -5,19 +5,22 @@
 #include "services/ServiceControl.h"
 #include "services/ServicePoller.h"
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinDialog.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-class CMainDlg : public CDialog
+class CMainDlg : public CSkinDialog
 {
 public:
     explicit CMainDlg(CWnd* pParent = nullptr);
     ~CMainDlg() override;
 
     static constexpr UINT_PTR kStatusTimer = 1;
+    // The system command that opens the About window.
+    static constexpr WPARAM kAboutSystemCommand = 0x0010;
     static constexpr UINT kStatusTimerPeriodMs = 500;
 
     // Shows the message for a failed service operation; fatal codes stop the
@@ -99,6 +102,7 @@ protected:
     INT_PTR OnStartupItems(WPARAM wParam, LPARAM lParam);
     // Commands whose windows come later.
     INT_PTR OnNotYetAvailable(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnAbout(WPARAM wParam, LPARAM lParam);
 
 private:
     struct Dependency
@@ -125,6 +129,7 @@ private:
     void ApplyFile();
     void RemoveRow(int nRow);
     void BuildCategoryTree();
+    void ConfigureButtons();
     void ResetDetails();
     std::string DisplayNameOf(const std::string& strName);
     void ShowDependencies(const std::vector<std::string>& dependencies, const std::vector<std::string>& dependents);
@@ -135,30 +140,28 @@ private:
     CServiceControl m_service;
     std::string m_strConfigPath;
     CListCtrl m_listServices;
-    CButton m_btnMenuStrip;
-    CButton m_btnToolStrip;
-    CButton m_btnStop;
-    CButton m_btnPause;
-    CButton m_btnStart;
-    CButton m_btnImport;
-    CButton m_btnExport;
-    CButton m_btnDisabled;
-    CButton m_btnManual;
-    CButton m_btnAuto;
-    CButton m_btnAbout;
-    CButton m_btnMinimize;
-    CButton m_btnClose;
-    CButton m_btnHelp;
-    CButton m_btnWizard;
-    CButton m_btnConfigure;
-    CButton m_btnTools;
+    CSkinButton m_btnMenuStrip;
+    CSkinButton m_btnToolStrip;
+    CSkinButton m_btnStop;
+    CSkinButton m_btnPause;
+    CSkinButton m_btnStart;
+    CSkinButton m_btnImport;
+    CSkinButton m_btnExport;
+    CSkinButton m_btnDisabled;
+    CSkinButton m_btnManual;
+    CSkinButton m_btnAuto;
+    CSkinButton m_btnAbout;
+    CSkinButton m_btnMinimize;
+    CSkinButton m_btnClose;
+    CSkinButton m_btnHelp;
+    CSkinButton m_btnWizard;
+    CSkinButton m_btnConfigure;
+    CSkinButton m_btnTools;
     CTreeCtrl m_treeDepends;
     CTreeCtrl m_treeCategory;
     CToolTipCtrl m_toolTip;
     CMenu m_menu;
-    CBitmap m_bmpFrame;
     CImageList m_imageList;
-    HICON m_hIcon;
     int m_nSelected;
     // Set while a command or a pass uses the one open-service slot; a tick
     // that falls due meanwhile is dropped.

@@ -11,7 +11,8 @@ const char* const kChooseProfile = "请选择配置!";
 const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
 } // namespace
 
-CQuickConfigDlg::CQuickConfigDlg(CMainDlg* pMainDlg) : CDialog(IDD_QUICK_CONFIG, pMainDlg), m_pMainDlg(pMainDlg)
+CQuickConfigDlg::CQuickConfigDlg(CMainDlg* pMainDlg)
+    : CSkinDialog(IDD_QUICK_CONFIG, pMainDlg, Title::Fixed, "快速配置", true), m_pMainDlg(pMainDlg)
 {
 }
 
@@ -34,9 +35,9 @@ void CQuickConfigDlg::DoDataExchange()
 
 BOOL CQuickConfigDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
-    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    CSkinDialog::OnInitDialog();
+    SetDialogButtonBitmaps(m_btnCancel);
+    SetDialogButtonBitmaps(m_btnApply);
     return TRUE;
 }
 
@@ -57,7 +58,7 @@ void CQuickConfigDlg::OnOK()
     if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
         m_pMainDlg->ExportConfig();
     m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyProfile, nProfile);
-    CDialog::OnOK();
+    CSkinDialog::OnOK();
 }
 
 INT_PTR CQuickConfigDlg::OnCancelButton(WPARAM, LPARAM)

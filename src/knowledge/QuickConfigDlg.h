@@ -3,11 +3,12 @@
 #pragma once
 
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinDialog.h"
 
 class CMainDlg;
 
-class CQuickConfigDlg : public CDialog
+class CQuickConfigDlg : public CSkinDialog
 {
 public:
     explicit CQuickConfigDlg(CMainDlg* pMainDlg);
@@ -23,8 +24,6 @@ protected:
 
 private:
     CMainDlg* m_pMainDlg;
-    CButton m_btnCancel;
-    CButton m_btnApply;
-    CBitmap m_bmpFrame;
-    HICON m_hIcon = nullptr;
+    CSkinButton m_btnCancel;
+    CSkinButton m_btnApply;
 };

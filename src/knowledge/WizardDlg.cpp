@@ -17,7 +17,7 @@ constexpr int kGameProfile = 4;
 } // namespace
 
 CWizardDlg::CWizardDlg(CMainDlg* pMainDlg)
-    : CDialog(IDD_WIZARD, pMainDlg), m_pMainDlg(pMainDlg), m_strTempPath(ServiceConfigFile::kTempConfigPath),
+    : CSkinDialog(IDD_WIZARD, pMainDlg, Title::Fixed, "优化向导", true), m_pMainDlg(pMainDlg), m_strTempPath(ServiceConfigFile::kTempConfigPath),
       m_nQuestion(ServiceKnowledgeBase::kFirstQuestionId)
 {
     m_bReady = m_fileTemp.Create(m_strTempPath);
@@ -69,9 +69,9 @@ void CWizardDlg::DoDataExchange()
 
 BOOL CWizardDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
-    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    CSkinDialog::OnInitDialog();
+    for (CSkinButton* pButton : {&m_btnExit, &m_btnNext, &m_btnPrev})
+        SetDialogButtonBitmaps(*pButton);
     CheckRadioButton(m_hWnd, IDC_CHOICE_1, IDC_CHOICE_3, IDC_CHOICE_1);
     ShowQuestion(m_nQuestion);
     return TRUE;
@@ -154,5 +154,5 @@ void CWizardDlg::OnCancel()
 {
     // Esc and the window's close end the wizard the way "退出" does.
     DiscardTempFile();
-    CDialog::OnCancel();
+    CSkinDialog::OnCancel();
 }

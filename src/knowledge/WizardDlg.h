@@ -4,13 +4,14 @@
 
 #include "common/FileHandle.h"
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinDialog.h"
 
 #include <string>
 
 class CMainDlg;
 
-class CWizardDlg : public CDialog
+class CWizardDlg : public CSkinDialog
 {
 public:
     static constexpr const char* kTempFileFailed = "无法创建临时配置文件c:\\temp.svc,优化向导不能运行!";
@@ -42,12 +43,10 @@ private:
     void DiscardTempFile();
 
     CMainDlg* m_pMainDlg;
-    CButton m_btnExit;
-    CButton m_btnNext;
-    CButton m_btnPrev;
+    CSkinButton m_btnExit;
+    CSkinButton m_btnNext;
+    CSkinButton m_btnPrev;
     CFileHandle m_fileTemp;
-    CBitmap m_bmpFrame;
-    HICON m_hIcon = nullptr;
     std::string m_strOsMarker;
     std::string m_strTempPath;
     int m_nQuestion;

@@ -3,7 +3,8 @@
 #include "app/MainDlg.h"
 #include "res/resource.h"
 
-CProgressDlg::CProgressDlg(CMainDlg* pMainDlg) : CDialog(IDD_PROGRESS, pMainDlg), m_pMainDlg(pMainDlg)
+CProgressDlg::CProgressDlg(CMainDlg* pMainDlg)
+    : CSkinDialog(IDD_PROGRESS, pMainDlg, Title::None, nullptr, false), m_pMainDlg(pMainDlg)
 {
 }
 
@@ -20,8 +21,7 @@ const MessageMapEntry* CProgressDlg::GetMessageMap() const
 
 BOOL CProgressDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    CSkinDialog::OnInitDialog();
     SetTimer(kWorkTimer, kWorkDelayMs);
     return TRUE;
 }
@@ -40,5 +40,5 @@ void CProgressDlg::OnOK()
     m_bWorkDone = true;
     KillTimer(kWorkTimer);
     m_pMainDlg->ApplyStartTypes();
-    CDialog::OnOK();
+    CSkinDialog::OnOK();
 }

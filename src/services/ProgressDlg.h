@@ -3,11 +3,11 @@
 #pragma once
 
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "skin/SkinDialog.h"
 
 class CMainDlg;
 
-class CProgressDlg : public CDialog
+class CProgressDlg : public CSkinDialog
 {
 public:
     static constexpr UINT_PTR kWorkTimer = 1;
@@ -27,6 +27,5 @@ protected:
 
 private:
     CMainDlg* m_pMainDlg;
-    CBitmap m_bmpFrame;
     bool m_bWorkDone = false;
 };

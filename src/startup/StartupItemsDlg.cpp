@@ -25,7 +25,8 @@ const RootName kRoots[] = {
 };
 } // namespace
 
-CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent) : CDialog(IDD_STARTUP_ITEMS, pParent)
+CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent)
+    : CSkinDialog(IDD_STARTUP_ITEMS, pParent, Title::Fixed, "系统启动项优化", true)
 {
 }
 
@@ -52,10 +53,10 @@ void CStartupItemsDlg::DoDataExchange()
 
 BOOL CStartupItemsDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
-    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    CSkinDialog::OnInitDialog();
     ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
-    m_bmpFrame.LoadBitmap(IDB_FRAME);
+    SetDialogButtonBitmaps(m_btnExit);
+    SetDialogButtonBitmaps(m_btnDelete);
 
     m_imageList.Create(16, 16, ILC_COLOR32, 2, 2);
     m_listItems.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);

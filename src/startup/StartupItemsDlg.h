@@ -3,11 +3,12 @@
 #pragma once
 
 #include "ui/Controls.h"
-#include "ui/Dialog.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinDialog.h"
 
 #include <string>
 
-class CStartupItemsDlg : public CDialog
+class CStartupItemsDlg : public CSkinDialog
 {
 public:
     explicit CStartupItemsDlg(CWnd* pParent = nullptr);
@@ -33,10 +34,8 @@ protected:
 private:
     void AddRow(const std::string& strName, const std::string& strCommand, const std::string& strLocation);
 
-    CButton m_btnExit;
-    CButton m_btnDelete;
-    CBitmap m_bmpFrame;
-    HICON m_hIcon = nullptr;
+    CSkinButton m_btnExit;
+    CSkinButton m_btnDelete;
     CImageList m_imageList;
     CListCtrl m_listItems;
     int m_nItem = 0;

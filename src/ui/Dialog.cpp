@@ -70,6 +70,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
 
 INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR nBaseResult = 0;
+    if (PreDispatch(uMsg, wParam, lParam, &nBaseResult))
+        return nBaseResult;
     const MessageMapEntry* pEntry = GetMessageMap();
     for (; pEntry != nullptr && pEntry->pfnHandler != nullptr; ++pEntry)
     {
@@ -93,6 +96,13 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
             return TRUE;
         }
         return (this->*pEntry->pfnHandler)(wParam, lParam);
+    }
+    if (uMsg == WM_DRAWITEM)
+    {
+        // Owner-drawn buttons draw themselves.
+        const auto* pItem = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (pItem->CtlType == ODT_BUTTON)
+            return ::SendMessageA(pItem->hwndItem, kReflectedDrawItem, wParam, lParam);
     }
     if (uMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
     {

@@ -7,6 +7,9 @@
 
 class CDialog;
 
+// WM_DRAWITEM as the dialog hands it on to the owner-drawn control itself.
+constexpr UINT kReflectedDrawItem = WM_APP + 0x100;
+
 // One row of a message map. For WM_COMMAND, nCode is the notification code
 // and nId the control id; for WM_NOTIFY, the NMHDR code and idFrom; other
 // messages match on nMessage alone. The map ends with a row of zeros.
@@ -46,6 +49,9 @@ protected:
     virtual void OnCancel() { EndDialog(IDCANCEL); }
     // Each dialog class hands out its own map; nullptr for none.
     virtual const MessageMapEntry* GetMessageMap() const { return nullptr; }
+    // Messages a base class handles for every dialog derived from it, seen
+    // before the map; true when handled, with the dialog-procedure result.
+    virtual bool PreDispatch(UINT, WPARAM, LPARAM, INT_PTR*) { return false; }
 
     // Binds a member to a control of the template.
     void DDX_Control(int nId, CWnd& control) const { control.Attach(GetDlgItem(nId)); }

@@ -133,8 +133,12 @@ Paint Gradient(Rgba top, Rgba bottom, double yTop, double yBottom)
     return Paint{top, bottom, yTop, yBottom};
 }
 
-CIconCanvas::CIconCanvas(int size)
-    : m_nSize(size), m_vecPremultiplied(static_cast<std::size_t>(size) * size * 4, 0.0)
+CIconCanvas::CIconCanvas(int size) : CIconCanvas(size, size)
+{
+}
+
+CIconCanvas::CIconCanvas(int width, int height)
+    : m_nWidth(width), m_nHeight(height), m_vecPremultiplied(static_cast<std::size_t>(width) * height * 4, 0.0)
 {
 }
 
@@ -144,14 +148,14 @@ void CIconCanvas::Fill(const Shape& shape, const Paint& paint)
     // Farther than this from the pixel centre, the whole pixel is on one side
     // (the shapes never change faster than the distance itself).
     constexpr double kHalfDiagonal = 0.7072;
-    for (int py = 0; py < m_nSize; ++py)
+    for (int py = 0; py < m_nHeight; ++py)
     {
         const double t = std::clamp((py + 0.5 - paint.yTop) / (paint.yBottom - paint.yTop), 0.0, 1.0);
         const double r = Channel(paint.top.r) + (Channel(paint.bottom.r) - Channel(paint.top.r)) * t;
         const double g = Channel(paint.top.g) + (Channel(paint.bottom.g) - Channel(paint.top.g)) * t;
         const double b = Channel(paint.top.b) + (Channel(paint.bottom.b) - Channel(paint.top.b)) * t;
         const double a = Channel(paint.top.a) + (Channel(paint.bottom.a) - Channel(paint.top.a)) * t;
-        for (int px = 0; px < m_nSize; ++px)
+        for (int px = 0; px < m_nWidth; ++px)
         {
             const double centre = shape(px + 0.5, py + 0.5);
             int inside = 0;
@@ -171,7 +175,7 @@ void CIconCanvas::Fill(const Shape& shape, const Paint& paint)
             if (inside == 0)
                 continue;
             const double alpha = a * inside / kSamples;
-            double* pPixel = &m_vecPremultiplied[(static_cast<std::size_t>(py) * m_nSize + px) * 4];
+            double* pPixel = &m_vecPremultiplied[(static_cast<std::size_t>(py) * m_nWidth + px) * 4];
             pPixel[0] = r * alpha + pPixel[0] * (1.0 - alpha);
             pPixel[1] = g * alpha + pPixel[1] * (1.0 - alpha);
             pPixel[2] = b * alpha + pPixel[2] * (1.0 - alpha);
@@ -182,7 +186,7 @@ void CIconCanvas::Fill(const Shape& shape, const Paint& paint)
 
 Rgba CIconCanvas::Pixel(int x, int y) const
 {
-    const double* pPixel = &m_vecPremultiplied[(static_cast<std::size_t>(y) * m_nSize + x) * 4];
+    const double* pPixel = &m_vecPremultiplied[(static_cast<std::size_t>(y) * m_nWidth + x) * 4];
     const std::uint8_t a = Quantise(pPixel[3]);
     if (a == 0)
         return Rgba{0, 0, 0, 0};

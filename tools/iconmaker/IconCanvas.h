@@ -1,4 +1,4 @@
-// A square picture drawn by filling shapes. A shape is a signed distance in
+// A picture drawn by filling shapes. A shape is a signed distance in
 // pixels (negative inside), so outlines and insets are the same shape grown
 // or shrunk; coverage comes from 16 x 16 samples per pixel. Only +, -, *, /
 // and sqrt touch the doubles, so every build draws the same bytes.
@@ -62,8 +62,12 @@ class CIconCanvas
     static constexpr int kSamplesPerAxis = 16;
 
     explicit CIconCanvas(int size);
+    CIconCanvas(int width, int height);
 
-    int Size() const { return m_nSize; }
+    // The side of a square picture, as icons are.
+    int Size() const { return m_nWidth; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
 
     // Source-over, with the paint's alpha scaled by the covered fraction.
     void Fill(const Shape& shape, const Paint& paint);
@@ -72,6 +76,7 @@ class CIconCanvas
     Rgba Pixel(int x, int y) const;
 
   private:
-    int m_nSize;
+    int m_nWidth;
+    int m_nHeight;
     std::vector<double> m_vecPremultiplied; // r, g, b, a in 0..1 per pixel
 };

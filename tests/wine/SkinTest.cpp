@@ -1,0 +1,217 @@
+// The skin as the screen shows it: frame, title, colours and the buttons'
+// pictures, read back pixel by pixel.
+#include "support/DialogDriver.h"
+#include "support/MainWindowHarness.h"
+
+#include "knowledge/QuickConfigDlg.h"
+#include "knowledge/WizardDlg.h"
+#include "skin/AboutDlg.h"
+#include "skin/SkinDialog.h"
+#include "startup/StartupItemsDlg.h"
+
+#include <cstdlib>
+
+namespace
+{
+// What the screen shows at a point, through the screen's own device context.
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC hScreen = GetDC(nullptr);
+    COLORREF crPixel = GetPixel(hScreen, x, y);
+    ReleaseDC(nullptr, hScreen);
+    return crPixel;
+}
+
+// Every pixel of a screen rectangle, in rows.
+std::vector<COLORREF> ScreenPixels(const RECT& rect)
+{
+    const int cx = rect.right - rect.left, cy = rect.bottom - rect.top;
+    HDC hScreen = GetDC(nullptr);
+    HDC hMemory = CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, cx, cy);
+    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
+    BitBlt(hMemory, 0, 0, cx, cy, hScreen, rect.left, rect.top, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+            pixels.push_back(GetPixel(hMemory, x, y));
+    SelectObject(hMemory, hOld);
+    DeleteObject(hBitmap);
+    DeleteDC(hMemory);
+    ReleaseDC(nullptr, hScreen);
+    return pixels;
+}
+
+int Count(const std::vector<COLORREF>& pixels, COLORREF crWanted)
+{
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
+}
+
+// The centre pixel of a bitmap resource of the program.
+COLORREF BitmapCentre(UINT nId)
+{
+    HBITMAP hBitmap = static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nId), IMAGE_BITMAP, 0, 0, 0));
+    BITMAP info = {};
+    GetObjectA(hBitmap, sizeof(info), &info);
+    HDC hMemory = CreateCompatibleDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
+    COLORREF crPixel = GetPixel(hMemory, info.bmWidth / 2, info.bmHeight / 2);
+    SelectObject(hMemory, hOld);
+    DeleteDC(hMemory);
+    DeleteObject(hBitmap);
+    return crPixel;
+}
+
+int Distance(COLORREF crLeft, COLORREF crRight)
+{
+    return std::abs(GetRValue(crLeft) - GetRValue(crRight)) + std::abs(GetGValue(crLeft) - GetGValue(crRight)) +
+           std::abs(GetBValue(crLeft) - GetBValue(crRight));
+}
+
+RECT ScreenRectOf(HWND hWnd)
+{
+    RECT rect;
+    GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+void Repaint(HWND hWnd)
+{
+    RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    PumpMessages();
+}
+
+class SkinTest : public MainWindowHarness
+{
+protected:
+    // Checks one skinned window as it shows on screen; the corners show
+    // what was behind them before it appeared.
+    void ExpectFrame(HWND hWnd, bool bTitle, COLORREF crBehindTopLeft, COLORREF crBehindBottomRight)
+    {
+        Repaint(hWnd);
+        RECT window = ScreenRectOf(hWnd);
+        std::vector<COLORREF> pixels = ScreenPixels(window);
+        EXPECT_EQ(0, Count(pixels, RGB(255, 0, 0))) << "a red key pixel shows";
+        EXPECT_EQ(crBehindTopLeft, ScreenPixel(window.left, window.top));
+        EXPECT_EQ(crBehindBottomRight, ScreenPixel(window.right - 1, window.bottom - 1));
+        EXPECT_NE(crBehindTopLeft, ScreenPixel(window.left + 12, window.top + 12));
+        if (bTitle)
+        {
+            RECT strip = {window.left + 25, window.top + 7, window.left + 160, window.top + 20};
+            EXPECT_GT(Count(ScreenPixels(strip), RGB(255, 255, 255)), 20) << "the white title";
+        }
+    }
+
+    // Whether a WM_NCLBUTTONDOWN for the caption was posted by a press.
+    bool PressStartsDrag(HWND hWnd, int x, int y)
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE))
+        {
+        }
+        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        bool bPosted = PeekMessageA(&msg, hWnd, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE) &&
+                       msg.wParam == HTCAPTION;
+        SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        return bPosted;
+    }
+};
+
+TEST_F(SkinTest, TheMainWindowWearsTheFrame)
+{
+    RECT screenCorner = {0, 0, 883, 678};
+    COLORREF crTopLeft = ScreenPixel(screenCorner.left, screenCorner.top);
+    COLORREF crBottomRight = ScreenPixel(screenCorner.right - 1, screenCorner.bottom - 1);
+    ASSERT_TRUE(OpenWindow());
+    ExpectFrame(Window(), true, crTopLeft, crBottomRight);
+    // Static texts dark blue on light blue.
+    RECT summary = ScreenRectOf(GetDlgItem(Window(), IDC_SUMMARY));
+    std::vector<COLORREF> pixels = ScreenPixels(summary);
+    EXPECT_GT(Count(pixels, CSkinDialog::kStaticBack), static_cast<int>(pixels.size()) / 2);
+    EXPECT_GT(Count(pixels, CSkinDialog::kStaticText), 5);
+    // The start button, disabled by its owner, shows its grey picture.
+    RECT start = ScreenRectOf(GetDlgItem(Window(), IDC_BTN_START));
+    COLORREF crShown = ScreenPixel((start.left + start.right) / 2, (start.top + start.bottom) / 2);
+    EXPECT_LT(Distance(crShown, BitmapCentre(IDB_START_DISABLED)), Distance(crShown, BitmapCentre(IDB_START_NORMAL)))
+        << "the disabled picture, not the normal one";
+    EXPECT_TRUE(SaveScreenshot("skin-main"));
+
+    EXPECT_FALSE(PressStartsDrag(Window(), 0, 10));
+    EXPECT_TRUE(PressStartsDrag(Window(), 1, 25));
+    EXPECT_FALSE(PressStartsDrag(Window(), 1, 26));
+}
+
+TEST_F(SkinTest, EveryDialogWearsTheFrame)
+{
+    ASSERT_TRUE(OpenWindow());
+    struct Case
+    {
+        const char* pszName;
+        std::function<CDialog*()> make;
+        bool bDraggable;
+    };
+    std::vector<std::unique_ptr<CDialog>> keep;
+    CMainDlg* pMain = m_pDialog.get();
+    const Case cases[] = {
+        {"quick-config", [pMain] { return new CQuickConfigDlg(pMain); }, true},
+        {"startup-items", [] { return new CStartupItemsDlg(nullptr); }, true},
+        {"about", [pMain] { return new CAboutDlg(pMain); }, false},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszName);
+        std::unique_ptr<CDialog> pDialog(c.make());
+        ASSERT_TRUE(pDialog->Create());
+        HWND hDialog = pDialog->GetSafeHwnd();
+        SetWindowPos(hDialog, HWND_TOP, 300, 200, 0, 0, SWP_NOSIZE | SWP_HIDEWINDOW);
+        RECT window = ScreenRectOf(hDialog);
+        Repaint(Window());
+        COLORREF crTopLeft = ScreenPixel(window.left, window.top);
+        COLORREF crBottomRight = ScreenPixel(window.right - 1, window.bottom - 1);
+        ShowWindow(hDialog, SW_SHOW);
+        ExpectFrame(hDialog, true, crTopLeft, crBottomRight);
+        EXPECT_TRUE(SaveScreenshot(std::string("skin-") + c.pszName));
+        EXPECT_EQ(c.bDraggable, PressStartsDrag(hDialog, 1, 25));
+    }
+}
+
+// The real pointer over a dialog button: hover, then pressed and held.
+TEST_F(SkinTest, ButtonsFollowThePointer)
+{
+    ASSERT_TRUE(OpenWindow());
+    CAboutDlg about(m_pDialog.get());
+    ASSERT_TRUE(about.Create());
+    HWND hAbout = about.GetSafeHwnd();
+    ShowWindow(hAbout, SW_SHOW);
+    SetWindowPos(hAbout, HWND_TOP, 300, 200, 0, 0, SWP_NOSIZE);
+    SetForegroundWindow(hAbout);
+    HWND hButton = GetDlgItem(hAbout, IDOK);
+    SetFocus(hButton);
+    Repaint(hAbout);
+    RECT button = ScreenRectOf(hButton);
+    // A sample near the left end, clear of the caption.
+    POINT sample = {button.left + 6, (button.top + button.bottom) / 2};
+    COLORREF crFocused = ScreenPixel(sample.x, sample.y);
+
+    SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2 + 1);
+    ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crFocused; }, "the hover picture", 3000));
+    COLORREF crHover = ScreenPixel(sample.x, sample.y);
+
+    INPUT press = {};
+    press.type = INPUT_MOUSE;
+    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &press, sizeof(press));
+    ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crHover; }, "the pressed picture", 3000));
+    EXPECT_TRUE(SaveScreenshot("skin-button-pressed"));
+    INPUT release = {};
+    release.type = INPUT_MOUSE;
+    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    // Released off the button, so that it does not close the window.
+    SetCursorPos(button.left - 40, button.top - 40);
+    SendInput(1, &release, sizeof(release));
+    PumpMessages();
+    // Hover is lighter than the focus picture, pressed darker.
+    EXPECT_GT(GetRValue(crHover) + GetGValue(crHover), GetRValue(crFocused) + GetGValue(crFocused));
+}
+} // namespace
