@@ -5,6 +5,7 @@
 
 #include "knowledge/QuickConfigDlg.h"
 #include "knowledge/WizardDlg.h"
+#include "services/ProgressDlg.h"
 #include "skin/AboutDlg.h"
 #include "skin/SkinDialog.h"
 #include "startup/StartupItemsDlg.h"
@@ -47,8 +48,9 @@ int Count(const std::vector<COLORREF>& pixels, COLORREF crWanted)
     return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
 }
 
-// The centre pixel of a bitmap resource of the program.
-COLORREF BitmapCentre(UINT nId)
+// A pixel of a bitmap resource of the program, at a point given as a
+// fraction of its size (where a stretched copy puts the same pixel).
+COLORREF BitmapPixel(UINT nId, double fx, double fy)
 {
     HBITMAP hBitmap = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(nId), IMAGE_BITMAP, 0, 0, 0));
@@ -56,11 +58,16 @@ COLORREF BitmapCentre(UINT nId)
     GetObjectA(hBitmap, sizeof(info), &info);
     HDC hMemory = CreateCompatibleDC(nullptr);
     HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    COLORREF crPixel = GetPixel(hMemory, info.bmWidth / 2, info.bmHeight / 2);
+    COLORREF crPixel = GetPixel(hMemory, static_cast<int>(fx * info.bmWidth), static_cast<int>(fy * info.bmHeight));
     SelectObject(hMemory, hOld);
     DeleteDC(hMemory);
     DeleteObject(hBitmap);
     return crPixel;
+}
+
+COLORREF BitmapCentre(UINT nId)
+{
+    return BitmapPixel(nId, 0.5, 0.5);
 }
 
 int Distance(COLORREF crLeft, COLORREF crRight)
@@ -157,6 +164,8 @@ TEST_F(SkinTest, EveryDialogWearsTheFrame)
         {"quick-config", [pMain] { return new CQuickConfigDlg(pMain); }, true},
         {"startup-items", [] { return new CStartupItemsDlg(nullptr); }, true},
         {"about", [pMain] { return new CAboutDlg(pMain); }, false},
+        {"wizard", [pMain] { return new CWizardDlg(pMain); }, true},
+        {"please-wait", [pMain] { return new CProgressDlg(pMain); }, false},
     };
     for (const Case& c : cases)
     {
@@ -164,13 +173,16 @@ TEST_F(SkinTest, EveryDialogWearsTheFrame)
         std::unique_ptr<CDialog> pDialog(c.make());
         ASSERT_TRUE(pDialog->Create());
         HWND hDialog = pDialog->GetSafeHwnd();
+        // The please-wait window would do its work and close on its tick.
+        KillTimer(hDialog, CProgressDlg::kWorkTimer);
         SetWindowPos(hDialog, HWND_TOP, 300, 200, 0, 0, SWP_NOSIZE | SWP_HIDEWINDOW);
         RECT window = ScreenRectOf(hDialog);
         Repaint(Window());
         COLORREF crTopLeft = ScreenPixel(window.left, window.top);
         COLORREF crBottomRight = ScreenPixel(window.right - 1, window.bottom - 1);
         ShowWindow(hDialog, SW_SHOW);
-        ExpectFrame(hDialog, true, crTopLeft, crBottomRight);
+        bool bTitled = std::string(c.pszName) != "please-wait";
+        ExpectFrame(hDialog, bTitled, crTopLeft, crBottomRight);
         EXPECT_TRUE(SaveScreenshot(std::string("skin-") + c.pszName));
         EXPECT_EQ(c.bDraggable, PressStartsDrag(hDialog, 1, 25));
     }
@@ -190,9 +202,24 @@ TEST_F(SkinTest, ButtonsFollowThePointer)
     SetFocus(hButton);
     Repaint(hAbout);
     RECT button = ScreenRectOf(hButton);
-    // A sample near the left end, clear of the caption.
-    POINT sample = {button.left + 6, (button.top + button.bottom) / 2};
+    // A sample near the left end, clear of the caption, and where that
+    // point lies in the stretched bitmaps.
+    POINT sample = {button.left + 8, (button.top + button.bottom) / 2};
+    const double fx = 8.0 / (button.right - button.left), fy = 0.5;
+    auto closestTo = [&](COLORREF crShown, UINT nExpected, double fxAt) {
+        int nBest = Distance(crShown, BitmapPixel(nExpected, fxAt, fy));
+        for (UINT nOther : {IDB_BUTTON_NORMAL, IDB_BUTTON_HOVER, IDB_BUTTON_PRESSED, IDB_BUTTON_FOCUS})
+        {
+            if (nOther != nExpected && Distance(crShown, BitmapPixel(nOther, fxAt, fy)) < nBest)
+                return false;
+        }
+        return true;
+    };
     COLORREF crFocused = ScreenPixel(sample.x, sample.y);
+    // The focus picture differs from the others in its inner border.
+    const double fxBorder = 3.0 / (button.right - button.left);
+    EXPECT_TRUE(closestTo(ScreenPixel(button.left + 3, sample.y), IDB_BUTTON_FOCUS, fxBorder))
+        << "focused, pointer away";
 
     SetCursorPos((button.left + button.right) / 2, (button.top + button.bottom) / 2 + 1);
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crFocused; }, "the hover picture", 3000));
@@ -203,6 +230,8 @@ TEST_F(SkinTest, ButtonsFollowThePointer)
     press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     SendInput(1, &press, sizeof(press));
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crHover; }, "the pressed picture", 3000));
+    EXPECT_TRUE(closestTo(crHover, IDB_BUTTON_HOVER, fx)) << "hover";
+    EXPECT_TRUE(closestTo(ScreenPixel(sample.x, sample.y), IDB_BUTTON_PRESSED, fx)) << "pressed and held";
     EXPECT_TRUE(SaveScreenshot("skin-button-pressed"));
     INPUT release = {};
     release.type = INPUT_MOUSE;
@@ -211,7 +240,28 @@ TEST_F(SkinTest, ButtonsFollowThePointer)
     SetCursorPos(button.left - 40, button.top - 40);
     SendInput(1, &release, sizeof(release));
     PumpMessages();
-    // Hover is lighter than the focus picture, pressed darker.
-    EXPECT_GT(GetRValue(crHover) + GetGValue(crHover), GetRValue(crFocused) + GetGValue(crFocused));
+}
+
+TEST_F(SkinTest, AboutOpensFromTheButtonTheHelpMenuAndTheSystemCommand)
+{
+    ASSERT_TRUE(OpenWindow());
+    for (int nWay : {0, 1, 2})
+    {
+        SCOPED_TRACE(nWay);
+        CDialogDriver driver;
+        std::string strSeen;
+        // The About window is the one whose only button is "关闭".
+        driver.When(IDOK, [&strSeen](HWND hAbout) {
+            strSeen = TextOf(GetDlgItem(hAbout, IDOK));
+            CDialogDriver::Click(hAbout, IDOK);
+        });
+        if (nWay == 0)
+            SendCommand(IDC_BTN_ABOUT);
+        else if (nWay == 1)
+            SendCommand(ID_ABOUT);
+        else
+            SendMessageA(Window(), WM_SYSCOMMAND, CMainDlg::kAboutSystemCommand, 0);
+        EXPECT_EQ("关闭", strSeen);
+    }
 }
 } // namespace
