@@ -160,7 +160,8 @@ enum class Kind
     ToolTile,
 };
 
-struct Fill3
+// A button face: its outline and the two ends of its gradient.
+struct ButtonColours
 {
     Rgba outline;
     Rgba top;
@@ -241,24 +242,30 @@ Shape GlyphShape(Glyph glyph)
     return Box(0.0, 0.0, 0.0, 0.0);
 }
 
+// Close is orange-red, the other two blue; hover brightens, pressed darkens.
+ButtonColours TitleButtonColours(Tone tone, bool bClose)
+{
+    if (bClose)
+    {
+        if (tone == Tone::Hover)
+            return {{150, 40, 16, 255}, {255, 178, 138, 255}, {242, 92, 48, 255}};
+        if (tone == Tone::Pressed)
+            return {{120, 28, 8, 255}, {224, 108, 72, 255}, {178, 46, 18, 255}};
+        return {{140, 36, 14, 255}, {252, 146, 104, 255}, {222, 68, 30, 255}};
+    }
+    if (tone == Tone::Hover)
+        return {{20, 54, 134, 255}, {172, 216, 255, 255}, {64, 134, 234, 255}};
+    if (tone == Tone::Pressed)
+        return {{14, 40, 108, 255}, {98, 152, 222, 255}, {26, 76, 176, 255}};
+    return {{18, 48, 124, 255}, {138, 192, 250, 255}, {40, 102, 206, 255}};
+}
+
 // 134-142: a small rounded square in the title strip, drawn unstretched and
 // opaque, so its corners carry the strip's own gradient.
 RgbImage DrawTitleButton(Tone tone, Glyph glyph, const RgbImage& frame)
 {
     constexpr int kSide = 16;
-    Fill3 colours;
-    if (glyph == Glyph::Cross)
-    {
-        colours = tone == Tone::Hover     ? Fill3{{150, 40, 16, 255}, {255, 178, 138, 255}, {242, 92, 48, 255}}
-                  : tone == Tone::Pressed ? Fill3{{120, 28, 8, 255}, {224, 108, 72, 255}, {178, 46, 18, 255}}
-                                          : Fill3{{140, 36, 14, 255}, {252, 146, 104, 255}, {222, 68, 30, 255}};
-    }
-    else
-    {
-        colours = tone == Tone::Hover     ? Fill3{{20, 54, 134, 255}, {172, 216, 255, 255}, {64, 134, 234, 255}}
-                  : tone == Tone::Pressed ? Fill3{{14, 40, 108, 255}, {98, 152, 222, 255}, {26, 76, 176, 255}}
-                                          : Fill3{{18, 48, 124, 255}, {138, 192, 250, 255}, {40, 102, 206, 255}};
-    }
+    const ButtonColours colours = TitleButtonColours(tone, glyph == Glyph::Cross);
     CIconCanvas canvas(kSide, kSide);
     const Shape square = RoundRect(0.0, 0.0, kSide, kSide, 3.0);
     canvas.Fill(square, Solid(colours.outline));
@@ -273,7 +280,7 @@ RgbImage DrawTitleButton(Tone tone, Glyph glyph, const RgbImage& frame)
     return Flatten(canvas, [&frame](int y) { return frame.At(kFrameWidth / 2, kTitleButtonTop + y); });
 }
 
-Fill3 TileColours(Tone tone)
+ButtonColours TileColours(Tone tone)
 {
     switch (tone)
     {
@@ -295,9 +302,13 @@ Fill3 TileColours(Tone tone)
 // square corners are what survives a stretch to any width.
 RgbImage DrawTile(int width, int height, Tone tone, Glyph glyph)
 {
-    const Fill3 colours = TileColours(tone);
+    const ButtonColours colours = TileColours(tone);
     CIconCanvas canvas(width, height);
     canvas.Fill(Box(0.0, 0.0, width, height), Solid(colours.outline));
+    // The fillers stretch each side column some thirty pixels wide, so the
+    // sides are only half as dark as the top and bottom lines.
+    canvas.Fill(Union(Box(0.0, 1.0, 1.0, height - 1.0), Box(width - 1.0, 1.0, width, height - 1.0)),
+                Gradient(WithAlpha(colours.top, 128), WithAlpha(colours.bottom, 128), 1.0, height - 1.0));
     canvas.Fill(Box(1.0, 1.0, width - 1.0, height - 1.0), Gradient(colours.top, colours.bottom, 1.0, height - 1.0));
     if (tone != Tone::Pressed)
         canvas.Fill(Box(1.0, 1.0, width - 1.0, 2.0), Solid(WithAlpha(kWhite, 170)));
