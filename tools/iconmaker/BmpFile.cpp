@@ -1,23 +1,13 @@
 #include "BmpFile.h"
 
+#include "LittleEndian.h"
+
 #include <cstddef>
 
 namespace
 {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
-
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 } // namespace
 
 std::vector<std::uint8_t> EncodeBmp(const RgbImage& image)

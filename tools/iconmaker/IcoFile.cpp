@@ -1,5 +1,7 @@
 #include "IcoFile.h"
 
+#include "LittleEndian.h"
+
 #include <cstddef>
 
 namespace
@@ -8,17 +10,6 @@ constexpr std::size_t kDirectorySize = 6;
 constexpr std::size_t kEntrySize = 16;
 constexpr std::size_t kInfoHeaderSize = 40;
 
-void PutU16(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    PutU16(out, value & 0xFFFF);
-    PutU16(out, value >> 16);
-}
 
 std::size_t MaskStride(int size)
 {
