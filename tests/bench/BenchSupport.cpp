@@ -1,5 +1,7 @@
 #include "bench/BenchSupport.h"
 
+#include "app/MainDlg.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -209,6 +211,38 @@ DWORD EnumerateServices(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* p
         return GetLastError();
     *pdwCount = dwCount;
     return 0;
+}
+
+std::unique_ptr<CMainDlg> OpenMainWindow()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    LONGLONG llStart = Ticks();
+    auto pDialog = std::make_unique<CMainDlg>(nullptr);
+    if (!pDialog->Create())
+    {
+        std::printf("error: the main window was not created: %lu\n", GetLastError());
+        return nullptr;
+    }
+    PumpMessages();
+    std::printf("window: created in %.1f ms (its first fill included)\n", MsSince(llStart));
+    return pDialog;
+}
+
+bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
+{
+    if (control.ManagerHandle() == nullptr)
+    {
+        std::printf("error: the service manager cannot be opened: %lu\n", GetLastError());
+        return false;
+    }
+    DWORD dwError = EnumerateServices(control.ManagerHandle(), pBuffer, pdwCount);
+    if (dwError != 0)
+    {
+        std::printf("error: EnumServicesStatusA failed: %lu\n", dwError);
+        return false;
+    }
+    return true;
 }
 
 int RunPerServiceLoop(CServiceControl& control, std::vector<ServiceRow>* pRows)

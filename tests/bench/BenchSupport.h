@@ -3,6 +3,7 @@
 // every figure is held against.
 #pragma once
 
+#include "app/MainDlg.h"
 #include "services/ServiceControl.h"
 #include "support/TestServices.h"
 
@@ -51,6 +52,14 @@ void PumpMessages();
 // The size query and the exactly sized call, as the list makes them; 0 or
 // the error of the call that failed.
 DWORD EnumerateServices(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
+
+// Creates the main window modeless, as the tests do, and prints how long
+// that took (its first fill included); nullptr, said, when it fails.
+std::unique_ptr<CMainDlg> OpenMainWindow();
+
+// Checks the manager opened and makes one unmeasured enumeration, so that
+// caches are warm before anything is timed; false, said, when either fails.
+bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
 
 struct ServiceRow
 {

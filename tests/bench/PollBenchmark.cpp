@@ -251,40 +251,23 @@ int CompareRegisteredRows(const CListCtrl& list, const std::vector<ServiceRow>& 
 
 int Run(ServiceBed& services)
 {
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     // Before the window: a box from a pass would otherwise wait for a click
     // that never comes.
     CMessageBoxWatcher watcher;
-    LONGLONG llStart = Ticks();
-    auto pDialog = std::make_unique<CMainDlg>(nullptr);
-    if (!pDialog->Create())
-    {
-        std::printf("error: the main window was not created: %lu\n", GetLastError());
+    std::unique_ptr<CMainDlg> pDialog = OpenMainWindow();
+    if (!pDialog)
         return 1;
-    }
-    PumpMessages();
-    std::printf("window: created in %.1f ms (its first fill included)\n", MsSince(llStart));
     HWND hDialog = pDialog->GetSafeHwnd();
     const CListCtrl& list = pDialog->ServiceList();
 
     CServiceControl control;
-    if (control.ManagerHandle() == nullptr)
-    {
-        std::printf("error: the service manager cannot be opened: %lu\n", GetLastError());
-        return 1;
-    }
-
     // One of each first, unmeasured: caches warm up, and the first pass
     // reads every start type, which the idle ones after it find kept.
     std::vector<BYTE> buffer;
     DWORD dwEnumerated = 0;
-    DWORD dwError = EnumerateServices(control.ManagerHandle(), &buffer, &dwEnumerated);
-    if (dwError != 0)
-    {
-        std::printf("error: EnumServicesStatusA failed: %lu\n", dwError);
+    if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
         return 1;
-    }
+    DWORD dwError = 0;
     pDialog->RefreshServiceStates();
     pDialog->RefreshServiceStates();
     PumpMessages();
