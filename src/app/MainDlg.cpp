@@ -3,6 +3,7 @@
 #include "app/DetailsText.h"
 #include "app/MainLayout.h"
 #include "app/ServiceListRules.h"
+#include "common/AsciiText.h"
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/QuickConfigDlg.h"
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include <commdlg.h>
 #include <windowsx.h>
@@ -77,6 +79,20 @@ private:
     bool m_bWas;
 };
 
+// Boxes raised inside the scope go to hOwner; the one before comes back after.
+class COwnerScope
+{
+public:
+    COwnerScope(HWND& hSlot, HWND hOwner) : m_hSlot(hSlot), m_hWas(hSlot) { m_hSlot = hOwner; }
+    ~COwnerScope() { m_hSlot = m_hWas; }
+    COwnerScope(const COwnerScope&) = delete;
+    COwnerScope& operator=(const COwnerScope&) = delete;
+
+private:
+    HWND& m_hSlot;
+    HWND m_hWas;
+};
+
 struct ServiceRow
 {
     std::string strDisplayName;
@@ -95,8 +111,9 @@ int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM lList)
 }
 } // namespace
 
-CMainDlg::CMainDlg(CWnd* pParent)
-    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_nSelected(-1)
+CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
+    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_service(pszServiceDatabase),
+      m_nSelected(-1)
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
@@ -147,6 +164,8 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(ID_PAUSE_SERVICE, CMainDlg, OnPauseService),
         QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
         QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
+        QM_ON_NOTIFY(LVN_ITEMCHANGED, IDC_SERVICE_LIST, CMainDlg, OnItemChangedServiceList),
+        QM_ON_MESSAGE(kSyncSelectionMessage, CMainDlg, OnSyncSelection),
         QM_ON_NOTIFY(NM_RCLICK, IDC_SERVICE_LIST, CMainDlg, OnRClickServiceList),
         QM_ON_NOTIFY(NM_DBLCLK, IDC_SERVICE_LIST, CMainDlg, OnDblClickServiceList),
         QM_END_MESSAGE_MAP,
@@ -187,7 +206,8 @@ BOOL CMainDlg::OnInitDialog()
     ConfigureButtons();
 
     m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
-    m_listServices.ModifyStyle(0, LVS_SHOWSELALWAYS);
+    // One highlighted row, the one every command acts on; ticks mark more.
+    m_listServices.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
     m_listServices.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
     for (int nIconId : {IDI_AUTO, IDI_MANUAL, IDI_DISABLED, IDI_ROOT, IDI_FOLDER})
     {
@@ -278,25 +298,47 @@ void CMainDlg::ApplyLayout()
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void CMainDlg::ReportServiceError(DWORD dwError)
+int CMainDlg::Notify(const char* pszText, UINT nType)
 {
-    ServiceErrorMessage message = LookupServiceError(dwError);
-    if (message.outcome == ErrorOutcome::Fatal)
-        KillTimer(kStatusTimer);
-    MessageBoxA(m_hWnd, message.pszText, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
-    if (message.outcome == ErrorOutcome::Fatal)
-        PostQuitMessage(0);
+    return MessageBoxA(BoxOwner(), pszText, kNoticeCaption, nType);
+}
+
+void CMainDlg::ReportServiceFailure(DWORD dwError)
+{
+    Notify(ServiceFailureText(dwError).c_str());
+}
+
+void CMainDlg::ReportFatalError(DWORD dwError)
+{
+    KillTimer(kStatusTimer);
+    Notify(LookupServiceError(dwError).pszText);
+    PostQuitMessage(0);
+}
+
+void CMainDlg::ReportRowFailure(int nRow, DWORD dwError)
+{
+    if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+        RemoveRow(nRow);
+    ReportServiceFailure(dwError);
 }
 
 void CMainDlg::FillServiceList(const std::string& strFilter)
 {
     CBusyScope busy(m_bBusy);
-    m_listServices.DeleteAllItems();
-
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
     if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
-        ReportServiceError(dwError);
+    {
+        // Without a first list there is nothing to work on; later the list
+        // shown stays as it is.
+        if (!m_bListed)
+            ReportFatalError(dwError);
+        else
+            ReportServiceFailure(dwError);
+        return;
+    }
+    m_bListed = true;
+    m_listServices.DeleteAllItems();
     const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     CServicesKey servicesKey;
     std::vector<ServiceRow> rows;
@@ -321,9 +363,12 @@ void CMainDlg::FillServiceList(const std::string& strFilter)
             DWORD dwError = m_service.Open(row.strServiceName, CServiceControl::kAccessRead);
             if (dwError == 0)
                 dwError = m_service.QueryConfig(&row.strStartType, nullptr, nullptr, nullptr, &row.nImage);
-            if (dwError != 0)
-                ReportServiceError(dwError);
             m_service.Close();
+            // Removed since it was listed: it gets no row.
+            if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+                continue;
+            if (dwError != 0)
+                ReportServiceFailure(dwError);
         }
         if (ServiceListRules::PassesFilter(strFilter, row.strState, row.strStartType))
             rows.push_back(row);
@@ -405,7 +450,7 @@ std::vector<std::string> CMainDlg::QueryDependents()
         }
         else
         {
-            ReportServiceError(GetLastError());
+            ReportServiceFailure(GetLastError());
         }
     }
     return names;
@@ -423,15 +468,21 @@ void CMainDlg::ShowServiceDetails()
     std::vector<std::string> dependencies, dependents;
     DWORD dwError = m_service.Open(strName, CServiceControl::kAccessDetails);
     bool bOpen = dwError == 0;
+    if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+    {
+        // Gone behind the list: there is nothing left to show.
+        ReportRowFailure(m_nSelected, dwError);
+        return;
+    }
     if (!bOpen)
-        ReportServiceError(dwError);
+        ReportServiceFailure(dwError);
 
     DWORD dwAccepted = 0;
     if (bOpen && (dwError = m_service.QueryStatus(nullptr, &dwAccepted)) != 0)
-        ReportServiceError(dwError);
+        ReportServiceFailure(dwError);
     UpdateRunCommands(CommandStateFor(strState, dwAccepted, strStartType));
     if (bOpen && (dwError = m_service.QueryDescription(&strDescription)) != 0)
-        ReportServiceError(dwError);
+        ReportServiceFailure(dwError);
 
     std::string strAdvice;
     if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(strName))
@@ -446,7 +497,7 @@ void CMainDlg::ShowServiceDetails()
     if (bOpen)
     {
         if ((dwError = m_service.QueryConfig(nullptr, &strPath, nullptr, nullptr, nullptr)) != 0)
-            ReportServiceError(dwError);
+            ReportServiceFailure(dwError);
         else
             SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(strPath));
         m_service.QueryDependencies(&dependencies);
@@ -481,14 +532,58 @@ void CMainDlg::ShowDependencies(const std::vector<std::string>& dependencies,
     m_treeDepends.Expand(hDependents, TVE_EXPAND);
 }
 
-INT_PTR CMainDlg::OnClickServiceList(WPARAM, LPARAM)
+int CMainDlg::HighlightedRow() const
 {
-    int nRow = m_listServices.GetNextItem(-1, LVNI_SELECTED);
+    int nFocused = m_listServices.GetNextItem(-1, LVNI_FOCUSED);
+    if (nFocused != -1 &&
+        (m_listServices.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED) != 0)
+        return nFocused;
+    return m_listServices.GetNextItem(-1, LVNI_SELECTED);
+}
+
+void CMainDlg::SyncRememberedRow()
+{
+    // A command or a pass holds the service slot; the next pass catches up.
+    if (m_bBusy)
+    {
+        m_bSyncPending = true;
+        return;
+    }
+    m_bSyncPending = false;
+    int nRow = HighlightedRow();
     if (nRow == m_nSelected)
-        return 0;
+        return;
     m_nSelected = nRow;
     if (m_nSelected != -1)
         ShowServiceDetails();
+}
+
+INT_PTR CMainDlg::OnItemChangedServiceList(WPARAM, LPARAM lParam)
+{
+    // Keys, type-ahead and every kind of click move the highlight; one
+    // posted message takes up all the changes of one move.
+    const auto* pChange = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    if (!(pChange->uChanged & LVIF_STATE) ||
+        !((pChange->uOldState ^ pChange->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)))
+        return 0;
+    if (!m_bSyncPosted)
+    {
+        m_bSyncPosted = true;
+        PostMessage(kSyncSelectionMessage);
+    }
+    return 0;
+}
+
+INT_PTR CMainDlg::OnSyncSelection(WPARAM, LPARAM)
+{
+    m_bSyncPosted = false;
+    SyncRememberedRow();
+    return TRUE;
+}
+
+INT_PTR CMainDlg::OnClickServiceList(WPARAM, LPARAM)
+{
+    SyncRememberedRow();
     return 0;
 }
 
@@ -569,6 +664,8 @@ void CMainDlg::RefreshServiceStates()
     // or the list is half rewritten.
     if (m_bBusy)
         return;
+    if (m_bSyncPending)
+        SyncRememberedRow();
     CBusyScope busy(m_bBusy);
     // A pass reports nothing: a failed look is simply tried again next time.
     if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
@@ -613,7 +710,7 @@ bool CMainDlg::HasSelection()
 {
     if (m_nSelected != -1)
         return true;
-    MessageBoxA(m_hWnd, kSelectPrompt, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    Notify(kSelectPrompt);
     return false;
 }
 
@@ -639,17 +736,15 @@ void CMainDlg::ControlSelectedService(RunOperation operation)
     const OperationRow& row = kOperations[operation - kRunStart];
     int nRow = m_nSelected;
     DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), row.dwAccess);
-    if (dwError != 0)
+    if (dwError == 0)
     {
-        ReportServiceError(dwError);
-        return;
+        SERVICE_STATUS status = {};
+        dwError = row.dwControl == 0 ? m_service.Start() : m_service.Control(row.dwControl, &status);
+        m_service.Close();
     }
-    SERVICE_STATUS status = {};
-    dwError = row.dwControl == 0 ? m_service.Start() : m_service.Control(row.dwControl, &status);
-    m_service.Close();
     if (dwError != 0)
     {
-        ReportServiceError(dwError);
+        ReportRowFailure(nRow, dwError);
         return;
     }
     m_listServices.SetItemText(nRow, 2, row.pszPending);
@@ -682,7 +777,7 @@ void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
         return;
     if (mode == kApplyMarkedRows)
     {
-        ApplyBehindProgress(mode, nValue);
+        ApplyBehindProgress(mode, nValue, m_hWnd);
         return;
     }
     m_nApplyMode = mode;
@@ -726,13 +821,34 @@ INT_PTR CMainDlg::OnMenuDisabled(WPARAM, LPARAM)
     return TRUE;
 }
 
-void CMainDlg::ApplyBehindProgress(int nMode, int nValue, const std::string& strConfigPath)
+void CMainDlg::ApplyBehindProgress(int nMode, int nValue, HWND hOwner, const std::string& strConfigPath)
 {
+    // One application at a time, whatever window asks.
+    if (m_bApplying)
+        return;
+    m_bApplying = true;
     m_nApplyMode = nMode;
     m_nApplyValue = nValue;
     m_strConfigPath = strConfigPath;
-    CProgressDlg progress(this);
+    CWnd owner(hOwner != nullptr ? hOwner : m_hWnd);
+    CProgressDlg progress(&owner, [this](HWND hProgress) {
+        // What goes wrong meanwhile is told over the please-wait window.
+        COwnerScope scope(m_hBoxOwner, hProgress);
+        ApplyStartTypes();
+    });
     progress.DoModal();
+    m_bConfigTextGiven = false;
+    m_strConfigText.clear();
+    m_bApplying = false;
+}
+
+void CMainDlg::ApplyConfigText(const std::string& strText, HWND hOwner)
+{
+    if (m_bApplying)
+        return;
+    m_strConfigText = strText;
+    m_bConfigTextGiven = true;
+    ApplyBehindProgress(kApplyFile, 0, hOwner);
 }
 
 void CMainDlg::ApplyStartTypes()
@@ -760,31 +876,38 @@ void CMainDlg::ApplyStartTypes()
     m_poller.InvalidateStartTypes();
 }
 
-void CMainDlg::ApplyToRow(int nRow, const std::string& strStartType)
+bool CMainDlg::ApplyToRow(int nRow, const std::string& strStartType)
 {
     DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), CServiceControl::kAccessChangeConfig);
     if (dwError != 0)
     {
-        ReportServiceError(dwError);
-        return;
+        ReportRowFailure(nRow, dwError);
+        return dwError != ERROR_SERVICE_DOES_NOT_EXIST;
     }
     // The row shows the request at once; the next pass shows the outcome.
     m_listServices.SetItemText(nRow, 3, strStartType);
-    if ((dwError = m_service.ChangeStartType(strStartType)) != 0)
-        ReportServiceError(dwError);
-    m_listServices.SetItemImage(nRow, m_nApplyValue - kValueAuto);
+    dwError = m_service.ChangeStartType(strStartType);
     m_service.Close();
+    m_listServices.SetItemImage(nRow, m_nApplyValue - kValueAuto);
+    if (dwError != 0)
+        ReportRowFailure(nRow, dwError);
+    return dwError != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
 void CMainDlg::ApplyMarkedRows()
 {
     std::string strStartType = StartTypeWordOf(m_nApplyValue);
-    for (int i = 0; i < m_listServices.GetItemCount(); ++i)
+    for (int i = 0; i < m_listServices.GetItemCount();)
     {
         if (!m_listServices.GetCheck(i) && i != m_nSelected)
+        {
+            ++i;
             continue;
-        ApplyToRow(i, strStartType);
+        }
+        if (!ApplyToRow(i, strStartType))
+            continue; // the next row moved up into this place
         m_listServices.SetCheck(i, FALSE);
+        ++i;
     }
 }
 
@@ -793,7 +916,8 @@ void CMainDlg::ApplySelectedRow()
     if (m_nSelected == -1)
         return;
     std::string strStartType = StartTypeWordOf(m_nApplyValue);
-    ApplyToRow(m_nSelected, strStartType);
+    if (!ApplyToRow(m_nSelected, strStartType))
+        return;
     std::string strState = m_listServices.GetItemText(m_nSelected, 2);
     if (strState == ServiceTexts::kRunning)
         return;
@@ -816,22 +940,35 @@ void CMainDlg::ApplyProfile()
         DWORD dwError = m_service.ChangeStartType(advice.StartTypeFor(m_nApplyValue));
         m_service.Close();
         if (dwError != 0)
-            ReportServiceError(dwError);
+            ReportServiceFailure(dwError);
     }
 }
 
 void CMainDlg::ApplyFile()
 {
-    std::string strData;
-    if (!ReadWholeFile(m_strConfigPath, &strData, kMaxConfigFileBytes))
+    std::string strData = m_strConfigText;
+    if (!m_bConfigTextGiven && !ReadWholeFile(m_strConfigPath, &strData, kMaxConfigFileBytes))
     {
-        MessageBoxA(m_hWnd, kFileError, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        Notify(kFileError);
         return;
     }
+    // A file changes only the Win32 services listed now, as export writes
+    // them: a line naming a driver is skipped like an unknown word.
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+    {
+        ReportServiceFailure(dwError);
+        return;
+    }
+    std::unordered_set<std::string> listed;
+    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
+    for (DWORD i = 0; i < dwCount; ++i)
+        listed.insert(AsciiLower(pServices[i].lpServiceName));
     // Later records for a service override earlier ones; failures are silent.
     for (const ServiceConfigFile::Record& record : ServiceConfigFile::ParseRecords(strData))
     {
-        if (!ServiceConfigFile::IsApplicable(record))
+        if (!ServiceConfigFile::IsApplicable(record) || listed.count(AsciiLower(record.strName)) == 0)
             continue;
         if (m_service.Open(record.strName, CServiceControl::kAccessChangeConfig) != 0)
             continue;
@@ -858,22 +995,30 @@ bool CMainDlg::ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath)
     return true;
 }
 
-void CMainDlg::ExportConfig()
+CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
 {
+    COwnerScope owner(m_hBoxOwner, hOwner);
     std::string strPath;
-    if (!m_chooseFile(m_hWnd, true, &strPath))
-        return;
+    if (!m_chooseFile(BoxOwner(), true, &strPath))
+        return ExportOutcome::Cancelled;
     CFileHandle file;
     if (!file.Create(strPath))
     {
-        MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
-        return;
+        Notify(kExportFailed);
+        return ExportOutcome::Failed;
     }
+    // Half a backup is no backup: the file goes again when anything fails.
+    auto abandon = [&] {
+        file.Close();
+        DeleteFileA(strPath.c_str());
+        Notify(kExportFailed);
+        return ExportOutcome::Failed;
+    };
     CBusyScope busy(m_bBusy);
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
-        ReportServiceError(dwError);
+    if (EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount) != 0)
+        return abandon();
     const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     for (DWORD i = 0; i < dwCount; ++i)
     {
@@ -884,24 +1029,27 @@ void CMainDlg::ExportConfig()
         if (dwError == 0)
             dwError = m_service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
         m_service.Close();
+        // One removed since the listing has nothing to save.
+        if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+            continue;
         if (dwError != 0)
         {
-            ReportServiceError(dwError);
+            ReportServiceFailure(dwError);
             continue;
         }
         if (!file.Write(ServiceConfigFile::FormatRecord(pServices[i].lpServiceName, strStartType)))
-        {
-            MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
+            return abandon();
     }
+    if (!FlushFileBuffers(file.Get()))
+        return abandon();
     file.Close();
-    MessageBoxA(m_hWnd, kExportDone, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    Notify(kExportDone);
+    return ExportOutcome::Saved;
 }
 
 INT_PTR CMainDlg::OnExportConfig(WPARAM, LPARAM)
 {
-    ExportConfig();
+    ExportConfig(m_hWnd);
     return TRUE;
 }
 
@@ -909,7 +1057,7 @@ INT_PTR CMainDlg::OnImportConfig(WPARAM, LPARAM)
 {
     std::string strPath;
     if (m_chooseFile(m_hWnd, false, &strPath))
-        ApplyBehindProgress(kApplyFile, 0, strPath);
+        ApplyBehindProgress(kApplyFile, 0, m_hWnd, strPath);
     return TRUE;
 }
 
@@ -932,7 +1080,7 @@ INT_PTR CMainDlg::OnWizard(WPARAM, LPARAM)
     CWizardDlg wizard(this);
     if (!wizard.IsReady())
     {
-        MessageBoxA(m_hWnd, CWizardDlg::kTempFileFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        Notify(CWizardDlg::kTempFileFailed);
         return TRUE;
     }
     wizard.DoModal();
@@ -944,31 +1092,45 @@ INT_PTR CMainDlg::OnDeleteService(WPARAM, LPARAM)
     // Without a remembered row there is nothing to warn about.
     if (!HasSelection())
         return TRUE;
-    if (MessageBoxA(m_hWnd, kDeleteWarning, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-        return TRUE;
+    // No pass may change the list while the question is open; the answer
+    // is about the service it named.
     KillTimer(kStatusTimer);
     {
         CBusyScope busy(m_bBusy);
-        int nRow = m_nSelected;
-        DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), CServiceControl::kAccessDelete);
-        if (dwError == 0)
-        {
-            dwError = m_service.StopAndDelete();
-            m_service.Close();
-        }
-        if (dwError != 0)
-        {
-            ReportServiceError(dwError);
-        }
-        else
-        {
-            MessageBoxA(m_hWnd, kDeleted, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
-            m_listServices.DeleteItem(nRow);
-            m_nSelected = -1;
-        }
+        std::string strName = m_listServices.GetItemText(m_nSelected, 1);
+        if (Notify(kDeleteWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            DeleteNamedService(strName);
     }
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
     return TRUE;
+}
+
+void CMainDlg::DeleteNamedService(const std::string& strName)
+{
+    int nRow = -1;
+    for (int i = 0; i < m_listServices.GetItemCount() && nRow == -1; ++i)
+    {
+        if (m_listServices.GetItemText(i, 1) == strName)
+            nRow = i;
+    }
+    if (nRow == -1 || strName.empty())
+    {
+        Notify(kSelectPrompt);
+        return;
+    }
+    DWORD dwError = m_service.Open(strName, CServiceControl::kAccessDelete);
+    if (dwError == 0)
+    {
+        dwError = m_service.StopAndDelete();
+        m_service.Close();
+    }
+    if (dwError != 0)
+    {
+        ReportRowFailure(nRow, dwError);
+        return;
+    }
+    Notify(kDeleted);
+    RemoveRow(nRow);
 }
 
 void CMainDlg::ShowPopupUnderButton(int nButtonId, int nPopup)
@@ -1007,7 +1169,7 @@ INT_PTR CMainDlg::OnRClickServiceList(WPARAM wParam, LPARAM lParam)
 
 INT_PTR CMainDlg::OnDblClickServiceList(WPARAM, LPARAM)
 {
-    m_nSelected = m_listServices.GetNextItem(-1, LVNI_SELECTED);
+    SyncRememberedRow();
     if (m_nSelected != -1)
     {
         m_listServices.SetCheck(m_nSelected, !m_listServices.GetCheck(m_nSelected));

@@ -15,17 +15,24 @@
 class CMainDlg : public CSkinDialog
 {
 public:
-    explicit CMainDlg(CWnd* pParent = nullptr);
+    // pszServiceDatabase names the manager's database; nullptr for the
+    // active one (tests name one that does not exist).
+    explicit CMainDlg(CWnd* pParent = nullptr, const char* pszServiceDatabase = nullptr);
     ~CMainDlg() override;
 
     static constexpr UINT_PTR kStatusTimer = 1;
     // The system command that opens the About window.
     static constexpr WPARAM kAboutSystemCommand = 0x0010;
     static constexpr UINT kStatusTimerPeriodMs = 500;
+    // Posted when the list's highlight may have moved.
+    static constexpr UINT kSyncSelectionMessage = WM_APP + 1;
 
-    // Shows the message for a failed service operation; fatal codes stop the
-    // status timer first and end the program after the message.
-    void ReportServiceError(DWORD dwError);
+    // Shows the message for a failed operation on one service; the program
+    // always goes on.
+    void ReportServiceFailure(DWORD dwError);
+    // For what the program cannot go on from: stops the status timer, shows
+    // the message and ends the program after it.
+    void ReportFatalError(DWORD dwError);
     void FillServiceList(const std::string& strFilter);
     void ShowServiceDetails();
     void UpdateRunCommands(int nCommandState);
@@ -42,13 +49,24 @@ public:
     // Runs the application stored in m_nApplyMode, m_nApplyValue and
     // m_strConfigPath; the please-wait window calls it.
     void ApplyStartTypes();
-    // Stores the request and runs it behind the please-wait window.
-    void ApplyBehindProgress(int nMode, int nValue, const std::string& strConfigPath = std::string());
+    // Stores the request and runs it behind the please-wait window, which is
+    // modal to hOwner (the window the user asked from).
+    void ApplyBehindProgress(int nMode, int nValue, HWND hOwner, const std::string& strConfigPath = std::string());
+    // Applies configuration text the caller holds, not what a path holds by
+    // the time it is read.
+    void ApplyConfigText(const std::string& strText, HWND hOwner);
     // One pass of the status polling.
     void RefreshServiceStates();
 
-    // Writes every Win32 service's start type to a file the user chooses.
-    void ExportConfig();
+    enum class ExportOutcome
+    {
+        Saved,
+        Cancelled,
+        Failed, // said so, and no file is left behind
+    };
+    // Writes every Win32 service's start type to a file the user chooses;
+    // the chooser and the messages are modal to hOwner.
+    ExportOutcome ExportConfig(HWND hOwner);
     // Asks for a file (save or open form); false when the user cancels.
     using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
     // Tests put their own chooser here; the program uses the common dialog.
@@ -80,6 +98,8 @@ protected:
     INT_PTR OnMinimizeButton(WPARAM wParam, LPARAM lParam);
     INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     INT_PTR OnKeyDownServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnItemChangedServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnSyncSelection(WPARAM wParam, LPARAM lParam);
     INT_PTR OnConfigureMenu(WPARAM wParam, LPARAM lParam);
     INT_PTR OnToolsMenu(WPARAM wParam, LPARAM lParam);
     INT_PTR OnHelpMenu(WPARAM wParam, LPARAM lParam);
@@ -122,7 +142,19 @@ private:
     void SetStartTypeOfSelection(ApplyMode mode, int nValue);
     void ShowPopupUnderButton(int nButtonId, int nPopup);
     bool HasSelection();
-    void ApplyToRow(int nRow, const std::string& strStartType);
+    // False when the row went with its service.
+    bool ApplyToRow(int nRow, const std::string& strStartType);
+    // The failure of a command on a row; a service that no longer exists
+    // takes its row with it.
+    void ReportRowFailure(int nRow, DWORD dwError);
+    void DeleteNamedService(const std::string& strName);
+    int Notify(const char* pszText, UINT nType = MB_OK | MB_ICONEXCLAMATION);
+    // Boxes and choosers go to the innermost window of the operation under way.
+    HWND BoxOwner() const { return m_hBoxOwner != nullptr ? m_hBoxOwner : m_hWnd; }
+    // The focused row when it is selected, else the selected one, or -1.
+    int HighlightedRow() const;
+    // Makes the remembered row the highlighted one and shows its details.
+    void SyncRememberedRow();
     void ApplyMarkedRows();
     void ApplySelectedRow();
     void ApplyProfile();
@@ -163,6 +195,15 @@ private:
     CMenu m_menu;
     CImageList m_imageList;
     int m_nSelected;
+    bool m_bSyncPosted = false;
+    // A change of highlight seen while busy, taken up by the next pass.
+    bool m_bSyncPending = false;
+    // Set once the first listing has succeeded; before it nothing can go on.
+    bool m_bListed = false;
+    bool m_bApplying = false;
+    HWND m_hBoxOwner = nullptr;
+    std::string m_strConfigText;
+    bool m_bConfigTextGiven = false;
     // Set while a command or a pass uses the one open-service slot; a tick
     // that falls due meanwhile is dropped.
     bool m_bBusy = false;

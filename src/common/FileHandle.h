@@ -30,6 +30,17 @@ public:
                               FILE_ATTRIBUTE_NORMAL, nullptr);
         return IsOpen();
     }
+    // Makes a new file in place of whatever the path held, never opening an
+    // existing one (whose owner and rights someone else chose); others may
+    // read it while it is open, but not write, rename or delete it.
+    bool CreateFresh(const std::string& strPath)
+    {
+        Close();
+        DeleteFileA(strPath.c_str());
+        m_hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        return IsOpen();
+    }
     // Writes all of it, or reports that it could not.
     bool Write(const std::string& strData) const
     {

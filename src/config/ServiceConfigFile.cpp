@@ -37,6 +37,9 @@ std::vector<Record> ParseRecords(const std::string& strData)
 
 bool IsApplicable(const Record& record)
 {
-    return !record.strName.empty() && ServiceTexts::IsSettableStartTypeWord(record.strWord);
+    // A name with a NUL in it would reach the manager cut short, as another
+    // service's name.
+    return !record.strName.empty() && record.strName.find('\0') == std::string::npos &&
+           ServiceTexts::IsSettableStartTypeWord(record.strWord);
 }
 } // namespace ServiceConfigFile

@@ -43,6 +43,10 @@ BOOL CQuickConfigDlg::OnInitDialog()
 
 void CQuickConfigDlg::OnOK()
 {
+    // The windows opened from here are modal to it; a click that reaches it
+    // all the same must not start a second application.
+    if (m_bApplying)
+        return;
     int nProfile = 0;
     for (int nId = IDC_CHOICE_1; nId <= IDC_CHOICE_5 && nProfile == 0; ++nId)
     {
@@ -54,15 +58,24 @@ void CQuickConfigDlg::OnOK()
         MessageBoxA(m_hWnd, kChooseProfile, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // The profile is applied whether or not a backup was saved.
-    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-        m_pMainDlg->ExportConfig();
-    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyProfile, nProfile);
+    m_bApplying = true;
+    // A backup that was asked for and failed stops the change; one the user
+    // declined or cancelled does not.
+    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
+        m_pMainDlg->ExportConfig(m_hWnd) == CMainDlg::ExportOutcome::Failed)
+    {
+        m_bApplying = false;
+        return;
+    }
+    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyProfile, nProfile, m_hWnd);
+    m_bApplying = false;
     CSkinDialog::OnOK();
 }
 
 INT_PTR CQuickConfigDlg::OnCancelButton(WPARAM, LPARAM)
 {
+    if (m_bApplying)
+        return TRUE;
     EndDialog(IDCANCEL);
     return TRUE;
 }

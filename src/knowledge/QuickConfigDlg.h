@@ -26,4 +26,6 @@ private:
     CMainDlg* m_pMainDlg;
     CSkinButton m_btnCancel;
     CSkinButton m_btnApply;
+    // Set while the backup or the application runs over this window.
+    bool m_bApplying = false;
 };

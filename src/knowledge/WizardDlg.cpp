@@ -20,12 +20,11 @@ CWizardDlg::CWizardDlg(CMainDlg* pMainDlg)
     : CSkinDialog(IDD_WIZARD, pMainDlg, Title::Fixed, "优化向导", true), m_pMainDlg(pMainDlg), m_strTempPath(ServiceConfigFile::kTempConfigPath),
       m_nQuestion(ServiceKnowledgeBase::kFirstQuestionId)
 {
-    m_bReady = m_fileTemp.Create(m_strTempPath);
+    m_bReady = m_fileTemp.CreateFresh(m_strTempPath);
     for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId && m_bReady; ++nId)
     {
         ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
-        m_bReady = m_fileTemp.Write(
-            ServiceConfigFile::FormatRecord(advice.ServiceName(), advice.StartTypeFor(kGameProfile)));
+        m_bReady = WriteRecord(advice.ServiceName(), advice.StartTypeFor(kGameProfile));
     }
     if (!m_bReady)
         DiscardTempFile();
@@ -39,6 +38,22 @@ CWizardDlg::CWizardDlg(CMainDlg* pMainDlg)
 CWizardDlg::~CWizardDlg()
 {
     DiscardTempFile();
+}
+
+bool CWizardDlg::WriteRecord(const std::string& strName, const std::string& strWord)
+{
+    std::string strRecord = ServiceConfigFile::FormatRecord(strName, strWord);
+    if (!m_fileTemp.Write(strRecord))
+        return false;
+    m_strWritten += strRecord;
+    return true;
+}
+
+void CWizardDlg::GiveUpAfterWriteFailure()
+{
+    DiscardTempFile();
+    MessageBoxA(m_hWnd, kTempFileFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    EndDialog(IDCANCEL);
 }
 
 void CWizardDlg::DiscardTempFile()
@@ -98,7 +113,7 @@ void CWizardDlg::ShowQuestion(int nQuestion)
     SetDlgItemText(IDC_QUESTION_SERVICES, strNames);
 }
 
-void CWizardDlg::RecordAnswers(int nQuestion)
+bool CWizardDlg::RecordAnswers(int nQuestion)
 {
     WizardSteps::Answer answer = WizardSteps::kAnswerNo;
     if (IsDlgButtonChecked(m_hWnd, IDC_CHOICE_1) == BST_CHECKED)
@@ -107,12 +122,24 @@ void CWizardDlg::RecordAnswers(int nQuestion)
         answer = WizardSteps::kAnswerLater;
     WizardQuestion question(ServiceKnowledgeBase::Entry(nQuestion));
     for (const std::string& strName : question.Services())
-        m_fileTemp.Write(ServiceConfigFile::FormatRecord(strName, WizardSteps::WordFor(answer)));
+    {
+        if (!WriteRecord(strName, WizardSteps::WordFor(answer)))
+            return false;
+    }
+    return true;
 }
 
 INT_PTR CWizardDlg::OnNext(WPARAM, LPARAM)
 {
-    RecordAnswers(m_nQuestion);
+    // The windows of the ending are modal to this one; a click that reaches
+    // it all the same is dropped.
+    if (m_bFinishing)
+        return TRUE;
+    if (!RecordAnswers(m_nQuestion))
+    {
+        GiveUpAfterWriteFailure();
+        return TRUE;
+    }
     int nNext = WizardSteps::NextQuestion(m_nQuestion, m_strOsMarker);
     if (nNext != 0)
     {
@@ -126,6 +153,8 @@ INT_PTR CWizardDlg::OnNext(WPARAM, LPARAM)
 
 INT_PTR CWizardDlg::OnPrev(WPARAM, LPARAM)
 {
+    if (m_bFinishing)
+        return TRUE;
     if (m_nQuestion <= ServiceKnowledgeBase::kFirstQuestionId)
         return TRUE;
     m_nQuestion = WizardSteps::PreviousQuestion(m_nQuestion, m_strOsMarker);
@@ -135,16 +164,25 @@ INT_PTR CWizardDlg::OnPrev(WPARAM, LPARAM)
 
 void CWizardDlg::Finish()
 {
-    m_fileTemp.Close();
-    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
-        m_pMainDlg->ExportConfig();
-    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyFile, 0, m_strTempPath);
-    DeleteFileA(m_strTempPath.c_str());
+    // The working file stays open, and so cannot be rewritten, until the
+    // end; what is applied is the wizard's own record of what it wrote.
+    m_bFinishing = true;
+    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
+        m_pMainDlg->ExportConfig(m_hWnd) == CMainDlg::ExportOutcome::Failed)
+    {
+        // Nothing changed; the answers stay for another try.
+        m_bFinishing = false;
+        return;
+    }
+    m_pMainDlg->ApplyConfigText(m_strWritten, m_hWnd);
+    DiscardTempFile();
     EndDialog(IDCANCEL);
 }
 
 INT_PTR CWizardDlg::OnExit(WPARAM, LPARAM)
 {
+    if (m_bFinishing)
+        return TRUE;
     DiscardTempFile();
     EndDialog(IDCANCEL);
     return TRUE;
@@ -153,6 +191,8 @@ INT_PTR CWizardDlg::OnExit(WPARAM, LPARAM)
 void CWizardDlg::OnCancel()
 {
     // Esc and the window's close end the wizard the way "退出" does.
+    if (m_bFinishing)
+        return;
     DiscardTempFile();
     CSkinDialog::OnCancel();
 }

@@ -26,7 +26,8 @@ public:
     const std::string& OsMarker() const { return m_strOsMarker; }
 
     void ShowQuestion(int nQuestion);
-    void RecordAnswers(int nQuestion);
+    // False when the working file could not take them.
+    bool RecordAnswers(int nQuestion);
 
 protected:
     void DoDataExchange() override;
@@ -41,6 +42,9 @@ protected:
 private:
     void Finish();
     void DiscardTempFile();
+    bool WriteRecord(const std::string& strName, const std::string& strWord);
+    // Ends the wizard, changing nothing, after a write that failed.
+    void GiveUpAfterWriteFailure();
 
     CMainDlg* m_pMainDlg;
     CSkinButton m_btnExit;
@@ -49,6 +53,10 @@ private:
     CFileHandle m_fileTemp;
     std::string m_strOsMarker;
     std::string m_strTempPath;
+    // Every byte written to the working file; this, not what the path holds
+    // later, is what gets applied.
+    std::string m_strWritten;
+    bool m_bFinishing = false;
     int m_nQuestion;
     bool m_bReady = false;
 };

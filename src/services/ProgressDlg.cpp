@@ -1,10 +1,11 @@
 #include "services/ProgressDlg.h"
 
-#include "app/MainDlg.h"
 #include "res/resource.h"
 
-CProgressDlg::CProgressDlg(CMainDlg* pMainDlg)
-    : CSkinDialog(IDD_PROGRESS, pMainDlg, Title::None, nullptr, false), m_pMainDlg(pMainDlg)
+#include <utility>
+
+CProgressDlg::CProgressDlg(CWnd* pOwner, Work work)
+    : CSkinDialog(IDD_PROGRESS, pOwner, Title::None, nullptr, false), m_work(std::move(work))
 {
 }
 
@@ -39,6 +40,6 @@ void CProgressDlg::OnOK()
         return;
     m_bWorkDone = true;
     KillTimer(kWorkTimer);
-    m_pMainDlg->ApplyStartTypes();
+    m_work(m_hWnd);
     CSkinDialog::OnOK();
 }

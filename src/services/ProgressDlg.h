@@ -5,7 +5,7 @@
 #include "ui/Controls.h"
 #include "skin/SkinDialog.h"
 
-class CMainDlg;
+#include <functional>
 
 class CProgressDlg : public CSkinDialog
 {
@@ -13,8 +13,11 @@ public:
     static constexpr UINT_PTR kWorkTimer = 1;
     static constexpr UINT kWorkDelayMs = 200;
 
-    // The main window does the work and owns this window.
-    explicit CProgressDlg(CMainDlg* pMainDlg);
+    // The work gets this window's handle, the owner of anything it shows.
+    using Work = std::function<void(HWND hProgress)>;
+
+    // Modal to pOwner, the window the user asked from.
+    CProgressDlg(CWnd* pOwner, Work work);
     ~CProgressDlg() override;
 
 protected:
@@ -26,6 +29,6 @@ protected:
     INT_PTR OnTimer(WPARAM wParam, LPARAM lParam);
 
 private:
-    CMainDlg* m_pMainDlg;
+    Work m_work;
     bool m_bWorkDone = false;
 };

@@ -28,6 +28,27 @@ const ErrorRow kErrorTable[] = {
 };
 
 const ServiceErrorMessage kUnknownError = {"未知操作错误,程序将退出!", ErrorOutcome::Fatal};
+
+// Codes that end only the one operation; the code itself follows the
+// words in brackets.
+struct FailureRow
+{
+    std::uint32_t dwCode;
+    const char* pszWords;
+};
+
+const FailureRow kFailureWords[] = {
+    {2, "服务程序文件不存在"},
+    {3, "服务程序路径不存在"},
+    {6, "服务句柄无效"},
+    {123, "服务名错误"},
+    {193, "服务程序不是有效的可执行文件"},
+    {1055, "服务数据库已被锁定"},
+    {1060, "服务不存在"},
+    {1069, "服务登录失败"},
+    {1072, "服务已被标记为删除"},
+};
+const char* const kGenericFailureWords = "服务操作出错";
 } // namespace
 
 ServiceErrorMessage LookupServiceError(std::uint32_t dwError)
@@ -38,4 +59,18 @@ ServiceErrorMessage LookupServiceError(std::uint32_t dwError)
             return row.message;
     }
     return kUnknownError;
+}
+
+std::string ServiceFailureText(std::uint32_t dwError)
+{
+    ServiceErrorMessage message = LookupServiceError(dwError);
+    if (message.outcome == ErrorOutcome::GoOn)
+        return message.pszText;
+    const char* pszWords = kGenericFailureWords;
+    for (const FailureRow& row : kFailureWords)
+    {
+        if (row.dwCode == dwError)
+            pszWords = row.pszWords;
+    }
+    return std::string(pszWords) + "(错误代码" + std::to_string(dwError) + "),本次操作失败!";
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 enum class ErrorOutcome
 {
@@ -16,8 +17,14 @@ struct ServiceErrorMessage
 };
 
 // Message and outcome for a system error code; codes outside the table give
-// the fatal "unknown operation error".
+// the fatal "unknown operation error". Only a failure the program cannot go
+// on from (no manager, no first listing) is reported with it.
 ServiceErrorMessage LookupServiceError(std::uint32_t dwError);
+
+// The message for a failed operation on one service, after which the
+// program always goes on: the table's own text where it is a go-on text,
+// otherwise a message of the same style that carries the code.
+std::string ServiceFailureText(std::uint32_t dwError);
 
 // Texts the service wrapper shows itself, outside the table.
 namespace ServiceWrapperTexts

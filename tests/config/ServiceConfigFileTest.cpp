@@ -63,6 +63,10 @@ TEST(ServiceConfigFileTest, ReaderRules)
         {"UTF-8 file", "A&\xE8\x87\xAA\xE5\x8A\xA8\r\n", {{"A", "\xE8\x87\xAA\xE5\x8A\xA8", false}}},
         {"empty file", "", {}},
         {"lone CR", "A&自动\r", {{"A", "自动", true}}},
+        // Cut at the NUL, the name would be another service's.
+        {"NUL inside the name", std::string("Alerter\0x&已禁用\r\n", 18),
+         {{std::string("Alerter\0x", 9), "已禁用", false}}},
+        {"NUL at the end of the name", std::string("Alerter\0&自动\r\n", 15), {{std::string("Alerter\0", 8), "自动", false}}},
     };
     for (const Case& c : cases)
     {

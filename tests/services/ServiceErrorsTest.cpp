@@ -68,4 +68,40 @@ TEST(ServiceErrorsTest, OnlyCode1051HasTheFullWidthComma)
                           "\xA3\xAC\xB1\xBE\xB4\xCE\xB2\xD9\xD7\xF7\xCA\xA7\xB0\xDC!"),
               LookupServiceError(1051).pszText);
 }
+
+// One service's failure never ends the program: the table's go-on texts as
+// they stand, every other code in the same style with its number.
+TEST(ServiceErrorsTest, FailuresOfOneServiceGoOnWithTheirCode)
+{
+    struct Case
+    {
+        std::uint32_t dwCode;
+        std::string strText;
+    };
+    const Case cases[] = {
+        {5, "本次操作无访问权限!"},
+        {1051, "其他服务需要此服务，本次操作失败!"},
+        {1056, "服务已经运行,本次操作失败!"},
+        {1115, "服务正在关闭,本次操作失败!"},
+        {2, "服务程序文件不存在(错误代码2),本次操作失败!"},
+        {3, "服务程序路径不存在(错误代码3),本次操作失败!"},
+        {6, "服务句柄无效(错误代码6),本次操作失败!"},
+        {123, "服务名错误(错误代码123),本次操作失败!"},
+        {193, "服务程序不是有效的可执行文件(错误代码193),本次操作失败!"},
+        {1055, "服务数据库已被锁定(错误代码1055),本次操作失败!"},
+        {1060, "服务不存在(错误代码1060),本次操作失败!"},
+        {1069, "服务登录失败(错误代码1069),本次操作失败!"},
+        {1072, "服务已被标记为删除(错误代码1072),本次操作失败!"},
+        {0, "服务操作出错(错误代码0),本次操作失败!"},
+        {1057, "服务操作出错(错误代码1057),本次操作失败!"},
+        {0xFFFFFFFF, "服务操作出错(错误代码4294967295),本次操作失败!"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.dwCode);
+        std::string strText = ServiceFailureText(c.dwCode);
+        EXPECT_EQ(c.strText, strText);
+        EXPECT_EQ(std::string::npos, strText.find("程序将退出"));
+    }
+}
 } // namespace

@@ -193,8 +193,9 @@ TEST(AppProcessTest, TheCloseButtonEndsTheProgram)
     EXPECT_EQ(0u, dwExitCode);
 }
 
-// A fatal code shows its message, then the program really ends.
-TEST(AppProcessTest, AFatalCodeEndsTheProgramAfterItsMessage)
+// A service gone behind the program is one service's failure: its message,
+// its row leaves, and the program goes on.
+TEST(AppProcessTest, AServiceGoneBehindTheProgramNeverEndsIt)
 {
     TestServiceSpec spec;
     spec.strName = UniqueServiceName("QmFatal");
@@ -224,11 +225,15 @@ TEST(AppProcessTest, AFatalCodeEndsTheProgramAfterItsMessage)
 
     HWND hBox = program.WaitForWindow("提示");
     ASSERT_NE(nullptr, hBox);
-    EXPECT_EQ("服务不存在!程序将退出!", TextOfOtherProcessWindow(GetDlgItem(hBox, 0xFFFF)));
-    EXPECT_TRUE(program.Running()) << "the program waits for the message to be read";
+    EXPECT_EQ("服务不存在(错误代码1060),本次操作失败!", TextOfOtherProcessWindow(GetDlgItem(hBox, 0xFFFF)));
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-    DWORD dwExitCode = 1;
-    ASSERT_TRUE(program.WaitForExit(&dwExitCode));
-    EXPECT_EQ(0u, dwExitCode);
+    for (DWORD dwStart = GetTickCount(); IsWindow(hBox) && GetTickCount() - dwStart < 15000;)
+        Sleep(kPollMs);
+    ASSERT_FALSE(IsWindow(hBox));
+    EXPECT_TRUE(program.Running());
+    int nNow = static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(nCount - 1, nNow) << "the row left with its service";
+    for (int i = 0; i < nNow; ++i)
+        EXPECT_NE(spec.strName, program.ListText(hList, i, 1));
 }
 } // namespace

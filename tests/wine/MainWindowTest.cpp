@@ -337,27 +337,48 @@ TEST_F(MainWindowTest, DetailsPaneShowsDescriptionAdviceDependenciesAndPath)
     EXPECT_EQ("marker", TextOf(hSummary));
 }
 
-// A go-on code is reported once and the pane shows what it can; a refused
-// open is never followed by queries on no service (which would be fatal).
+// A service gone behind the list is reported once, with its code, and its
+// row leaves; nothing further is asked of it and the program goes on.
 TEST_F(MainWindowTest, ServiceGoneBehindTheListIsReportedWithoutFollowUps)
 {
     TestServiceSpec spec;
     spec.strName = UniqueServiceName("QmGone");
     auto pService = std::make_unique<CTestService>(spec);
     ASSERT_TRUE(pService->Created());
+    TestServiceSpec otherSpec;
+    otherSpec.strName = UniqueServiceName("QmStaysOn");
+    CTestService other(otherSpec);
+    ASSERT_TRUE(other.Created());
     ASSERT_TRUE(OpenWindow());
     int nRow = RowOf(m_pDialog->ServiceList(), spec.strName);
     ASSERT_NE(-1, nRow);
     pService.reset();
 
     ClickRow(nRow);
-    EXPECT_EQ((std::vector<std::string>{"服务不存在!程序将退出!"}), m_watcher.Texts());
+    EXPECT_EQ((std::vector<std::string>{"服务不存在(错误代码1060),本次操作失败!"}), m_watcher.Texts());
     ASSERT_EQ(1u, m_watcher.Boxes().size());
     EXPECT_EQ("提示", m_watcher.Boxes()[0].strCaption);
     m_watcher.Clear();
-    // The fatal message asked the program to end.
+    EXPECT_FALSE(Listed(m_pDialog->ServiceList(), spec.strName));
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    // The polling goes on.
+    ASSERT_TRUE(other.StartAndWaitRunning());
+    EXPECT_TRUE(WaitFor([&] { return CellOf(otherSpec.strName, 2) == "已启动"; }, "a later pass"));
+}
+
+// Only what the program cannot go on from ends it: here, no manager, so no
+// first listing.
+TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
+{
+    m_pDialog.reset(new CMainDlg(nullptr, "QmNoSuchDatabase"));
+    ASSERT_TRUE(m_pDialog->Create());
+    EXPECT_EQ((std::vector<std::string>{"服务句柄无效!程序将退出!"}), m_watcher.Texts());
+    m_watcher.Clear();
     MSG msg;
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(0, m_pDialog->ServiceList().GetItemCount());
 }
 // Run once on an 800-pixel screen and once on a wider one (the runner sets
 // QM_EXPECT_SCREEN_WIDTH so that the wrong screen cannot pass unnoticed).

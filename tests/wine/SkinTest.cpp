@@ -165,7 +165,7 @@ TEST_F(SkinTest, EveryDialogWearsTheFrame)
         {"startup-items", [] { return new CStartupItemsDlg(nullptr); }, true},
         {"about", [pMain] { return new CAboutDlg(pMain); }, false},
         {"wizard", [pMain] { return new CWizardDlg(pMain); }, true},
-        {"please-wait", [pMain] { return new CProgressDlg(pMain); }, false},
+        {"please-wait", [pMain] { return new CProgressDlg(pMain, [](HWND) {}); }, false},
     };
     for (const Case& c : cases)
     {
