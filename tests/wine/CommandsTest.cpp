@@ -182,7 +182,11 @@ TEST_F(CommandsTest, RefusalsShowTheirMessagesAndChangeNothing)
         ASSERT_TRUE(Select(c.pService->Name()));
         std::string strBefore = CellOf(c.pService->Name(), 2);
         SendCommand(c.nCommand);
-        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, m_watcher.Texts());
+        // Deletion asks first.
+        std::vector<std::string> texts = m_watcher.Texts();
+        if (c.nCommand == ID_DELETE_SERVICE && !texts.empty())
+            texts.erase(texts.begin());
+        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, texts);
         m_watcher.Clear();
         EXPECT_EQ(strBefore, CellOf(c.pService->Name(), 2));
         ClickRow(-1);
@@ -565,5 +569,108 @@ TEST_F(CommandsTest, EscBeforeTheFirstTickAppliesNothing)
     // Without Esc the same request goes through.
     SendCommand(IDC_BTN_DISABLED);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+}
+
+// A pass that falls due while the deletion question is open cannot change
+// the list under it; Yes acts on the service the question named, and one
+// gone meanwhile is reported and leaves, with the program going on.
+TEST_F(CommandsTest, DeletionActsOnlyOnTheServiceItAskedAbout)
+{
+    auto pDoomed = std::make_unique<CTestService>(Spec("QmDelRace", ""));
+    CTestService bystander(Spec("QmDelBystander", ""));
+    ASSERT_TRUE(pDoomed->Created());
+    ASSERT_TRUE(bystander.Created());
+    std::string strName = pDoomed->Name();
+    ASSERT_TRUE(OpenWindow());
+    ASSERT_TRUE(Select(strName));
+
+    m_watcher.SetAnswer(IDYES);
+    m_watcher.SetAction([&](HWND, const std::string& strText) {
+        if (strText.find("警告") != 0)
+            return;
+        // Removed elsewhere, then the status timer's tick.
+        pDoomed.reset();
+        SendMessageA(Window(), WM_TIMER, CMainDlg::kStatusTimer, 0);
+    });
+    SendCommand(ID_DELETE_SERVICE);
+    m_watcher.SetAction(nullptr);
+    EXPECT_EQ((std::vector<std::string>{
+                  "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?",
+                  "服务不存在(错误代码1060),本次操作失败!"}),
+              m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_FALSE(Listed(m_pDialog->ServiceList(), strName));
+    EXPECT_EQ(-1, m_pDialog->SelectedRow());
+    EXPECT_TRUE(bystander.Exists());
+    // The polling runs again after the question.
+    ASSERT_TRUE(bystander.StartAndWaitRunning());
+    EXPECT_TRUE(WaitForState(bystander.Name(), "已启动"));
+}
+
+// No failure of one service ends the program: a start whose program is
+// missing or not a program, and commands on a row whose service was
+// removed a moment ago, each show a go-on message with the code.
+TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
+{
+    TestServiceSpec missing = Spec("QmNoProgram", "");
+    missing.strBinaryPath = "C:\\windows\\qm_no_such_program.exe";
+    TestServiceSpec notProgram = Spec("QmNotAProgram", "");
+    notProgram.strBinaryPath = "C:\\windows\\win.ini";
+    CTestService missingService(missing), notProgramService(notProgram);
+    ASSERT_TRUE(missingService.Created());
+    ASSERT_TRUE(notProgramService.Created());
+    std::vector<std::unique_ptr<CTestService>> vanishing;
+    for (int i = 0; i < 4; ++i)
+    {
+        vanishing.emplace_back(new CTestService(Spec("QmVanishing", "")));
+        ASSERT_TRUE(vanishing.back()->Created());
+    }
+    ASSERT_TRUE(OpenWindow());
+    m_watcher.SetAnswer(IDYES);
+    struct Case
+    {
+        std::string strName;
+        int nCommand;
+        const char* pszMessage;
+        std::function<void()> before;
+        bool bRowLeaves;
+    };
+    const Case cases[] = {
+        {missing.strName, IDC_BTN_START, "服务程序文件不存在(错误代码2),本次操作失败!", nullptr, false},
+        {notProgram.strName, IDC_BTN_START, "服务程序不是有效的可执行文件(错误代码193),本次操作失败!", nullptr,
+         false},
+        {vanishing[0]->Name(), IDC_BTN_START, "服务不存在(错误代码1060),本次操作失败!",
+         [&] { vanishing[0]->Remove(); }, true},
+        {vanishing[1]->Name(), IDC_BTN_STOP, "服务不存在(错误代码1060),本次操作失败!",
+         [&] { vanishing[1]->Remove(); }, true},
+        {vanishing[2]->Name(), ID_DELETE_SERVICE, "服务不存在(错误代码1060),本次操作失败!",
+         [&] { vanishing[2]->Remove(); }, true},
+        {vanishing[3]->Name(), ID_MENU_AUTO, "服务不存在(错误代码1060),本次操作失败!",
+         [&] { vanishing[3]->Remove(); }, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszMessage + (" from " + c.strName) + " by " + std::to_string(c.nCommand));
+        ASSERT_TRUE(Select(c.strName));
+        ASSERT_TRUE(m_watcher.Texts().empty());
+        if (c.before)
+            c.before();
+        SendCommand(c.nCommand);
+        // Deletion asks first.
+        std::vector<std::string> texts = m_watcher.Texts();
+        if (c.nCommand == ID_DELETE_SERVICE && !texts.empty())
+            texts.erase(texts.begin());
+        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, texts);
+        m_watcher.Clear();
+        MSG msg;
+        EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(!c.bRowLeaves, Listed(m_pDialog->ServiceList(), c.strName));
+        ClickRow(-1);
+    }
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_TRUE(IsWindow(Window()));
 }
 } // namespace

@@ -7,6 +7,8 @@
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/QuickConfigDlg.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
 #include "knowledge/WizardDlg.h"
 
 #include <cstdlib>
@@ -43,9 +45,10 @@ protected:
     void ChooseFile(const std::string& strPath)
     {
         m_nChooserCalls = 0;
-        m_pDialog->SetFileChooser([this, strPath](HWND, bool bSave, std::string* pstrPath) {
+        m_pDialog->SetFileChooser([this, strPath](HWND hOwner, bool bSave, std::string* pstrPath) {
             ++m_nChooserCalls;
             m_bLastChooserSave = bSave;
+            m_hLastChooserOwner = hOwner;
             *pstrPath = strPath;
             return !strPath.empty();
         });
@@ -63,7 +66,33 @@ protected:
 
     int m_nChooserCalls = 0;
     bool m_bLastChooserSave = false;
+    HWND m_hLastChooserOwner = nullptr;
 };
+
+// The please-wait window, told by its text.
+bool IsProgressWindow(HWND hWnd)
+{
+    HWND hText = FindWindowExA(hWnd, nullptr, "Static", nullptr);
+    return hText != nullptr && TextOf(hText) == "正在配置......请稍候";
+}
+
+// Registers the services of the profile table, each on demand start.
+testing::AssertionResult RegisterServices(const std::vector<const char*>& names,
+                                          std::vector<std::unique_ptr<CTestService>>* pServices,
+                                          DWORD dwStartType = SERVICE_DEMAND_START)
+{
+    for (const char* pszName : names)
+    {
+        TestServiceSpec spec;
+        spec.strName = pszName;
+        spec.dwStartType = dwStartType;
+        pServices->emplace_back(new CTestService(spec));
+        testing::AssertionResult created = pServices->back()->Created();
+        if (!created)
+            return created;
+    }
+    return testing::AssertionSuccess();
+}
 
 TestServiceSpec Spec(const char* pszStem, DWORD dwStartType)
 {
@@ -271,7 +300,7 @@ TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
         m_watcher.SetAnswer(IDNO);
         CDialogDriver driver;
         driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
-            CheckRadioButton(hDialog, IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_1 + nProfile - 1);
+            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
             CDialogDriver::Click(hDialog, IDOK);
         });
         SendCommand(ID_QUICK_CONFIG);
@@ -312,7 +341,7 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     // Yes to the backup, then the chooser cancelled: the profile still applies.
     ChooseFile("");
     m_watcher.SetAnswer(IDYES);
-    CheckRadioButton(hDialog, IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_2);
+    SendMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
     SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(1, m_nChooserCalls);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
@@ -325,7 +354,7 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     SetStartType(alerter, SERVICE_AUTO_START);
     CQuickConfigDlg cancelled(m_pDialog.get());
     ASSERT_TRUE(cancelled.Create());
-    CheckRadioButton(cancelled.GetSafeHwnd(), IDC_CHOICE_1, IDC_CHOICE_5, IDC_CHOICE_5);
+    SendMessageA(GetDlgItem(cancelled.GetSafeHwnd(), IDC_CHOICE_5), BM_CLICK, 0, 0);
     SendMessageA(cancelled.GetSafeHwnd(), WM_COMMAND, IDC_BTN_CANCEL, 0);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), alerter.ConfiguredStartType());
 }
@@ -334,7 +363,8 @@ class WizardTest : public ConfigTest
 {
 protected:
     void Press(HWND hWizard, int nId) { SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0); }
-    void Answer(HWND hWizard, int nChoice) { CheckRadioButton(hWizard, IDC_CHOICE_1, IDC_CHOICE_3, nChoice); }
+    // The click a user makes on the answer, through the button's own handling.
+    void Answer(HWND hWizard, int nChoice) { SendMessageA(GetDlgItem(hWizard, nChoice), BM_CLICK, 0, 0); }
     // The lines written after the 93 starting records.
     std::vector<std::string> AnswerLines()
     {
@@ -546,5 +576,442 @@ TEST_F(WizardTest, AWorkingFileThatCannotBeWrittenKeepsTheWizardShut)
     EXPECT_FALSE(bOpened);
     EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Texts());
     m_watcher.Clear();
+}
+
+// The five profiles are one choice however the user picks: a click, the
+// arrow keys inside the group, or the button's own click message.
+TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    std::vector<const char*> names;
+    for (const ProfileCase& c : kProfileServices)
+        names.push_back(c.pszName);
+    ASSERT_TRUE(RegisterServices(names, &services));
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    CQuickConfigDlg dialog(m_pDialog.get());
+    ASSERT_TRUE(dialog.Create());
+    HWND hDialog = dialog.GetSafeHwnd();
+    ShowWindow(hDialog, SW_SHOW);
+    SetForegroundWindow(hDialog);
+    PumpMessages();
+
+    auto ticked = [hDialog] {
+        std::vector<int> ids;
+        for (int nId = IDC_CHOICE_1; nId <= IDC_CHOICE_5; ++nId)
+        {
+            if (IsDlgButtonChecked(hDialog, nId) == BST_CHECKED)
+                ids.push_back(nId - IDC_CHOICE_1 + 1);
+        }
+        return ids;
+    };
+    // The dialog manager's own handling of keys, as the dialog's loop does it.
+    auto pump = [hDialog] {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (!IsDialogMessageA(hDialog, &msg))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+    };
+    auto click = [hDialog](int nId) {
+        RECT rect;
+        GetWindowRect(GetDlgItem(hDialog, nId), &rect);
+        SetCursorPos(rect.left + 6, (rect.top + rect.bottom) / 2);
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_MOUSE;
+        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, inputs, sizeof(INPUT));
+    };
+    auto key = [](WORD wKey) {
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+        inputs[0].ki.wVk = inputs[1].ki.wVk = wKey;
+        inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, inputs, sizeof(INPUT));
+    };
+    struct Step
+    {
+        const char* pszWhat;
+        std::function<void()> act;
+        int nTicked;
+    };
+    const Step steps[] = {
+        {"click 默认配置", [&] { click(IDC_CHOICE_1); }, 1},
+        {"click 网络配置", [&] { click(IDC_CHOICE_3); }, 3},
+        {"Down", [&] { key(VK_DOWN); }, 4},
+        {"Up", [&] { key(VK_UP); }, 3},
+        {"Up", [&] { key(VK_UP); }, 2},
+        {"BM_CLICK 发烧配置", [&] { PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0); }, 5},
+        {"Down past the last", [&] { key(VK_DOWN); }, 1},
+        {"click 网络配置 again", [&] { click(IDC_CHOICE_3); }, 3},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.pszWhat);
+        step.act();
+        int nWanted = step.nTicked;
+        bool bSeen = false;
+        for (DWORD dwStart = GetTickCount(); !bSeen && GetTickCount() - dwStart < 5000;)
+        {
+            pump();
+            bSeen = IsDlgButtonChecked(hDialog, IDC_CHOICE_1 + nWanted - 1) == BST_CHECKED;
+            if (!bSeen)
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        ASSERT_TRUE(bSeen) << "the profile " << nWanted << " was never ticked";
+        EXPECT_EQ(std::vector<int>{nWanted}, ticked());
+    }
+    RedrawWindow(hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages();
+    EXPECT_TRUE(SaveScreenshot("quick-config-one-choice"));
+
+    // What is ticked is what is applied: the network profile.
+    for (auto& pService : services)
+        SetStartType(*pService, SERVICE_DEMAND_START);
+    m_watcher.SetAnswer(IDNO);
+    SendMessageA(GetDlgItem(hDialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    for (std::size_t i = 0; i < services.size(); ++i)
+        EXPECT_EQ(kProfileServices[i].dwByProfile[2], services[i]->ConfiguredStartType())
+            << kProfileServices[i].pszName;
+    m_watcher.SetAnswer(IDOK);
+}
+
+// Everything quick configuration opens is modal to it, down to the boxes
+// of the application, which are modal to the please-wait window; a press
+// that reaches it meanwhile does not apply a second time.
+TEST_F(ConfigTest, WindowsOpenedFromQuickConfigurationAreModalToIt)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    std::string strPath = kTempDir + "qm_modal_backup.svc";
+    m_pDialog->SetFileChooser([&](HWND hOwner, bool, std::string* pstrPath) {
+        ++m_nChooserCalls;
+        m_hLastChooserOwner = hOwner;
+        *pstrPath = strPath;
+        return true;
+    });
+
+    HWND hQuick = nullptr;
+    int nProgressWindows = 0;
+    HWND hProgressOwner = nullptr;
+    bool bQuickEnabledUnderProgress = true;
+    m_watcher.SetAnswer(IDYES);
+    CDialogDriver driver;
+    driver.When(IDC_CHOICE_1, [&](HWND hDialog) {
+        hQuick = hDialog;
+        PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
+        CDialogDriver::Click(hDialog, IDOK);
+    });
+    driver.WhenWindow(IsProgressWindow, [&](HWND hProgress) {
+        ++nProgressWindows;
+        hProgressOwner = GetWindow(hProgress, GW_OWNER);
+        bQuickEnabledUnderProgress = IsWindowEnabled(hQuick) != FALSE;
+        // A press that gets through all the same, twice over.
+        CDialogDriver::Click(hQuick, IDOK);
+        PostMessageA(GetDlgItem(hQuick, IDOK), BM_CLICK, 0, 0);
+    });
+    SendCommand(ID_QUICK_CONFIG);
+    ASSERT_NE(nullptr, hQuick);
+    EXPECT_FALSE(IsWindow(hQuick));
+
+    EXPECT_EQ(1, m_nChooserCalls);
+    EXPECT_EQ(hQuick, m_hLastChooserOwner);
+    EXPECT_EQ(1, nProgressWindows);
+    EXPECT_EQ(hQuick, hProgressOwner);
+    EXPECT_FALSE(bQuickEnabledUnderProgress);
+    ASSERT_EQ((std::vector<std::string>{kBackupAdvice, "服务配置文件保存成功!"}), m_watcher.Texts());
+    for (const CMessageBoxWatcher::Box& box : m_watcher.Boxes())
+        EXPECT_EQ(hQuick, box.hOwner) << box.strText;
+    m_watcher.Clear();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType());
+    m_watcher.SetAnswer(IDOK);
+    DeleteFileA(strPath.c_str());
+}
+
+TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    std::string strPath = kTempDir + "qm_wizard_backup.svc";
+    ChooseFile(strPath);
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+
+    int nProgressWindows = 0;
+    HWND hProgressOwner = nullptr;
+    bool bWizardEnabledUnderProgress = true;
+    CDialogDriver driver;
+    driver.WhenWindow(IsProgressWindow, [&](HWND hProgress) {
+        ++nProgressWindows;
+        hProgressOwner = GetWindow(hProgress, GW_OWNER);
+        bWizardEnabledUnderProgress = IsWindowEnabled(hWizard) != FALSE;
+        for (int nId : {IDC_BTN_NEXT, IDC_BTN_PREV, IDC_BTN_EXIT})
+            CDialogDriver::Click(hWizard, nId);
+    });
+    m_watcher.SetAnswer(IDYES);
+    m_watcher.SetAction([&](HWND, const std::string& strText) {
+        // Presses that reach the wizard while its question is open.
+        if (strText == kBackupAdvice)
+            CDialogDriver::Click(hWizard, IDC_BTN_NEXT);
+    });
+    for (int nGuard = 0; nGuard < 40 && IsWindow(hWizard); ++nGuard)
+        Press(hWizard, IDC_BTN_NEXT);
+    ASSERT_FALSE(IsWindow(hWizard));
+    m_watcher.SetAction(nullptr);
+
+    EXPECT_EQ(1, m_nChooserCalls);
+    EXPECT_EQ(hWizard, m_hLastChooserOwner);
+    EXPECT_EQ(1, nProgressWindows);
+    EXPECT_EQ(hWizard, hProgressOwner);
+    EXPECT_FALSE(bWizardEnabledUnderProgress);
+    ASSERT_EQ((std::vector<std::string>{kBackupAdvice, "服务配置文件保存成功!"}), m_watcher.Texts());
+    for (const CMessageBoxWatcher::Box& box : m_watcher.Boxes())
+        EXPECT_EQ(hWizard, box.hOwner) << box.strText;
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType()) << "applied once";
+    DeleteFileA(strPath.c_str());
+}
+
+// A backup that was asked for and could not be written stops the change:
+// quick configuration stays open with nothing changed.
+TEST_F(ConfigTest, AFailedBackupChangesNothing)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    ChooseFile("C:\\qm\\no\\such\\folder\\backup.svc");
+    CQuickConfigDlg dialog(m_pDialog.get());
+    ASSERT_TRUE(dialog.Create());
+    HWND hDialog = dialog.GetSafeHwnd();
+    SendMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0);
+    m_watcher.SetAnswer(IDYES);
+    SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
+    EXPECT_TRUE(IsWindow(hDialog)) << "the user can try again or cancel";
+
+    // The same in the wizard: its answers stay for another try.
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+    for (int nGuard = 0; nGuard < 40 && m_watcher.Texts().empty(); ++nGuard)
+        SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(IDC_BTN_NEXT, BN_CLICKED), 0);
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_TRUE(IsWindow(hWizard));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
+    m_watcher.SetAnswer(IDOK);
+    SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(IDC_BTN_EXIT, BN_CLICKED), 0);
+    EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
+}
+
+// What the wizard applies is what it wrote: rewriting its working file
+// while the backup question is open changes nothing.
+TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    CTestService victim(Spec("QmWizardVictim", SERVICE_DEMAND_START));
+    ASSERT_TRUE(victim.Created());
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+
+    const std::string strForged = victim.Name() + "&已禁用\r\nAlerter&自动\r\n";
+    const std::string strPrepared = kTempDir + "qm_forged.svc";
+    std::vector<std::string> ways;
+    m_watcher.SetAnswer(IDNO);
+    m_watcher.SetAction([&](HWND, const std::string& strText) {
+        if (strText != kBackupAdvice)
+            return;
+        const char* pszPath = ServiceConfigFile::kTempConfigPath;
+        // Overwrite in place.
+        HANDLE hFile = CreateFileA(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE)
+        {
+            DWORD dwWritten = 0;
+            WriteFile(hFile, strForged.data(), static_cast<DWORD>(strForged.size()), &dwWritten, nullptr);
+            CloseHandle(hFile);
+            ways.push_back("overwritten");
+        }
+        // Or put another file in its place.
+        CFileHandle prepared;
+        if (prepared.Create(strPrepared) && prepared.Write(strForged))
+        {
+            prepared.Close();
+            if (MoveFileExA(strPrepared.c_str(), pszPath, MOVEFILE_REPLACE_EXISTING))
+                ways.push_back("replaced");
+        }
+        if (DeleteFileA(pszPath))
+        {
+            CFileHandle recreated;
+            if (recreated.Create(pszPath) && recreated.Write(strForged))
+                ways.push_back("recreated");
+        }
+    });
+    for (int nGuard = 0; nGuard < 40 && IsWindow(hWizard); ++nGuard)
+        Press(hWizard, IDC_BTN_NEXT);
+    m_watcher.SetAction(nullptr);
+    ASSERT_FALSE(IsWindow(hWizard));
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_EQ(std::vector<std::string>{}, ways) << "the working file could be changed under the wizard";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), victim.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType()) << "the game profile";
+    DeleteFileA(strPrepared.c_str());
+    DeleteFileA(ServiceConfigFile::kTempConfigPath);
+}
+
+// The working file is made new: a file already at its path, here a second
+// name of someone else's file, is never opened and written through.
+TEST_F(WizardTest, TheWorkingFileIsMadeNew)
+{
+    const std::string strTheirs = kTempDir + "qm_theirs.svc";
+    WriteFileText(strTheirs, "theirs\r\n");
+    DeleteFileA(ServiceConfigFile::kTempConfigPath);
+    ASSERT_TRUE(CreateHardLinkA(ServiceConfigFile::kTempConfigPath, strTheirs.c_str(), nullptr)) << GetLastError();
+    ASSERT_TRUE(OpenWindow());
+    {
+        CWizardDlg wizard(m_pDialog.get());
+        ASSERT_TRUE(wizard.IsReady());
+        EXPECT_EQ("theirs\r\n", ReadFileText(strTheirs));
+        const std::string strStart = "Alerter&已禁用\r\n";
+        EXPECT_EQ(strStart, ReadFileText(ServiceConfigFile::kTempConfigPath).substr(0, strStart.size()));
+    }
+    EXPECT_EQ("theirs\r\n", ReadFileText(strTheirs));
+    DeleteFileA(strTheirs.c_str());
+}
+
+// Import changes only Win32 services the manager lists at that moment, as
+// export writes them; a driver's line and a name holding a NUL are skipped.
+TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_DEMAND_START));
+    CTestService plain(Spec("QmImportPlain", SERVICE_DEMAND_START));
+    TestServiceSpec driverSpec = Spec("QmImportDriver", SERVICE_DEMAND_START);
+    driverSpec.dwServiceType = SERVICE_KERNEL_DRIVER;
+    driverSpec.strBinaryPath = "C:\\windows\\system32\\drivers\\qm_no_such.sys";
+    CTestService driver(driverSpec);
+    ASSERT_TRUE(plain.Created());
+    ASSERT_TRUE(driver.Created());
+    ASSERT_TRUE(OpenWindow());
+    std::string strData = driver.Name() + "&已禁用\r\n" + std::string("Alerter\0x&已禁用\r\n", 18) +
+                          plain.Name() + "&已禁用\r\n";
+    std::string strPath = kTempDir + "qm_import_kinds.svc";
+    WriteFileText(strPath, strData);
+    ChooseFile(strPath);
+    SendCommand(ID_IMPORT_CONFIG);
+    EXPECT_TRUE(m_watcher.Texts().empty());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), driver.ConfiguredStartType()) << "a driver";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), services[0]->ConfiguredStartType()) << "Alerter\\0x";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), plain.ConfiguredStartType()) << "the listed service";
+    DeleteFileA(strPath.c_str());
+}
+
+// Run by wine.full_disk with every file of the process limited in size
+// (see run-with-file-limit): writes past the limit fail as on a full disk.
+class FullDiskTest : public WizardTest
+{
+protected:
+    void SetUp() override
+    {
+        WizardTest::SetUp();
+        const char* pszLimit = getenv("QM_FILE_SIZE_LIMIT");
+        if (pszLimit == nullptr)
+            GTEST_SKIP() << "runs only with a file size limit";
+        m_nLimit = std::strtoul(pszLimit, nullptr, 10);
+    }
+    unsigned long m_nLimit = 0;
+};
+
+// A backup that fails part-way leaves no file and stops the change.
+TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    // Long names make the export outgrow the limit.
+    std::vector<std::unique_ptr<CTestService>> bulky;
+    for (std::size_t nBytes = 0; nBytes <= m_nLimit;)
+    {
+        std::string strStem = "QmBulky" + std::string(200, 'x');
+        bulky.emplace_back(new CTestService(Spec(strStem.c_str(), SERVICE_DEMAND_START)));
+        ASSERT_TRUE(bulky.back()->Created());
+        nBytes += bulky.back()->Name().size();
+    }
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    const std::string strPath = kTempDir + "qm_full_backup.svc";
+    DeleteFileA(strPath.c_str());
+
+    // From the main window: the message, and no half file.
+    ChooseFile(strPath);
+    SendCommand(ID_EXPORT_CONFIG);
+    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_FALSE(FileExists(strPath));
+
+    // As the backup of quick configuration: nothing changes either.
+    CQuickConfigDlg dialog(m_pDialog.get());
+    ASSERT_TRUE(dialog.Create());
+    SendMessageA(GetDlgItem(dialog.GetSafeHwnd(), IDC_CHOICE_5), BM_CLICK, 0, 0);
+    m_watcher.SetAnswer(IDYES);
+    SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_FALSE(FileExists(strPath));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
+}
+
+// The working file fills up after the first answers: the wizard says it
+// cannot go on, ends, and applies nothing.
+TEST_F(FullDiskTest, AWizardWhoseWritesFailAppliesNothing)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    std::size_t nStartBytes = 0;
+    for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId; ++nId)
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
+        nStartBytes += ServiceConfigFile::FormatRecord(advice.ServiceName(), advice.StartTypeFor(4)).size();
+    }
+    ASSERT_LT(nStartBytes, m_nLimit) << "the starting records alone outgrow the limit; raise it";
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+    int nPresses = 0;
+    for (; nPresses < 40 && IsWindow(hWizard) && m_watcher.Texts().empty(); ++nPresses)
+        Press(hWizard, IDC_BTN_NEXT);
+    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Texts()) << nPresses << " presses";
+    m_watcher.Clear();
+    EXPECT_FALSE(IsWindow(hWizard));
+    EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
 }
 } // namespace

@@ -380,6 +380,127 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(0, m_pDialog->ServiceList().GetItemCount());
 }
+std::string BinaryPathOf(const std::string& strName)
+{
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
+    DWORD dwNeeded = 0;
+    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+    std::vector<BYTE> buffer(dwNeeded + 1);
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    std::string strPath = "(query failed)";
+    if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        strPath = pConfig->lpBinaryPathName;
+    CloseServiceHandle(hService);
+    CloseServiceHandle(hManager);
+    return strPath;
+}
+
+void SendKey(WORD wKey, bool bUp = false)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = wKey;
+    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+// Whatever moves the highlight (keys, type-ahead, clicks with Ctrl or
+// Shift, clicks beside the label), the remembered row is the highlighted
+// one and the details pane shows it.
+TEST_F(MainWindowTest, TheRememberedRowFollowsTheHighlightWhateverMovesIt)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const char* pszStem : {"QmHighlightA", "QmHighlightB", "QmHighlightC"})
+    {
+        TestServiceSpec spec;
+        spec.strName = UniqueServiceName(pszStem);
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    HWND hList = list.GetSafeHwnd();
+    SetForegroundWindow(Window());
+    SetFocus(hList);
+    int nCount = list.GetItemCount();
+    ASSERT_GT(nCount, 10);
+
+    auto highlighted = [&] {
+        int nFocused = list.GetNextItem(-1, LVNI_FOCUSED);
+        if (nFocused != -1 && (list.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED))
+            return nFocused;
+        return list.GetNextItem(-1, LVNI_SELECTED);
+    };
+    auto cellCentre = [&](int nRow, int nColumn) {
+        RECT rect = {};
+        rect.top = nColumn;
+        rect.left = LVIR_BOUNDS;
+        list.SendMessage(LVM_GETSUBITEMRECT, nRow, reinterpret_cast<LPARAM>(&rect));
+        POINT pt = {rect.left + 8, (rect.top + rect.bottom) / 2};
+        ClientToScreen(hList, &pt);
+        return pt;
+    };
+    auto click = [&](int nRow, int nColumn, WORD wModifier) {
+        list.SendMessage(LVM_ENSUREVISIBLE, nRow, FALSE);
+        POINT pt = cellCentre(nRow, nColumn);
+        SetCursorPos(pt.x, pt.y);
+        if (wModifier != 0)
+            SendKey(wModifier);
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_MOUSE;
+        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, inputs, sizeof(INPUT));
+        if (wModifier != 0)
+            SendKey(wModifier, true);
+    };
+    auto press = [](WORD wKey) {
+        SendKey(wKey);
+        SendKey(wKey, true);
+    };
+    int nTarget = RowOf(list, services[1]->Name());
+    ASSERT_NE(-1, nTarget);
+    struct Step
+    {
+        const char* pszWhat;
+        std::function<void()> act;
+        int nExpected; // -2: any other row than before
+    };
+    const Step steps[] = {
+        {"click beside the label", [&] { click(nTarget, 2, 0); }, nTarget},
+        {"Home", [&] { press(VK_HOME); }, 0},
+        {"End", [&] { press(VK_END); }, nCount - 1},
+        {"Page Up", [&] { press(VK_PRIOR); }, -2},
+        {"Page Down", [&] { press(VK_NEXT); }, -2},
+        {"Ctrl+click", [&] { click(nTarget - 1, 1, VK_CONTROL); }, nTarget - 1},
+        {"Shift+click", [&] { click(nTarget + 1, 3, VK_SHIFT); }, nTarget + 1},
+        {"Home again", [&] { press(VK_HOME); }, 0},
+        {"type-ahead", [&] { for (WORD wKey : {'Q', 'M', 'H', 'I'}) press(wKey); }, RowOf(list, services[0]->Name())},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.pszWhat);
+        int nBefore = highlighted();
+        step.act();
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                int nNow = highlighted();
+                bool bMoved = step.nExpected == -2 ? nNow != nBefore && nNow != -1 : nNow == step.nExpected;
+                return bMoved && m_pDialog->SelectedRow() == nNow;
+            },
+            "the remembered row following the highlight", 5000))
+            << "highlighted " << highlighted() << ", remembered " << m_pDialog->SelectedRow();
+        int nRow = highlighted();
+        EXPECT_EQ("文件路径:" + BinaryPathOf(list.GetItemText(nRow, 1)),
+                  TextOf(GetDlgItem(Window(), IDC_STATUS_LINE)));
+    }
+    // And a command acts on that row: here the one type-ahead found.
+    SendCommand(IDC_BTN_START);
+    EXPECT_TRUE(services[0]->WaitForState(SERVICE_RUNNING));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), services[1]->CurrentState());
+}
+
 // Run once on an 800-pixel screen and once on a wider one (the runner sets
 // QM_EXPECT_SCREEN_WIDTH so that the wrong screen cannot pass unnoticed).
 TEST_F(MainWindowTest, LayoutFollowsTheScreenWidth)

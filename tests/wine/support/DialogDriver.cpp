@@ -28,7 +28,7 @@ LRESULT CALLBACK CDialogDriver::CbtProc(int nCode, WPARAM wParam, LPARAM lParam)
         auto& steps = s_pActive->m_steps;
         for (auto it = steps.begin(); it != steps.end(); ++it)
         {
-            if (GetDlgItem(hWnd, it->nControlId) == nullptr)
+            if (!it->match(hWnd))
                 continue;
             // Activation comes before the dialog takes input, so actions post
             // what they do and the dialog's own loop handles it.

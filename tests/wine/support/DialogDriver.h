@@ -12,6 +12,7 @@ class CDialogDriver
 {
 public:
     using Action = std::function<void(HWND hDialog)>;
+    using Match = std::function<bool(HWND hDialog)>;
 
     CDialogDriver();
     ~CDialogDriver();
@@ -19,7 +20,13 @@ public:
     CDialogDriver& operator=(const CDialogDriver&) = delete;
 
     // Runs the action the next time a dialog with that control appears.
-    void When(int nControlId, Action action) { m_steps.push_back({nControlId, std::move(action)}); }
+    void When(int nControlId, Action action)
+    {
+        m_steps.push_back({[nControlId](HWND hWnd) { return GetDlgItem(hWnd, nControlId) != nullptr; },
+                           std::move(action)});
+    }
+    // The same for the first window the match accepts.
+    void WhenWindow(Match match, Action action) { m_steps.push_back({std::move(match), std::move(action)}); }
     bool AllDone() const { return m_steps.empty(); }
 
     // Helpers for actions.
@@ -28,7 +35,7 @@ public:
 private:
     struct Step
     {
-        int nControlId;
+        Match match;
         Action action;
     };
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);

@@ -49,7 +49,10 @@ LRESULT CALLBACK CMessageBoxWatcher::CbtProc(int nCode, WPARAM wParam, LPARAM lP
         if (lstrcmpA(szClass, "#32770") == 0 && hText != nullptr && GetPropA(hWnd, "QmAnswered") == nullptr)
         {
             SetPropA(hWnd, "QmAnswered", reinterpret_cast<HANDLE>(1));
-            s_pActive->m_boxes.push_back({WindowTextOf(hWnd), WindowTextOf(hText)});
+            std::string strText = WindowTextOf(hText);
+            s_pActive->m_boxes.push_back({WindowTextOf(hWnd), strText, GetWindow(hWnd, GW_OWNER)});
+            if (s_pActive->m_action)
+                s_pActive->m_action(hWnd, strText);
             PostMessageA(hWnd, WM_COMMAND, s_pActive->m_nAnswer, 0);
         }
     }

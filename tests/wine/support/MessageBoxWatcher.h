@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@ public:
     {
         std::string strCaption; // GBK
         std::string strText;    // GBK
+        HWND hOwner;            // the window it is modal to
     };
+    // Runs when a box appears, before it is answered.
+    using Action = std::function<void(HWND hBox, const std::string& strText)>;
 
     // nAnswer is the button pressed: IDOK, IDYES, IDNO, ...
     explicit CMessageBoxWatcher(int nAnswer = IDOK);
@@ -28,6 +32,7 @@ public:
     std::vector<std::string> Texts() const;
     void Clear() { m_boxes.clear(); }
     void SetAnswer(int nAnswer) { m_nAnswer = nAnswer; }
+    void SetAction(Action action) { m_action = std::move(action); }
 
 private:
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
@@ -37,5 +42,6 @@ private:
 
     HHOOK m_hHook = nullptr;
     int m_nAnswer;
+    Action m_action;
     std::vector<Box> m_boxes;
 };
