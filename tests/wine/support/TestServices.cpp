@@ -27,12 +27,13 @@ bool IsTestService(SC_HANDLE hService)
 }
 
 // Deletes a service of that name, stopping it first, whatever it accepts.
-void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName)
+// bOurs: registered by this process, whatever program it names.
+void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName, bool bOurs = false)
 {
     SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_ALL_ACCESS);
     if (hService == nullptr)
         return;
-    if (!IsTestService(hService))
+    if (!bOurs && !IsTestService(hService))
     {
         CloseServiceHandle(hService);
         return;
@@ -184,7 +185,9 @@ void CTestService::Remove()
     if (m_bRemoved || m_hManager == nullptr)
         return;
     m_bRemoved = true;
-    StopAndDeleteByName(m_hManager, m_spec.strName);
+    // A service given another program than the test bed is ours only when
+    // its registration here succeeded.
+    StopAndDeleteByName(m_hManager, m_spec.strName, m_dwCreateError == 0);
 }
 
 testing::AssertionResult CTestService::Created() const
