@@ -15,7 +15,4 @@ std::string Description(const std::string& strDescription, const std::string& st
 std::string StatusLine(const std::string& strBinaryPath);
 // Whether a configured dependency name is shown; one character or less is not.
 bool IsShownDependency(const std::string& strName);
-// The names of a REG_MULTI_SZ or a dependency list: NUL-separated, ending
-// with an empty name or the end of the data.
-std::vector<std::string> SplitMultiString(const char* pData, std::size_t nBytes);
 } // namespace DetailsText

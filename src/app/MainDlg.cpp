@@ -15,6 +15,7 @@
 #include "services/CommandState.h"
 #include "services/ProgressDlg.h"
 #include "skin/AboutDlg.h"
+#include "skin/SkinRules.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServiceErrors.h"
 #include "services/ServiceRegistry.h"
@@ -1255,7 +1256,7 @@ INT_PTR CMainDlg::OnMinimizeButton(WPARAM, LPARAM)
 
 INT_PTR CMainDlg::OnLButtonDblClk(WPARAM, LPARAM lParam)
 {
-    if (MainLayout::InTitleStrip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+    if (SkinRules::InTitleStrip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
         ApplyLayout();
     return FALSE;
 }

@@ -51,9 +51,4 @@ int ServiceNameColumnWidth(bool bCompact)
 {
     return bCompact ? 90 : 150;
 }
-
-bool InTitleStrip(int x, int y)
-{
-    return x > 0 && y <= kTitleStripHeight;
-}
 } // namespace MainLayout

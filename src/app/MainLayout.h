@@ -14,13 +14,10 @@ struct Placement
 };
 
 constexpr int kWindowId = 0;
-constexpr int kTitleStripHeight = 25;
 
 // The compact layout is for a screen exactly 800 pixels wide.
 bool IsCompact(int nScreenWidth);
 const std::vector<Placement>& PlacementsFor(bool bCompact);
 // Width of the service-name column.
 int ServiceNameColumnWidth(bool bCompact);
-// Whether a point of the client area lies in the title strip.
-bool InTitleStrip(int x, int y);
 } // namespace MainLayout

@@ -1,7 +1,7 @@
 #include "services/ServiceRegistry.h"
 
-#include "app/DetailsText.h"
 #include "common/AsciiText.h"
+#include "common/MultiString.h"
 
 namespace
 {
@@ -47,7 +47,7 @@ std::vector<std::string> CServicesKey::ReadMultiString(HKEY hKey, const char* ps
     if (RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data.data()), &dwSize) !=
         ERROR_SUCCESS)
         return {};
-    return DetailsText::SplitMultiString(data.data(), dwSize < data.size() ? dwSize : data.size());
+    return SplitMultiString(data.data(), dwSize < data.size() ? dwSize : data.size());
 }
 
 std::vector<std::string> CServicesKey::ReadDependencies(const std::string& strService) const

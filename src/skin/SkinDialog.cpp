@@ -1,6 +1,5 @@
 #include "skin/SkinDialog.h"
 
-#include "app/MainLayout.h"
 #include "res/resource.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinRules.h"
@@ -12,15 +11,15 @@ CSkinDialog::CSkinDialog(UINT nTemplateId, CWnd* pParent, Title title, const cha
     : CDialog(nTemplateId, pParent), m_title(title), m_strTitle(pszTitle != nullptr ? pszTitle : ""),
       m_bDraggable(bDraggable)
 {
-    if (m_title != Title::None)
-        m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    m_brushStatic.Reset(CreateSolidBrush(kStaticBack));
+    if (m_title == Title::None)
+        return;
+    m_hIcon = LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(IDI_APP));
+    m_fontTitle.Reset(CreateFontA(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH, "宋体_GB2312"));
 }
 
-CSkinDialog::~CSkinDialog()
-{
-    if (m_hStaticBrush != nullptr)
-        DeleteObject(m_hStaticBrush);
-}
+CSkinDialog::~CSkinDialog() = default;
 
 BOOL CSkinDialog::OnInitDialog()
 {
@@ -53,15 +52,12 @@ bool CSkinDialog::PreDispatch(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR* 
         *pnResult = TRUE;
         return true;
     case WM_CTLCOLORSTATIC:
-        // One brush for the dialog's life, however often it is asked for.
-        if (m_hStaticBrush == nullptr)
-            m_hStaticBrush = CreateSolidBrush(kStaticBack);
         SetTextColor(reinterpret_cast<HDC>(wParam), kStaticText);
         SetBkColor(reinterpret_cast<HDC>(wParam), kStaticBack);
-        *pnResult = reinterpret_cast<INT_PTR>(m_hStaticBrush);
+        *pnResult = reinterpret_cast<INT_PTR>(m_brushStatic.Get());
         return true;
     case WM_LBUTTONDOWN:
-        if (m_bDraggable && MainLayout::InTitleStrip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+        if (m_bDraggable && SkinRules::InTitleStrip(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
             PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, lParam);
         return false;
     default:
@@ -86,9 +82,16 @@ void CSkinDialog::Paint()
         return;
     }
 
-    // The window takes the region over; every paint gives it the same one.
-    SetWindowRgn(m_hWnd,
-                 CreateRoundRectRgn(0, 0, W, H, SkinRules::kCornerEllipse, SkinRules::kCornerEllipse), TRUE);
+    // The window takes the region over; a new one only for a new size.
+    if (m_sizeRegion.cx != W || m_sizeRegion.cy != H)
+    {
+        CRgn region(CreateRoundRectRgn(0, 0, W, H, SkinRules::kCornerEllipse, SkinRules::kCornerEllipse));
+        if (SetWindowRgn(m_hWnd, region.Get(), TRUE))
+        {
+            region.Release();
+            m_sizeRegion = {W, H};
+        }
+    }
     if (m_bmpFrame.GetSafeHandle() != nullptr)
     {
         BITMAP info = {};
@@ -110,15 +113,12 @@ void CSkinDialog::Paint()
     if (m_title != Title::None)
     {
         DrawIconEx(hDC, SkinRules::kIconX, SkinRules::kIconY, m_hIcon, 16, 16, 0, nullptr, DI_NORMAL);
-        HFONT hFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH, "宋体_GB2312");
-        HGDIOBJ hOldFont = SelectObject(hDC, hFont);
+        HGDIOBJ hOldFont = SelectObject(hDC, m_fontTitle.Get());
         SetBkMode(hDC, TRANSPARENT);
         SetTextColor(hDC, kTitleText);
         std::string strTitle = m_title == Title::WindowText ? GetWindowText() : m_strTitle;
         TextOutA(hDC, SkinRules::kTitleX, SkinRules::kTitleY, strTitle.c_str(), static_cast<int>(strTitle.size()));
         SelectObject(hDC, hOldFont);
-        DeleteObject(hFont);
     }
     EndPaint(m_hWnd, &paint);
 }

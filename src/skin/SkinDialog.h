@@ -45,5 +45,9 @@ private:
     Title m_title;
     std::string m_strTitle;
     bool m_bDraggable;
-    HBRUSH m_hStaticBrush = nullptr;
+    // Made once for the window's life.
+    CBrush m_brushStatic;
+    CFont m_fontTitle;
+    // The size the window's rounded region was made for.
+    SIZE m_sizeRegion = {0, 0};
 };

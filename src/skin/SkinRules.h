@@ -33,6 +33,14 @@ struct BitmapChoice
 
 BitmapChoice ChooseBitmap(const ButtonBitmaps& bitmaps, const ButtonState& state);
 
+// The painted title strip every skinned window is dragged by.
+constexpr int kTitleStripHeight = 25;
+// Whether a point of the client area lies in the title strip.
+inline bool InTitleStrip(int x, int y)
+{
+    return x > 0 && y <= kTitleStripHeight;
+}
+
 struct Rect
 {
     int x, y, cx, cy;

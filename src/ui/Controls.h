@@ -139,3 +139,44 @@ public:
 private:
     HBITMAP m_hBitmap = nullptr;
 };
+
+// Owns a font, a brush or a region until it is freed or handed on (a region
+// given to SetWindowRgn belongs to the window: Release it then).
+template <class THandle>
+class CGdiObject
+{
+public:
+    CGdiObject() = default;
+    explicit CGdiObject(THandle hObject) : m_hObject(hObject) {}
+    ~CGdiObject() { Reset(); }
+    CGdiObject(CGdiObject&& other) noexcept : m_hObject(other.Release()) {}
+    CGdiObject& operator=(CGdiObject&& other) noexcept
+    {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    CGdiObject(const CGdiObject&) = delete;
+    CGdiObject& operator=(const CGdiObject&) = delete;
+
+    THandle Get() const { return m_hObject; }
+    THandle Release()
+    {
+        THandle hObject = m_hObject;
+        m_hObject = nullptr;
+        return hObject;
+    }
+    void Reset(THandle hObject = nullptr)
+    {
+        if (m_hObject != nullptr)
+            ::DeleteObject(m_hObject);
+        m_hObject = hObject;
+    }
+
+private:
+    THandle m_hObject = nullptr;
+};
+
+using CFont = CGdiObject<HFONT>;
+using CBrush = CGdiObject<HBRUSH>;
+using CRgn = CGdiObject<HRGN>;

@@ -12,13 +12,6 @@ TEST(MainLayoutTest, OnlyExactly800PixelsIsCompact)
         EXPECT_EQ(c.second, MainLayout::IsCompact(c.first)) << c.first;
 }
 
-TEST(MainLayoutTest, TitleStripIsRightOfZeroAndDownTo25)
-{
-    EXPECT_TRUE(MainLayout::InTitleStrip(1, 25));
-    EXPECT_TRUE(MainLayout::InTitleStrip(500, 0));
-    EXPECT_FALSE(MainLayout::InTitleStrip(1, 26));
-    EXPECT_FALSE(MainLayout::InTitleStrip(0, 10));
-}
 
 // Every control the layouts move appears once, and both layouts keep the
 // list and the trees inside the window.

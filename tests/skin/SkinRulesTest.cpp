@@ -73,4 +73,11 @@ TEST(SkinRulesTest, FramePiecesCoverTheWindowOnce)
             }
     }
 }
+TEST(SkinRulesTest, TitleStripIsRightOfZeroAndDownTo25)
+{
+    EXPECT_TRUE(SkinRules::InTitleStrip(1, 25));
+    EXPECT_TRUE(SkinRules::InTitleStrip(500, 0));
+    EXPECT_FALSE(SkinRules::InTitleStrip(1, 26));
+    EXPECT_FALSE(SkinRules::InTitleStrip(0, 10));
+}
 } // namespace
