@@ -76,3 +76,21 @@ qm_start_xvfb() {
     echo "No Xvfb display could be started." >&2
     return 1
 }
+
+# Runs a Windows test program picked by a --gtest_filter and passes its exit
+# status on; a filter that ran no test, or only skipped ones, fails instead
+# of passing unseen.
+qm_run_selected_tests() {
+    local out rc
+    out=$(mktemp)
+    set +e
+    "$@" 2>&1 | tee "$out"
+    rc=${PIPESTATUS[0]}
+    set -e
+    if grep -aq 'Running 0 tests' "$out" || grep -aq '^\[  SKIPPED \]' "$out"; then
+        echo "The filter picked no test that ran: $*" >&2
+        rc=1
+    fi
+    rm -f "$out"
+    return "$rc"
+}

@@ -382,6 +382,9 @@ TEST_F(WizardTest, AsksTheQuestionsOfTheRunningSystem)
     const char* pszExpected = getenv("QM_EXPECT_QUESTIONS");
     if (pszExpected == nullptr)
         GTEST_SKIP() << "runs in a child process with a chosen Windows version";
+    // Tells the parent that its filter found this test.
+    if (const char* pszMarker = getenv("QM_CHILD_MARKER"))
+        WriteFileText(pszMarker, "ran");
     ASSERT_TRUE(OpenWindow());
     CWizardDlg wizard(m_pDialog.get());
     ASSERT_TRUE(wizard.IsReady());
@@ -428,6 +431,9 @@ TEST_F(WizardTest, EachWindowsVersionIsAskedItsQuestions)
                        lstrlenA(c.pszVersion) + 1);
         RegCloseKey(hKey);
         SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", c.pszQuestions);
+        const std::string strMarker = kTempDir + "qm_child_ran";
+        DeleteFileA(strMarker.c_str());
+        SetEnvironmentVariableA("QM_CHILD_MARKER", strMarker.c_str());
         std::string strCommand = "\"" + strExe + "\" --gtest_filter=WizardTest.AsksTheQuestionsOfTheRunningSystem";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
@@ -438,6 +444,8 @@ TEST_F(WizardTest, EachWindowsVersionIsAskedItsQuestions)
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
         GetExitCodeProcess(process.hProcess, &dwExitCode);
         EXPECT_EQ(0u, dwExitCode) << "the child's questions differ; its output above says how";
+        EXPECT_TRUE(FileExists(strMarker)) << "the child's filter picked no test";
+        DeleteFileA(strMarker.c_str());
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", nullptr);
