@@ -143,14 +143,14 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
         QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
         QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAbout),
-        QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnSetAutoStart),
-        QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnSetManualStart),
-        QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnSetDisabled),
+        QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnStartTypeCommand),
+        QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnStartTypeCommand),
+        QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
-        QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnMenuAutoStart),
+        QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnStartupItems),
-        QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnMenuManualStart),
-        QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnMenuDisabled),
+        QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnStartTypeCommand),
+        QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_DELETE_SERVICE, CMainDlg, OnDeleteService),
         QM_ON_COMMAND(ID_IMPORT_CONFIG, CMainDlg, OnImportConfig),
         QM_ON_COMMAND(ID_EXPORT_CONFIG, CMainDlg, OnExportConfig),
@@ -559,11 +559,10 @@ void CMainDlg::SyncRememberedRow()
         ShowServiceDetails();
 }
 
-INT_PTR CMainDlg::OnItemChangedServiceList(WPARAM, LPARAM lParam)
+INT_PTR CMainDlg::OnItemChangedServiceList(const NMLISTVIEW* pChange)
 {
     // Keys, type-ahead and every kind of click move the highlight; one
     // posted message takes up all the changes of one move.
-    const auto* pChange = reinterpret_cast<const NMLISTVIEW*>(lParam);
     if (!(pChange->uChanged & LVIF_STATE) ||
         !((pChange->uOldState ^ pChange->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)))
         return 0;
@@ -582,15 +581,14 @@ INT_PTR CMainDlg::OnSyncSelection(WPARAM, LPARAM)
     return TRUE;
 }
 
-INT_PTR CMainDlg::OnClickServiceList(WPARAM, LPARAM)
+INT_PTR CMainDlg::OnClickServiceList(const NMITEMACTIVATE*)
 {
     SyncRememberedRow();
     return 0;
 }
 
-INT_PTR CMainDlg::OnKeyDownServiceList(WPARAM, LPARAM lParam)
+INT_PTR CMainDlg::OnKeyDownServiceList(const NMLVKEYDOWN* pKey)
 {
-    const auto* pKey = reinterpret_cast<const NMLVKEYDOWN*>(lParam);
     if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
         return 0;
     int nNext = m_listServices.GetNextItem(m_nSelected, pKey->wVKey == VK_DOWN ? LVNI_BELOW : LVNI_ABOVE);
@@ -602,7 +600,7 @@ INT_PTR CMainDlg::OnKeyDownServiceList(WPARAM, LPARAM lParam)
     return 0;
 }
 
-INT_PTR CMainDlg::OnClickCategoryTree(WPARAM, LPARAM)
+INT_PTR CMainDlg::OnClickCategoryTree(const NMHDR*)
 {
     POINT pt;
     GetCursorPos(&pt);
@@ -619,9 +617,8 @@ INT_PTR CMainDlg::OnClickCategoryTree(WPARAM, LPARAM)
     return 0;
 }
 
-INT_PTR CMainDlg::OnKeyDownCategoryTree(WPARAM, LPARAM lParam)
+INT_PTR CMainDlg::OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey)
 {
-    const auto* pKey = reinterpret_cast<const NMTVKEYDOWN*>(lParam);
     if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
         return 0;
     HTREEITEM hCaret = m_treeCategory.GetNextItem(nullptr, TVGN_CARET);
@@ -632,7 +629,7 @@ INT_PTR CMainDlg::OnKeyDownCategoryTree(WPARAM, LPARAM lParam)
     return 0;
 }
 
-INT_PTR CMainDlg::OnColumnClickList(WPARAM, LPARAM)
+INT_PTR CMainDlg::OnColumnClickList(const NMLISTVIEW*)
 {
     m_listServices.SortItems(CompareRowsByDisplayName, reinterpret_cast<LPARAM>(m_listServices.GetSafeHwnd()));
     return 0;
@@ -752,24 +749,21 @@ void CMainDlg::ControlSelectedService(RunOperation operation)
     UpdateRunCommands(row.nCommandState);
 }
 
-INT_PTR CMainDlg::OnStartService(WPARAM, LPARAM)
+void CMainDlg::OnStartService()
 {
     // Start continues a paused service; pause only pauses.
     bool bPaused = m_nSelected != -1 && m_listServices.GetItemText(m_nSelected, 2) == ServiceTexts::kPaused;
     ControlSelectedService(bPaused ? kRunContinue : kRunStart);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnPauseService(WPARAM, LPARAM)
+void CMainDlg::OnPauseService()
 {
     ControlSelectedService(kRunPause);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnStopService(WPARAM, LPARAM)
+void CMainDlg::OnStopService()
 {
     ControlSelectedService(kRunStop);
-    return TRUE;
 }
 
 void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
@@ -786,40 +780,25 @@ void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
     ApplyStartTypes();
 }
 
-INT_PTR CMainDlg::OnSetAutoStart(WPARAM, LPARAM)
+void CMainDlg::OnStartTypeCommand(UINT nId)
 {
-    SetStartTypeOfSelection(kApplyMarkedRows, kValueAuto);
-    return TRUE;
-}
-
-INT_PTR CMainDlg::OnSetManualStart(WPARAM, LPARAM)
-{
-    SetStartTypeOfSelection(kApplyMarkedRows, kValueManual);
-    return TRUE;
-}
-
-INT_PTR CMainDlg::OnSetDisabled(WPARAM, LPARAM)
-{
-    SetStartTypeOfSelection(kApplyMarkedRows, kValueDisabled);
-    return TRUE;
-}
-
-INT_PTR CMainDlg::OnMenuAutoStart(WPARAM, LPARAM)
-{
-    SetStartTypeOfSelection(kApplySelectedRow, kValueAuto);
-    return TRUE;
-}
-
-INT_PTR CMainDlg::OnMenuManualStart(WPARAM, LPARAM)
-{
-    SetStartTypeOfSelection(kApplySelectedRow, kValueManual);
-    return TRUE;
-}
-
-INT_PTR CMainDlg::OnMenuDisabled(WPARAM, LPARAM)
-{
-    SetStartTypeOfSelection(kApplySelectedRow, kValueDisabled);
-    return TRUE;
+    // The toolbar works on the ticked rows and the remembered one; the
+    // context menu on the remembered row alone.
+    static const struct
+    {
+        UINT nId;
+        ApplyMode mode;
+        int nValue;
+    } kCommands[] = {
+        {IDC_BTN_AUTO, kApplyMarkedRows, kValueAuto},     {IDC_BTN_MANUAL, kApplyMarkedRows, kValueManual},
+        {IDC_BTN_DISABLED, kApplyMarkedRows, kValueDisabled}, {ID_MENU_AUTO, kApplySelectedRow, kValueAuto},
+        {ID_MENU_MANUAL, kApplySelectedRow, kValueManual}, {ID_MENU_DISABLED, kApplySelectedRow, kValueDisabled},
+    };
+    for (const auto& command : kCommands)
+    {
+        if (command.nId == nId)
+            SetStartTypeOfSelection(command.mode, command.nValue);
+    }
 }
 
 void CMainDlg::ApplyBehindProgress(int nMode, int nValue, HWND hOwner, const std::string& strConfigPath)
@@ -1048,51 +1027,46 @@ CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
     return ExportOutcome::Saved;
 }
 
-INT_PTR CMainDlg::OnExportConfig(WPARAM, LPARAM)
+void CMainDlg::OnExportConfig()
 {
     ExportConfig(m_hWnd);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnImportConfig(WPARAM, LPARAM)
+void CMainDlg::OnImportConfig()
 {
     std::string strPath;
     if (m_chooseFile(m_hWnd, false, &strPath))
         ApplyBehindProgress(kApplyFile, 0, m_hWnd, strPath);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnQuickConfig(WPARAM, LPARAM)
+void CMainDlg::OnQuickConfig()
 {
     CQuickConfigDlg dialog(this);
     dialog.DoModal();
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnStartupItems(WPARAM, LPARAM)
+void CMainDlg::OnStartupItems()
 {
     CStartupItemsDlg dialog(this);
     dialog.DoModal();
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnWizard(WPARAM, LPARAM)
+void CMainDlg::OnWizard()
 {
     CWizardDlg wizard(this);
     if (!wizard.IsReady())
     {
         Notify(CWizardDlg::kTempFileFailed);
-        return TRUE;
+        return;
     }
     wizard.DoModal();
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnDeleteService(WPARAM, LPARAM)
+void CMainDlg::OnDeleteService()
 {
     // Without a remembered row there is nothing to warn about.
     if (!HasSelection())
-        return TRUE;
+        return;
     // No pass may change the list while the question is open; the answer
     // is about the service it named.
     KillTimer(kStatusTimer);
@@ -1103,7 +1077,6 @@ INT_PTR CMainDlg::OnDeleteService(WPARAM, LPARAM)
             DeleteNamedService(strName);
     }
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
-    return TRUE;
 }
 
 void CMainDlg::DeleteNamedService(const std::string& strName)
@@ -1141,34 +1114,31 @@ void CMainDlg::ShowPopupUnderButton(int nButtonId, int nPopup)
     TrackPopupMenu(m_menu.GetSubMenu(nPopup), TPM_RIGHTBUTTON, rect.left, rect.bottom, 0, m_hWnd, nullptr);
 }
 
-INT_PTR CMainDlg::OnConfigureMenu(WPARAM, LPARAM)
+void CMainDlg::OnConfigureMenu()
 {
     ShowPopupUnderButton(IDC_BTN_CONFIGURE, 0);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnToolsMenu(WPARAM, LPARAM)
+void CMainDlg::OnToolsMenu()
 {
     ShowPopupUnderButton(IDC_BTN_TOOLS, 2);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnHelpMenu(WPARAM, LPARAM)
+void CMainDlg::OnHelpMenu()
 {
     ShowPopupUnderButton(IDC_BTN_HELP, 3);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnRClickServiceList(WPARAM wParam, LPARAM lParam)
+INT_PTR CMainDlg::OnRClickServiceList(const NMITEMACTIVATE* pClick)
 {
-    OnClickServiceList(wParam, lParam);
+    OnClickServiceList(pClick);
     POINT pt;
     GetCursorPos(&pt);
     TrackPopupMenu(m_menu.GetSubMenu(1), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
     return 0;
 }
 
-INT_PTR CMainDlg::OnDblClickServiceList(WPARAM, LPARAM)
+INT_PTR CMainDlg::OnDblClickServiceList(const NMITEMACTIVATE*)
 {
     SyncRememberedRow();
     if (m_nSelected != -1)
@@ -1181,23 +1151,20 @@ INT_PTR CMainDlg::OnDblClickServiceList(WPARAM, LPARAM)
     return 0;
 }
 
-INT_PTR CMainDlg::OnNotYetAvailable(WPARAM, LPARAM)
-{
-    return TRUE;
-}
-
 INT_PTR CMainDlg::OnSysCommand(WPARAM wParam, LPARAM lParam)
 {
     if ((wParam & 0xFFF0) == kAboutSystemCommand)
-        return OnAbout(wParam, lParam);
+    {
+        OnAbout();
+        return TRUE;
+    }
     return FALSE;
 }
 
-INT_PTR CMainDlg::OnAbout(WPARAM, LPARAM)
+void CMainDlg::OnAbout()
 {
     CAboutDlg about(this);
     about.DoModal();
-    return TRUE;
 }
 
 void CMainDlg::ConfigureButtons()
@@ -1242,16 +1209,14 @@ INT_PTR CMainDlg::OnQueryDragIcon(WPARAM, LPARAM)
     return reinterpret_cast<INT_PTR>(m_hIcon);
 }
 
-INT_PTR CMainDlg::OnCloseButton(WPARAM, LPARAM)
+void CMainDlg::OnCloseButton()
 {
     SendMessage(WM_CLOSE);
-    return TRUE;
 }
 
-INT_PTR CMainDlg::OnMinimizeButton(WPARAM, LPARAM)
+void CMainDlg::OnMinimizeButton()
 {
     SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
-    return TRUE;
 }
 
 INT_PTR CMainDlg::OnLButtonDblClk(WPARAM, LPARAM lParam)

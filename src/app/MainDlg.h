@@ -89,40 +89,34 @@ protected:
 
     INT_PTR OnSysCommand(WPARAM wParam, LPARAM lParam);
     INT_PTR OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnClickServiceList(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnClickCategoryTree(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnColumnClickList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnClickServiceList(const NMITEMACTIVATE* pNotify);
+    INT_PTR OnClickCategoryTree(const NMHDR* pNotify);
+    INT_PTR OnColumnClickList(const NMLISTVIEW* pNotify);
     INT_PTR OnTimer(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnKeyDownCategoryTree(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnCloseButton(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMinimizeButton(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey);
+    void OnCloseButton();
+    void OnMinimizeButton();
     INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnKeyDownServiceList(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnItemChangedServiceList(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnKeyDownServiceList(const NMLVKEYDOWN* pKey);
+    INT_PTR OnItemChangedServiceList(const NMLISTVIEW* pChange);
     INT_PTR OnSyncSelection(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnConfigureMenu(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnToolsMenu(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnHelpMenu(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnRClickServiceList(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnDblClickServiceList(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnStartService(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnPauseService(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnStopService(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnSetAutoStart(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnSetManualStart(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnSetDisabled(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMenuAutoStart(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMenuManualStart(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMenuDisabled(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnDeleteService(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnExportConfig(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnImportConfig(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnQuickConfig(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnWizard(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnStartupItems(WPARAM wParam, LPARAM lParam);
-    // Commands whose windows come later.
-    INT_PTR OnNotYetAvailable(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnAbout(WPARAM wParam, LPARAM lParam);
+    void OnConfigureMenu();
+    void OnToolsMenu();
+    void OnHelpMenu();
+    INT_PTR OnRClickServiceList(const NMITEMACTIVATE* pClick);
+    INT_PTR OnDblClickServiceList(const NMITEMACTIVATE* pNotify);
+    void OnStartService();
+    void OnPauseService();
+    void OnStopService();
+    // The six start-type commands of the toolbar and the context menu.
+    void OnStartTypeCommand(UINT nId);
+    void OnDeleteService();
+    void OnExportConfig();
+    void OnImportConfig();
+    void OnQuickConfig();
+    void OnWizard();
+    void OnStartupItems();
+    void OnAbout();
 
 private:
     struct Dependency

@@ -72,10 +72,9 @@ void CQuickConfigDlg::OnOK()
     CSkinDialog::OnOK();
 }
 
-INT_PTR CQuickConfigDlg::OnCancelButton(WPARAM, LPARAM)
+void CQuickConfigDlg::OnCancelButton()
 {
     if (m_bApplying)
-        return TRUE;
+        return;
     EndDialog(IDCANCEL);
-    return TRUE;
 }

@@ -20,7 +20,7 @@ protected:
     void OnOK() override;
     const MessageMapEntry* GetMessageMap() const override;
 
-    INT_PTR OnCancelButton(WPARAM wParam, LPARAM lParam);
+    void OnCancelButton();
 
 private:
     CMainDlg* m_pMainDlg;

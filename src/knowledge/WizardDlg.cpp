@@ -129,37 +129,35 @@ bool CWizardDlg::RecordAnswers(int nQuestion)
     return true;
 }
 
-INT_PTR CWizardDlg::OnNext(WPARAM, LPARAM)
+void CWizardDlg::OnNext()
 {
     // The windows of the ending are modal to this one; a click that reaches
     // it all the same is dropped.
     if (m_bFinishing)
-        return TRUE;
+        return;
     if (!RecordAnswers(m_nQuestion))
     {
         GiveUpAfterWriteFailure();
-        return TRUE;
+        return;
     }
     int nNext = WizardSteps::NextQuestion(m_nQuestion, m_strOsMarker);
     if (nNext != 0)
     {
         m_nQuestion = nNext;
         ShowQuestion(m_nQuestion);
-        return TRUE;
+        return;
     }
     Finish();
-    return TRUE;
 }
 
-INT_PTR CWizardDlg::OnPrev(WPARAM, LPARAM)
+void CWizardDlg::OnPrev()
 {
     if (m_bFinishing)
-        return TRUE;
+        return;
     if (m_nQuestion <= ServiceKnowledgeBase::kFirstQuestionId)
-        return TRUE;
+        return;
     m_nQuestion = WizardSteps::PreviousQuestion(m_nQuestion, m_strOsMarker);
     ShowQuestion(m_nQuestion);
-    return TRUE;
 }
 
 void CWizardDlg::Finish()
@@ -179,13 +177,12 @@ void CWizardDlg::Finish()
     EndDialog(IDCANCEL);
 }
 
-INT_PTR CWizardDlg::OnExit(WPARAM, LPARAM)
+void CWizardDlg::OnExit()
 {
     if (m_bFinishing)
-        return TRUE;
+        return;
     DiscardTempFile();
     EndDialog(IDCANCEL);
-    return TRUE;
 }
 
 void CWizardDlg::OnCancel()

@@ -35,9 +35,9 @@ protected:
     void OnCancel() override;
     const MessageMapEntry* GetMessageMap() const override;
 
-    INT_PTR OnNext(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnPrev(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnExit(WPARAM wParam, LPARAM lParam);
+    void OnNext();
+    void OnPrev();
+    void OnExit();
 
 private:
     void Finish();

@@ -74,7 +74,7 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
     if (PreDispatch(uMsg, wParam, lParam, &nBaseResult))
         return nBaseResult;
     const MessageMapEntry* pEntry = GetMessageMap();
-    for (; pEntry != nullptr && pEntry->pfnHandler != nullptr; ++pEntry)
+    for (; pEntry != nullptr && pEntry->pfnThunk != nullptr; ++pEntry)
     {
         if (pEntry->nMessage != uMsg)
             continue;
@@ -82,7 +82,7 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
         {
             if (pEntry->nId != LOWORD(wParam) || pEntry->nCode != HIWORD(wParam))
                 continue;
-            (this->*pEntry->pfnHandler)(wParam, lParam);
+            pEntry->pfnThunk(this, wParam, lParam);
             return TRUE;
         }
         if (uMsg == WM_NOTIFY)
@@ -91,11 +91,11 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
             if (pEntry->nId != pHeader->idFrom || pEntry->nCode != pHeader->code)
                 continue;
             // The result of a notification travels in DWLP_MSGRESULT.
-            INT_PTR nResult = (this->*pEntry->pfnHandler)(wParam, lParam);
+            INT_PTR nResult = pEntry->pfnThunk(this, wParam, lParam);
             SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, nResult);
             return TRUE;
         }
-        return (this->*pEntry->pfnHandler)(wParam, lParam);
+        return pEntry->pfnThunk(this, wParam, lParam);
     }
     if (uMsg == WM_DRAWITEM)
     {

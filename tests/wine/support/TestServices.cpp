@@ -139,8 +139,9 @@ CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
         m_dwCreateError = GetLastError();
         return;
     }
-    // Fixed names (knowledge-base services) may be left over from a crash.
-    StopAndDeleteByName(m_hManager, m_spec.strName);
+    // Fixed names (knowledge-base services) may be left over from a crash;
+    // a "Qm" name is always a test's, whatever program it was given.
+    StopAndDeleteByName(m_hManager, m_spec.strName, m_spec.strName.compare(0, 2, "Qm") == 0);
 
     std::string strPath =
         m_spec.strBinaryPath.empty() ? TestBedCommandLine(m_spec.strArguments) : m_spec.strBinaryPath;
