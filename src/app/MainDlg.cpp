@@ -293,19 +293,17 @@ void CMainDlg::FillServiceList(const std::string& strFilter)
     CBusyScope busy(m_bBusy);
     m_listServices.DeleteAllItems();
 
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
         ReportServiceError(dwError);
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     CServicesKey servicesKey;
     std::vector<ServiceRow> rows;
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const EnumeratedService& service : services)
     {
         ServiceRow row;
-        row.strDisplayName = pServices[i].lpDisplayName;
-        row.strServiceName = pServices[i].lpServiceName;
-        row.strState = ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState);
+        row.strDisplayName = service.strDisplayName;
+        row.strServiceName = service.strName;
+        row.strState = ServiceTexts::RunStateText(service.status.dwCurrentState);
         // The manager's own store answers at once; ask the manager itself
         // only for a service whose key cannot be read.
         DWORD dwStartType = 0;
@@ -391,23 +389,8 @@ std::string CMainDlg::DisplayNameOf(const std::string& strName)
 std::vector<std::string> CMainDlg::QueryDependents()
 {
     std::vector<std::string> names;
-    DWORD dwNeeded = 0, dwCount = 0;
-    if (!EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount) &&
-        GetLastError() == ERROR_MORE_DATA && dwNeeded > 0)
-    {
-        std::vector<BYTE> buffer(dwNeeded, 0);
-        auto* pDependents = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-        if (EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, pDependents, dwNeeded,
-                                   &dwNeeded, &dwCount))
-        {
-            for (DWORD i = 0; i < dwCount; ++i)
-                names.emplace_back(pDependents[i].lpServiceName);
-        }
-        else
-        {
-            ReportServiceError(GetLastError());
-        }
-    }
+    if (DWORD dwError = EnumerateDependentServices(m_service.ServiceHandle(), &names))
+        ReportServiceError(dwError);
     return names;
 }
 
@@ -870,17 +853,15 @@ void CMainDlg::ExportConfig()
         return;
     }
     CBusyScope busy(m_bBusy);
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
         ReportServiceError(dwError);
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const EnumeratedService& service : services)
     {
         // A service that cannot be read gets no line rather than a wrong one.
         std::string strStartType;
         int nIndex = 0;
-        DWORD dwError = m_service.Open(pServices[i].lpServiceName, CServiceControl::kAccessRead);
+        DWORD dwError = m_service.Open(service.strName, CServiceControl::kAccessRead);
         if (dwError == 0)
             dwError = m_service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
         m_service.Close();
@@ -889,7 +870,7 @@ void CMainDlg::ExportConfig()
             ReportServiceError(dwError);
             continue;
         }
-        if (!file.Write(ServiceConfigFile::FormatRecord(pServices[i].lpServiceName, strStartType)))
+        if (!file.Write(ServiceConfigFile::FormatRecord(service.strName, strStartType)))
         {
             MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
             return;
