@@ -846,16 +846,15 @@ void CMainDlg::ExportConfig()
     std::string strPath;
     if (!m_chooseFile(m_hWnd, true, &strPath))
         return;
+    CBusyScope busy(m_bBusy);
+    // The list first: a failed enumeration leaves an older file as it was.
+    std::vector<EnumeratedService> services;
     CFileHandle file;
-    if (!file.Create(strPath))
+    if (EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices) != 0 || !file.Create(strPath))
     {
         MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    CBusyScope busy(m_bBusy);
-    std::vector<EnumeratedService> services;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
-        ReportServiceError(dwError);
     for (const EnumeratedService& service : services)
     {
         // A service that cannot be read gets no line rather than a wrong one.
@@ -872,6 +871,9 @@ void CMainDlg::ExportConfig()
         }
         if (!file.Write(ServiceConfigFile::FormatRecord(service.strName, strStartType)))
         {
+            // Half a file would later import as if it were whole.
+            file.Close();
+            DeleteFileA(strPath.c_str());
             MessageBoxA(m_hWnd, kExportFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
             return;
         }
