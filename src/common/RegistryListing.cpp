@@ -3,6 +3,19 @@
 #include <algorithm>
 #include <vector>
 
+namespace
+{
+// Reads of one index that may answer ERROR_MORE_DATA before the walk ends.
+constexpr int kTriesPerIndex = 4;
+// A key name is at most 255 characters, 510 bytes in GBK.
+constexpr DWORD kFirstKeyNameBytes = 256;
+constexpr DWORD kMaxKeyNameBytes = 4096;
+} // namespace
+
+// Any other answer than success ends the walk, once ERROR_MORE_DATA has had
+// its few tries with more room: a key deleted meanwhile (ERROR_KEY_DELETED)
+// answers the same for every index, and skipping on to the next one would
+// go on through all four billion.
 LONG ForEachRegistryValue(HKEY hKey, const RegistryValueVisitor& visit)
 {
     DWORD dwMaxName = 0, dwMaxData = 0;
@@ -18,7 +31,7 @@ LONG ForEachRegistryValue(HKEY hKey, const RegistryValueVisitor& visit)
         DWORD dwNameLength = 0, dwDataLength = 0, dwType = 0;
         // A value that grew since the sizes were read is read again with
         // room enough; nothing is taken from a buffer that was not filled.
-        for (int nTry = 0; nTry < 3 && nResult == ERROR_MORE_DATA; ++nTry)
+        for (int nTry = 0; nTry < kTriesPerIndex && nResult == ERROR_MORE_DATA; ++nTry)
         {
             if (nTry > 0)
             {
@@ -37,22 +50,29 @@ LONG ForEachRegistryValue(HKEY hKey, const RegistryValueVisitor& visit)
         if (nResult == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (nResult != ERROR_SUCCESS)
-            continue;
+            return nResult;
         visit(std::string(name.data(), dwNameLength), dwType, data.data(), dwDataLength);
     }
 }
 
 LONG ForEachRegistrySubkey(HKEY hKey, const RegistrySubkeyVisitor& visit)
 {
-    char szName[256];
+    std::vector<char> name(kFirstKeyNameBytes);
     for (DWORD dwIndex = 0;; ++dwIndex)
     {
-        DWORD dwLength = sizeof(szName);
-        LONG nResult = RegEnumKeyExA(hKey, dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr);
+        LONG nResult = ERROR_MORE_DATA;
+        DWORD dwLength = 0;
+        for (int nTry = 0; nTry < kTriesPerIndex && nResult == ERROR_MORE_DATA; ++nTry)
+        {
+            if (nTry > 0 && name.size() < kMaxKeyNameBytes)
+                name.resize(name.size() * 2);
+            dwLength = static_cast<DWORD>(name.size());
+            nResult = RegEnumKeyExA(hKey, dwIndex, name.data(), &dwLength, nullptr, nullptr, nullptr, nullptr);
+        }
         if (nResult == ERROR_NO_MORE_ITEMS)
             return ERROR_SUCCESS;
         if (nResult != ERROR_SUCCESS)
-            continue;
-        visit(std::string(szName, dwLength));
+            return nResult;
+        visit(std::string(name.data(), dwLength));
     }
 }
