@@ -187,18 +187,17 @@ TEST(RegistryListingTest, ValueWalkEndsWithWhatWasReadWhenTheKeyChanges)
             act();
         std::vector<std::pair<std::string, std::string>> seen;
         LONG nResult = -1;
-        ASSERT_TRUE(WalkEnds(
-            [&] {
-                return ForEachRegistryValue(hKey, [&](const std::string& strName, DWORD dwType, const BYTE* pData,
-                                                      DWORD dwDataSize) {
-                    EXPECT_EQ(static_cast<DWORD>(REG_SZ), dwType);
-                    seen.emplace_back(strName, std::string(reinterpret_cast<const char*>(pData),
-                                                           dwDataSize > 0 ? dwDataSize - 1 : 0));
-                    if (static_cast<int>(seen.size()) == c.nActAfter)
-                        act();
-                });
-            },
-            &nResult));
+        auto walk = [&] {
+            return ForEachRegistryValue(hKey, [&](const std::string& strName, DWORD dwType, const BYTE* pData,
+                                                  DWORD dwDataSize) {
+                EXPECT_EQ(static_cast<DWORD>(REG_SZ), dwType);
+                seen.emplace_back(strName, std::string(reinterpret_cast<const char*>(pData),
+                                                       dwDataSize > 0 ? dwDataSize - 1 : 0));
+                if (static_cast<int>(seen.size()) == c.nActAfter)
+                    act();
+            });
+        };
+        ASSERT_TRUE(WalkEnds(walk, &nResult));
         RegCloseKey(hKey);
         EXPECT_EQ(c.nExpectedResult, nResult);
         ASSERT_EQ(static_cast<std::size_t>(c.nExpectedSeen), seen.size());
@@ -243,17 +242,16 @@ TEST(RegistryListingTest, SubkeyWalkEndsWithWhatWasReadWhenTheKeyChanges)
         }
         std::vector<std::string> seen;
         LONG nResult = -1;
-        ASSERT_TRUE(WalkEnds(
-            [&] {
-                return ForEachRegistrySubkey(hKey, [&](const std::string& strName) {
-                    seen.push_back(strName);
-                    if (static_cast<int>(seen.size()) == c.nDeleteAfter)
-                    {
-                        EXPECT_EQ(ERROR_SUCCESS, key.Delete());
-                    }
-                });
-            },
-            &nResult));
+        auto walk = [&] {
+            return ForEachRegistrySubkey(hKey, [&](const std::string& strName) {
+                seen.push_back(strName);
+                if (static_cast<int>(seen.size()) == c.nDeleteAfter)
+                {
+                    EXPECT_EQ(ERROR_SUCCESS, key.Delete());
+                }
+            });
+        };
+        ASSERT_TRUE(WalkEnds(walk, &nResult));
         RegCloseKey(hKey);
         EXPECT_EQ(c.nExpectedResult, nResult);
         EXPECT_EQ(std::vector<std::string>(c.subkeys.begin(), c.subkeys.begin() + c.nExpectedSeen), seen);
