@@ -326,9 +326,8 @@ void CMainDlg::ReportRowFailure(int nRow, DWORD dwError)
 void CMainDlg::FillServiceList(const std::string& strFilter)
 {
     CBusyScope busy(m_bBusy);
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
     {
         // Without a first list there is nothing to work on; later the list
         // shown stays as it is.
@@ -340,15 +339,14 @@ void CMainDlg::FillServiceList(const std::string& strFilter)
     }
     m_bListed = true;
     m_listServices.DeleteAllItems();
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     CServicesKey servicesKey;
     std::vector<ServiceRow> rows;
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const EnumeratedService& service : services)
     {
         ServiceRow row;
-        row.strDisplayName = pServices[i].lpDisplayName;
-        row.strServiceName = pServices[i].lpServiceName;
-        row.strState = ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState);
+        row.strDisplayName = service.strDisplayName;
+        row.strServiceName = service.strName;
+        row.strState = ServiceTexts::RunStateText(service.status.dwCurrentState);
         // The manager's own store answers at once; ask the manager itself
         // only for a service whose key cannot be read.
         DWORD dwStartType = 0;
@@ -437,23 +435,8 @@ std::string CMainDlg::DisplayNameOf(const std::string& strName)
 std::vector<std::string> CMainDlg::QueryDependents()
 {
     std::vector<std::string> names;
-    DWORD dwNeeded = 0, dwCount = 0;
-    if (!EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount) &&
-        GetLastError() == ERROR_MORE_DATA && dwNeeded > 0)
-    {
-        std::vector<BYTE> buffer(dwNeeded, 0);
-        auto* pDependents = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-        if (EnumDependentServicesA(m_service.ServiceHandle(), SERVICE_STATE_ALL, pDependents, dwNeeded,
-                                   &dwNeeded, &dwCount))
-        {
-            for (DWORD i = 0; i < dwCount; ++i)
-                names.emplace_back(pDependents[i].lpServiceName);
-        }
-        else
-        {
-            ReportServiceFailure(GetLastError());
-        }
-    }
+    if (DWORD dwError = EnumerateDependentServices(m_service.ServiceHandle(), &names))
+        ReportServiceFailure(dwError);
     return names;
 }
 
@@ -934,17 +917,15 @@ void CMainDlg::ApplyFile()
     }
     // A file changes only the Win32 services listed now, as export writes
     // them: a line naming a driver is skipped like an unknown word.
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
     {
         ReportServiceFailure(dwError);
         return;
     }
     std::unordered_set<std::string> listed;
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
-    for (DWORD i = 0; i < dwCount; ++i)
-        listed.insert(AsciiLower(pServices[i].lpServiceName));
+    for (const EnumeratedService& service : services)
+        listed.insert(AsciiLower(service.strName));
     // Later records for a service override earlier ones; failures are silent.
     for (const ServiceConfigFile::Record& record : ServiceConfigFile::ParseRecords(strData))
     {
@@ -981,8 +962,11 @@ CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
     std::string strPath;
     if (!m_chooseFile(BoxOwner(), true, &strPath))
         return ExportOutcome::Cancelled;
+    CBusyScope busy(m_bBusy);
+    // The list first: a failed enumeration leaves an older file as it was.
+    std::vector<EnumeratedService> services;
     CFileHandle file;
-    if (!file.Create(strPath))
+    if (EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices) != 0 || !file.Create(strPath))
     {
         Notify(kExportFailed);
         return ExportOutcome::Failed;
@@ -994,18 +978,12 @@ CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
         Notify(kExportFailed);
         return ExportOutcome::Failed;
     };
-    CBusyScope busy(m_bBusy);
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (EnumerateWin32Services(m_service.ManagerHandle(), &buffer, &dwCount) != 0)
-        return abandon();
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const EnumeratedService& service : services)
     {
         // A service that cannot be read gets no line rather than a wrong one.
         std::string strStartType;
         int nIndex = 0;
-        DWORD dwError = m_service.Open(pServices[i].lpServiceName, CServiceControl::kAccessRead);
+        DWORD dwError = m_service.Open(service.strName, CServiceControl::kAccessRead);
         if (dwError == 0)
             dwError = m_service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
         m_service.Close();
@@ -1017,7 +995,7 @@ CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
             ReportServiceFailure(dwError);
             continue;
         }
-        if (!file.Write(ServiceConfigFile::FormatRecord(pServices[i].lpServiceName, strStartType)))
+        if (!file.Write(ServiceConfigFile::FormatRecord(service.strName, strStartType)))
             return abandon();
     }
     if (!FlushFileBuffers(file.Get()))

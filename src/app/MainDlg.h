@@ -3,6 +3,7 @@
 #pragma once
 
 #include "services/ServiceControl.h"
+#include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
 #include "ui/Controls.h"
 #include "skin/SkinButton.h"
@@ -72,6 +73,9 @@ public:
     // Tests put their own chooser here; the program uses the common dialog.
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     static bool ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath);
+    // Tests answer the list's and the export's enumeration with a manager of
+    // their own; the program asks the system's.
+    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
 
     CServiceControl& Service() { return m_service; }
 
@@ -203,4 +207,5 @@ private:
     bool m_bBusy = false;
     CServicePoller m_poller;
     FileChooser m_chooseFile = ChooseConfigFile;
+    EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

@@ -1,17 +1,35 @@
-// Every Win32 service in one exactly sized buffer.
+// Every Win32 service the manager lists, and the services that depend on
+// one, copied out of the manager's buffers.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
-// 0 or the enumeration's error code; on an error the count is 0, since a
-// failed call's count is not to be trusted (Wine leaves garbage there). A
-// service registered between the size query and the call makes the call ask
-// for more; it is then made again with the new size.
-DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
-
-inline const ENUM_SERVICE_STATUSA* EnumeratedServices(const std::vector<BYTE>& buffer)
+struct EnumeratedService
 {
-    return reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-}
+    std::string strName;        // GBK
+    std::string strDisplayName; // GBK
+    SERVICE_STATUS status;
+};
+
+// What is called in place of EnumServicesStatusA and EnumDependentServicesA:
+// the system's functions by default, a stand-in of the tests otherwise.
+using EnumServicesFunction = std::function<BOOL(SC_HANDLE hManager, DWORD dwServiceType, DWORD dwServiceState,
+                                                ENUM_SERVICE_STATUSA* pServices, DWORD cbBufSize,
+                                                DWORD* pcbBytesNeeded, DWORD* pServicesReturned,
+                                                DWORD* pResumeHandle)>;
+using EnumDependentsFunction =
+    std::function<BOOL(SC_HANDLE hService, DWORD dwServiceState, ENUM_SERVICE_STATUSA* pServices, DWORD cbBufSize,
+                       DWORD* pcbBytesNeeded, DWORD* pServicesReturned)>;
+
+// 0 or the enumeration's error code; the list is empty on an error.
+DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>* pServices,
+                             const EnumServicesFunction& enumerate = EnumServicesStatusA);
+
+// The names of the services that depend on an open service, in any state;
+// 0 or the error code, with the list empty on an error.
+DWORD EnumerateDependentServices(SC_HANDLE hService, std::vector<std::string>* pNames,
+                                 const EnumDependentsFunction& enumerate = EnumDependentServicesA);

@@ -88,9 +88,8 @@ bool CServicePoller::StartTypesMayHaveChanged()
 
 DWORD CServicePoller::Refresh(SC_HANDLE hManager)
 {
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (DWORD dwError = EnumerateWin32Services(hManager, &buffer, &dwCount))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(hManager, &services))
         return dwError;
 
     // Re-arm the watch before reading, so that a change during the read is
@@ -103,20 +102,18 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
         m_startTypes.clear();
     }
 
-    const ENUM_SERVICE_STATUSA* pServices = EnumeratedServices(buffer);
     m_services.clear();
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const EnumeratedService& service : services)
     {
-        std::string strKey = AsciiLower(pServices[i].lpServiceName);
-        Status status = {pServices[i].ServiceStatus.dwCurrentState, pServices[i].ServiceStatus.dwControlsAccepted,
-                         false, 0};
+        std::string strKey = AsciiLower(service.strName);
+        Status status = {service.status.dwCurrentState, service.status.dwControlsAccepted, false, 0};
         auto cached = m_startTypes.find(strKey);
         if (cached != m_startTypes.end())
         {
             status.bStartTypeKnown = true;
             status.dwStartType = cached->second;
         }
-        else if (ReadStartType(strKey, pServices[i].lpServiceName, &status.dwStartType))
+        else if (ReadStartType(strKey, service.strName.c_str(), &status.dwStartType))
         {
             status.bStartTypeKnown = true;
             m_startTypes[strKey] = status.dwStartType;

@@ -2,6 +2,7 @@
 
 #include "common/AsciiText.h"
 #include "common/MultiString.h"
+#include "common/RegistryListing.h"
 
 namespace
 {
@@ -68,27 +69,19 @@ std::vector<std::string> CServicesKey::ReadDependents(const std::string& strServ
     std::vector<std::string> dependents;
     if (m_hKey == nullptr)
         return dependents;
-    char szName[256];
-    for (DWORD dwIndex = 0;; ++dwIndex)
-    {
-        DWORD dwLength = sizeof(szName);
-        LONG nResult = RegEnumKeyExA(m_hKey, dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr);
-        if (nResult == ERROR_NO_MORE_ITEMS)
-            break;
-        if (nResult != ERROR_SUCCESS)
-            continue;
+    ForEachRegistrySubkey(m_hKey, [&](const std::string& strName) {
         HKEY hService = nullptr;
-        if (RegOpenKeyExA(m_hKey, szName, 0, KEY_READ, &hService) != ERROR_SUCCESS)
-            continue;
+        if (RegOpenKeyExA(m_hKey, strName.c_str(), 0, KEY_READ, &hService) != ERROR_SUCCESS)
+            return;
         for (const std::string& strDependency : ReadMultiString(hService, "DependOnService"))
         {
             if (EqualsNoCaseAscii(strDependency, strService))
             {
-                dependents.emplace_back(szName);
+                dependents.push_back(strName);
                 break;
             }
         }
         RegCloseKey(hService);
-    }
+    });
     return dependents;
 }

@@ -1,14 +1,12 @@
 #include "startup/StartupItemsDlg.h"
 
 #include "common/AppTexts.h"
+#include "common/RegistryListing.h"
 #include "res/resource.h"
 #include "startup/StartupItemRules.h"
 #include "ui/WinApp.h"
 
 #include <shellapi.h>
-
-#include <algorithm>
-#include <vector>
 
 namespace
 {
@@ -86,44 +84,10 @@ void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
     HKEY hKey = nullptr;
     if (RegOpenKeyExA(hRoot, strSubkey.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return;
-    DWORD dwMaxName = 0, dwMaxData = 0;
-    if (RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &dwMaxName, &dwMaxData,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-    {
-        RegCloseKey(hKey);
-        return;
-    }
-    std::vector<char> name(dwMaxName + 1);
-    std::vector<unsigned char> data(dwMaxData + 1);
-    for (DWORD dwIndex = 0;; ++dwIndex)
-    {
-        LONG nResult = ERROR_MORE_DATA;
-        DWORD dwNameLength = 0, dwDataLength = 0, dwType = 0;
-        // A value that grew since the sizes were read is read again with
-        // room enough; nothing is taken from a buffer that was not filled.
-        for (int nTry = 0; nTry < 3 && nResult == ERROR_MORE_DATA; ++nTry)
-        {
-            if (nTry > 0)
-            {
-                DWORD dwNeededName = 0, dwNeededData = 0;
-                RegQueryInfoKeyA(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                 &dwNeededName, &dwNeededData, nullptr, nullptr);
-                name.resize(std::max<std::size_t>(name.size(), dwNeededName + 1) * 2);
-                data.resize(std::max<std::size_t>(data.size(), dwNeededData + 1) * 2);
-            }
-            dwNameLength = static_cast<DWORD>(name.size());
-            dwDataLength = static_cast<DWORD>(data.size());
-            dwType = 0;
-            nResult = RegEnumValueA(hKey, dwIndex, name.data(), &dwNameLength, nullptr, &dwType, data.data(),
-                                    &dwDataLength);
-        }
-        if (nResult == ERROR_NO_MORE_ITEMS)
-            break;
-        if (nResult != ERROR_SUCCESS)
-            continue;
-        AddRow(std::string(name.data(), dwNameLength), StartupItemRules::DataAsText(data.data(), dwDataLength),
-               strLocation);
-    }
+    // A key that goes away meanwhile keeps the rows read before.
+    ForEachRegistryValue(hKey, [&](const std::string& strName, DWORD, const BYTE* pData, DWORD dwDataSize) {
+        AddRow(strName, StartupItemRules::DataAsText(pData, dwDataSize), strLocation);
+    });
     RegCloseKey(hKey);
 }
 

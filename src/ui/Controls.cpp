@@ -2,6 +2,36 @@
 
 #include "ui/WinApp.h"
 
+#include <algorithm>
+
+namespace
+{
+constexpr int kFirstTextBytes = 256;
+constexpr int kMaxTextBytes = 1 << 20;
+
+// A control's text through a buffer that grows until the text surely fits.
+// The controls truncate silently, and a narrow copy stops a byte early
+// where a double-byte character would not fit before the terminator, so a
+// text within two bytes of the buffer's end may be cut. (Wine fills the
+// buffer to its last byte without a terminator instead.)
+template <typename Read>
+std::string ReadGrowingText(Read read)
+{
+    for (int nSize = kFirstTextBytes;; nSize *= 4)
+    {
+        std::string strText(nSize, '\0');
+        if (!read(&strText[0], nSize))
+            return std::string();
+        auto nLength = static_cast<int>(std::find(strText.begin(), strText.end(), '\0') - strText.begin());
+        if (nLength < nSize - 2 || nSize >= kMaxTextBytes)
+        {
+            strText.resize(nLength);
+            return strText;
+        }
+    }
+}
+} // namespace
+
 int CListCtrl::InsertColumn(int nColumn, const char* pszHeading, int nFormat, int nWidth) const
 {
     LVCOLUMNA column = {};
@@ -33,21 +63,14 @@ BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& strText)
 
 std::string CListCtrl::GetItemText(int nItem, int nSubItem) const
 {
-    // Grow until the text fits: the control truncates silently.
-    for (int nSize = 256;; nSize *= 4)
-    {
-        std::string strText(nSize, '\0');
+    return ReadGrowingText([&](char* pszBuffer, int nSize) {
         LVITEMA item = {};
         item.iSubItem = nSubItem;
-        item.pszText = &strText[0];
+        item.pszText = pszBuffer;
         item.cchTextMax = nSize;
-        int nLength = static_cast<int>(SendMessage(LVM_GETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item)));
-        if (nLength < nSize - 1 || nSize >= (1 << 20))
-        {
-            strText.resize(lstrlenA(strText.c_str()));
-            return strText;
-        }
-    }
+        SendMessage(LVM_GETITEMTEXTA, nItem, reinterpret_cast<LPARAM>(&item));
+        return true;
+    });
 }
 
 int CListCtrl::GetItemImage(int nItem) const
@@ -91,15 +114,16 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& strText, int nImage, int nSel
 
 std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const
 {
-    char szText[512] = {};
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = hItem;
-    item.pszText = szText;
-    item.cchTextMax = sizeof(szText);
-    if (hItem == nullptr || !SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+    if (hItem == nullptr)
         return std::string();
-    return szText;
+    return ReadGrowingText([&](char* pszBuffer, int nSize) {
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = hItem;
+        item.pszText = pszBuffer;
+        item.cchTextMax = nSize;
+        return SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+    });
 }
 
 HTREEITEM CTreeCtrl::HitTest(POINT pt, UINT* pnFlags) const
