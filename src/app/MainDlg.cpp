@@ -1,38 +1,30 @@
 #include "app/MainDlg.h"
 
 #include "app/DetailsText.h"
-#include "app/MainLayout.h"
 #include "app/ServiceListRules.h"
-#include "common/AsciiText.h"
-#include "common/FileHandle.h"
-#include "config/ServiceConfigFile.h"
-#include "knowledge/QuickConfigDlg.h"
-#include "knowledge/WizardDlg.h"
 #include "common/AppTexts.h"
+#include "knowledge/QuickConfigDlg.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
+#include "knowledge/WizardDlg.h"
 #include "res/resource.h"
 #include "services/CommandState.h"
 #include "services/ProgressDlg.h"
+#include "services/ServiceDetails.h"
+#include "services/ServiceErrors.h"
+#include "services/ServiceTexts.h"
+#include "services/StartTypeApplier.h"
 #include "skin/AboutDlg.h"
 #include "skin/SkinRules.h"
-#include "services/ServiceEnumeration.h"
-#include "services/ServiceErrors.h"
-#include "services/ServiceRegistry.h"
-#include "services/ServiceTexts.h"
 #include "startup/StartupItemsDlg.h"
 #include "ui/WinApp.h"
 
-#include <algorithm>
 #include <optional>
-#include <unordered_set>
 
-#include <commdlg.h>
 #include <windowsx.h>
 
 namespace
 {
-constexpr int kImageAuto = 0;
 constexpr int kImageRoot = 3;
 constexpr int kImageFolder = 4;
 
@@ -48,23 +40,6 @@ const char* const kDeleted = "删除成功!";
 const char* const kExportDone = "服务配置文件保存成功!";
 const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
 const char* const kFileError = "文件错误！请选择正确的配置文件！";
-
-// A configuration file is a few kilobytes; anything far larger is not one.
-constexpr DWORD kMaxConfigFileBytes = 16 * 1024 * 1024;
-
-// Start-type values of the toolbar and context-menu requests.
-constexpr int kValueAuto = 2;
-constexpr int kValueManual = 3;
-constexpr int kValueDisabled = 4;
-
-const char* StartTypeWordOf(int nValue)
-{
-    if (nValue == kValueAuto)
-        return ServiceTexts::kAuto;
-    if (nValue == kValueManual)
-        return ServiceTexts::kManual;
-    return ServiceTexts::kDisabled;
-}
 
 // Clears the flag however the command ends.
 class CBusyScope
@@ -93,35 +68,14 @@ private:
     HWND& m_hSlot;
     HWND m_hWas;
 };
-
-struct ServiceRow
-{
-    std::string strDisplayName;
-    std::string strServiceName;
-    std::string strState;
-    std::string strStartType;
-    int nImage;
-};
-
-int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM lList)
-{
-    CListCtrl list;
-    list.Attach(reinterpret_cast<HWND>(lList));
-    return ServiceListRules::CompareDisplayNames(list.GetItemText(static_cast<int>(lLeft), 0),
-                                                 list.GetItemText(static_cast<int>(lRight), 0));
-}
 } // namespace
 
 CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
-    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_service(pszServiceDatabase),
-      m_nSelected(-1)
+    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_service(pszServiceDatabase)
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
         m_menu.EnableMenuItem(nId, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
-    // Set by the command that starts an application; read only after it.
-    m_nApplyValue = 0;
-    m_nApplyMode = 0;
 }
 
 CMainDlg::~CMainDlg() = default;
@@ -131,10 +85,16 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
     static const MessageMapEntry s_map[] = {
         QM_ON_MESSAGE(WM_SYSCOMMAND, CMainDlg, OnSysCommand),
         QM_ON_MESSAGE(WM_QUERYDRAGICON, CMainDlg, OnQueryDragIcon),
-        QM_ON_NOTIFY(NM_CLICK, IDC_SERVICE_LIST, CMainDlg, OnClickServiceList),
-        QM_ON_NOTIFY(NM_CLICK, IDC_CATEGORY_TREE, CMainDlg, OnClickCategoryTree),
-        QM_ON_NOTIFY(LVN_COLUMNCLICK, IDC_SERVICE_LIST, CMainDlg, OnColumnClickList),
         QM_ON_MESSAGE(WM_TIMER, CMainDlg, OnTimer),
+        QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
+        QM_ON_MESSAGE(kSyncSelectionMessage, CMainDlg, OnSyncSelection),
+        QM_ON_NOTIFY(NM_CLICK, IDC_SERVICE_LIST, CMainDlg, OnClickServiceList),
+        QM_ON_NOTIFY(NM_RCLICK, IDC_SERVICE_LIST, CMainDlg, OnRClickServiceList),
+        QM_ON_NOTIFY(NM_DBLCLK, IDC_SERVICE_LIST, CMainDlg, OnDblClickServiceList),
+        QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
+        QM_ON_NOTIFY(LVN_ITEMCHANGED, IDC_SERVICE_LIST, CMainDlg, OnItemChangedServiceList),
+        QM_ON_NOTIFY(LVN_COLUMNCLICK, IDC_SERVICE_LIST, CMainDlg, OnColumnClickList),
+        QM_ON_NOTIFY(NM_CLICK, IDC_CATEGORY_TREE, CMainDlg, OnClickCategoryTree),
         QM_ON_NOTIFY(TVN_KEYDOWN, IDC_CATEGORY_TREE, CMainDlg, OnKeyDownCategoryTree),
         QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
         QM_ON_COMMAND(IDC_BTN_MINIMIZE, CMainDlg, OnMinimizeButton),
@@ -143,14 +103,14 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
         QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
         QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAbout),
+        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnStartTypeCommand),
-        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnStartTypeCommand),
-        QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnStartupItems),
         QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnStartTypeCommand),
+        QM_ON_COMMAND(ID_STARTUP_ITEMS, CMainDlg, OnStartupItems),
         QM_ON_COMMAND(ID_DELETE_SERVICE, CMainDlg, OnDeleteService),
         QM_ON_COMMAND(ID_IMPORT_CONFIG, CMainDlg, OnImportConfig),
         QM_ON_COMMAND(ID_EXPORT_CONFIG, CMainDlg, OnExportConfig),
@@ -163,34 +123,26 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(ID_START_SERVICE, CMainDlg, OnStartService),
         QM_ON_COMMAND(ID_STOP_SERVICE, CMainDlg, OnStopService),
         QM_ON_COMMAND(ID_PAUSE_SERVICE, CMainDlg, OnPauseService),
-        QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
-        QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
-        QM_ON_NOTIFY(LVN_ITEMCHANGED, IDC_SERVICE_LIST, CMainDlg, OnItemChangedServiceList),
-        QM_ON_MESSAGE(kSyncSelectionMessage, CMainDlg, OnSyncSelection),
-        QM_ON_NOTIFY(NM_RCLICK, IDC_SERVICE_LIST, CMainDlg, OnRClickServiceList),
-        QM_ON_NOTIFY(NM_DBLCLK, IDC_SERVICE_LIST, CMainDlg, OnDblClickServiceList),
         QM_END_MESSAGE_MAP,
     };
     return s_map;
 }
 
+CSkinButton& CMainDlg::Button(int nId)
+{
+    for (int i = 0; i < MainLayout::kButtonCount; ++i)
+    {
+        if (MainLayout::kButtonArt[i].nId == nId)
+            return m_buttons[i];
+    }
+    return m_buttons[0];
+}
+
 void CMainDlg::DoDataExchange()
 {
-    DDX_Control(IDC_SERVICE_LIST, m_listServices);
-    const struct
-    {
-        int nId;
-        CSkinButton* pButton;
-    } buttons[] = {
-        {IDC_MENU_STRIP, &m_btnMenuStrip}, {IDC_TOOL_STRIP, &m_btnToolStrip}, {IDC_BTN_STOP, &m_btnStop},
-        {IDC_BTN_PAUSE, &m_btnPause},      {IDC_BTN_START, &m_btnStart},      {IDC_BTN_IMPORT, &m_btnImport},
-        {IDC_BTN_EXPORT, &m_btnExport},    {IDC_BTN_DISABLED, &m_btnDisabled}, {IDC_BTN_MANUAL, &m_btnManual},
-        {IDC_BTN_AUTO, &m_btnAuto},        {IDC_BTN_ABOUT, &m_btnAbout},      {IDC_BTN_MINIMIZE, &m_btnMinimize},
-        {IDC_BTN_CLOSE, &m_btnClose},      {IDC_BTN_HELP, &m_btnHelp},        {IDC_BTN_WIZARD, &m_btnWizard},
-        {IDC_BTN_CONFIGURE, &m_btnConfigure}, {IDC_BTN_TOOLS, &m_btnTools},
-    };
-    for (const auto& button : buttons)
-        DDX_Control(button.nId, *button.pButton);
+    m_rows.Attach(GetDlgItem(IDC_SERVICE_LIST));
+    for (int i = 0; i < MainLayout::kButtonCount; ++i)
+        DDX_Control(MainLayout::kButtonArt[i].nId, m_buttons[i]);
     DDX_Control(IDC_DEPENDS_TREE, m_treeDepends);
     DDX_Control(IDC_CATEGORY_TREE, m_treeCategory);
 }
@@ -204,12 +156,18 @@ BOOL CMainDlg::OnInitDialog()
     ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    ConfigureButtons();
+    for (int i = 0; i < MainLayout::kButtonCount; ++i)
+    {
+        const MainLayout::ButtonArt& art = MainLayout::kButtonArt[i];
+        m_buttons[i].SetBitmaps(art.nNormal, art.nHover, art.nPressed, art.nFocus, art.nDisabled,
+                                art.bStretch ? TRUE : FALSE, 0, art.bShift ? TRUE : FALSE);
+    }
 
     m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
+    const CListCtrl& list = m_rows.Control();
     // One highlighted row, the one every command acts on; ticks mark more.
-    m_listServices.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
-    m_listServices.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
+    list.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
+    list.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
     for (int nIconId : {IDI_AUTO, IDI_MANUAL, IDI_DISABLED, IDI_ROOT, IDI_FOLDER})
     {
         HICON hIcon = static_cast<HICON>(
@@ -217,12 +175,11 @@ BOOL CMainDlg::OnInitDialog()
         m_imageList.Add(hIcon);
         DestroyIcon(hIcon);
     }
-
-    m_listServices.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    m_listServices.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
-    m_listServices.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
-    m_listServices.InsertColumn(2, "状态", LVCFMT_LEFT, 60);
-    m_listServices.InsertColumn(3, "启动类型", LVCFMT_LEFT, 65);
+    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    list.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
+    list.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
+    list.InsertColumn(2, "状态", LVCFMT_LEFT, 60);
+    list.InsertColumn(3, "启动类型", LVCFMT_LEFT, 65);
 
     m_treeCategory.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     m_treeDepends.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
@@ -295,7 +252,7 @@ void CMainDlg::ApplyLayout()
         }
         control.MoveWindow(placement.x, placement.y, placement.cx, placement.cy);
     }
-    m_listServices.SetColumnWidth(1, MainLayout::ServiceNameColumnWidth(bCompact));
+    m_rows.Control().SetColumnWidth(1, MainLayout::ServiceNameColumnWidth(bCompact));
     RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -326,8 +283,9 @@ void CMainDlg::ReportRowFailure(int nRow, DWORD dwError)
 void CMainDlg::FillServiceList(const std::string& strFilter)
 {
     CBusyScope busy(m_bBusy);
-    std::vector<EnumeratedService> services;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
+    std::vector<ServiceRow> rows;
+    auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
+    if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, &rows, report))
     {
         // Without a first list there is nothing to work on; later the list
         // shown stays as it is.
@@ -338,54 +296,14 @@ void CMainDlg::FillServiceList(const std::string& strFilter)
         return;
     }
     m_bListed = true;
-    m_listServices.DeleteAllItems();
-    CServicesKey servicesKey;
-    std::vector<ServiceRow> rows;
-    for (const EnumeratedService& service : services)
+    std::vector<ServiceRow> shown;
+    for (ServiceRow& row : rows)
     {
-        ServiceRow row;
-        row.strDisplayName = service.strDisplayName;
-        row.strServiceName = service.strName;
-        row.strState = ServiceTexts::RunStateText(service.status.dwCurrentState);
-        // The manager's own store answers at once; ask the manager itself
-        // only for a service whose key cannot be read.
-        DWORD dwStartType = 0;
-        if (servicesKey.ReadStartType(row.strServiceName, &dwStartType))
-        {
-            row.strStartType = ServiceTexts::StartTypeText(dwStartType);
-            row.nImage = ServiceTexts::StartTypeIndex(dwStartType);
-        }
-        else
-        {
-            row.strStartType = ServiceTexts::kUnknownStartType;
-            row.nImage = ServiceTexts::StartTypeIndex(ServiceTexts::kStartBoot);
-            DWORD dwError = m_service.Open(row.strServiceName, CServiceControl::kAccessRead);
-            if (dwError == 0)
-                dwError = m_service.QueryConfig(&row.strStartType, nullptr, nullptr, nullptr, &row.nImage);
-            m_service.Close();
-            // Removed since it was listed: it gets no row.
-            if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
-                continue;
-            if (dwError != 0)
-                ReportServiceFailure(dwError);
-        }
-        if (ServiceListRules::PassesFilter(strFilter, row.strState, row.strStartType))
-            rows.push_back(row);
+        if (ServiceListRules::PassesFilter(strFilter, row.StateText(), row.StartTypeText()))
+            shown.push_back(std::move(row));
     }
-
-    std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
-        return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
-    });
-    ::SendMessageA(m_listServices.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
-    for (std::size_t i = 0; i < rows.size(); ++i)
-    {
-        int nRow = m_listServices.InsertItem(static_cast<int>(i), rows[i].strDisplayName, rows[i].nImage);
-        m_listServices.SetItemText(nRow, 1, rows[i].strServiceName);
-        m_listServices.SetItemText(nRow, 2, rows[i].strState);
-        m_listServices.SetItemText(nRow, 3, rows[i].strStartType);
-    }
-    ::SendMessageA(m_listServices.GetSafeHwnd(), WM_SETREDRAW, TRUE, 0);
-    SetDlgItemText(IDC_SUMMARY, ServiceListRules::SummaryText(m_listServices.GetItemCount(), strFilter));
+    m_rows.SetRows(std::move(shown));
+    SetDlgItemText(IDC_SUMMARY, ServiceListRules::SummaryText(m_rows.Count(), strFilter));
 }
 
 void CMainDlg::UpdateRunCommands(int nCommandState)
@@ -395,17 +313,17 @@ void CMainDlg::UpdateRunCommands(int nCommandState)
         return;
     const struct
     {
-        CSkinButton* pButton;
+        int nButtonId;
         UINT nMenuId;
         bool bEnable;
     } commands[] = {
-        {&m_btnStart, ID_START_SERVICE, enabling.bStart},
-        {&m_btnPause, ID_PAUSE_SERVICE, enabling.bPause},
-        {&m_btnStop, ID_STOP_SERVICE, enabling.bStop},
+        {IDC_BTN_START, ID_START_SERVICE, enabling.bStart},
+        {IDC_BTN_PAUSE, ID_PAUSE_SERVICE, enabling.bPause},
+        {IDC_BTN_STOP, ID_STOP_SERVICE, enabling.bStop},
     };
     for (const auto& command : commands)
     {
-        command.pButton->EnableWindow(command.bEnable ? TRUE : FALSE);
+        Button(command.nButtonId).EnableWindow(command.bEnable ? TRUE : FALSE);
         m_menu.EnableMenuItem(command.nMenuId,
                               MF_BYCOMMAND | (command.bEnable ? MF_ENABLED : (MF_GRAYED | MF_DISABLED)));
     }
@@ -419,84 +337,40 @@ void CMainDlg::ResetDetails()
     m_treeDepends.DeleteAllItems();
 }
 
-std::string CMainDlg::DisplayNameOf(const std::string& strName)
+std::string CMainDlg::ServiceDisplayName(const std::string& strName)
 {
-    std::string strDisplay;
-    if (m_service.Open(strName, CServiceControl::kAccessRead) == 0 &&
-        m_service.QueryConfig(nullptr, nullptr, nullptr, &strDisplay, nullptr) == 0 && !strDisplay.empty())
-    {
-        m_service.Close();
-        return strDisplay;
-    }
-    m_service.Close();
-    return strName;
-}
-
-std::vector<std::string> CMainDlg::QueryDependents()
-{
-    std::vector<std::string> names;
-    if (DWORD dwError = EnumerateDependentServices(m_service.ServiceHandle(), &names))
-        ReportServiceFailure(dwError);
-    return names;
+    return DisplayNameOf(m_service, strName);
 }
 
 void CMainDlg::ShowServiceDetails()
 {
     CBusyScope busy(m_bBusy);
     SetDlgItemText(IDC_STATUS_LINE, "");
-    std::string strName = m_listServices.GetItemText(m_nSelected, 1);
-    std::string strState = m_listServices.GetItemText(m_nSelected, 2);
-    std::string strStartType = m_listServices.GetItemText(m_nSelected, 3);
-
-    std::string strDescription, strPath;
-    std::vector<std::string> dependencies, dependents;
-    DWORD dwError = m_service.Open(strName, CServiceControl::kAccessDetails);
-    bool bOpen = dwError == 0;
-    if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    if (pRow == nullptr)
+        return;
+    ServiceDetails details;
+    if (DWORD dwError = ReadServiceDetails(m_service, pRow->strName, &details,
+                                           [this](DWORD dwFailure) { ReportServiceFailure(dwFailure); }))
     {
         // Gone behind the list: there is nothing left to show.
         ReportRowFailure(m_nSelected, dwError);
         return;
     }
-    if (!bOpen)
-        ReportServiceFailure(dwError);
-
-    DWORD dwAccepted = 0;
-    if (bOpen && (dwError = m_service.QueryStatus(nullptr, &dwAccepted)) != 0)
-        ReportServiceFailure(dwError);
-    UpdateRunCommands(CommandStateFor(strState, dwAccepted, strStartType));
-    if (bOpen && (dwError = m_service.QueryDescription(&strDescription)) != 0)
-        ReportServiceFailure(dwError);
+    UpdateRunCommands(CommandStateFor(pRow->StateText(), details.dwAccepted, pRow->StartTypeText()));
 
     std::string strAdvice;
-    if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(strName))
+    if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(pRow->strName))
     {
         ServiceAdvice advice(ServiceKnowledgeBase::Entry(*nEntry));
         m_menu.EnableMenuItem(ID_DELETE_SERVICE,
                               MF_BYCOMMAND | (advice.IsProtected() ? (MF_GRAYED | MF_DISABLED) : MF_ENABLED));
         strAdvice = advice.AdviceText();
     }
-    SetDlgItemText(IDC_SUMMARY, DetailsText::Description(strDescription, strAdvice));
-
-    if (bOpen)
-    {
-        if ((dwError = m_service.QueryConfig(nullptr, &strPath, nullptr, nullptr, nullptr)) != 0)
-            ReportServiceFailure(dwError);
-        else
-            SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(strPath));
-        m_service.QueryDependencies(&dependencies);
-        dependents = QueryDependents();
-    }
-    m_service.Close();
-
-    // Wine answers both dependency queries empty although the registry
-    // holds the lists; on Windows the two agree.
-    CServicesKey servicesKey;
-    if (dependencies.empty())
-        dependencies = servicesKey.ReadDependencies(strName);
-    if (dependents.empty())
-        dependents = servicesKey.ReadDependents(strName);
-    ShowDependencies(dependencies, dependents);
+    SetDlgItemText(IDC_SUMMARY, DetailsText::Description(details.strDescription, strAdvice));
+    if (details.bPathRead)
+        SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(details.strBinaryPath));
+    ShowDependencies(details.dependencies, details.dependents);
 }
 
 void CMainDlg::ShowDependencies(const std::vector<std::string>& dependencies,
@@ -507,22 +381,22 @@ void CMainDlg::ShowDependencies(const std::vector<std::string>& dependencies,
     for (const std::string& strName : dependencies)
     {
         if (DetailsText::IsShownDependency(strName))
-            m_treeDepends.InsertItem(DisplayNameOf(strName), kImageFolder, kImageRoot, hDependsOn);
+            m_treeDepends.InsertItem(DisplayNameOf(m_service, strName), kImageFolder, kImageRoot, hDependsOn);
     }
     HTREEITEM hDependents = m_treeDepends.InsertItem(DetailsText::kDependentsGroup, kImageFolder, kImageRoot);
     for (const std::string& strName : dependents)
-        m_treeDepends.InsertItem(DisplayNameOf(strName), kImageFolder, kImageRoot, hDependents);
+        m_treeDepends.InsertItem(DisplayNameOf(m_service, strName), kImageFolder, kImageRoot, hDependents);
     m_treeDepends.Expand(hDependsOn, TVE_EXPAND);
     m_treeDepends.Expand(hDependents, TVE_EXPAND);
 }
 
 int CMainDlg::HighlightedRow() const
 {
-    int nFocused = m_listServices.GetNextItem(-1, LVNI_FOCUSED);
-    if (nFocused != -1 &&
-        (m_listServices.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED) != 0)
+    const CListCtrl& list = m_rows.Control();
+    int nFocused = list.GetNextItem(-1, LVNI_FOCUSED);
+    if (nFocused != -1 && (list.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED) != 0)
         return nFocused;
-    return m_listServices.GetNextItem(-1, LVNI_SELECTED);
+    return list.GetNextItem(-1, LVNI_SELECTED);
 }
 
 void CMainDlg::SyncRememberedRow()
@@ -574,9 +448,10 @@ INT_PTR CMainDlg::OnKeyDownServiceList(const NMLVKEYDOWN* pKey)
 {
     if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
         return 0;
-    int nNext = m_listServices.GetNextItem(m_nSelected, pKey->wVKey == VK_DOWN ? LVNI_BELOW : LVNI_ABOVE);
+    const CListCtrl& list = m_rows.Control();
+    int nNext = list.GetNextItem(m_nSelected, pKey->wVKey == VK_DOWN ? LVNI_BELOW : LVNI_ABOVE);
     // Wine's list answers one past the last row for "below" at the end.
-    if (nNext >= 0 && nNext < m_listServices.GetItemCount())
+    if (nNext >= 0 && nNext < list.GetItemCount())
         m_nSelected = nNext;
     if (m_nSelected != -1)
         ShowServiceDetails();
@@ -614,7 +489,7 @@ INT_PTR CMainDlg::OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey)
 
 INT_PTR CMainDlg::OnColumnClickList(const NMLISTVIEW*)
 {
-    m_listServices.SortItems(CompareRowsByDisplayName, reinterpret_cast<LPARAM>(m_listServices.GetSafeHwnd()));
+    m_rows.SortByDisplayName();
     return 0;
 }
 
@@ -626,7 +501,7 @@ INT_PTR CMainDlg::OnTimer(WPARAM, LPARAM)
 
 void CMainDlg::RemoveRow(int nRow)
 {
-    m_listServices.DeleteItem(nRow);
+    m_rows.Remove(nRow);
     if (nRow == m_nSelected)
     {
         m_nSelected = -1;
@@ -651,40 +526,20 @@ void CMainDlg::RefreshServiceStates()
     // A pass reports nothing: a failed look is simply tried again next time.
     if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
         return;
-
-    for (int i = 0; i < m_listServices.GetItemCount();)
+    for (int i = 0; i < m_rows.Count();)
     {
-        const CServicePoller::Status* pStatus = m_poller.Find(m_listServices.GetItemText(i, 1));
+        const CServicePoller::Status* pStatus = m_poller.Find(m_rows.RowAt(i)->strName);
         if (pStatus == nullptr)
         {
             // Deleted behind the program's back.
             RemoveRow(i);
             continue;
         }
-        std::string strState = ServiceTexts::RunStateText(pStatus->dwState);
-        std::string strStartType = m_listServices.GetItemText(i, 3);
-        int nImage = m_listServices.GetItemImage(i);
-        if (pStatus->bStartTypeKnown)
-        {
-            strStartType = ServiceTexts::StartTypeText(pStatus->dwStartType);
-            nImage = ServiceTexts::StartTypeIndex(pStatus->dwStartType);
-        }
-        if (strState != m_listServices.GetItemText(i, 2) || strStartType != m_listServices.GetItemText(i, 3))
-        {
-            m_listServices.SetItemImage(i, nImage);
-            m_listServices.SetItemText(i, 2, strState);
-            m_listServices.SetItemText(i, 3, strStartType);
-        }
+        m_rows.Update(i, *pStatus);
         ++i;
     }
-
-    if (m_nSelected != -1)
-    {
-        const CServicePoller::Status* pStatus = m_poller.Find(m_listServices.GetItemText(m_nSelected, 1));
-        DWORD dwAccepted = pStatus != nullptr ? pStatus->dwAccepted : 0;
-        UpdateRunCommands(CommandStateFor(m_listServices.GetItemText(m_nSelected, 2), dwAccepted,
-                                          m_listServices.GetItemText(m_nSelected, 3)));
-    }
+    if (const ServiceRow* pRow = m_rows.RowAt(m_nSelected))
+        UpdateRunCommands(CommandStateFor(pRow->StateText(), pRow->dwAccepted, pRow->StartTypeText()));
 }
 
 bool CMainDlg::HasSelection()
@@ -705,37 +560,47 @@ void CMainDlg::ControlSelectedService(RunOperation operation)
         DWORD dwAccess;
         DWORD dwControl; // 0 for a start
         const char* pszPending;
+        DWORD dwPendingState;
         int nCommandState;
     };
     static const OperationRow kOperations[] = {
-        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, kCommandsStopOnly},
-        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, kCommandsStartable},
-        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, kCommandsPaused},
+        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
+        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
+         kCommandsStartable},
+        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
+         kCommandsPaused},
         {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
-         kCommandsPauseAndStop},
+         SERVICE_CONTINUE_PENDING, kCommandsPauseAndStop},
     };
-    const OperationRow& row = kOperations[operation - kRunStart];
+    const OperationRow& operationRow = kOperations[operation - kRunStart];
     int nRow = m_nSelected;
-    DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), row.dwAccess);
-    if (dwError == 0)
+    ServiceRow* pRow = m_rows.RowAt(nRow);
+    DWORD dwError = 0;
     {
+        CServiceControl::COpenService open(m_service, pRow->strName, operationRow.dwAccess);
+        dwError = open.Error();
         SERVICE_STATUS status = {};
-        dwError = row.dwControl == 0 ? m_service.Start() : m_service.Control(row.dwControl, &status);
-        m_service.Close();
+        if (dwError == 0)
+            dwError = operationRow.dwControl == 0 ? m_service.Start()
+                                                  : m_service.Control(operationRow.dwControl, &status);
     }
     if (dwError != 0)
     {
         ReportRowFailure(nRow, dwError);
         return;
     }
-    m_listServices.SetItemText(nRow, 2, row.pszPending);
-    UpdateRunCommands(row.nCommandState);
+    // The pending word shows until the next pass says how it went.
+    pRow->dwState = operationRow.dwPendingState;
+    pRow->pszPendingWord = operationRow.pszPending;
+    m_rows.Show(nRow);
+    UpdateRunCommands(operationRow.nCommandState);
 }
 
 void CMainDlg::OnStartService()
 {
     // Start continues a paused service; pause only pauses.
-    bool bPaused = m_nSelected != -1 && m_listServices.GetItemText(m_nSelected, 2) == ServiceTexts::kPaused;
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    bool bPaused = pRow != nullptr && pRow->StateText() == ServiceTexts::kPaused;
     ControlSelectedService(bPaused ? kRunContinue : kRunStart);
 }
 
@@ -749,20 +614,6 @@ void CMainDlg::OnStopService()
     ControlSelectedService(kRunStop);
 }
 
-void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
-{
-    if (!HasSelection())
-        return;
-    if (mode == kApplyMarkedRows)
-    {
-        ApplyBehindProgress(mode, nValue, m_hWnd);
-        return;
-    }
-    m_nApplyMode = mode;
-    m_nApplyValue = nValue;
-    ApplyStartTypes();
-}
-
 void CMainDlg::OnStartTypeCommand(UINT nId)
 {
     // The toolbar works on the ticked rows and the remembered one; the
@@ -771,67 +622,70 @@ void CMainDlg::OnStartTypeCommand(UINT nId)
     {
         UINT nId;
         ApplyMode mode;
-        int nValue;
+        DWORD dwStartType;
     } kCommands[] = {
-        {IDC_BTN_AUTO, kApplyMarkedRows, kValueAuto},     {IDC_BTN_MANUAL, kApplyMarkedRows, kValueManual},
-        {IDC_BTN_DISABLED, kApplyMarkedRows, kValueDisabled}, {ID_MENU_AUTO, kApplySelectedRow, kValueAuto},
-        {ID_MENU_MANUAL, kApplySelectedRow, kValueManual}, {ID_MENU_DISABLED, kApplySelectedRow, kValueDisabled},
+        {IDC_BTN_AUTO, kApplyMarkedRows, SERVICE_AUTO_START},
+        {IDC_BTN_MANUAL, kApplyMarkedRows, SERVICE_DEMAND_START},
+        {IDC_BTN_DISABLED, kApplyMarkedRows, SERVICE_DISABLED},
+        {ID_MENU_AUTO, kApplySelectedRow, SERVICE_AUTO_START},
+        {ID_MENU_MANUAL, kApplySelectedRow, SERVICE_DEMAND_START},
+        {ID_MENU_DISABLED, kApplySelectedRow, SERVICE_DISABLED},
     };
     for (const auto& command : kCommands)
     {
         if (command.nId == nId)
-            SetStartTypeOfSelection(command.mode, command.nValue);
+            SetStartTypeOfSelection(command.mode, static_cast<int>(command.dwStartType));
     }
 }
 
-void CMainDlg::ApplyBehindProgress(int nMode, int nValue, HWND hOwner, const std::string& strConfigPath)
+void CMainDlg::SetStartTypeOfSelection(ApplyMode mode, int nValue)
+{
+    if (!HasSelection())
+        return;
+    ApplyRequest request;
+    request.mode = mode;
+    request.nValue = nValue;
+    // The toolbar's change of many rows runs behind the please-wait window;
+    // the context menu's of one row at once.
+    if (mode == kApplyMarkedRows)
+        Apply(request, m_hWnd);
+    else
+        ApplyNow(request);
+}
+
+void CMainDlg::Apply(const ApplyRequest& request, HWND hOwner)
 {
     // One application at a time, whatever window asks.
     if (m_bApplying)
         return;
     m_bApplying = true;
-    m_nApplyMode = nMode;
-    m_nApplyValue = nValue;
-    m_strConfigPath = strConfigPath;
     CWnd owner(hOwner != nullptr ? hOwner : m_hWnd);
-    CProgressDlg progress(&owner, [this](HWND hProgress) {
+    CProgressDlg progress(&owner, [this, &request](HWND hProgress) {
         // What goes wrong meanwhile is told over the please-wait window.
         COwnerScope scope(m_hBoxOwner, hProgress);
-        ApplyStartTypes();
+        ApplyNow(request);
     });
     progress.DoModal();
-    m_bConfigTextGiven = false;
-    m_strConfigText.clear();
     m_bApplying = false;
 }
 
-void CMainDlg::ApplyConfigText(const std::string& strText, HWND hOwner)
-{
-    if (m_bApplying)
-        return;
-    m_strConfigText = strText;
-    m_bConfigTextGiven = true;
-    ApplyBehindProgress(kApplyFile, 0, hOwner);
-}
-
-void CMainDlg::ApplyStartTypes()
+void CMainDlg::ApplyNow(const ApplyRequest& request)
 {
     CBusyScope busy(m_bBusy);
-    switch (m_nApplyMode)
+    CStartTypeApplier applier(
+        m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+    switch (request.mode)
     {
     case kApplyMarkedRows:
-        ApplyMarkedRows();
-        break;
     case kApplySelectedRow:
-        ApplySelectedRow();
+        ApplyToRows(request);
         break;
     case kApplyProfile:
-        ApplyProfile();
+        applier.ApplyProfile(request.nValue);
         break;
     case kApplyFile:
-        ApplyFile();
-        break;
-    default:
+        if (applier.ApplyFile(request) == CStartTypeApplier::FileOutcome::Unreadable)
+            Notify(kFileError);
         break;
     }
     // Read every start type again on the next pass rather than wait for the
@@ -839,182 +693,88 @@ void CMainDlg::ApplyStartTypes()
     m_poller.InvalidateStartTypes();
 }
 
-bool CMainDlg::ApplyToRow(int nRow, const std::string& strStartType)
+void CMainDlg::ApplyToRows(const ApplyRequest& request)
 {
-    DWORD dwError = m_service.Open(m_listServices.GetItemText(nRow, 1), CServiceControl::kAccessChangeConfig);
-    if (dwError != 0)
+    DWORD dwStartType = static_cast<DWORD>(request.nValue);
+    // A row whose service is gone leaves before the message about it.
+    CStartTypeApplier applier(m_service, [this](const std::string& strName, DWORD dwError) {
+        int nRow = m_rows.Find(strName);
+        if (dwError == ERROR_SERVICE_DOES_NOT_EXIST && nRow != -1)
+            RemoveRow(nRow);
+        ReportServiceFailure(dwError);
+    });
+    auto applyRow = [&](int nRow) {
+        ServiceRow* pRow = m_rows.RowAt(nRow);
+        std::string strName = pRow->strName;
+        if (applier.ApplyToService(strName, dwStartType) != 0)
+            return m_rows.Find(strName) == nRow;
+        // The row shows the change at once; the next pass confirms it.
+        pRow->bStartTypeKnown = true;
+        pRow->dwStartType = dwStartType;
+        m_rows.Show(nRow);
+        return true;
+    };
+    if (request.mode == kApplySelectedRow)
     {
-        ReportRowFailure(nRow, dwError);
-        return dwError != ERROR_SERVICE_DOES_NOT_EXIST;
+        int nRow = m_nSelected;
+        if (nRow == -1 || !applyRow(nRow))
+            return;
+        const ServiceRow* pRow = m_rows.RowAt(nRow);
+        std::string strState = pRow->StateText();
+        if (strState == ServiceTexts::kRunning)
+            return;
+        if (strState.empty() && dwStartType != SERVICE_DISABLED)
+            UpdateRunCommands(kCommandsStartable);
+        else if (strState == ServiceTexts::kPaused)
+            UpdateRunCommands(kCommandsPaused);
+        else
+            UpdateRunCommands(kCommandsNone);
+        return;
     }
-    // The row shows the request at once; the next pass shows the outcome.
-    m_listServices.SetItemText(nRow, 3, strStartType);
-    dwError = m_service.ChangeStartType(strStartType);
-    m_service.Close();
-    m_listServices.SetItemImage(nRow, m_nApplyValue - kValueAuto);
-    if (dwError != 0)
-        ReportRowFailure(nRow, dwError);
-    return dwError != ERROR_SERVICE_DOES_NOT_EXIST;
-}
-
-void CMainDlg::ApplyMarkedRows()
-{
-    std::string strStartType = StartTypeWordOf(m_nApplyValue);
-    for (int i = 0; i < m_listServices.GetItemCount();)
+    const CListCtrl& list = m_rows.Control();
+    for (int i = 0; i < m_rows.Count();)
     {
-        if (!m_listServices.GetCheck(i) && i != m_nSelected)
+        if (!list.GetCheck(i) && i != m_nSelected)
         {
             ++i;
             continue;
         }
-        if (!ApplyToRow(i, strStartType))
-            continue; // the next row moved up into this place
-        m_listServices.SetCheck(i, FALSE);
+        // A row that went with its service leaves the next one in its place.
+        if (!applyRow(i))
+            continue;
+        list.SetCheck(i, FALSE);
         ++i;
     }
 }
 
-void CMainDlg::ApplySelectedRow()
-{
-    if (m_nSelected == -1)
-        return;
-    std::string strStartType = StartTypeWordOf(m_nApplyValue);
-    if (!ApplyToRow(m_nSelected, strStartType))
-        return;
-    std::string strState = m_listServices.GetItemText(m_nSelected, 2);
-    if (strState == ServiceTexts::kRunning)
-        return;
-    if (strState.empty() && strStartType != ServiceTexts::kDisabled)
-        UpdateRunCommands(kCommandsStartable);
-    else if (strState == ServiceTexts::kPaused)
-        UpdateRunCommands(kCommandsPaused);
-    else
-        UpdateRunCommands(kCommandsNone);
-}
-
-void CMainDlg::ApplyProfile()
-{
-    for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId; ++nId)
-    {
-        ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
-        // Services not installed here are skipped without a word.
-        if (m_service.Open(advice.ServiceName(), CServiceControl::kAccessChangeConfig) != 0)
-            continue;
-        DWORD dwError = m_service.ChangeStartType(advice.StartTypeFor(m_nApplyValue));
-        m_service.Close();
-        if (dwError != 0)
-            ReportServiceFailure(dwError);
-    }
-}
-
-void CMainDlg::ApplyFile()
-{
-    std::string strData = m_strConfigText;
-    if (!m_bConfigTextGiven && !ReadWholeFile(m_strConfigPath, &strData, kMaxConfigFileBytes))
-    {
-        Notify(kFileError);
-        return;
-    }
-    // A file changes only the Win32 services listed now, as export writes
-    // them: a line naming a driver is skipped like an unknown word.
-    std::vector<EnumeratedService> services;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices))
-    {
-        ReportServiceFailure(dwError);
-        return;
-    }
-    std::unordered_set<std::string> listed;
-    for (const EnumeratedService& service : services)
-        listed.insert(AsciiLower(service.strName));
-    // Later records for a service override earlier ones; failures are silent.
-    for (const ServiceConfigFile::Record& record : ServiceConfigFile::ParseRecords(strData))
-    {
-        if (!ServiceConfigFile::IsApplicable(record) || listed.count(AsciiLower(record.strName)) == 0)
-            continue;
-        if (m_service.Open(record.strName, CServiceControl::kAccessChangeConfig) != 0)
-            continue;
-        m_service.ChangeStartType(record.strWord);
-        m_service.Close();
-    }
-}
-
-bool CMainDlg::ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath)
-{
-    char szPath[MAX_PATH] = "config.svc";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = hOwner;
-    ofn.lpstrFilter = "服务配置文件(*.svc)\0*.svc\0";
-    ofn.lpstrFile = szPath;
-    ofn.nMaxFile = sizeof(szPath);
-    ofn.lpstrDefExt = "svc";
-    ofn.Flags = OFN_HIDEREADONLY;
-    BOOL bChosen = bSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-    if (!bChosen)
-        return false;
-    *pstrPath = szPath;
-    return true;
-}
-
-CMainDlg::ExportOutcome CMainDlg::ExportConfig(HWND hOwner)
+ExportOutcome CMainDlg::ExportBackup(HWND hOwner)
 {
     COwnerScope owner(m_hBoxOwner, hOwner);
     std::string strPath;
     if (!m_chooseFile(BoxOwner(), true, &strPath))
         return ExportOutcome::Cancelled;
     CBusyScope busy(m_bBusy);
-    // The list first: a failed enumeration leaves an older file as it was.
-    std::vector<EnumeratedService> services;
-    CFileHandle file;
-    if (EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumServices) != 0 || !file.Create(strPath))
+    if (!WriteServiceConfigFile(
+            m_service, strPath, [this](DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices))
     {
         Notify(kExportFailed);
         return ExportOutcome::Failed;
     }
-    // Half a backup is no backup: the file goes again when anything fails.
-    auto abandon = [&] {
-        file.Close();
-        DeleteFileA(strPath.c_str());
-        Notify(kExportFailed);
-        return ExportOutcome::Failed;
-    };
-    for (const EnumeratedService& service : services)
-    {
-        // A service that cannot be read gets no line rather than a wrong one.
-        std::string strStartType;
-        int nIndex = 0;
-        DWORD dwError = m_service.Open(service.strName, CServiceControl::kAccessRead);
-        if (dwError == 0)
-            dwError = m_service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
-        m_service.Close();
-        // One removed since the listing has nothing to save.
-        if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
-            continue;
-        if (dwError != 0)
-        {
-            ReportServiceFailure(dwError);
-            continue;
-        }
-        if (!file.Write(ServiceConfigFile::FormatRecord(service.strName, strStartType)))
-            return abandon();
-    }
-    if (!FlushFileBuffers(file.Get()))
-        return abandon();
-    file.Close();
     Notify(kExportDone);
     return ExportOutcome::Saved;
 }
 
 void CMainDlg::OnExportConfig()
 {
-    ExportConfig(m_hWnd);
+    ExportBackup(m_hWnd);
 }
 
 void CMainDlg::OnImportConfig()
 {
-    std::string strPath;
-    if (m_chooseFile(m_hWnd, false, &strPath))
-        ApplyBehindProgress(kApplyFile, 0, m_hWnd, strPath);
+    ApplyRequest request;
+    request.mode = kApplyFile;
+    if (m_chooseFile(m_hWnd, false, &request.strPath))
+        Apply(request, m_hWnd);
 }
 
 void CMainDlg::OnQuickConfig()
@@ -1050,7 +810,7 @@ void CMainDlg::OnDeleteService()
     KillTimer(kStatusTimer);
     {
         CBusyScope busy(m_bBusy);
-        std::string strName = m_listServices.GetItemText(m_nSelected, 1);
+        std::string strName = m_rows.RowAt(m_nSelected)->strName;
         if (Notify(kDeleteWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             DeleteNamedService(strName);
     }
@@ -1059,22 +819,18 @@ void CMainDlg::OnDeleteService()
 
 void CMainDlg::DeleteNamedService(const std::string& strName)
 {
-    int nRow = -1;
-    for (int i = 0; i < m_listServices.GetItemCount() && nRow == -1; ++i)
-    {
-        if (m_listServices.GetItemText(i, 1) == strName)
-            nRow = i;
-    }
+    int nRow = m_rows.Find(strName);
     if (nRow == -1 || strName.empty())
     {
         Notify(kSelectPrompt);
         return;
     }
-    DWORD dwError = m_service.Open(strName, CServiceControl::kAccessDelete);
-    if (dwError == 0)
+    DWORD dwError = 0;
     {
-        dwError = m_service.StopAndDelete();
-        m_service.Close();
+        CServiceControl::COpenService open(m_service, strName, CServiceControl::kAccessDelete);
+        dwError = open.Error();
+        if (dwError == 0)
+            dwError = m_service.StopAndDelete();
     }
     if (dwError != 0)
     {
@@ -1119,67 +875,29 @@ INT_PTR CMainDlg::OnRClickServiceList(const NMITEMACTIVATE* pClick)
 INT_PTR CMainDlg::OnDblClickServiceList(const NMITEMACTIVATE*)
 {
     SyncRememberedRow();
+    const CListCtrl& list = m_rows.Control();
     if (m_nSelected != -1)
     {
-        m_listServices.SetCheck(m_nSelected, !m_listServices.GetCheck(m_nSelected));
+        list.SetCheck(m_nSelected, !list.GetCheck(m_nSelected));
         return 0;
     }
-    for (int i = 0; i < m_listServices.GetItemCount(); ++i)
-        m_listServices.SetCheck(i, FALSE);
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        list.SetCheck(i, FALSE);
     return 0;
 }
 
-INT_PTR CMainDlg::OnSysCommand(WPARAM wParam, LPARAM lParam)
+INT_PTR CMainDlg::OnSysCommand(WPARAM wParam, LPARAM)
 {
-    if ((wParam & 0xFFF0) == kAboutSystemCommand)
-    {
-        OnAbout();
-        return TRUE;
-    }
-    return FALSE;
+    if ((wParam & 0xFFF0) != kAboutSystemCommand)
+        return FALSE;
+    OnAbout();
+    return TRUE;
 }
 
 void CMainDlg::OnAbout()
 {
     CAboutDlg about(this);
     about.DoModal();
-}
-
-void CMainDlg::ConfigureButtons()
-{
-    const COLORREF crOpaque = 0;
-    const struct
-    {
-        CSkinButton* pButton;
-        UINT nNormal, nHover, nPressed, nFocus, nDisabled;
-        BOOL bStretch;
-        BOOL bShift;
-    } buttons[] = {
-        {&m_btnClose, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL, 0, FALSE, TRUE},
-        {&m_btnMinimize, IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_PRESSED, IDB_MINIMIZE_NORMAL, 0, FALSE,
-         TRUE},
-        {&m_btnAbout, IDB_ABOUT_NORMAL, IDB_ABOUT_HOVER, IDB_ABOUT_PRESSED, IDB_ABOUT_NORMAL, 0, FALSE, TRUE},
-        {&m_btnExport, IDB_EXPORT_NORMAL, IDB_EXPORT_HOVER, IDB_EXPORT_NORMAL, IDB_EXPORT_NORMAL, 0, TRUE, TRUE},
-        {&m_btnImport, IDB_IMPORT_NORMAL, IDB_IMPORT_HOVER, IDB_IMPORT_NORMAL, IDB_IMPORT_NORMAL, 0, TRUE, TRUE},
-        {&m_btnAuto, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
-        {&m_btnManual, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
-        {&m_btnDisabled, IDB_TOOL_NORMAL, IDB_TOOL_HOVER, IDB_TOOL_PRESSED, IDB_TOOL_NORMAL, 0, TRUE, TRUE},
-        {&m_btnToolStrip, 0, 0, 0, 0, IDB_TOOL_NORMAL, TRUE, TRUE},
-        {&m_btnStart, IDB_START_NORMAL, IDB_START_HOVER, IDB_START_NORMAL, IDB_START_NORMAL, IDB_START_DISABLED, TRUE,
-         FALSE},
-        {&m_btnStop, IDB_STOP_NORMAL, IDB_STOP_HOVER, IDB_STOP_NORMAL, IDB_STOP_NORMAL, IDB_STOP_DISABLED, TRUE, FALSE},
-        {&m_btnPause, IDB_PAUSE_NORMAL, IDB_PAUSE_HOVER, IDB_PAUSE_NORMAL, IDB_PAUSE_NORMAL, IDB_PAUSE_DISABLED, TRUE,
-         FALSE},
-        {&m_btnTools, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
-        {&m_btnConfigure, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
-        {&m_btnWizard, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
-        {&m_btnHelp, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, 0, TRUE, FALSE},
-        {&m_btnMenuStrip, IDB_MENU_NORMAL, IDB_MENU_HOVER, IDB_MENU_PRESSED, IDB_MENU_NORMAL, IDB_MENU_NORMAL, TRUE,
-         FALSE},
-    };
-    for (const auto& button : buttons)
-        button.pButton->SetBitmaps(button.nNormal, button.nHover, button.nPressed, button.nFocus, button.nDisabled,
-                                   button.bStretch, crOpaque, button.bShift);
 }
 
 INT_PTR CMainDlg::OnQueryDragIcon(WPARAM, LPARAM)

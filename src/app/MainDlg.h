@@ -1,19 +1,26 @@
 // The main window: the service list with its category tree, the details
-// pane and the toolbar and menu-bar buttons.
+// pane and the toolbar and menu-bar buttons. It reads the user's input and
+// hands the work to the rooms that do it.
 #pragma once
 
+#include "app/MainLayout.h"
+#include "app/ServiceListView.h"
+#include "config/ServiceConfigExport.h"
+#include "knowledge/ConfigurationHost.h"
+#include "services/ApplyRequest.h"
 #include "services/ServiceControl.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
-#include "ui/Controls.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
+#include "ui/Controls.h"
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
-class CMainDlg : public CSkinDialog
+class CMainDlg : public CSkinDialog, public IConfigurationHost
 {
 public:
     // pszServiceDatabase names the manager's database; nullptr for the
@@ -38,51 +45,28 @@ public:
     void ShowServiceDetails();
     void UpdateRunCommands(int nCommandState);
     void ApplyLayout();
-
-    // What the next application of start types works on.
-    enum ApplyMode
-    {
-        kApplyMarkedRows = 1,
-        kApplySelectedRow = 2,
-        kApplyProfile = 3,
-        kApplyFile = 4,
-    };
-    // Runs the application stored in m_nApplyMode, m_nApplyValue and
-    // m_strConfigPath; the please-wait window calls it.
-    void ApplyStartTypes();
-    // Stores the request and runs it behind the please-wait window, which is
-    // modal to hOwner (the window the user asked from).
-    void ApplyBehindProgress(int nMode, int nValue, HWND hOwner, const std::string& strConfigPath = std::string());
-    // Applies configuration text the caller holds, not what a path holds by
-    // the time it is read.
-    void ApplyConfigText(const std::string& strText, HWND hOwner);
     // One pass of the status polling.
     void RefreshServiceStates();
 
-    enum class ExportOutcome
-    {
-        Saved,
-        Cancelled,
-        Failed, // said so, and no file is left behind
-    };
-    // Writes every Win32 service's start type to a file the user chooses;
-    // the chooser and the messages are modal to hOwner.
-    ExportOutcome ExportConfig(HWND hOwner);
+    // What quick configuration and the wizard ask of this window.
+    CWnd* HostWindow() override { return this; }
+    ExportOutcome ExportBackup(HWND hOwner) override;
+    // Runs the request behind the please-wait window, which is modal to
+    // hOwner (the window the user asked from); one at a time.
+    void Apply(const ApplyRequest& request, HWND hOwner) override;
+    std::string ServiceDisplayName(const std::string& strName) override;
+
     // Asks for a file (save or open form); false when the user cancels.
     using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
     // Tests put their own chooser here; the program uses the common dialog.
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
-    static bool ChooseConfigFile(HWND hOwner, bool bSave, std::string* pstrPath);
-    // Tests answer the list's and the export's enumeration with a manager of
-    // their own; the program asks the system's.
+    // And their own stand-in for the manager's enumeration.
     void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
-
-    CServiceControl& Service() { return m_service; }
 
     // For the tests, which drive the window as a user would.
     int SelectedRow() const { return m_nSelected; }
     const CMenu& Menu() const { return m_menu; }
-    const CListCtrl& ServiceList() const { return m_listServices; }
+    const CListCtrl& ServiceList() const { return m_rows.Control(); }
     const CTreeCtrl& CategoryTree() const { return m_treeCategory; }
     const CTreeCtrl& DependencyTree() const { return m_treeDepends; }
 
@@ -93,22 +77,22 @@ protected:
 
     INT_PTR OnSysCommand(WPARAM wParam, LPARAM lParam);
     INT_PTR OnQueryDragIcon(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnClickServiceList(const NMITEMACTIVATE* pNotify);
-    INT_PTR OnClickCategoryTree(const NMHDR* pNotify);
-    INT_PTR OnColumnClickList(const NMLISTVIEW* pNotify);
     INT_PTR OnTimer(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnSyncSelection(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnClickServiceList(const NMITEMACTIVATE* pClick);
+    INT_PTR OnRClickServiceList(const NMITEMACTIVATE* pClick);
+    INT_PTR OnDblClickServiceList(const NMITEMACTIVATE* pClick);
+    INT_PTR OnKeyDownServiceList(const NMLVKEYDOWN* pKey);
+    INT_PTR OnItemChangedServiceList(const NMLISTVIEW* pChange);
+    INT_PTR OnColumnClickList(const NMLISTVIEW* pColumn);
+    INT_PTR OnClickCategoryTree(const NMHDR* pNotify);
     INT_PTR OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey);
     void OnCloseButton();
     void OnMinimizeButton();
-    INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
-    INT_PTR OnKeyDownServiceList(const NMLVKEYDOWN* pKey);
-    INT_PTR OnItemChangedServiceList(const NMLISTVIEW* pChange);
-    INT_PTR OnSyncSelection(WPARAM wParam, LPARAM lParam);
     void OnConfigureMenu();
     void OnToolsMenu();
     void OnHelpMenu();
-    INT_PTR OnRClickServiceList(const NMITEMACTIVATE* pClick);
-    INT_PTR OnDblClickServiceList(const NMITEMACTIVATE* pNotify);
     void OnStartService();
     void OnPauseService();
     void OnStopService();
@@ -123,12 +107,6 @@ protected:
     void OnAbout();
 
 private:
-    struct Dependency
-    {
-        std::string strName;
-        std::string strShown;
-    };
-
     enum RunOperation
     {
         kRunStart = 1,
@@ -137,11 +115,13 @@ private:
         kRunContinue = 4,
     };
     void ControlSelectedService(RunOperation operation);
+    // The row modes from the toolbar and the context menu.
     void SetStartTypeOfSelection(ApplyMode mode, int nValue);
+    void ApplyNow(const ApplyRequest& request);
+    void ApplyToRows(const ApplyRequest& request);
     void ShowPopupUnderButton(int nButtonId, int nPopup);
     bool HasSelection();
-    // False when the row went with its service.
-    bool ApplyToRow(int nRow, const std::string& strStartType);
+    void RemoveRow(int nRow);
     // The failure of a command on a row; a service that no longer exists
     // takes its row with it.
     void ReportRowFailure(int nRow, DWORD dwError);
@@ -153,46 +133,20 @@ private:
     int HighlightedRow() const;
     // Makes the remembered row the highlighted one and shows its details.
     void SyncRememberedRow();
-    void ApplyMarkedRows();
-    void ApplySelectedRow();
-    void ApplyProfile();
-    void ApplyFile();
-    void RemoveRow(int nRow);
     void BuildCategoryTree();
-    void ConfigureButtons();
     void ResetDetails();
-    std::string DisplayNameOf(const std::string& strName);
     void ShowDependencies(const std::vector<std::string>& dependencies, const std::vector<std::string>& dependents);
-    std::vector<std::string> QueryDependents();
+    CSkinButton& Button(int nId);
 
-    int m_nApplyValue;
-    int m_nApplyMode;
     CServiceControl m_service;
-    std::string m_strConfigPath;
-    CListCtrl m_listServices;
-    CSkinButton m_btnMenuStrip;
-    CSkinButton m_btnToolStrip;
-    CSkinButton m_btnStop;
-    CSkinButton m_btnPause;
-    CSkinButton m_btnStart;
-    CSkinButton m_btnImport;
-    CSkinButton m_btnExport;
-    CSkinButton m_btnDisabled;
-    CSkinButton m_btnManual;
-    CSkinButton m_btnAuto;
-    CSkinButton m_btnAbout;
-    CSkinButton m_btnMinimize;
-    CSkinButton m_btnClose;
-    CSkinButton m_btnHelp;
-    CSkinButton m_btnWizard;
-    CSkinButton m_btnConfigure;
-    CSkinButton m_btnTools;
+    CServiceListView m_rows;
+    std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;
     CTreeCtrl m_treeDepends;
     CTreeCtrl m_treeCategory;
     CToolTipCtrl m_toolTip;
     CMenu m_menu;
     CImageList m_imageList;
-    int m_nSelected;
+    int m_nSelected = -1;
     bool m_bSyncPosted = false;
     // A change of highlight seen while busy, taken up by the next pass.
     bool m_bSyncPending = false;
@@ -200,12 +154,10 @@ private:
     bool m_bListed = false;
     bool m_bApplying = false;
     HWND m_hBoxOwner = nullptr;
-    std::string m_strConfigText;
-    bool m_bConfigTextGiven = false;
     // Set while a command or a pass uses the one open-service slot; a tick
     // that falls due meanwhile is dropped.
     bool m_bBusy = false;
     CServicePoller m_poller;
-    FileChooser m_chooseFile = ChooseConfigFile;
+    FileChooser m_chooseFile = ChooseServiceConfigFile;
     EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

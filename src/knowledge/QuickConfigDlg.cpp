@@ -1,6 +1,5 @@
 #include "knowledge/QuickConfigDlg.h"
 
-#include "app/MainDlg.h"
 #include "common/AppTexts.h"
 #include "res/resource.h"
 #include "ui/WinApp.h"
@@ -11,8 +10,8 @@ const char* const kChooseProfile = "请选择配置!";
 const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
 } // namespace
 
-CQuickConfigDlg::CQuickConfigDlg(CMainDlg* pMainDlg)
-    : CSkinDialog(IDD_QUICK_CONFIG, pMainDlg, Title::Fixed, "快速配置", true), m_pMainDlg(pMainDlg)
+CQuickConfigDlg::CQuickConfigDlg(IConfigurationHost* pHost)
+    : CSkinDialog(IDD_QUICK_CONFIG, pHost->HostWindow(), Title::Fixed, "快速配置", true), m_pHost(pHost)
 {
 }
 
@@ -62,12 +61,15 @@ void CQuickConfigDlg::OnOK()
     // A backup that was asked for and failed stops the change; one the user
     // declined or cancelled does not.
     if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
-        m_pMainDlg->ExportConfig(m_hWnd) == CMainDlg::ExportOutcome::Failed)
+        m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
     {
         m_bApplying = false;
         return;
     }
-    m_pMainDlg->ApplyBehindProgress(CMainDlg::kApplyProfile, nProfile, m_hWnd);
+    ApplyRequest request;
+    request.mode = kApplyProfile;
+    request.nValue = nProfile;
+    m_pHost->Apply(request, m_hWnd);
     m_bApplying = false;
     CSkinDialog::OnOK();
 }

@@ -2,16 +2,16 @@
 // of the knowledge base.
 #pragma once
 
+#include "knowledge/ConfigurationHost.h"
 #include "ui/Controls.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 
-class CMainDlg;
 
 class CQuickConfigDlg : public CSkinDialog
 {
 public:
-    explicit CQuickConfigDlg(CMainDlg* pMainDlg);
+    explicit CQuickConfigDlg(IConfigurationHost* pHost);
     ~CQuickConfigDlg() override;
 
 protected:
@@ -23,7 +23,7 @@ protected:
     void OnCancelButton();
 
 private:
-    CMainDlg* m_pMainDlg;
+    IConfigurationHost* m_pHost;
     CSkinButton m_btnCancel;
     CSkinButton m_btnApply;
     // Set while the backup or the application runs over this window.

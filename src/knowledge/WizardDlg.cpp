@@ -1,6 +1,5 @@
 #include "knowledge/WizardDlg.h"
 
-#include "app/MainDlg.h"
 #include "common/AppTexts.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/ServiceAdvice.h"
@@ -16,8 +15,8 @@ const char* const kBackupAdvice = "建议您在使用此配置前，备份您的
 constexpr int kGameProfile = 4;
 } // namespace
 
-CWizardDlg::CWizardDlg(CMainDlg* pMainDlg)
-    : CSkinDialog(IDD_WIZARD, pMainDlg, Title::Fixed, "优化向导", true), m_pMainDlg(pMainDlg), m_strTempPath(ServiceConfigFile::kTempConfigPath),
+CWizardDlg::CWizardDlg(IConfigurationHost* pHost)
+    : CSkinDialog(IDD_WIZARD, pHost->HostWindow(), Title::Fixed, "优化向导", true), m_pHost(pHost), m_strTempPath(ServiceConfigFile::kTempConfigPath),
       m_nQuestion(ServiceKnowledgeBase::kFirstQuestionId)
 {
     m_bReady = m_fileTemp.CreateFresh(m_strTempPath);
@@ -97,18 +96,12 @@ void CWizardDlg::ShowQuestion(int nQuestion)
     WizardQuestion question(ServiceKnowledgeBase::Entry(nQuestion));
     SetDlgItemText(IDC_QUESTION, question.Text());
     std::string strNames;
-    CServiceControl& service = m_pMainDlg->Service();
     for (const std::string& strName : question.Services())
     {
         // A service that is not installed is shown by its own name.
-        std::string strDisplay;
-        if (service.Open(strName, CServiceControl::kAccessRead) != 0 ||
-            service.QueryConfig(nullptr, nullptr, nullptr, &strDisplay, nullptr) != 0)
-            strDisplay = strName;
-        service.Close();
         if (!strNames.empty())
             strNames += ",";
-        strNames += strDisplay;
+        strNames += m_pHost->ServiceDisplayName(strName);
     }
     SetDlgItemText(IDC_QUESTION_SERVICES, strNames);
 }
@@ -166,13 +159,17 @@ void CWizardDlg::Finish()
     // end; what is applied is the wizard's own record of what it wrote.
     m_bFinishing = true;
     if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
-        m_pMainDlg->ExportConfig(m_hWnd) == CMainDlg::ExportOutcome::Failed)
+        m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
     {
         // Nothing changed; the answers stay for another try.
         m_bFinishing = false;
         return;
     }
-    m_pMainDlg->ApplyConfigText(m_strWritten, m_hWnd);
+    ApplyRequest request;
+    request.mode = kApplyFile;
+    request.strText = m_strWritten;
+    request.bTextGiven = true;
+    m_pHost->Apply(request, m_hWnd);
     DiscardTempFile();
     EndDialog(IDCANCEL);
 }

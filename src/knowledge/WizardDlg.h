@@ -3,13 +3,13 @@
 #pragma once
 
 #include "common/FileHandle.h"
+#include "knowledge/ConfigurationHost.h"
 #include "ui/Controls.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 
 #include <string>
 
-class CMainDlg;
 
 class CWizardDlg : public CSkinDialog
 {
@@ -17,7 +17,7 @@ public:
     static constexpr const char* kTempFileFailed = "无法创建临时配置文件c:\\temp.svc,优化向导不能运行!";
 
     // Writes the starting configuration into the working file at once.
-    explicit CWizardDlg(CMainDlg* pMainDlg);
+    explicit CWizardDlg(IConfigurationHost* pHost);
     ~CWizardDlg() override;
 
     // False when the working file could not be written: do not run it.
@@ -46,7 +46,7 @@ private:
     // Ends the wizard, changing nothing, after a write that failed.
     void GiveUpAfterWriteFailure();
 
-    CMainDlg* m_pMainDlg;
+    IConfigurationHost* m_pHost;
     CSkinButton m_btnExit;
     CSkinButton m_btnNext;
     CSkinButton m_btnPrev;

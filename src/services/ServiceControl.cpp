@@ -139,6 +139,14 @@ DWORD CServiceControl::QueryConfig(std::string* pstrStartType, std::string* pstr
     return 0;
 }
 
+DWORD CServiceControl::QueryStartType(DWORD* pdwStartType)
+{
+    DWORD dwError = QueryConfigRecord();
+    if (dwError == 0)
+        *pdwStartType = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(m_configBuffer.data())->dwStartType;
+    return dwError;
+}
+
 DWORD CServiceControl::QueryDependencies(std::vector<std::string>* pDependencies)
 {
     DWORD dwError = QueryConfigRecord();
@@ -181,10 +189,14 @@ DWORD CServiceControl::QueryDescription(std::string* pstrDescription)
 
 DWORD CServiceControl::ChangeStartType(std::string strStartType)
 {
+    return ChangeStartType(static_cast<DWORD>(ServiceTexts::StartTypeFromWord(strStartType)));
+}
+
+DWORD CServiceControl::ChangeStartType(DWORD dwStartType)
+{
     SC_LOCK hLock = LockServiceDatabase(m_hSCManager);
     if (hLock == nullptr)
         return GetLastError();
-    DWORD dwStartType = ServiceTexts::StartTypeFromWord(strStartType);
     DWORD dwError = 0;
     if (!ChangeServiceConfigA(m_hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr,
                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr))

@@ -39,17 +39,40 @@ public:
     DWORD QueryConfig(std::string* pstrStartType, std::string* pstrBinaryPath,
                       std::string* pstrFirstDependency, std::string* pstrDisplayName,
                       int* pnStartTypeIndex);
+    // The configured start type's code.
+    DWORD QueryStartType(DWORD* pdwStartType);
     // Every configured dependency, as stored: service names, and groups
     // with their leading '+'.
     DWORD QueryDependencies(std::vector<std::string>* pDependencies);
     DWORD QueryDescription(std::string* pstrDescription);
+    // By its word, as files and the knowledge base give it, or by its code.
     DWORD ChangeStartType(std::string strStartType);
+    DWORD ChangeStartType(DWORD dwStartType);
     DWORD Start();
     DWORD Control(DWORD dwControl, SERVICE_STATUS* pStatus);
     DWORD StopAndDelete();
 
     SC_HANDLE ManagerHandle() const { return m_hSCManager; }
     SC_HANDLE ServiceHandle() const { return m_hService; }
+
+    // Keeps a service open for one scope: closed on every way out of it.
+    class COpenService
+    {
+    public:
+        COpenService(CServiceControl& control, const std::string& strServiceName, DWORD dwDesiredAccess)
+            : m_control(control), m_dwError(control.Open(strServiceName, dwDesiredAccess))
+        {
+        }
+        ~COpenService() { m_control.Close(); }
+        COpenService(const COpenService&) = delete;
+        COpenService& operator=(const COpenService&) = delete;
+        // 0 when the service is open, else the error of the open.
+        DWORD Error() const { return m_dwError; }
+
+    private:
+        CServiceControl& m_control;
+        DWORD m_dwError;
+    };
 
 private:
     DWORD QueryConfigRecord();

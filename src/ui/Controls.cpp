@@ -53,6 +53,27 @@ int CListCtrl::InsertItem(int nItem, const std::string& strText, int nImage) con
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::InsertItem(int nItem, const std::string& strText, int nImage, LPARAM lParam) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = nItem;
+    item.pszText = const_cast<char*>(strText.c_str());
+    item.iImage = nImage;
+    item.lParam = lParam;
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+LPARAM CListCtrl::GetItemData(int nItem) const
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = nItem;
+    if (!SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return 0;
+    return item.lParam;
+}
+
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& strText) const
 {
     LVITEMA item = {};

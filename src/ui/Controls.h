@@ -26,6 +26,9 @@ public:
         return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, nColumn, MAKELPARAM(nWidth, 0)));
     }
     int InsertItem(int nItem, const std::string& strText, int nImage) const;
+    // With the row's own data in its lParam.
+    int InsertItem(int nItem, const std::string& strText, int nImage, LPARAM lParam) const;
+    LPARAM GetItemData(int nItem) const;
     BOOL SetItemText(int nItem, int nSubItem, const std::string& strText) const;
     std::string GetItemText(int nItem, int nSubItem) const;
     int GetItemImage(int nItem) const;
@@ -46,6 +49,11 @@ public:
     BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM lParam) const
     {
         return static_cast<BOOL>(SendMessage(LVM_SORTITEMSEX, lParam, reinterpret_cast<LPARAM>(pfnCompare)));
+    }
+    // The comparison gets the rows' lParams rather than their indexes.
+    BOOL SortItemsByData(PFNLVCOMPARE pfnCompare, LPARAM lParam) const
+    {
+        return static_cast<BOOL>(SendMessage(LVM_SORTITEMS, lParam, reinterpret_cast<LPARAM>(pfnCompare)));
     }
 };
 

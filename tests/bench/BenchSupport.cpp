@@ -245,18 +245,18 @@ bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffe
     return true;
 }
 
-int RunPerServiceLoop(CServiceControl& control, std::vector<ServiceRow>* pRows)
+int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows)
 {
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
     if (EnumerateServices(control.ManagerHandle(), &buffer, &dwCount) != 0)
         return -1;
     const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-    pRows->assign(dwCount, ServiceRow());
+    pRows->assign(dwCount, ManagerRow());
     int nFailures = 0;
     for (DWORD i = 0; i < dwCount; ++i)
     {
-        ServiceRow& row = (*pRows)[i];
+        ManagerRow& row = (*pRows)[i];
         row.strName = pServices[i].lpServiceName;
         DWORD dwError = control.Open(row.strName, CServiceControl::kAccessRead);
         if (dwError == 0)

@@ -61,7 +61,7 @@ std::unique_ptr<CMainDlg> OpenMainWindow();
 // caches are warm before anything is timed; false, said, when either fails.
 bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
 
-struct ServiceRow
+struct ManagerRow
 {
     std::string strName;
     std::string strState;
@@ -73,5 +73,5 @@ struct ServiceRow
 // registry: the manager's own answer, service by service. Returns the
 // number of services whose open or queries failed, or -1 when the
 // enumeration itself failed.
-int RunPerServiceLoop(CServiceControl& control, std::vector<ServiceRow>* pRows);
+int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows);
 } // namespace Bench

@@ -41,7 +41,7 @@ std::string SummaryOf(HWND hDialog)
 
 // Holds the filled list to what the manager answers service by service, so
 // that a fast fill is also a right one. Returns the number of differences.
-int CompareListWithManager(const CMainDlg& dialog, const std::vector<ServiceRow>& managerRows,
+int CompareListWithManager(const CMainDlg& dialog, const std::vector<ManagerRow>& managerRows,
                            const std::set<std::string>& registered, int* pnRegisteredListed)
 {
     const CListCtrl& list = dialog.ServiceList();
@@ -53,8 +53,8 @@ int CompareListWithManager(const CMainDlg& dialog, const std::vector<ServiceRow>
             std::printf("error: %s\n", strWhat.c_str());
     };
 
-    std::map<std::string, const ServiceRow*> byName;
-    for (const ServiceRow& row : managerRows)
+    std::map<std::string, const ManagerRow*> byName;
+    for (const ManagerRow& row : managerRows)
         byName[row.strName] = &row;
     if (static_cast<std::size_t>(nRows) != managerRows.size())
         report("the list has " + std::to_string(nRows) + " rows, the manager " +
@@ -72,7 +72,7 @@ int CompareListWithManager(const CMainDlg& dialog, const std::vector<ServiceRow>
             report("listed but not known to the manager: " + strName);
             continue;
         }
-        const ServiceRow& expected = *found->second;
+        const ManagerRow& expected = *found->second;
         if (list.GetItemText(i, 2) != expected.strState || list.GetItemText(i, 3) != expected.strStartType ||
             list.GetItemImage(i) != expected.nImage)
             report("row of " + strName + " differs from the manager's answer");
@@ -110,7 +110,7 @@ int Run(ServiceBed& services)
     DWORD dwError = 0;
     pDialog->FillServiceList(ServiceListRules::kAll);
     PumpMessages();
-    std::vector<ServiceRow> managerRows;
+    std::vector<ManagerRow> managerRows;
     int nLoopFailures = RunPerServiceLoop(control, &managerRows);
 
     // Interleaved, so that a slow spell of the machine falls on all three.

@@ -199,7 +199,7 @@ void MeasurePassParts(SC_HANDLE hManager, const CListCtrl& list, double dPassBey
 
 // Holds the registered services' rows to what the manager answers service
 // by service. Returns the number of differences.
-int CompareRegisteredRows(const CListCtrl& list, const std::vector<ServiceRow>& managerRows,
+int CompareRegisteredRows(const CListCtrl& list, const std::vector<ManagerRow>& managerRows,
                           const ServiceBed& services)
 {
     int nDifferences = 0;
@@ -220,8 +220,8 @@ int CompareRegisteredRows(const CListCtrl& list, const std::vector<ServiceRow>& 
         if (!rowByName.emplace(strName, i).second)
             report("listed twice: " + strName);
     }
-    std::map<std::string, const ServiceRow*> managerByName;
-    for (const ServiceRow& row : managerRows)
+    std::map<std::string, const ManagerRow*> managerByName;
+    for (const ManagerRow& row : managerRows)
         managerByName[row.strName] = &row;
 
     for (const auto& pService : services)
@@ -235,7 +235,7 @@ int CompareRegisteredRows(const CListCtrl& list, const std::vector<ServiceRow>& 
             continue;
         }
         int nRow = listed->second;
-        const ServiceRow& expected = *known->second;
+        const ManagerRow& expected = *known->second;
         std::string strState = list.GetItemText(nRow, 2);
         std::string strStartType = list.GetItemText(nRow, 3);
         if (strState != expected.strState || strStartType != expected.strStartType ||
@@ -446,7 +446,7 @@ int Run(ServiceBed& services)
     pDialog->RefreshServiceStates();
     PumpMessages();
 
-    std::vector<ServiceRow> managerRows;
+    std::vector<ManagerRow> managerRows;
     int nLoopFailures = RunPerServiceLoop(control, &managerRows);
     if (nLoopFailures != 0)
     {

@@ -325,7 +325,10 @@ TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
     }
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    m_pDialog->ApplyBehindProgress(CMainDlg::kApplyProfile, 3, Window());
+    ApplyRequest request;
+    request.mode = kApplyProfile;
+    request.nValue = 3;
+    m_pDialog->Apply(request, Window());
     for (std::size_t i = 0; i < services.size(); ++i)
         EXPECT_EQ(cases[i].dwExpected, services[i]->ConfiguredStartType()) << cases[i].pszName;
     // The prefix's own Spooler is in the profile too ($1: automatic).

@@ -1,0 +1,140 @@
+#include "app/ServiceListView.h"
+
+#include "app/ServiceListRules.h"
+#include "services/ServiceRegistry.h"
+
+#include <algorithm>
+
+namespace
+{
+int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM)
+{
+    return ServiceListRules::CompareDisplayNames(reinterpret_cast<const ServiceRow*>(lLeft)->strDisplayName,
+                                                 reinterpret_cast<const ServiceRow*>(lRight)->strDisplayName);
+}
+} // namespace
+
+void CServiceListView::SetRows(std::vector<ServiceRow> rows)
+{
+    m_list.DeleteAllItems();
+    m_rows.clear();
+    std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
+        return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
+    });
+    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
+    for (ServiceRow& row : rows)
+    {
+        m_rows.push_back(std::make_unique<ServiceRow>(std::move(row)));
+        const ServiceRow& stored = *m_rows.back();
+        int nRow = m_list.InsertItem(m_list.GetItemCount(), stored.strDisplayName, stored.Image(),
+                                     reinterpret_cast<LPARAM>(&stored));
+        m_list.SetItemText(nRow, 1, stored.strName);
+        m_list.SetItemText(nRow, 2, stored.StateText());
+        m_list.SetItemText(nRow, 3, stored.StartTypeText());
+    }
+    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, TRUE, 0);
+}
+
+ServiceRow* CServiceListView::RowAt(int nRow) const
+{
+    if (nRow < 0 || nRow >= Count())
+        return nullptr;
+    return reinterpret_cast<ServiceRow*>(m_list.GetItemData(nRow));
+}
+
+int CServiceListView::Find(const std::string& strName) const
+{
+    for (int i = 0; i < Count(); ++i)
+    {
+        if (RowAt(i)->strName == strName)
+            return i;
+    }
+    return -1;
+}
+
+void CServiceListView::Remove(int nRow)
+{
+    const ServiceRow* pRow = RowAt(nRow);
+    if (pRow == nullptr)
+        return;
+    m_list.DeleteItem(nRow);
+    m_rows.erase(std::find_if(m_rows.begin(), m_rows.end(),
+                              [pRow](const std::unique_ptr<ServiceRow>& stored) { return stored.get() == pRow; }));
+}
+
+void CServiceListView::Show(int nRow) const
+{
+    const ServiceRow* pRow = RowAt(nRow);
+    if (pRow == nullptr)
+        return;
+    m_list.SetItemImage(nRow, pRow->Image());
+    m_list.SetItemText(nRow, 2, pRow->StateText());
+    m_list.SetItemText(nRow, 3, pRow->StartTypeText());
+}
+
+bool CServiceListView::Update(int nRow, const CServicePoller::Status& status) const
+{
+    ServiceRow* pRow = RowAt(nRow);
+    if (pRow == nullptr)
+        return false;
+    std::string strStateBefore = pRow->StateText(), strStartTypeBefore = pRow->StartTypeText();
+    pRow->dwState = status.dwState;
+    pRow->pszPendingWord = nullptr;
+    pRow->dwAccepted = status.dwAccepted;
+    // A start type the pass could not read keeps what the row had.
+    if (status.bStartTypeKnown)
+    {
+        pRow->bStartTypeKnown = true;
+        pRow->dwStartType = status.dwStartType;
+    }
+    if (pRow->StateText() == strStateBefore && pRow->StartTypeText() == strStartTypeBefore)
+        return false;
+    Show(nRow);
+    return true;
+}
+
+void CServiceListView::SortByDisplayName() const
+{
+    m_list.SortItemsByData(CompareRowsByDisplayName, 0);
+}
+
+DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,
+                      std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report)
+{
+    pRows->clear();
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
+        return dwError;
+    CServicesKey servicesKey;
+    for (const EnumeratedService& listed : services)
+    {
+        ServiceRow row;
+        row.strName = listed.strName;
+        row.strDisplayName = listed.strDisplayName;
+        row.dwState = listed.status.dwCurrentState;
+        row.dwAccepted = listed.status.dwControlsAccepted;
+        // The manager's own store answers at once; ask the manager itself
+        // only for a service whose key cannot be read.
+        DWORD dwStartType = 0;
+        row.bStartTypeKnown = servicesKey.ReadStartType(row.strName, &dwStartType);
+        if (!row.bStartTypeKnown)
+        {
+            DWORD dwError = 0;
+            {
+                CServiceControl::COpenService open(service, row.strName, CServiceControl::kAccessRead);
+                dwError = open.Error();
+                if (dwError == 0)
+                    dwError = service.QueryStartType(&dwStartType);
+            }
+            // Removed since it was listed: it gets no row.
+            if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+                continue;
+            if (dwError != 0)
+                report(dwError);
+            row.bStartTypeKnown = dwError == 0;
+        }
+        row.dwStartType = dwStartType;
+        pRows->push_back(std::move(row));
+    }
+    return 0;
+}

@@ -1,0 +1,47 @@
+// The service list control and the rows it stands for. Each item's lParam
+// points at its row, owned here; the display texts are written from the
+// rows and never read back for a decision.
+#pragma once
+
+#include "app/ServiceRow.h"
+#include "services/ServiceControl.h"
+#include "services/ServiceEnumeration.h"
+#include "services/ServicePoller.h"
+#include "ui/Controls.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CServiceListView
+{
+public:
+    void Attach(HWND hList) { m_list.Attach(hList); }
+    const CListCtrl& Control() const { return m_list; }
+
+    // Replaces every row, in display-name order.
+    void SetRows(std::vector<ServiceRow> rows);
+    int Count() const { return m_list.GetItemCount(); }
+    // nullptr for a row that is not there.
+    ServiceRow* RowAt(int nRow) const;
+    // The row of a service, by its exact name; -1 when it has none.
+    int Find(const std::string& strName) const;
+    void Remove(int nRow);
+    // Writes the row's texts and icon again from its data.
+    void Show(int nRow) const;
+    // Takes a pass's status into the row; true when what it shows changed.
+    bool Update(int nRow, const CServicePoller::Status& status) const;
+    void SortByDisplayName() const;
+
+private:
+    CListCtrl m_list;
+    std::vector<std::unique_ptr<ServiceRow>> m_rows;
+};
+
+// Every Win32 service as a row: the start type from the manager's store,
+// or from the manager for one whose key cannot be read. A service removed
+// since the listing gets no row; other failures go to report. 0 or the
+// listing's error, with no rows.
+DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,
+                      std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report);

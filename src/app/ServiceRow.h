@@ -1,0 +1,35 @@
+// What one row of the service list stands for. Decisions read this, never
+// the list's display text, which is written from it.
+#pragma once
+
+#include "services/ServiceTexts.h"
+
+#include <cstdint>
+#include <string>
+
+struct ServiceRow
+{
+    std::string strName;        // GBK
+    std::string strDisplayName; // GBK
+    std::uint32_t dwState = ServiceTexts::kStateStopped;
+    // Unknown when neither the store nor the manager could say.
+    bool bStartTypeKnown = true;
+    std::uint32_t dwStartType = ServiceTexts::kStartDemand;
+    std::uint32_t dwAccepted = 0;
+    // The word a run command shows until the next pass says how it went.
+    const char* pszPendingWord = nullptr;
+
+    std::string StateText() const
+    {
+        return pszPendingWord != nullptr ? pszPendingWord : ServiceTexts::RunStateText(dwState);
+    }
+    std::string StartTypeText() const
+    {
+        return bStartTypeKnown ? ServiceTexts::StartTypeText(dwStartType) : ServiceTexts::kUnknownStartType;
+    }
+    // The row's icon: the start type's, or the boot one's when unknown.
+    int Image() const
+    {
+        return ServiceTexts::StartTypeIndex(bStartTypeKnown ? dwStartType : ServiceTexts::kStartBoot);
+    }
+};

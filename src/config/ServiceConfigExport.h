@@ -1,0 +1,31 @@
+// Configuration files on disk: the chooser, and the writing of every Win32
+// service's start type (the records themselves are ServiceConfigFile's).
+#pragma once
+
+#include "services/ServiceControl.h"
+#include "services/ServiceEnumeration.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+enum class ExportOutcome
+{
+    Saved,
+    Cancelled,
+    Failed, // said so, and no file is left behind
+};
+
+// The common file dialog in its save or open form, *.svc; false when the
+// user cancels.
+bool ChooseServiceConfigFile(HWND hOwner, bool bSave, std::string* pstrPath);
+
+// One record per Win32 service the manager lists, replacing the file. A
+// listing that fails leaves an older file as it was, and a write that fails
+// removes the half-written one: false in both cases. A service that cannot
+// be read gets no line; its failure goes to report, unless it was removed
+// since the listing.
+bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath,
+                            const std::function<void(DWORD dwError)>& report,
+                            const EnumServicesFunction& enumerate = EnumServicesStatusA);
