@@ -1,8 +1,9 @@
 #include "app/MainDlg.h"
 
-#include "app/DetailsText.h"
+#include "app/MainWindowSetup.h"
 #include "app/ServiceListRules.h"
 #include "common/AppTexts.h"
+#include "common/ScopedValue.h"
 #include "knowledge/QuickConfigDlg.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
@@ -25,14 +26,6 @@
 
 namespace
 {
-constexpr int kImageRoot = 3;
-constexpr int kImageFolder = 4;
-
-// The tree lies at (12, 78) in both layouts; its border brings the point
-// to this offset.
-constexpr int kCategoryHitOffsetX = 15;
-constexpr int kCategoryHitOffsetY = 80;
-
 const char* const kSelectPrompt = "请选择服务!";
 const char* const kDeleteWarning =
     "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?";
@@ -41,33 +34,10 @@ const char* const kExportDone = "服务配置文件保存成功!";
 const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
 const char* const kFileError = "文件错误！请选择正确的配置文件！";
 
-// Clears the flag however the command ends.
-class CBusyScope
-{
-public:
-    explicit CBusyScope(bool& bBusy) : m_bBusy(bBusy), m_bWas(bBusy) { m_bBusy = true; }
-    ~CBusyScope() { m_bBusy = m_bWas; }
-    CBusyScope(const CBusyScope&) = delete;
-    CBusyScope& operator=(const CBusyScope&) = delete;
-
-private:
-    bool& m_bBusy;
-    bool m_bWas;
-};
-
-// Boxes raised inside the scope go to hOwner; the one before comes back after.
-class COwnerScope
-{
-public:
-    COwnerScope(HWND& hSlot, HWND hOwner) : m_hSlot(hSlot), m_hWas(hSlot) { m_hSlot = hOwner; }
-    ~COwnerScope() { m_hSlot = m_hWas; }
-    COwnerScope(const COwnerScope&) = delete;
-    COwnerScope& operator=(const COwnerScope&) = delete;
-
-private:
-    HWND& m_hSlot;
-    HWND m_hWas;
-};
+// Set while a command or a pass holds the service slot.
+using CBusyScope = CScopedValue<bool>;
+// Boxes raised inside the scope go to its window.
+using COwnerScope = CScopedValue<HWND>;
 } // namespace
 
 CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
@@ -98,10 +68,10 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_NOTIFY(TVN_KEYDOWN, IDC_CATEGORY_TREE, CMainDlg, OnKeyDownCategoryTree),
         QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
         QM_ON_COMMAND(IDC_BTN_MINIMIZE, CMainDlg, OnMinimizeButton),
-        QM_ON_COMMAND(IDC_BTN_CONFIGURE, CMainDlg, OnConfigureMenu),
+        QM_ON_COMMAND(IDC_BTN_CONFIGURE, CMainDlg, OnMenuButton),
         QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnWizard),
-        QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnToolsMenu),
-        QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnHelpMenu),
+        QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnMenuButton),
+        QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnMenuButton),
         QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
         QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnStartTypeCommand),
@@ -143,8 +113,8 @@ void CMainDlg::DoDataExchange()
     m_rows.Attach(GetDlgItem(IDC_SERVICE_LIST));
     for (int i = 0; i < MainLayout::kButtonCount; ++i)
         DDX_Control(MainLayout::kButtonArt[i].nId, m_buttons[i]);
-    DDX_Control(IDC_DEPENDS_TREE, m_treeDepends);
-    DDX_Control(IDC_CATEGORY_TREE, m_treeCategory);
+    m_details.Attach(m_hWnd, GetDlgItem(IDC_DEPENDS_TREE));
+    m_categories.Attach(m_hWnd, GetDlgItem(IDC_CATEGORY_TREE));
 }
 
 BOOL CMainDlg::OnInitDialog()
@@ -156,104 +126,22 @@ BOOL CMainDlg::OnInitDialog()
     ModifyStyle(WS_CAPTION, WS_MINIMIZEBOX, SWP_FRAMECHANGED);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    for (int i = 0; i < MainLayout::kButtonCount; ++i)
-    {
-        const MainLayout::ButtonArt& art = MainLayout::kButtonArt[i];
-        m_buttons[i].SetBitmaps(art.nNormal, art.nHover, art.nPressed, art.nFocus, art.nDisabled,
-                                art.bStretch ? TRUE : FALSE, 0, art.bShift ? TRUE : FALSE);
-    }
-
-    m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
-    const CListCtrl& list = m_rows.Control();
-    // One highlighted row, the one every command acts on; ticks mark more.
-    list.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
-    list.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
-    for (int nIconId : {IDI_AUTO, IDI_MANUAL, IDI_DISABLED, IDI_ROOT, IDI_FOLDER})
-    {
-        HICON hIcon = static_cast<HICON>(
-            LoadImageA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(nIconId), IMAGE_ICON, 16, 16, 0));
-        m_imageList.Add(hIcon);
-        DestroyIcon(hIcon);
-    }
-    list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    list.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
-    list.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
-    list.InsertColumn(2, "状态", LVCFMT_LEFT, 60);
-    list.InsertColumn(3, "启动类型", LVCFMT_LEFT, 65);
-
-    m_treeCategory.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
-    m_treeDepends.SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
-    LONG_PTR nTreeStyle = m_treeCategory.GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
-    SetWindowLongPtrA(m_treeCategory.GetSafeHwnd(), GWL_STYLE, nTreeStyle);
-    SetWindowLongPtrA(m_treeDepends.GetSafeHwnd(), GWL_STYLE, nTreeStyle);
-
-    BuildCategoryTree();
+    DressMainButtons(m_buttons.data());
+    LoadListIcons(m_imageList);
+    m_rows.Setup(m_imageList.GetSafeHandle());
+    m_details.Setup(m_imageList.GetSafeHandle());
+    m_categories.Build(m_imageList.GetSafeHandle());
     ApplyLayout();
     FillServiceList(ServiceListRules::kAll);
 
-    m_toolTip.Create(this);
-    m_toolTip.Activate(TRUE);
-    const struct
-    {
-        int nId;
-        const char* pszText;
-    } tips[] = {
-        {IDC_BTN_IMPORT, "导入服务配置"}, {IDC_BTN_EXPORT, "导出服务配置"}, {IDC_BTN_START, "启动服务"},
-        {IDC_BTN_PAUSE, "暂停服务"},      {IDC_BTN_STOP, "停止服务"},
-    };
-    for (const auto& tip : tips)
-        m_toolTip.AddTool(m_hWnd, GetDlgItem(tip.nId), tip.pszText);
-
+    AddMainToolTips(m_toolTip, *this);
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
     return TRUE;
 }
 
-void CMainDlg::BuildCategoryTree()
-{
-    HTREEITEM hRoot = m_treeCategory.InsertItem(ServiceListRules::kRoot, kImageRoot, kImageRoot);
-    HTREEITEM hStates = m_treeCategory.InsertItem(ServiceListRules::kRunStateGroup, kImageFolder, kImageRoot, hRoot);
-    for (const char* pszLeaf : {ServiceTexts::kRunning, ServiceTexts::kPaused, ServiceListRules::kStoppedLeaf})
-        m_treeCategory.InsertItem(pszLeaf, kImageFolder, kImageRoot, hStates);
-    HTREEITEM hTypes = m_treeCategory.InsertItem(ServiceListRules::kStartTypeGroup, kImageFolder, kImageRoot, hRoot);
-    for (const char* pszLeaf : {ServiceTexts::kAuto, ServiceTexts::kManual, ServiceTexts::kDisabled})
-        m_treeCategory.InsertItem(pszLeaf, kImageFolder, kImageRoot, hTypes);
-    m_treeCategory.Expand(hStates, TVE_EXPAND);
-    m_treeCategory.Expand(hTypes, TVE_EXPAND);
-    m_treeCategory.Expand(hRoot, TVE_EXPAND);
-}
-
 void CMainDlg::ApplyLayout()
 {
-    HDC hDC = GetDC(m_hWnd);
-    int nScreenWidth = GetDeviceCaps(hDC, HORZRES);
-    ReleaseDC(m_hWnd, hDC);
-    bool bCompact = MainLayout::IsCompact(nScreenWidth);
-
-    for (const MainLayout::Placement& placement : MainLayout::PlacementsFor(bCompact))
-    {
-        if (placement.nId == MainLayout::kWindowId)
-        {
-            MoveWindow(placement.x, placement.y, placement.cx, placement.cy);
-            continue;
-        }
-        CWnd control(GetDlgItem(placement.nId));
-        if (placement.bHidden)
-        {
-            control.ShowWindow(SW_HIDE);
-            continue;
-        }
-        if (placement.bWidthOnly)
-        {
-            RECT rect;
-            GetWindowRect(control.GetSafeHwnd(), &rect);
-            MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-            control.MoveWindow(rect.left, rect.top, placement.cx, rect.bottom - rect.top);
-            continue;
-        }
-        control.MoveWindow(placement.x, placement.y, placement.cx, placement.cy);
-    }
-    m_rows.Control().SetColumnWidth(1, MainLayout::ServiceNameColumnWidth(bCompact));
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    PlaceMainWindowControls(*this, m_rows.Control());
 }
 
 int CMainDlg::Notify(const char* pszText, UINT nType)
@@ -282,7 +170,7 @@ void CMainDlg::ReportRowFailure(int nRow, DWORD dwError)
 
 void CMainDlg::FillServiceList(const std::string& strFilter)
 {
-    CBusyScope busy(m_bBusy);
+    CBusyScope busy(m_bBusy, true);
     std::vector<ServiceRow> rows;
     auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
     if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, &rows, report))
@@ -331,10 +219,9 @@ void CMainDlg::UpdateRunCommands(int nCommandState)
 
 void CMainDlg::ResetDetails()
 {
-    SetDlgItemText(IDC_STATUS_LINE, "");
+    m_details.Reset();
     m_nSelected = -1;
     UpdateRunCommands(kCommandsNone);
-    m_treeDepends.DeleteAllItems();
 }
 
 std::string CMainDlg::ServiceDisplayName(const std::string& strName)
@@ -344,8 +231,8 @@ std::string CMainDlg::ServiceDisplayName(const std::string& strName)
 
 void CMainDlg::ShowServiceDetails()
 {
-    CBusyScope busy(m_bBusy);
-    SetDlgItemText(IDC_STATUS_LINE, "");
+    CBusyScope busy(m_bBusy, true);
+    m_details.ClearStatusLine();
     const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
     if (pRow == nullptr)
         return;
@@ -367,36 +254,7 @@ void CMainDlg::ShowServiceDetails()
                               MF_BYCOMMAND | (advice.IsProtected() ? (MF_GRAYED | MF_DISABLED) : MF_ENABLED));
         strAdvice = advice.AdviceText();
     }
-    SetDlgItemText(IDC_SUMMARY, DetailsText::Description(details.strDescription, strAdvice));
-    if (details.bPathRead)
-        SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(details.strBinaryPath));
-    ShowDependencies(details.dependencies, details.dependents);
-}
-
-void CMainDlg::ShowDependencies(const std::vector<std::string>& dependencies,
-                                const std::vector<std::string>& dependents)
-{
-    m_treeDepends.DeleteAllItems();
-    HTREEITEM hDependsOn = m_treeDepends.InsertItem(DetailsText::kDependsOnGroup, kImageFolder, kImageRoot);
-    for (const std::string& strName : dependencies)
-    {
-        if (DetailsText::IsShownDependency(strName))
-            m_treeDepends.InsertItem(DisplayNameOf(m_service, strName), kImageFolder, kImageRoot, hDependsOn);
-    }
-    HTREEITEM hDependents = m_treeDepends.InsertItem(DetailsText::kDependentsGroup, kImageFolder, kImageRoot);
-    for (const std::string& strName : dependents)
-        m_treeDepends.InsertItem(DisplayNameOf(m_service, strName), kImageFolder, kImageRoot, hDependents);
-    m_treeDepends.Expand(hDependsOn, TVE_EXPAND);
-    m_treeDepends.Expand(hDependents, TVE_EXPAND);
-}
-
-int CMainDlg::HighlightedRow() const
-{
-    const CListCtrl& list = m_rows.Control();
-    int nFocused = list.GetNextItem(-1, LVNI_FOCUSED);
-    if (nFocused != -1 && (list.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED) != 0)
-        return nFocused;
-    return list.GetNextItem(-1, LVNI_SELECTED);
+    m_details.Show(m_service, details, strAdvice);
 }
 
 void CMainDlg::SyncRememberedRow()
@@ -408,7 +266,7 @@ void CMainDlg::SyncRememberedRow()
         return;
     }
     m_bSyncPending = false;
-    int nRow = HighlightedRow();
+    int nRow = m_rows.HighlightedRow();
     if (nRow == m_nSelected)
         return;
     m_nSelected = nRow;
@@ -460,30 +318,21 @@ INT_PTR CMainDlg::OnKeyDownServiceList(const NMLVKEYDOWN* pKey)
 
 INT_PTR CMainDlg::OnClickCategoryTree(const NMHDR*)
 {
-    POINT pt;
-    GetCursorPos(&pt);
-    ScreenToClient(m_hWnd, &pt);
-    pt.x -= kCategoryHitOffsetX;
-    pt.y -= kCategoryHitOffsetY;
-    UINT nFlags = 0;
-    HTREEITEM hItem = m_treeCategory.HitTest(pt, &nFlags);
-    if (hItem == nullptr || !(nFlags & TVHT_ONITEMLABEL))
-        return 0;
-    std::string strText = m_treeCategory.GetItemText(hItem);
-    ResetDetails();
-    FillServiceList(ServiceListRules::FilterForCategory(strText));
+    if (std::optional<std::string> filter = m_categories.FilterAtPointer())
+    {
+        ResetDetails();
+        FillServiceList(*filter);
+    }
     return 0;
 }
 
 INT_PTR CMainDlg::OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey)
 {
-    if (pKey->wVKey != VK_DOWN && pKey->wVKey != VK_UP)
-        return 0;
-    HTREEITEM hCaret = m_treeCategory.GetNextItem(nullptr, TVGN_CARET);
-    HTREEITEM hNext = m_treeCategory.GetNextItem(hCaret, pKey->wVKey == VK_DOWN ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE);
-    std::string strText = hNext != nullptr ? m_treeCategory.GetItemText(hNext) : std::string();
-    m_nSelected = -1;
-    FillServiceList(ServiceListRules::FilterForCategory(strText));
+    if (std::optional<std::string> filter = m_categories.FilterForKey(pKey->wVKey))
+    {
+        m_nSelected = -1;
+        FillServiceList(*filter);
+    }
     return 0;
 }
 
@@ -522,7 +371,7 @@ void CMainDlg::RefreshServiceStates()
         return;
     if (m_bSyncPending)
         SyncRememberedRow();
-    CBusyScope busy(m_bBusy);
+    CBusyScope busy(m_bBusy, true);
     // A pass reports nothing: a failed look is simply tried again next time.
     if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
         return;
@@ -554,46 +403,20 @@ void CMainDlg::ControlSelectedService(RunOperation operation)
 {
     if (!HasSelection())
         return;
-    CBusyScope busy(m_bBusy);
-    struct OperationRow
-    {
-        DWORD dwAccess;
-        DWORD dwControl; // 0 for a start
-        const char* pszPending;
-        DWORD dwPendingState;
-        int nCommandState;
-    };
-    static const OperationRow kOperations[] = {
-        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
-        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
-         kCommandsStartable},
-        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
-         kCommandsPaused},
-        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
-         SERVICE_CONTINUE_PENDING, kCommandsPauseAndStop},
-    };
-    const OperationRow& operationRow = kOperations[operation - kRunStart];
+    CBusyScope busy(m_bBusy, true);
     int nRow = m_nSelected;
     ServiceRow* pRow = m_rows.RowAt(nRow);
-    DWORD dwError = 0;
-    {
-        CServiceControl::COpenService open(m_service, pRow->strName, operationRow.dwAccess);
-        dwError = open.Error();
-        SERVICE_STATUS status = {};
-        if (dwError == 0)
-            dwError = operationRow.dwControl == 0 ? m_service.Start()
-                                                  : m_service.Control(operationRow.dwControl, &status);
-    }
-    if (dwError != 0)
+    if (DWORD dwError = RunServiceOperation(m_service, pRow->strName, operation))
     {
         ReportRowFailure(nRow, dwError);
         return;
     }
     // The pending word shows until the next pass says how it went.
-    pRow->dwState = operationRow.dwPendingState;
-    pRow->pszPendingWord = operationRow.pszPending;
+    const RunOperationInfo& info = InfoOf(operation);
+    pRow->dwState = info.dwPendingState;
+    pRow->pszPendingWord = info.pszPendingWord;
     m_rows.Show(nRow);
-    UpdateRunCommands(operationRow.nCommandState);
+    UpdateRunCommands(info.nCommandState);
 }
 
 void CMainDlg::OnStartService()
@@ -671,7 +494,7 @@ void CMainDlg::Apply(const ApplyRequest& request, HWND hOwner)
 
 void CMainDlg::ApplyNow(const ApplyRequest& request)
 {
-    CBusyScope busy(m_bBusy);
+    CBusyScope busy(m_bBusy, true);
     CStartTypeApplier applier(
         m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
     switch (request.mode)
@@ -703,48 +526,13 @@ void CMainDlg::ApplyToRows(const ApplyRequest& request)
             RemoveRow(nRow);
         ReportServiceFailure(dwError);
     });
-    auto applyRow = [&](int nRow) {
-        ServiceRow* pRow = m_rows.RowAt(nRow);
-        std::string strName = pRow->strName;
-        if (applier.ApplyToService(strName, dwStartType) != 0)
-            return m_rows.Find(strName) == nRow;
-        // The row shows the change at once; the next pass confirms it.
-        pRow->bStartTypeKnown = true;
-        pRow->dwStartType = dwStartType;
-        m_rows.Show(nRow);
-        return true;
-    };
-    if (request.mode == kApplySelectedRow)
-    {
-        int nRow = m_nSelected;
-        if (nRow == -1 || !applyRow(nRow))
-            return;
-        const ServiceRow* pRow = m_rows.RowAt(nRow);
-        std::string strState = pRow->StateText();
-        if (strState == ServiceTexts::kRunning)
-            return;
-        if (strState.empty() && dwStartType != SERVICE_DISABLED)
-            UpdateRunCommands(kCommandsStartable);
-        else if (strState == ServiceTexts::kPaused)
-            UpdateRunCommands(kCommandsPaused);
-        else
-            UpdateRunCommands(kCommandsNone);
+    bool bSelectedOnly = request.mode == kApplySelectedRow;
+    if (!m_rows.ApplyStartType(applier, dwStartType, m_nSelected, !bSelectedOnly) || !bSelectedOnly)
         return;
-    }
-    const CListCtrl& list = m_rows.Control();
-    for (int i = 0; i < m_rows.Count();)
-    {
-        if (!list.GetCheck(i) && i != m_nSelected)
-        {
-            ++i;
-            continue;
-        }
-        // A row that went with its service leaves the next one in its place.
-        if (!applyRow(i))
-            continue;
-        list.SetCheck(i, FALSE);
-        ++i;
-    }
+    // A running service keeps its commands; the others follow the change.
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    if (pRow->StateText() != ServiceTexts::kRunning)
+        UpdateRunCommands(CommandStateFor(pRow->StateText(), 0, pRow->StartTypeText()));
 }
 
 ExportOutcome CMainDlg::ExportBackup(HWND hOwner)
@@ -753,7 +541,7 @@ ExportOutcome CMainDlg::ExportBackup(HWND hOwner)
     std::string strPath;
     if (!m_chooseFile(BoxOwner(), true, &strPath))
         return ExportOutcome::Cancelled;
-    CBusyScope busy(m_bBusy);
+    CBusyScope busy(m_bBusy, true);
     if (!WriteServiceConfigFile(
             m_service, strPath, [this](DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices))
     {
@@ -809,7 +597,7 @@ void CMainDlg::OnDeleteService()
     // is about the service it named.
     KillTimer(kStatusTimer);
     {
-        CBusyScope busy(m_bBusy);
+        CBusyScope busy(m_bBusy, true);
         std::string strName = m_rows.RowAt(m_nSelected)->strName;
         if (Notify(kDeleteWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             DeleteNamedService(strName);
@@ -848,19 +636,19 @@ void CMainDlg::ShowPopupUnderButton(int nButtonId, int nPopup)
     TrackPopupMenu(m_menu.GetSubMenu(nPopup), TPM_RIGHTBUTTON, rect.left, rect.bottom, 0, m_hWnd, nullptr);
 }
 
-void CMainDlg::OnConfigureMenu()
+void CMainDlg::OnMenuButton(UINT nId)
 {
-    ShowPopupUnderButton(IDC_BTN_CONFIGURE, 0);
-}
-
-void CMainDlg::OnToolsMenu()
-{
-    ShowPopupUnderButton(IDC_BTN_TOOLS, 2);
-}
-
-void CMainDlg::OnHelpMenu()
-{
-    ShowPopupUnderButton(IDC_BTN_HELP, 3);
+    // The menu bar's buttons and the popups of the menu they open.
+    static const struct
+    {
+        UINT nId;
+        int nPopup;
+    } kButtons[] = {{IDC_BTN_CONFIGURE, 0}, {IDC_BTN_TOOLS, 2}, {IDC_BTN_HELP, 3}};
+    for (const auto& button : kButtons)
+    {
+        if (button.nId == nId)
+            ShowPopupUnderButton(static_cast<int>(nId), button.nPopup);
+    }
 }
 
 INT_PTR CMainDlg::OnRClickServiceList(const NMITEMACTIVATE* pClick)

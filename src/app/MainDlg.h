@@ -3,6 +3,8 @@
 // hands the work to the rooms that do it.
 #pragma once
 
+#include "app/CategoryTree.h"
+#include "app/DetailsPane.h"
 #include "app/MainLayout.h"
 #include "app/ServiceListView.h"
 #include "config/ServiceConfigExport.h"
@@ -67,8 +69,8 @@ public:
     int SelectedRow() const { return m_nSelected; }
     const CMenu& Menu() const { return m_menu; }
     const CListCtrl& ServiceList() const { return m_rows.Control(); }
-    const CTreeCtrl& CategoryTree() const { return m_treeCategory; }
-    const CTreeCtrl& DependencyTree() const { return m_treeDepends; }
+    const CTreeCtrl& CategoryTree() const { return m_categories.Tree(); }
+    const CTreeCtrl& DependencyTree() const { return m_details.Tree(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -90,9 +92,8 @@ protected:
     INT_PTR OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey);
     void OnCloseButton();
     void OnMinimizeButton();
-    void OnConfigureMenu();
-    void OnToolsMenu();
-    void OnHelpMenu();
+    // The three menu-bar buttons that open popups.
+    void OnMenuButton(UINT nId);
     void OnStartService();
     void OnPauseService();
     void OnStopService();
@@ -107,13 +108,6 @@ protected:
     void OnAbout();
 
 private:
-    enum RunOperation
-    {
-        kRunStart = 1,
-        kRunStop = 2,
-        kRunPause = 3,
-        kRunContinue = 4,
-    };
     void ControlSelectedService(RunOperation operation);
     // The row modes from the toolbar and the context menu.
     void SetStartTypeOfSelection(ApplyMode mode, int nValue);
@@ -129,20 +123,16 @@ private:
     int Notify(const char* pszText, UINT nType = MB_OK | MB_ICONEXCLAMATION);
     // Boxes and choosers go to the innermost window of the operation under way.
     HWND BoxOwner() const { return m_hBoxOwner != nullptr ? m_hBoxOwner : m_hWnd; }
-    // The focused row when it is selected, else the selected one, or -1.
-    int HighlightedRow() const;
     // Makes the remembered row the highlighted one and shows its details.
     void SyncRememberedRow();
-    void BuildCategoryTree();
     void ResetDetails();
-    void ShowDependencies(const std::vector<std::string>& dependencies, const std::vector<std::string>& dependents);
     CSkinButton& Button(int nId);
 
     CServiceControl m_service;
     CServiceListView m_rows;
     std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;
-    CTreeCtrl m_treeDepends;
-    CTreeCtrl m_treeCategory;
+    CDetailsPane m_details;
+    CCategoryTree m_categories;
     CToolTipCtrl m_toolTip;
     CMenu m_menu;
     CImageList m_imageList;

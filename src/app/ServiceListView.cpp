@@ -1,6 +1,7 @@
 #include "app/ServiceListView.h"
 
 #include "app/ServiceListRules.h"
+#include "services/CommandState.h"
 #include "services/ServiceRegistry.h"
 
 #include <algorithm>
@@ -13,6 +14,26 @@ int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM)
                                                  reinterpret_cast<const ServiceRow*>(lRight)->strDisplayName);
 }
 } // namespace
+
+void CServiceListView::Setup(HIMAGELIST hImages) const
+{
+    // One highlighted row, the one every command acts on; ticks mark more.
+    m_list.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
+    m_list.SetImageList(hImages, LVSIL_SMALL);
+    m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    m_list.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
+    m_list.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
+    m_list.InsertColumn(2, "状态", LVCFMT_LEFT, 60);
+    m_list.InsertColumn(3, "启动类型", LVCFMT_LEFT, 65);
+}
+
+int CServiceListView::HighlightedRow() const
+{
+    int nFocused = m_list.GetNextItem(-1, LVNI_FOCUSED);
+    if (nFocused != -1 && (m_list.SendMessage(LVM_GETITEMSTATE, nFocused, LVIS_SELECTED) & LVIS_SELECTED) != 0)
+        return nFocused;
+    return m_list.GetNextItem(-1, LVNI_SELECTED);
+}
 
 void CServiceListView::SetRows(std::vector<ServiceRow> rows)
 {
@@ -96,6 +117,61 @@ bool CServiceListView::Update(int nRow, const CServicePoller::Status& status) co
 void CServiceListView::SortByDisplayName() const
 {
     m_list.SortItemsByData(CompareRowsByDisplayName, 0);
+}
+
+const RunOperationInfo& InfoOf(RunOperation operation)
+{
+    static const RunOperationInfo kOperations[] = {
+        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
+        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
+         kCommandsStartable},
+        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
+         kCommandsPaused},
+        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
+         SERVICE_CONTINUE_PENDING, kCommandsPauseAndStop},
+    };
+    return kOperations[operation - kRunStart];
+}
+
+DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, RunOperation operation)
+{
+    const RunOperationInfo& info = InfoOf(operation);
+    CServiceControl::COpenService open(service, strName, info.dwAccess);
+    if (open.Error() != 0)
+        return open.Error();
+    SERVICE_STATUS status = {};
+    return info.dwControl == 0 ? service.Start() : service.Control(info.dwControl, &status);
+}
+
+bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked)
+{
+    auto applyRow = [&](int nAt) {
+        ServiceRow* pRow = RowAt(nAt);
+        std::string strName = pRow->strName;
+        if (applier.ApplyToService(strName, dwStartType) != 0)
+            return Find(strName) == nAt;
+        pRow->bStartTypeKnown = true;
+        pRow->dwStartType = dwStartType;
+        Show(nAt);
+        return true;
+    };
+    if (!bTicked)
+        return nRow != -1 && applyRow(nRow);
+    const ServiceRow* pRemembered = RowAt(nRow);
+    for (int i = 0; i < Count();)
+    {
+        if (!m_list.GetCheck(i) && i != nRow)
+        {
+            ++i;
+            continue;
+        }
+        // A row that went with its service leaves the next one in its place.
+        if (!applyRow(i))
+            continue;
+        m_list.SetCheck(i, FALSE);
+        ++i;
+    }
+    return pRemembered == nullptr || Find(pRemembered->strName) != -1;
 }
 
 DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,

@@ -7,6 +7,7 @@
 #include "services/ServiceControl.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
+#include "services/StartTypeApplier.h"
 #include "ui/Controls.h"
 
 #include <functional>
@@ -18,6 +19,10 @@ class CServiceListView
 {
 public:
     void Attach(HWND hList) { m_list.Attach(hList); }
+    // Columns, styles and the icons of the start types.
+    void Setup(HIMAGELIST hImages) const;
+    // The focused row when it is selected, else the selected one, or -1.
+    int HighlightedRow() const;
     const CListCtrl& Control() const { return m_list; }
 
     // Replaces every row, in display-name order.
@@ -33,11 +38,37 @@ public:
     // Takes a pass's status into the row; true when what it shows changed.
     bool Update(int nRow, const CServicePoller::Status& status) const;
     void SortByDisplayName() const;
+    // A start type for the row nRow and, when bTicked, every ticked row,
+    // whose ticks are cleared. A row shows the change at once (the next
+    // pass confirms it); one whose service went is taken out by the
+    // applier's failure report. False when nRow itself went.
+    bool ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked);
 
 private:
     CListCtrl m_list;
     std::vector<std::unique_ptr<ServiceRow>> m_rows;
 };
+
+// The run commands as the manager is asked them, and what a row shows
+// until the next pass.
+enum RunOperation
+{
+    kRunStart = 1,
+    kRunStop = 2,
+    kRunPause = 3,
+    kRunContinue = 4,
+};
+struct RunOperationInfo
+{
+    DWORD dwAccess;
+    DWORD dwControl; // 0 for a start
+    const char* pszPendingWord;
+    DWORD dwPendingState;
+    int nCommandState; // what the commands allow meanwhile
+};
+const RunOperationInfo& InfoOf(RunOperation operation);
+// 0 or the error of the open or of the command itself.
+DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, RunOperation operation);
 
 // Every Win32 service as a row: the start type from the manager's store,
 // or from the manager for one whose key cannot be read. A service removed

@@ -1,0 +1,53 @@
+#include "app/DetailsPane.h"
+
+#include "app/DetailsText.h"
+#include "res/resource.h"
+
+namespace
+{
+constexpr int kImageRoot = 3;
+constexpr int kImageFolder = 4;
+} // namespace
+
+void CDetailsPane::Attach(HWND hDialog, HWND hDependsTree)
+{
+    m_dialog.Attach(hDialog);
+    m_treeDepends.Attach(hDependsTree);
+}
+
+void CDetailsPane::Setup(HIMAGELIST hImages) const
+{
+    m_treeDepends.SetImageList(hImages, TVSIL_NORMAL);
+    SetWindowLongPtrA(m_treeDepends.GetSafeHwnd(), GWL_STYLE,
+                      m_treeDepends.GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
+}
+
+void CDetailsPane::ClearStatusLine() const
+{
+    m_dialog.SetDlgItemText(IDC_STATUS_LINE, "");
+}
+
+void CDetailsPane::Reset() const
+{
+    ClearStatusLine();
+    m_treeDepends.DeleteAllItems();
+}
+
+void CDetailsPane::Show(CServiceControl& service, const ServiceDetails& details, const std::string& strAdvice) const
+{
+    m_dialog.SetDlgItemText(IDC_SUMMARY, DetailsText::Description(details.strDescription, strAdvice));
+    if (details.bPathRead)
+        m_dialog.SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(details.strBinaryPath));
+    m_treeDepends.DeleteAllItems();
+    HTREEITEM hDependsOn = m_treeDepends.InsertItem(DetailsText::kDependsOnGroup, kImageFolder, kImageRoot);
+    for (const std::string& strName : details.dependencies)
+    {
+        if (DetailsText::IsShownDependency(strName))
+            m_treeDepends.InsertItem(DisplayNameOf(service, strName), kImageFolder, kImageRoot, hDependsOn);
+    }
+    HTREEITEM hDependents = m_treeDepends.InsertItem(DetailsText::kDependentsGroup, kImageFolder, kImageRoot);
+    for (const std::string& strName : details.dependents)
+        m_treeDepends.InsertItem(DisplayNameOf(service, strName), kImageFolder, kImageRoot, hDependents);
+    m_treeDepends.Expand(hDependsOn, TVE_EXPAND);
+    m_treeDepends.Expand(hDependents, TVE_EXPAND);
+}
