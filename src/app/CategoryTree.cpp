@@ -22,9 +22,7 @@ void CCategoryTree::Attach(HWND hDialog, HWND hTree)
 
 void CCategoryTree::Build(HIMAGELIST hImages) const
 {
-    m_tree.SetImageList(hImages, TVSIL_NORMAL);
-    SetWindowLongPtrA(m_tree.GetSafeHwnd(), GWL_STYLE,
-                      m_tree.GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
+    m_tree.SetUpOutline(hImages);
     HTREEITEM hRoot = m_tree.InsertItem(ServiceListRules::kRoot, kImageRoot, kImageRoot);
     HTREEITEM hStates = m_tree.InsertItem(ServiceListRules::kRunStateGroup, kImageFolder, kImageRoot, hRoot);
     for (const char* pszLeaf : {ServiceTexts::kRunning, ServiceTexts::kPaused, ServiceListRules::kStoppedLeaf})

@@ -17,9 +17,7 @@ void CDetailsPane::Attach(HWND hDialog, HWND hDependsTree)
 
 void CDetailsPane::Setup(HIMAGELIST hImages) const
 {
-    m_treeDepends.SetImageList(hImages, TVSIL_NORMAL);
-    SetWindowLongPtrA(m_treeDepends.GetSafeHwnd(), GWL_STYLE,
-                      m_treeDepends.GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
+    m_treeDepends.SetUpOutline(hImages);
 }
 
 void CDetailsPane::ClearStatusLine() const

@@ -60,6 +60,12 @@ public:
 class CTreeCtrl : public CWnd
 {
 public:
+    // Buttons and lines from the root down, with our image list.
+    void SetUpOutline(HIMAGELIST hImages) const
+    {
+        SendMessage(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(hImages));
+        SetWindowLongPtrA(m_hWnd, GWL_STYLE, GetStyle() | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT);
+    }
     HTREEITEM InsertItem(const std::string& strText, int nImage, int nSelectedImage,
                          HTREEITEM hParent = TVI_ROOT, HTREEITEM hAfter = TVI_LAST) const;
     BOOL DeleteAllItems() const

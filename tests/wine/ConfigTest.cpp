@@ -38,6 +38,13 @@ void WriteFileText(const std::string& strPath, const std::string& strData)
     ASSERT_TRUE(file.Write(strData));
 }
 
+// The please-wait window, told by its text.
+bool IsProgressWindow(HWND hWnd)
+{
+    HWND hText = FindWindowExA(hWnd, nullptr, "Static", nullptr);
+    return hText != nullptr && TextOf(hText) == "正在配置......请稍候";
+}
+
 class ConfigTest : public MainWindowHarness
 {
 protected:
@@ -64,17 +71,48 @@ protected:
         CloseServiceHandle(hManager);
     }
 
+    // What the please-wait window was like when it appeared.
+    struct ProgressSeen
+    {
+        int nWindows = 0;
+        HWND hOwner = nullptr;
+        bool bCallerEnabled = true;
+    };
+    // While the please-wait window is up, the caller's buttons are pressed
+    // as a click that got through all the same would press them.
+    static void WatchProgress(CDialogDriver& driver, const HWND& hCaller, std::vector<int> presses,
+                              ProgressSeen* pSeen)
+    {
+        driver.WhenWindow(IsProgressWindow, [&hCaller, presses, pSeen](HWND hProgress) {
+            ++pSeen->nWindows;
+            pSeen->hOwner = GetWindow(hProgress, GW_OWNER);
+            pSeen->bCallerEnabled = IsWindowEnabled(hCaller) != FALSE;
+            for (int nId : presses)
+            {
+                CDialogDriver::Click(hCaller, nId);
+                PostMessageA(GetDlgItem(hCaller, nId), BM_CLICK, 0, 0);
+            }
+        });
+    }
+    // One backup, its boxes and the please-wait window, all modal to hCaller.
+    void ExpectModalTo(HWND hCaller, const ProgressSeen& progress)
+    {
+        EXPECT_EQ(1, m_nChooserCalls);
+        EXPECT_EQ(hCaller, m_hLastChooserOwner);
+        EXPECT_EQ(1, progress.nWindows);
+        EXPECT_EQ(hCaller, progress.hOwner);
+        EXPECT_FALSE(progress.bCallerEnabled);
+        EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "服务配置文件保存成功!"}), m_watcher.Texts());
+        for (const CMessageBoxWatcher::Box& box : m_watcher.Boxes())
+            EXPECT_EQ(hCaller, box.hOwner) << box.strText;
+        m_watcher.Clear();
+        m_watcher.SetAnswer(IDOK);
+    }
+
     int m_nChooserCalls = 0;
     bool m_bLastChooserSave = false;
     HWND m_hLastChooserOwner = nullptr;
 };
-
-// The please-wait window, told by its text.
-bool IsProgressWindow(HWND hWnd)
-{
-    HWND hText = FindWindowExA(hWnd, nullptr, "Static", nullptr);
-    return hText != nullptr && TextOf(hText) == "正在配置......请稍候";
-}
 
 // Registers the services of the profile table, each on demand start.
 testing::AssertionResult RegisterServices(const std::vector<const char*>& names,
@@ -701,17 +739,9 @@ TEST_F(ConfigTest, WindowsOpenedFromQuickConfigurationAreModalToIt)
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
     std::string strPath = kTempDir + "qm_modal_backup.svc";
-    m_pDialog->SetFileChooser([&](HWND hOwner, bool, std::string* pstrPath) {
-        ++m_nChooserCalls;
-        m_hLastChooserOwner = hOwner;
-        *pstrPath = strPath;
-        return true;
-    });
-
+    ChooseFile(strPath);
     HWND hQuick = nullptr;
-    int nProgressWindows = 0;
-    HWND hProgressOwner = nullptr;
-    bool bQuickEnabledUnderProgress = true;
+    ProgressSeen progress;
     m_watcher.SetAnswer(IDYES);
     CDialogDriver driver;
     driver.When(IDC_CHOICE_1, [&](HWND hDialog) {
@@ -719,29 +749,12 @@ TEST_F(ConfigTest, WindowsOpenedFromQuickConfigurationAreModalToIt)
         PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
         CDialogDriver::Click(hDialog, IDOK);
     });
-    driver.WhenWindow(IsProgressWindow, [&](HWND hProgress) {
-        ++nProgressWindows;
-        hProgressOwner = GetWindow(hProgress, GW_OWNER);
-        bQuickEnabledUnderProgress = IsWindowEnabled(hQuick) != FALSE;
-        // A press that gets through all the same, twice over.
-        CDialogDriver::Click(hQuick, IDOK);
-        PostMessageA(GetDlgItem(hQuick, IDOK), BM_CLICK, 0, 0);
-    });
+    WatchProgress(driver, hQuick, {IDOK}, &progress);
     SendCommand(ID_QUICK_CONFIG);
     ASSERT_NE(nullptr, hQuick);
     EXPECT_FALSE(IsWindow(hQuick));
-
-    EXPECT_EQ(1, m_nChooserCalls);
-    EXPECT_EQ(hQuick, m_hLastChooserOwner);
-    EXPECT_EQ(1, nProgressWindows);
-    EXPECT_EQ(hQuick, hProgressOwner);
-    EXPECT_FALSE(bQuickEnabledUnderProgress);
-    ASSERT_EQ((std::vector<std::string>{kBackupAdvice, "服务配置文件保存成功!"}), m_watcher.Texts());
-    for (const CMessageBoxWatcher::Box& box : m_watcher.Boxes())
-        EXPECT_EQ(hQuick, box.hOwner) << box.strText;
-    m_watcher.Clear();
+    ExpectModalTo(hQuick, progress);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType());
-    m_watcher.SetAnswer(IDOK);
     DeleteFileA(strPath.c_str());
 }
 
@@ -758,17 +771,9 @@ TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
     ASSERT_TRUE(wizard.Create());
     HWND hWizard = wizard.GetSafeHwnd();
 
-    int nProgressWindows = 0;
-    HWND hProgressOwner = nullptr;
-    bool bWizardEnabledUnderProgress = true;
+    ProgressSeen progress;
     CDialogDriver driver;
-    driver.WhenWindow(IsProgressWindow, [&](HWND hProgress) {
-        ++nProgressWindows;
-        hProgressOwner = GetWindow(hProgress, GW_OWNER);
-        bWizardEnabledUnderProgress = IsWindowEnabled(hWizard) != FALSE;
-        for (int nId : {IDC_BTN_NEXT, IDC_BTN_PREV, IDC_BTN_EXIT})
-            CDialogDriver::Click(hWizard, nId);
-    });
+    WatchProgress(driver, hWizard, {IDC_BTN_NEXT, IDC_BTN_PREV, IDC_BTN_EXIT}, &progress);
     m_watcher.SetAnswer(IDYES);
     m_watcher.SetAction([&](HWND, const std::string& strText) {
         // Presses that reach the wizard while its question is open.
@@ -780,16 +785,7 @@ TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
     ASSERT_FALSE(IsWindow(hWizard));
     m_watcher.SetAction(nullptr);
 
-    EXPECT_EQ(1, m_nChooserCalls);
-    EXPECT_EQ(hWizard, m_hLastChooserOwner);
-    EXPECT_EQ(1, nProgressWindows);
-    EXPECT_EQ(hWizard, hProgressOwner);
-    EXPECT_FALSE(bWizardEnabledUnderProgress);
-    ASSERT_EQ((std::vector<std::string>{kBackupAdvice, "服务配置文件保存成功!"}), m_watcher.Texts());
-    for (const CMessageBoxWatcher::Box& box : m_watcher.Boxes())
-        EXPECT_EQ(hWizard, box.hOwner) << box.strText;
-    m_watcher.Clear();
-    m_watcher.SetAnswer(IDOK);
+    ExpectModalTo(hWizard, progress);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType()) << "applied once";
     DeleteFileA(strPath.c_str());
 }
