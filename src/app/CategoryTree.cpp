@@ -1,12 +1,13 @@
 #include "app/CategoryTree.h"
 
+#include "app/MainLayout.h"
 #include "app/ServiceListRules.h"
 #include "services/ServiceTexts.h"
 
 namespace
 {
-constexpr int kImageRoot = 3;
-constexpr int kImageFolder = 4;
+using MainLayout::kImageFolder;
+using MainLayout::kImageRoot;
 
 // The tree lies at (12, 78) in both layouts; its border brings the point
 // to this offset.

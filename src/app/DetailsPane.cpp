@@ -1,12 +1,13 @@
 #include "app/DetailsPane.h"
 
+#include "app/MainLayout.h"
 #include "app/DetailsText.h"
 #include "res/resource.h"
 
 namespace
 {
-constexpr int kImageRoot = 3;
-constexpr int kImageFolder = 4;
+using MainLayout::kImageFolder;
+using MainLayout::kImageRoot;
 } // namespace
 
 void CDetailsPane::Attach(HWND hDialog, HWND hDependsTree)

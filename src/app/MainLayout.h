@@ -16,6 +16,10 @@ struct Placement
 };
 
 constexpr int kWindowId = 0;
+// Places in the image list the list and both trees share (the start types
+// come first, as ServiceTexts::StartTypeIndex numbers them).
+constexpr int kImageRoot = 3;
+constexpr int kImageFolder = 4;
 
 // The compact layout is for a screen exactly 800 pixels wide.
 bool IsCompact(int nScreenWidth);
