@@ -1,7 +1,7 @@
 #include "app/DetailsPane.h"
 
-#include "app/MainLayout.h"
 #include "app/DetailsText.h"
+#include "app/MainLayout.h"
 #include "res/resource.h"
 
 namespace
