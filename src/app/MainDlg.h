@@ -7,7 +7,7 @@
 #include "app/DetailsPane.h"
 #include "app/MainLayout.h"
 #include "app/ServiceListView.h"
-#include "config/ServiceConfigExport.h"
+#include "config/ServiceConfigStore.h"
 #include "knowledge/ConfigurationHost.h"
 #include "services/ApplyRequest.h"
 #include "services/ServiceControl.h"

@@ -2,7 +2,7 @@
 // them, and no more: a backup, an application, a service's display name.
 #pragma once
 
-#include "config/ServiceConfigExport.h"
+#include "config/ServiceConfigStore.h"
 #include "services/ApplyRequest.h"
 
 #include <windows.h>

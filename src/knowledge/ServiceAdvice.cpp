@@ -13,16 +13,16 @@ constexpr char kProtectedFlag = '|';
 constexpr std::string::size_type kTailLength = 10;
 constexpr char kProfileMarkers[] = "@#$%^";
 
-const char* StartTypeWord(char code)
+std::uint32_t StartTypeCode(char digit)
 {
-    switch (code)
+    switch (digit)
     {
     case '1':
-        return ServiceTexts::kAuto;
+        return ServiceTexts::kStartAuto;
     case '2':
-        return ServiceTexts::kManual;
+        return ServiceTexts::kStartDemand;
     default:
-        return ServiceTexts::kDisabled;
+        return ServiceTexts::kStartDisabled;
     }
 }
 } // namespace
@@ -48,11 +48,16 @@ ServiceAdvice::ServiceAdvice(const std::string& entry)
 
 std::string ServiceAdvice::StartTypeFor(int profile) const
 {
+    return ServiceTexts::StartTypeText(StartTypeCodeFor(profile));
+}
+
+std::uint32_t ServiceAdvice::StartTypeCodeFor(int profile) const
+{
     if (profile < kFirstProfile || profile > kLastProfile)
-        return ServiceTexts::kDisabled;
+        return ServiceTexts::kStartDisabled;
     // The advice text may hold marker characters itself; only the tail counts.
     const std::string::size_type nMarker = m_strTail.find(kProfileMarkers[profile - kFirstProfile]);
     if (nMarker == std::string::npos || nMarker + 1 >= m_strTail.size())
-        return ServiceTexts::kDisabled;
-    return StartTypeWord(m_strTail[nMarker + 1]);
+        return ServiceTexts::kStartDisabled;
+    return StartTypeCode(m_strTail[nMarker + 1]);
 }

@@ -4,6 +4,7 @@
 // from deletion.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class ServiceAdvice
@@ -23,6 +24,8 @@ public:
     // Whatever gives no "1" or "2" reads as disabled: an unknown digit, a
     // missing marker, a marker with nothing after it, a profile out of range.
     std::string StartTypeFor(int profile) const;
+    // The same as the manager's code: 2 automatic, 3 manual, 4 disabled.
+    std::uint32_t StartTypeCodeFor(int profile) const;
 
     // Display text only; its advice word never sets a start type.
     const std::string& AdviceText() const { return m_strAdvice; }

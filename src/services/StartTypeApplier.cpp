@@ -1,20 +1,14 @@
 #include "services/StartTypeApplier.h"
 
 #include "common/AsciiText.h"
-#include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
+#include "config/ServiceConfigStore.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
 #include "services/ServiceTexts.h"
 
 #include <unordered_set>
 #include <utility>
-
-namespace
-{
-// A configuration file is a few kilobytes; anything far larger is not one.
-constexpr DWORD kMaxConfigFileBytes = 16 * 1024 * 1024;
-} // namespace
 
 CStartTypeApplier::CStartTypeApplier(CServiceControl& service, FailureReport reportFailure,
                                      EnumServicesFunction enumerate)
@@ -46,8 +40,7 @@ void CStartTypeApplier::ApplyProfile(int nProfile)
             CServiceControl::COpenService open(m_service, advice.ServiceName(), CServiceControl::kAccessChangeConfig);
             if (open.Error() != 0)
                 continue;
-            dwError = m_service.ChangeStartType(
-                static_cast<DWORD>(ServiceTexts::StartTypeFromWord(advice.StartTypeFor(nProfile))));
+            dwError = m_service.ChangeStartType(static_cast<DWORD>(advice.StartTypeCodeFor(nProfile)));
         }
         if (dwError != 0)
             m_reportFailure(advice.ServiceName(), dwError);
@@ -57,7 +50,7 @@ void CStartTypeApplier::ApplyProfile(int nProfile)
 CStartTypeApplier::FileOutcome CStartTypeApplier::ApplyFile(const ApplyRequest& request)
 {
     std::string strData = request.strText;
-    if (!request.bTextGiven && !ReadWholeFile(request.strPath, &strData, kMaxConfigFileBytes))
+    if (!request.bTextGiven && !ReadServiceConfigFile(request.strPath, &strData))
         return FileOutcome::Unreadable;
     // A line naming a driver is skipped like an unknown word.
     std::vector<EnumeratedService> services;

@@ -1,5 +1,6 @@
-// Configuration files on disk: the chooser, and the writing of every Win32
-// service's start type (the records themselves are ServiceConfigFile's).
+// Configuration files on disk: the chooser, the reading of a file and the
+// writing of every Win32 service's start type (the records themselves are
+// ServiceConfigFile's).
 #pragma once
 
 #include "services/ServiceControl.h"
@@ -20,6 +21,10 @@ enum class ExportOutcome
 // The common file dialog in its save or open form, *.svc; false when the
 // user cancels.
 bool ChooseServiceConfigFile(HWND hOwner, bool bSave, std::string* pstrPath);
+
+// The whole file; false when it cannot be read or is far too large to be
+// a configuration file.
+bool ReadServiceConfigFile(const std::string& strPath, std::string* pstrData);
 
 // One record per Win32 service the manager lists, replacing the file. A
 // listing that fails leaves an older file as it was, and a write that fails

@@ -1,4 +1,4 @@
-#include "config/ServiceConfigExport.h"
+#include "config/ServiceConfigStore.h"
 
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
@@ -6,6 +6,17 @@
 #include <commdlg.h>
 
 #include <vector>
+
+namespace
+{
+// A configuration file is a few kilobytes; anything far larger is not one.
+constexpr DWORD kMaxConfigFileBytes = 16 * 1024 * 1024;
+} // namespace
+
+bool ReadServiceConfigFile(const std::string& strPath, std::string* pstrData)
+{
+    return ReadWholeFile(strPath, pstrData, kMaxConfigFileBytes);
+}
 
 bool ChooseServiceConfigFile(HWND hOwner, bool bSave, std::string* pstrPath)
 {
