@@ -4,15 +4,12 @@
 #pragma once
 
 #include "app/CategoryTree.h"
-#include "app/DetailsPane.h"
 #include "app/MainLayout.h"
-#include "app/ServiceListView.h"
-#include "config/ServiceConfigStore.h"
+#include "app/ServiceCommands.h"
 #include "knowledge/ConfigurationHost.h"
+#include "res/resource.h"
 #include "services/ApplyRequest.h"
-#include "services/ServiceControl.h"
 #include "services/ServiceEnumeration.h"
-#include "services/ServicePoller.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 #include "ui/Controls.h"
@@ -22,7 +19,7 @@
 #include <string>
 #include <vector>
 
-class CMainDlg : public CSkinDialog, public IConfigurationHost
+class CMainDlg : public CSkinDialog, public IConfigurationHost, private IServiceView
 {
 public:
     // pszServiceDatabase names the manager's database; nullptr for the
@@ -37,40 +34,33 @@ public:
     // Posted when the list's highlight may have moved.
     static constexpr UINT kSyncSelectionMessage = WM_APP + 1;
 
-    // Shows the message for a failed operation on one service; the program
-    // always goes on.
-    void ReportServiceFailure(DWORD dwError);
-    // For what the program cannot go on from: stops the status timer, shows
-    // the message and ends the program after it.
-    void ReportFatalError(DWORD dwError);
-    void FillServiceList(const std::string& strFilter);
-    void ShowServiceDetails();
-    void UpdateRunCommands(int nCommandState);
+    void FillServiceList(const std::string& strFilter) { m_commands.FillServiceList(strFilter); }
+    void RefreshServiceStates() { m_commands.RefreshServiceStates(); }
+    void UpdateRunCommands(int nCommandState) override;
     void ApplyLayout();
-    // One pass of the status polling.
-    void RefreshServiceStates();
-
     // What quick configuration and the wizard ask of this window.
     CWnd* HostWindow() override { return this; }
-    ExportOutcome ExportBackup(HWND hOwner) override;
+    ExportOutcome ExportBackup(HWND hOwner) override { return m_commands.ExportBackup(hOwner); }
     // Runs the request behind the please-wait window, which is modal to
     // hOwner (the window the user asked from); one at a time.
-    void Apply(const ApplyRequest& request, HWND hOwner) override;
-    std::string ServiceDisplayName(const std::string& strName) override;
+    void Apply(const ApplyRequest& request, HWND hOwner) override { m_commands.Apply(request, hOwner); }
+    std::string ServiceDisplayName(const std::string& strName) override
+    {
+        return m_commands.ServiceDisplayName(strName);
+    }
 
-    // Asks for a file (save or open form); false when the user cancels.
-    using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
+    using FileChooser = CServiceCommands::FileChooser;
     // Tests put their own chooser here; the program uses the common dialog.
-    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void SetFileChooser(FileChooser chooser) { m_commands.SetFileChooser(std::move(chooser)); }
     // And their own stand-in for the manager's enumeration.
-    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
+    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_commands.SetServiceEnumerator(std::move(enumerate)); }
 
     // For the tests, which drive the window as a user would.
-    int SelectedRow() const { return m_nSelected; }
+    int SelectedRow() const { return m_commands.SelectedRow(); }
     const CMenu& Menu() const { return m_menu; }
-    const CListCtrl& ServiceList() const { return m_rows.Control(); }
+    const CListCtrl& ServiceList() const { return m_commands.Rows().Control(); }
     const CTreeCtrl& CategoryTree() const { return m_categories.Tree(); }
-    const CTreeCtrl& DependencyTree() const { return m_details.Tree(); }
+    const CTreeCtrl& DependencyTree() const { return m_commands.Details().Tree(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -108,46 +98,21 @@ protected:
     void OnAbout();
 
 private:
-    void ControlSelectedService(RunOperation operation);
-    // The row modes from the toolbar and the context menu.
-    void SetStartTypeOfSelection(ApplyMode mode, int nValue);
-    void ApplyNow(const ApplyRequest& request);
-    void ApplyToRows(const ApplyRequest& request);
+    // What the commands show their outcome in.
+    CWnd* ViewWindow() override { return this; }
+    void EnableDeleteCommand(bool bEnable) override;
+    void SetSummary(const std::string& strText) override { SetDlgItemText(IDC_SUMMARY, strText); }
+    void StopStatusTimer() override { KillTimer(kStatusTimer); }
+    void StartStatusTimer() override { SetTimer(kStatusTimer, kStatusTimerPeriodMs); }
+
     void ShowPopupUnderButton(int nButtonId, int nPopup);
-    bool HasSelection();
-    void RemoveRow(int nRow);
-    // The failure of a command on a row; a service that no longer exists
-    // takes its row with it.
-    void ReportRowFailure(int nRow, DWORD dwError);
-    void DeleteNamedService(const std::string& strName);
-    int Notify(const char* pszText, UINT nType = MB_OK | MB_ICONEXCLAMATION);
-    // Boxes and choosers go to the innermost window of the operation under way.
-    HWND BoxOwner() const { return m_hBoxOwner != nullptr ? m_hBoxOwner : m_hWnd; }
-    // Makes the remembered row the highlighted one and shows its details.
-    void SyncRememberedRow();
-    void ResetDetails();
     CSkinButton& Button(int nId);
 
-    CServiceControl m_service;
-    CServiceListView m_rows;
-    std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;
-    CDetailsPane m_details;
+    CServiceCommands m_commands;
     CCategoryTree m_categories;
+    std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;
     CToolTipCtrl m_toolTip;
     CMenu m_menu;
     CImageList m_imageList;
-    int m_nSelected = -1;
     bool m_bSyncPosted = false;
-    // A change of highlight seen while busy, taken up by the next pass.
-    bool m_bSyncPending = false;
-    // Set once the first listing has succeeded; before it nothing can go on.
-    bool m_bListed = false;
-    bool m_bApplying = false;
-    HWND m_hBoxOwner = nullptr;
-    // Set while a command or a pass uses the one open-service slot; a tick
-    // that falls due meanwhile is dropped.
-    bool m_bBusy = false;
-    CServicePoller m_poller;
-    FileChooser m_chooseFile = ChooseServiceConfigFile;
-    EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

@@ -1,0 +1,429 @@
+#include "app/ServiceCommands.h"
+
+#include "app/ServiceListRules.h"
+#include "common/AppTexts.h"
+#include "common/ScopedValue.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
+#include "res/resource.h"
+#include "services/CommandState.h"
+#include "services/ProgressDlg.h"
+#include "services/ServiceDetails.h"
+#include "services/ServiceErrors.h"
+#include "services/ServiceTexts.h"
+#include "services/StartTypeApplier.h"
+
+#include <optional>
+
+namespace
+{
+const char* const kSelectPrompt = "请选择服务!";
+const char* const kDeleteWarning =
+    "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?";
+const char* const kDeleted = "删除成功!";
+const char* const kExportDone = "服务配置文件保存成功!";
+const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
+const char* const kFileError = "文件错误！请选择正确的配置文件！";
+
+// Set while a command or a pass holds the service slot.
+using CBusyScope = CScopedValue<bool>;
+// Boxes raised inside the scope go to its window.
+using COwnerScope = CScopedValue<HWND>;
+} // namespace
+
+CServiceCommands::CServiceCommands(IServiceView& view, const char* pszServiceDatabase)
+    : m_view(view), m_service(pszServiceDatabase)
+{
+}
+
+void CServiceCommands::Attach(HWND hList, HWND hDialog, HWND hDependsTree)
+{
+    m_rows.Attach(hList);
+    m_details.Attach(hDialog, hDependsTree);
+}
+
+void CServiceCommands::Setup(HIMAGELIST hImages)
+{
+    m_rows.Setup(hImages);
+    m_details.Setup(hImages);
+}
+
+void CServiceCommands::ShowCategory(const std::string& strFilter, bool bResetDetails)
+{
+    if (bResetDetails)
+    {
+        m_details.Reset();
+        m_view.UpdateRunCommands(kCommandsNone);
+    }
+    m_nSelected = -1;
+    FillServiceList(strFilter);
+}
+
+void CServiceCommands::StepRememberedRow(WORD wKey)
+{
+    if (wKey != VK_DOWN && wKey != VK_UP)
+        return;
+    const CListCtrl& list = m_rows.Control();
+    int nNext = list.GetNextItem(m_nSelected, wKey == VK_DOWN ? LVNI_BELOW : LVNI_ABOVE);
+    // Wine's list answers one past the last row for "below" at the end.
+    if (nNext >= 0 && nNext < list.GetItemCount())
+        m_nSelected = nNext;
+    if (m_nSelected != -1)
+        ShowServiceDetails();
+}
+
+void CServiceCommands::ToggleTick()
+{
+    SyncRememberedRow();
+    const CListCtrl& list = m_rows.Control();
+    if (m_nSelected != -1)
+    {
+        list.SetCheck(m_nSelected, !list.GetCheck(m_nSelected));
+        return;
+    }
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        list.SetCheck(i, FALSE);
+}
+
+int CServiceCommands::Notify(const char* pszText, UINT nType)
+{
+    return MessageBoxA(BoxOwner(), pszText, kNoticeCaption, nType);
+}
+
+void CServiceCommands::ReportServiceFailure(DWORD dwError)
+{
+    Notify(ServiceFailureText(dwError).c_str());
+}
+
+void CServiceCommands::ReportFatalError(DWORD dwError)
+{
+    m_view.StopStatusTimer();
+    Notify(LookupServiceError(dwError).pszText);
+    PostQuitMessage(0);
+}
+
+void CServiceCommands::ReportRowFailure(int nRow, DWORD dwError)
+{
+    if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+        RemoveRow(nRow);
+    ReportServiceFailure(dwError);
+}
+
+void CServiceCommands::FillServiceList(const std::string& strFilter)
+{
+    CBusyScope busy(m_bBusy, true);
+    std::vector<ServiceRow> rows;
+    auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
+    if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, &rows, report))
+    {
+        // Without a first list there is nothing to work on; later the list
+        // shown stays as it is.
+        if (!m_bListed)
+            ReportFatalError(dwError);
+        else
+            ReportServiceFailure(dwError);
+        return;
+    }
+    m_bListed = true;
+    std::vector<ServiceRow> shown;
+    for (ServiceRow& row : rows)
+    {
+        if (ServiceListRules::PassesFilter(strFilter, row.StateText(), row.StartTypeText()))
+            shown.push_back(std::move(row));
+    }
+    m_rows.SetRows(std::move(shown));
+    m_view.SetSummary(ServiceListRules::SummaryText(m_rows.Count(), strFilter));
+}
+
+std::string CServiceCommands::ServiceDisplayName(const std::string& strName)
+{
+    return DisplayNameOf(m_service, strName);
+}
+
+void CServiceCommands::ShowServiceDetails()
+{
+    CBusyScope busy(m_bBusy, true);
+    m_details.ClearStatusLine();
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    if (pRow == nullptr)
+        return;
+    ServiceDetails details;
+    if (DWORD dwError = ReadServiceDetails(m_service, pRow->strName, &details,
+                                           [this](DWORD dwFailure) { ReportServiceFailure(dwFailure); }))
+    {
+        // Gone behind the list: there is nothing left to show.
+        ReportRowFailure(m_nSelected, dwError);
+        return;
+    }
+    m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), details.dwAccepted, pRow->StartTypeText()));
+
+    std::string strAdvice;
+    if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(pRow->strName))
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(*nEntry));
+        m_view.EnableDeleteCommand(!advice.IsProtected());
+        strAdvice = advice.AdviceText();
+    }
+    m_details.Show(m_service, details, strAdvice);
+}
+
+void CServiceCommands::SyncRememberedRow()
+{
+    // A command or a pass holds the service slot; the next pass catches up.
+    if (m_bBusy)
+    {
+        m_bSyncPending = true;
+        return;
+    }
+    m_bSyncPending = false;
+    int nRow = m_rows.HighlightedRow();
+    if (nRow == m_nSelected)
+        return;
+    m_nSelected = nRow;
+    if (m_nSelected != -1)
+        ShowServiceDetails();
+}
+
+void CServiceCommands::RemoveRow(int nRow)
+{
+    m_rows.Remove(nRow);
+    if (nRow == m_nSelected)
+    {
+        m_nSelected = -1;
+        m_view.UpdateRunCommands(kCommandsNone);
+    }
+    else if (nRow < m_nSelected)
+    {
+        // The remembered service moved up one row.
+        --m_nSelected;
+    }
+}
+
+void CServiceCommands::RefreshServiceStates()
+{
+    // Never inside a command or another pass: they hold the service slot,
+    // or the list is half rewritten.
+    if (m_bBusy)
+        return;
+    if (m_bSyncPending)
+        SyncRememberedRow();
+    CBusyScope busy(m_bBusy, true);
+    // A pass reports nothing: a failed look is simply tried again next time.
+    if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
+        return;
+    for (int i = 0; i < m_rows.Count();)
+    {
+        const CServicePoller::Status* pStatus = m_poller.Find(m_rows.RowAt(i)->strName);
+        if (pStatus == nullptr)
+        {
+            // Deleted behind the program's back.
+            RemoveRow(i);
+            continue;
+        }
+        m_rows.Update(i, *pStatus);
+        ++i;
+    }
+    if (const ServiceRow* pRow = m_rows.RowAt(m_nSelected))
+        m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), pRow->dwAccepted, pRow->StartTypeText()));
+}
+
+bool CServiceCommands::HasSelection()
+{
+    if (m_nSelected != -1)
+        return true;
+    Notify(kSelectPrompt);
+    return false;
+}
+
+void CServiceCommands::ControlSelectedService(RunOperation operation)
+{
+    if (!HasSelection())
+        return;
+    CBusyScope busy(m_bBusy, true);
+    int nRow = m_nSelected;
+    ServiceRow* pRow = m_rows.RowAt(nRow);
+    if (DWORD dwError = RunServiceOperation(m_service, pRow->strName, operation))
+    {
+        ReportRowFailure(nRow, dwError);
+        return;
+    }
+    // The pending word shows until the next pass says how it went.
+    const RunOperationInfo& info = InfoOf(operation);
+    pRow->dwState = info.dwPendingState;
+    pRow->pszPendingWord = info.pszPendingWord;
+    m_rows.Show(nRow);
+    m_view.UpdateRunCommands(info.nCommandState);
+}
+
+void CServiceCommands::StartOrContinue()
+{
+    // Start continues a paused service; pause only pauses.
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    bool bPaused = pRow != nullptr && pRow->StateText() == ServiceTexts::kPaused;
+    ControlSelectedService(bPaused ? kRunContinue : kRunStart);
+}
+
+void CServiceCommands::SetStartTypeByCommand(UINT nId)
+{
+    // The toolbar works on the ticked rows and the remembered one; the
+    // context menu on the remembered row alone.
+    static const struct
+    {
+        UINT nId;
+        ApplyMode mode;
+        DWORD dwStartType;
+    } kCommands[] = {
+        {IDC_BTN_AUTO, kApplyMarkedRows, SERVICE_AUTO_START},
+        {IDC_BTN_MANUAL, kApplyMarkedRows, SERVICE_DEMAND_START},
+        {IDC_BTN_DISABLED, kApplyMarkedRows, SERVICE_DISABLED},
+        {ID_MENU_AUTO, kApplySelectedRow, SERVICE_AUTO_START},
+        {ID_MENU_MANUAL, kApplySelectedRow, SERVICE_DEMAND_START},
+        {ID_MENU_DISABLED, kApplySelectedRow, SERVICE_DISABLED},
+    };
+    for (const auto& command : kCommands)
+    {
+        if (command.nId == nId)
+            SetStartTypeOfSelection(command.mode, static_cast<int>(command.dwStartType));
+    }
+}
+
+void CServiceCommands::SetStartTypeOfSelection(ApplyMode mode, int nValue)
+{
+    if (!HasSelection())
+        return;
+    ApplyRequest request;
+    request.mode = mode;
+    request.nValue = nValue;
+    // The toolbar's change of many rows runs behind the please-wait window;
+    // the context menu's of one row at once.
+    if (mode == kApplyMarkedRows)
+        Apply(request, Window());
+    else
+        ApplyNow(request);
+}
+
+void CServiceCommands::Apply(const ApplyRequest& request, HWND hOwner)
+{
+    // One application at a time, whatever window asks.
+    if (m_bApplying)
+        return;
+    m_bApplying = true;
+    CWnd owner(hOwner != nullptr ? hOwner : Window());
+    CProgressDlg progress(&owner, [this, &request](HWND hProgress) {
+        // What goes wrong meanwhile is told over the please-wait window.
+        COwnerScope scope(m_hBoxOwner, hProgress);
+        ApplyNow(request);
+    });
+    progress.DoModal();
+    m_bApplying = false;
+}
+
+void CServiceCommands::ApplyNow(const ApplyRequest& request)
+{
+    CBusyScope busy(m_bBusy, true);
+    CStartTypeApplier applier(
+        m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+    switch (request.mode)
+    {
+    case kApplyMarkedRows:
+    case kApplySelectedRow:
+        ApplyToRows(request);
+        break;
+    case kApplyProfile:
+        applier.ApplyProfile(request.nValue);
+        break;
+    case kApplyFile:
+        if (applier.ApplyFile(request) == CStartTypeApplier::FileOutcome::Unreadable)
+            Notify(kFileError);
+        break;
+    }
+    // Read every start type again on the next pass rather than wait for the
+    // store's notice.
+    m_poller.InvalidateStartTypes();
+}
+
+void CServiceCommands::ApplyToRows(const ApplyRequest& request)
+{
+    DWORD dwStartType = static_cast<DWORD>(request.nValue);
+    // A row whose service is gone leaves before the message about it.
+    CStartTypeApplier applier(m_service, [this](const std::string& strName, DWORD dwError) {
+        int nRow = m_rows.Find(strName);
+        if (dwError == ERROR_SERVICE_DOES_NOT_EXIST && nRow != -1)
+            RemoveRow(nRow);
+        ReportServiceFailure(dwError);
+    });
+    bool bSelectedOnly = request.mode == kApplySelectedRow;
+    if (!m_rows.ApplyStartType(applier, dwStartType, m_nSelected, !bSelectedOnly) || !bSelectedOnly)
+        return;
+    // A running service keeps its commands; the others follow the change.
+    const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
+    if (pRow->StateText() != ServiceTexts::kRunning)
+        m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), 0, pRow->StartTypeText()));
+}
+
+ExportOutcome CServiceCommands::ExportBackup(HWND hOwner)
+{
+    COwnerScope owner(m_hBoxOwner, hOwner);
+    std::string strPath;
+    if (!m_chooseFile(BoxOwner(), true, &strPath))
+        return ExportOutcome::Cancelled;
+    CBusyScope busy(m_bBusy, true);
+    if (!WriteServiceConfigFile(
+            m_service, strPath, [this](DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices))
+    {
+        Notify(kExportFailed);
+        return ExportOutcome::Failed;
+    }
+    Notify(kExportDone);
+    return ExportOutcome::Saved;
+}
+
+void CServiceCommands::Import()
+{
+    ApplyRequest request;
+    request.mode = kApplyFile;
+    if (m_chooseFile(Window(), false, &request.strPath))
+        Apply(request, Window());
+}
+
+void CServiceCommands::DeleteSelectedService()
+{
+    // Without a remembered row there is nothing to warn about.
+    if (!HasSelection())
+        return;
+    // No pass may change the list while the question is open; the answer
+    // is about the service it named.
+    m_view.StopStatusTimer();
+    {
+        CBusyScope busy(m_bBusy, true);
+        std::string strName = m_rows.RowAt(m_nSelected)->strName;
+        if (Notify(kDeleteWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+            DeleteNamedService(strName);
+    }
+    m_view.StartStatusTimer();
+}
+
+void CServiceCommands::DeleteNamedService(const std::string& strName)
+{
+    int nRow = m_rows.Find(strName);
+    if (nRow == -1 || strName.empty())
+    {
+        Notify(kSelectPrompt);
+        return;
+    }
+    DWORD dwError = 0;
+    {
+        CServiceControl::COpenService open(m_service, strName, CServiceControl::kAccessDelete);
+        dwError = open.Error();
+        if (dwError == 0)
+            dwError = m_service.StopAndDelete();
+    }
+    if (dwError != 0)
+    {
+        ReportRowFailure(nRow, dwError);
+        return;
+    }
+    Notify(kDeleted);
+    RemoveRow(nRow);
+}
+

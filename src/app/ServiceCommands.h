@@ -1,0 +1,115 @@
+// What the main window's commands do: the list and its remembered row, the
+// details of that row, the run commands, start types, deletion, backups and
+// imports, and the status polling. The window reads the user's input and
+// calls these; they show their outcome through the window's view.
+#pragma once
+
+#include "app/DetailsPane.h"
+#include "app/ServiceListView.h"
+#include "config/ServiceConfigStore.h"
+#include "services/ApplyRequest.h"
+#include "services/ServiceControl.h"
+#include "services/ServiceEnumeration.h"
+#include "services/ServicePoller.h"
+
+#include <functional>
+#include <string>
+
+// The parts of the main window the commands show their outcome in.
+class IServiceView
+{
+public:
+    virtual ~IServiceView() = default;
+    virtual CWnd* ViewWindow() = 0;
+    virtual void UpdateRunCommands(int nCommandState) = 0;
+    virtual void EnableDeleteCommand(bool bEnable) = 0;
+    virtual void SetSummary(const std::string& strText) = 0;
+    // The polling timer, stopped while a question must not see the list change.
+    virtual void StopStatusTimer() = 0;
+    virtual void StartStatusTimer() = 0;
+};
+
+class CServiceCommands
+{
+public:
+    using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
+
+    CServiceCommands(IServiceView& view, const char* pszServiceDatabase);
+
+    void Attach(HWND hList, HWND hDialog, HWND hDependsTree);
+    void Setup(HIMAGELIST hImages);
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
+
+    const CServiceListView& Rows() const { return m_rows; }
+    const CDetailsPane& Details() const { return m_details; }
+    int SelectedRow() const { return m_nSelected; }
+
+    void ReportServiceFailure(DWORD dwError);
+    void ReportFatalError(DWORD dwError);
+
+    // The list as the category's filter keeps it; the first listing that
+    // fails ends the program.
+    void FillServiceList(const std::string& strFilter);
+    // A category picked: the remembered row and its details are forgotten.
+    void ShowCategory(const std::string& strFilter, bool bResetDetails);
+    void ShowServiceDetails();
+    // Makes the remembered row the highlighted one and shows its details.
+    void SyncRememberedRow();
+    // Up or Down from the remembered row; at either end it shows that row again.
+    void StepRememberedRow(WORD wKey);
+    // A double click ticks the remembered row, or clears every tick.
+    void ToggleTick();
+    void SortByDisplayName() { m_rows.SortByDisplayName(); }
+    // One pass of the status polling.
+    void RefreshServiceStates();
+
+    void ControlSelectedService(RunOperation operation);
+    // Start, or continue when the remembered service is paused.
+    void StartOrContinue();
+    // The six start-type commands of the toolbar and the context menu.
+    void SetStartTypeByCommand(UINT nId);
+    void DeleteSelectedService();
+    void Import();
+
+    // A backup to a file the user chooses; every window it opens is modal
+    // to hOwner.
+    ExportOutcome ExportBackup(HWND hOwner);
+    // Runs the request behind the please-wait window, modal to hOwner; one
+    // at a time, whatever window asks.
+    void Apply(const ApplyRequest& request, HWND hOwner);
+    std::string ServiceDisplayName(const std::string& strName);
+
+    HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
+    int Notify(const char* pszText, UINT nType = MB_OK | MB_ICONEXCLAMATION);
+
+private:
+    bool HasSelection();
+    // The row modes from the toolbar and the context menu.
+    void SetStartTypeOfSelection(ApplyMode mode, int nValue);
+    void RemoveRow(int nRow);
+    void ReportRowFailure(int nRow, DWORD dwError);
+    void ApplyNow(const ApplyRequest& request);
+    void ApplyToRows(const ApplyRequest& request);
+    void DeleteNamedService(const std::string& strName);
+    // Boxes and choosers go to the innermost window of the operation under way.
+    HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }
+
+    IServiceView& m_view;
+    CServiceControl m_service;
+    CServiceListView m_rows;
+    CDetailsPane m_details;
+    CServicePoller m_poller;
+    int m_nSelected = -1;
+    // A change of highlight seen while busy, taken up by the next pass.
+    bool m_bSyncPending = false;
+    // Set once the first listing has succeeded; before it nothing can go on.
+    bool m_bListed = false;
+    bool m_bApplying = false;
+    // Set while a command or a pass uses the one open-service slot; a tick
+    // that falls due meanwhile is dropped.
+    bool m_bBusy = false;
+    HWND m_hBoxOwner = nullptr;
+    FileChooser m_chooseFile = ChooseServiceConfigFile;
+    EnumServicesFunction m_enumServices = EnumServicesStatusA;
+};
