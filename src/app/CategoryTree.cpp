@@ -21,16 +21,31 @@ void CCategoryTree::Attach(HWND hDialog, HWND hTree)
     m_tree.Attach(hTree);
 }
 
-void CCategoryTree::Build(HIMAGELIST hImages) const
+HTREEITEM CCategoryTree::Insert(const char* pszLabel, int nImage, HTREEITEM hParent)
+{
+    m_filters.push_back(ServiceListRules::FilterForCategory(pszLabel));
+    return m_tree.InsertItem(pszLabel, nImage, kImageRoot, hParent, static_cast<LPARAM>(m_filters.size()));
+}
+
+std::optional<std::string> CCategoryTree::FilterOf(HTREEITEM hItem) const
+{
+    LPARAM nPlace = m_tree.GetItemData(hItem);
+    if (nPlace < 1 || static_cast<std::size_t>(nPlace) > m_filters.size())
+        return std::nullopt;
+    return m_filters[nPlace - 1];
+}
+
+void CCategoryTree::Build(HIMAGELIST hImages)
 {
     m_tree.SetUpOutline(hImages);
-    HTREEITEM hRoot = m_tree.InsertItem(ServiceListRules::kRoot, kImageRoot, kImageRoot);
-    HTREEITEM hStates = m_tree.InsertItem(ServiceListRules::kRunStateGroup, kImageFolder, kImageRoot, hRoot);
+    m_filters.clear();
+    HTREEITEM hRoot = Insert(ServiceListRules::kRoot, kImageRoot, TVI_ROOT);
+    HTREEITEM hStates = Insert(ServiceListRules::kRunStateGroup, kImageFolder, hRoot);
     for (const char* pszLeaf : {ServiceTexts::kRunning, ServiceTexts::kPaused, ServiceListRules::kStoppedLeaf})
-        m_tree.InsertItem(pszLeaf, kImageFolder, kImageRoot, hStates);
-    HTREEITEM hTypes = m_tree.InsertItem(ServiceListRules::kStartTypeGroup, kImageFolder, kImageRoot, hRoot);
+        Insert(pszLeaf, kImageFolder, hStates);
+    HTREEITEM hTypes = Insert(ServiceListRules::kStartTypeGroup, kImageFolder, hRoot);
     for (const char* pszLeaf : {ServiceTexts::kAuto, ServiceTexts::kManual, ServiceTexts::kDisabled})
-        m_tree.InsertItem(pszLeaf, kImageFolder, kImageRoot, hTypes);
+        Insert(pszLeaf, kImageFolder, hTypes);
     m_tree.Expand(hStates, TVE_EXPAND);
     m_tree.Expand(hTypes, TVE_EXPAND);
     m_tree.Expand(hRoot, TVE_EXPAND);
@@ -47,7 +62,7 @@ std::optional<std::string> CCategoryTree::FilterAtPointer() const
     HTREEITEM hItem = m_tree.HitTest(pt, &nFlags);
     if (hItem == nullptr || !(nFlags & TVHT_ONITEMLABEL))
         return std::nullopt;
-    return ServiceListRules::FilterForCategory(m_tree.GetItemText(hItem));
+    return FilterOf(hItem);
 }
 
 std::optional<std::string> CCategoryTree::FilterForKey(WORD wKey) const
@@ -56,5 +71,8 @@ std::optional<std::string> CCategoryTree::FilterForKey(WORD wKey) const
         return std::nullopt;
     HTREEITEM hCaret = m_tree.GetNextItem(nullptr, TVGN_CARET);
     HTREEITEM hNext = m_tree.GetNextItem(hCaret, wKey == VK_DOWN ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE);
-    return ServiceListRules::FilterForCategory(hNext != nullptr ? m_tree.GetItemText(hNext) : std::string());
+    // Past either end there is no category: the list shows nothing.
+    if (hNext == nullptr)
+        return ServiceListRules::FilterForCategory(std::string());
+    return FilterOf(hNext);
 }

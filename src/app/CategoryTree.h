@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class CCategoryTree
 {
@@ -13,7 +14,7 @@ public:
     void Attach(HWND hDialog, HWND hTree);
     const CTreeCtrl& Tree() const { return m_tree; }
 
-    void Build(HIMAGELIST hImages) const;
+    void Build(HIMAGELIST hImages);
     // The filter of the label under the pointer; none for a click beside
     // every label.
     std::optional<std::string> FilterAtPointer() const;
@@ -21,6 +22,11 @@ public:
     std::optional<std::string> FilterForKey(WORD wKey) const;
 
 private:
+    HTREEITEM Insert(const char* pszLabel, int nImage, HTREEITEM hParent);
+    // The filter of an item, kept in its lParam as a place in m_filters.
+    std::optional<std::string> FilterOf(HTREEITEM hItem) const;
+
     CWnd m_dialog;
     CTreeCtrl m_tree;
+    std::vector<std::string> m_filters;
 };

@@ -133,6 +133,30 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& strText, int nImage, int nSel
     return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
+HTREEITEM CTreeCtrl::InsertItem(const std::string& strText, int nImage, int nSelectedImage, HTREEITEM hParent,
+                                LPARAM lParam) const
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = hParent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(strText.c_str());
+    insert.item.iImage = nImage;
+    insert.item.iSelectedImage = nSelectedImage;
+    insert.item.lParam = lParam;
+    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+LPARAM CTreeCtrl::GetItemData(HTREEITEM hItem) const
+{
+    TVITEMA item = {};
+    item.mask = TVIF_PARAM;
+    item.hItem = hItem;
+    if (hItem == nullptr || !SendMessage(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return 0;
+    return item.lParam;
+}
+
 std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const
 {
     if (hItem == nullptr)

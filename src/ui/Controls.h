@@ -68,6 +68,10 @@ public:
     }
     HTREEITEM InsertItem(const std::string& strText, int nImage, int nSelectedImage,
                          HTREEITEM hParent = TVI_ROOT, HTREEITEM hAfter = TVI_LAST) const;
+    // With the item's own data in its lParam.
+    HTREEITEM InsertItem(const std::string& strText, int nImage, int nSelectedImage, HTREEITEM hParent,
+                         LPARAM lParam) const;
+    LPARAM GetItemData(HTREEITEM hItem) const;
     BOOL DeleteAllItems() const
     {
         return static_cast<BOOL>(SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
