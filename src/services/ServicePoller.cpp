@@ -2,6 +2,7 @@
 
 #include "common/AsciiText.h"
 #include "services/ServiceEnumeration.h"
+#include "services/ServiceRegistry.h"
 
 #include <vector>
 
@@ -12,45 +13,27 @@ CServicePoller::CServicePoller()
 
 CServicePoller::~CServicePoller()
 {
-    CloseServiceKeys();
-    if (m_hServicesKey != nullptr)
-        RegCloseKey(m_hServicesKey);
-    if (m_hWatchedKey != nullptr)
-        RegCloseKey(m_hWatchedKey);
     if (m_hChanged != nullptr)
         CloseHandle(m_hChanged);
 }
 
 void CServicePoller::WatchServicesKey()
 {
-    if (m_hWatchedKey == nullptr &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_NOTIFY, &m_hWatchedKey) !=
-            ERROR_SUCCESS)
-        m_hWatchedKey = nullptr;
+    if (!m_watchedKey.IsOpen())
+        m_watchedKey.Open(HKEY_LOCAL_MACHINE, CServicesKey::kPath, KEY_NOTIFY);
     ResetEvent(m_hChanged);
     // Without a watch every start type is read again on every pass.
-    if (m_hWatchedKey == nullptr || m_hChanged == nullptr ||
-        RegNotifyChangeKeyValue(m_hWatchedKey, TRUE, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME,
+    if (!m_watchedKey.IsOpen() || m_hChanged == nullptr ||
+        RegNotifyChangeKeyValue(m_watchedKey.Get(), TRUE, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME,
                                 m_hChanged, TRUE) != ERROR_SUCCESS)
         m_bStartTypesStale = true;
 }
 
-void CServicePoller::CloseServiceKeys()
-{
-    for (auto& entry : m_serviceKeys)
-        RegCloseKey(entry.second);
-    m_serviceKeys.clear();
-}
-
 bool CServicePoller::ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType)
 {
-    if (m_hServicesKey == nullptr &&
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_READ, &m_hServicesKey) !=
-            ERROR_SUCCESS)
-    {
-        m_hServicesKey = nullptr;
+    if (!m_servicesKey.IsOpen() &&
+        m_servicesKey.Open(HKEY_LOCAL_MACHINE, CServicesKey::kPath, KEY_READ) != ERROR_SUCCESS)
         return false;
-    }
     // A kept key may belong to a service deleted and made again since; it
     // is opened afresh once when it no longer answers.
     for (int nTry = 0; nTry < 2; ++nTry)
@@ -58,20 +41,14 @@ bool CServicePoller::ReadStartType(const std::string& strKey, const char* pszNam
         auto found = m_serviceKeys.find(strKey);
         if (found == m_serviceKeys.end())
         {
-            HKEY hKey = nullptr;
-            if (RegOpenKeyExA(m_hServicesKey, pszName, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+            CRegKey key;
+            if (key.Open(m_servicesKey.Get(), pszName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
                 return false;
-            found = m_serviceKeys.emplace(strKey, hKey).first;
+            found = m_serviceKeys.emplace(strKey, std::move(key)).first;
         }
-        DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
-        LONG nResult =
-            RegQueryValueExA(found->second, "Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
-        if (nResult == ERROR_SUCCESS && dwType == REG_DWORD && dwSize == sizeof(dwValue))
-        {
-            *pdwStartType = dwValue;
+        LONG nResult = CServicesKey::ReadStartValue(found->second.Get(), pdwStartType);
+        if (nResult == ERROR_SUCCESS)
             return true;
-        }
-        RegCloseKey(found->second);
         m_serviceKeys.erase(found);
         if (nResult != ERROR_KEY_DELETED)
             return false;
@@ -124,14 +101,9 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
     for (auto it = m_serviceKeys.begin(); it != m_serviceKeys.end();)
     {
         if (m_services.count(it->first) == 0)
-        {
-            RegCloseKey(it->second);
             it = m_serviceKeys.erase(it);
-        }
         else
-        {
             ++it;
-        }
     }
     return 0;
 }

@@ -4,6 +4,8 @@
 // reports a change.
 #pragma once
 
+#include "common/RegKey.h"
+
 #include <windows.h>
 
 #include <string>
@@ -36,15 +38,14 @@ private:
     bool StartTypesMayHaveChanged();
     void WatchServicesKey();
     bool ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType);
-    void CloseServiceKeys();
 
     std::unordered_map<std::string, Status> m_services; // by ASCII-lowercased name
     std::unordered_map<std::string, DWORD> m_startTypes;
     // Each service's key stays open between reads: opening it costs twice
     // what the read itself does, and a re-read touches every service.
-    std::unordered_map<std::string, HKEY> m_serviceKeys;
-    HKEY m_hServicesKey = nullptr;
-    HKEY m_hWatchedKey = nullptr;
+    std::unordered_map<std::string, CRegKey> m_serviceKeys;
+    CRegKey m_servicesKey;
+    CRegKey m_watchedKey;
     HANDLE m_hChanged = nullptr;
     bool m_bStartTypesStale = true;
 };

@@ -4,38 +4,29 @@
 #include "common/MultiString.h"
 #include "common/RegistryListing.h"
 
-namespace
-{
-constexpr const char* kServicesPath = "SYSTEM\\CurrentControlSet\\Services";
-}
-
 CServicesKey::CServicesKey()
 {
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesPath, 0, KEY_READ, &m_hKey) != ERROR_SUCCESS)
-        m_hKey = nullptr;
+    m_key.Open(HKEY_LOCAL_MACHINE, kPath, KEY_READ);
 }
 
-CServicesKey::~CServicesKey()
+LONG CServicesKey::ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType)
 {
-    if (m_hKey != nullptr)
-        RegCloseKey(m_hKey);
+    DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
+    LONG nResult =
+        RegQueryValueExA(hServiceKey, "Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
+    if (nResult != ERROR_SUCCESS)
+        return nResult;
+    if (dwType != REG_DWORD || dwSize != sizeof(dwValue))
+        return ERROR_INVALID_DATA;
+    *pdwStartType = dwValue;
+    return ERROR_SUCCESS;
 }
 
 bool CServicesKey::ReadStartType(const std::string& strService, DWORD* pdwStartType) const
 {
-    if (m_hKey == nullptr)
-        return false;
-    HKEY hService = nullptr;
-    if (RegOpenKeyExA(m_hKey, strService.c_str(), 0, KEY_QUERY_VALUE, &hService) != ERROR_SUCCESS)
-        return false;
-    DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
-    LONG nResult =
-        RegQueryValueExA(hService, "Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
-    RegCloseKey(hService);
-    if (nResult != ERROR_SUCCESS || dwType != REG_DWORD || dwSize != sizeof(dwValue))
-        return false;
-    *pdwStartType = dwValue;
-    return true;
+    CRegKey service;
+    return m_key.IsOpen() && service.Open(m_key.Get(), strService.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+           ReadStartValue(service.Get(), pdwStartType) == ERROR_SUCCESS;
 }
 
 std::vector<std::string> CServicesKey::ReadMultiString(HKEY hKey, const char* pszValue) const
@@ -54,26 +45,25 @@ std::vector<std::string> CServicesKey::ReadMultiString(HKEY hKey, const char* ps
 std::vector<std::string> CServicesKey::ReadDependencies(const std::string& strService) const
 {
     std::vector<std::string> names;
-    HKEY hService = nullptr;
-    if (m_hKey == nullptr || RegOpenKeyExA(m_hKey, strService.c_str(), 0, KEY_READ, &hService) != ERROR_SUCCESS)
+    CRegKey service;
+    if (!m_key.IsOpen() || service.Open(m_key.Get(), strService.c_str(), KEY_READ) != ERROR_SUCCESS)
         return names;
-    names = ReadMultiString(hService, "DependOnService");
-    for (const std::string& strGroup : ReadMultiString(hService, "DependOnGroup"))
+    names = ReadMultiString(service.Get(), "DependOnService");
+    for (const std::string& strGroup : ReadMultiString(service.Get(), "DependOnGroup"))
         names.push_back("+" + strGroup);
-    RegCloseKey(hService);
     return names;
 }
 
 std::vector<std::string> CServicesKey::ReadDependents(const std::string& strService) const
 {
     std::vector<std::string> dependents;
-    if (m_hKey == nullptr)
+    if (!m_key.IsOpen())
         return dependents;
-    ForEachRegistrySubkey(m_hKey, [&](const std::string& strName) {
-        HKEY hService = nullptr;
-        if (RegOpenKeyExA(m_hKey, strName.c_str(), 0, KEY_READ, &hService) != ERROR_SUCCESS)
+    ForEachRegistrySubkey(m_key.Get(), [&](const std::string& strName) {
+        CRegKey service;
+        if (service.Open(m_key.Get(), strName.c_str(), KEY_READ) != ERROR_SUCCESS)
             return;
-        for (const std::string& strDependency : ReadMultiString(hService, "DependOnService"))
+        for (const std::string& strDependency : ReadMultiString(service.Get(), "DependOnService"))
         {
             if (EqualsNoCaseAscii(strDependency, strService))
             {
@@ -81,7 +71,6 @@ std::vector<std::string> CServicesKey::ReadDependents(const std::string& strServ
                 break;
             }
         }
-        RegCloseKey(hService);
     });
     return dependents;
 }

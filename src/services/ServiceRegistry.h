@@ -3,6 +3,8 @@
 // slow (start types of a whole list) or empty (dependencies under Wine).
 #pragma once
 
+#include "common/RegKey.h"
+
 #include <windows.h>
 
 #include <string>
@@ -11,12 +13,18 @@
 class CServicesKey
 {
 public:
+    static constexpr const char* kPath = "SYSTEM\\CurrentControlSet\\Services";
+
     CServicesKey();
-    ~CServicesKey();
     CServicesKey(const CServicesKey&) = delete;
     CServicesKey& operator=(const CServicesKey&) = delete;
 
-    bool IsOpen() const { return m_hKey != nullptr; }
+    // The Start value of one service's open key. ERROR_SUCCESS, the
+    // registry's error (ERROR_KEY_DELETED for a key deleted since it was
+    // opened), or ERROR_INVALID_DATA when the value is not a DWORD.
+    static LONG ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType);
+
+    bool IsOpen() const { return m_key.IsOpen(); }
     // The stored start type; false when the key or value cannot be read.
     bool ReadStartType(const std::string& strService, DWORD* pdwStartType) const;
     // DependOnService, then DependOnGroup with each group marked by '+'.
@@ -27,5 +35,5 @@ public:
 private:
     std::vector<std::string> ReadMultiString(HKEY hKey, const char* pszValue) const;
 
-    HKEY m_hKey = nullptr;
+    CRegKey m_key;
 };

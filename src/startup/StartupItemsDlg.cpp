@@ -1,6 +1,7 @@
 #include "startup/StartupItemsDlg.h"
 
 #include "common/AppTexts.h"
+#include "common/RegKey.h"
 #include "common/RegistryListing.h"
 #include "res/resource.h"
 #include "startup/StartupItemRules.h"
@@ -79,44 +80,55 @@ void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
     }
     if (pszRootName == nullptr)
         return;
-    std::string strLocation = StartupItemRules::LocationText(pszRootName, strSubkey);
 
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, strSubkey.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+    CRegKey key;
+    if (key.Open(hRoot, strSubkey.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return;
     // A key that goes away meanwhile keeps the rows read before.
-    ForEachRegistryValue(hKey, [&](const std::string& strName, DWORD, const BYTE* pData, DWORD dwDataSize) {
-        AddRow(strName, StartupItemRules::DataAsText(pData, dwDataSize), strLocation);
+    ForEachRegistryValue(key.Get(), [&](const std::string& strName, DWORD, const BYTE* pData, DWORD dwDataSize) {
+        AddRow({hRoot, pszRootName, strSubkey, strName, StartupItemRules::DataAsText(pData, dwDataSize)});
     });
-    RegCloseKey(hKey);
 }
 
-void CStartupItemsDlg::AddRow(const std::string& strName, const std::string& strCommand, const std::string& strLocation)
+std::string CStartupItemsDlg::LocationText(const Item& item)
 {
-    std::string strPath = StartupItemRules::ExtractIconPath(strCommand);
+    return StartupItemRules::LocationText(item.pszRootName, item.strSubkey);
+}
+
+void CStartupItemsDlg::AddRow(Item item)
+{
+    std::string strPath = StartupItemRules::ExtractIconPath(item.strCommand);
     SHFILEINFOA info = {};
     // The record is only good when the call succeeds: Wine leaves a stale
     // handle in it for a missing file.
     bool bShellIcon = SHGetFileInfoA(strPath.c_str(), 0, &info, sizeof(info), SHGFI_ICON) != 0 && info.hIcon != nullptr;
-    ImageList_ReplaceIcon(m_imageList.GetSafeHandle(), -1, bShellIcon ? info.hIcon : m_hIcon);
+    int nImage = ImageList_ReplaceIcon(m_imageList.GetSafeHandle(), -1, bShellIcon ? info.hIcon : m_hIcon);
     if (bShellIcon)
         DestroyIcon(info.hIcon);
 
-    int nRow = m_listItems.InsertItem(m_nItem, strName, m_nItem);
-    m_listItems.SetItemText(nRow, 1, strCommand);
-    m_listItems.SetItemText(nRow, 2, strLocation);
-    ++m_nItem;
+    int nRow = m_listItems.InsertItem(m_listItems.GetItemCount(), item.strName, nImage);
+    if (nRow == -1)
+        return;
+    m_listItems.SetItemText(nRow, 1, item.strCommand);
+    m_listItems.SetItemText(nRow, 2, LocationText(item));
+    m_items.insert(m_items.begin() + nRow, std::move(item));
+}
+
+const CStartupItemsDlg::Item* CStartupItemsDlg::ItemAt(int nRow) const
+{
+    if (nRow < 0 || static_cast<std::size_t>(nRow) >= m_items.size())
+        return nullptr;
+    return &m_items[nRow];
 }
 
 INT_PTR CStartupItemsDlg::OnClickList(WPARAM, LPARAM)
 {
-    m_nItem = m_listItems.GetNextItem(-1, LVNI_SELECTED);
     std::string strName, strCommand, strLocation;
-    if (m_nItem != -1)
+    if (const Item* pItem = ItemAt(m_listItems.GetNextItem(-1, LVNI_SELECTED)))
     {
-        strName = m_listItems.GetItemText(m_nItem, 0);
-        strCommand = m_listItems.GetItemText(m_nItem, 1);
-        strLocation = m_listItems.GetItemText(m_nItem, 2);
+        strName = pItem->strName;
+        strCommand = pItem->strCommand;
+        strLocation = LocationText(*pItem);
     }
     SetDlgItemText(IDC_SUMMARY, StartupItemRules::DetailsText(strName, strCommand, strLocation));
     return 0;
@@ -124,9 +136,9 @@ INT_PTR CStartupItemsDlg::OnClickList(WPARAM, LPARAM)
 
 INT_PTR CStartupItemsDlg::OnDblClickList(WPARAM, LPARAM)
 {
-    m_nItem = m_listItems.GetNextItem(-1, LVNI_SELECTED);
-    if (m_nItem != -1)
-        m_listItems.SetCheck(m_nItem, !m_listItems.GetCheck(m_nItem));
+    int nSelected = m_listItems.GetNextItem(-1, LVNI_SELECTED);
+    if (nSelected != -1)
+        m_listItems.SetCheck(nSelected, !m_listItems.GetCheck(nSelected));
     return 0;
 }
 
@@ -141,32 +153,20 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
     // From the last row, so that removing one keeps the others' indices.
     for (int i = m_listItems.GetItemCount() - 1; i >= 0; --i)
     {
-        if (!m_listItems.GetCheck(i))
+        const Item* pItem = ItemAt(i);
+        if (pItem == nullptr || !m_listItems.GetCheck(i))
             continue;
-        if (DeleteRunValue(m_listItems.GetItemText(i, 2), m_listItems.GetItemText(i, 0)))
-            m_listItems.DeleteItem(i);
+        if (DeleteRunValue(*pItem) && m_listItems.DeleteItem(i))
+            m_items.erase(m_items.begin() + i);
     }
     return TRUE;
 }
 
-bool CStartupItemsDlg::DeleteRunValue(const std::string& strLocation, const std::string& strName)
+bool CStartupItemsDlg::DeleteRunValue(const Item& item)
 {
-    std::string strRootName, strSubkey;
-    HKEY hRoot = nullptr;
-    if (StartupItemRules::SplitLocation(strLocation, &strRootName, &strSubkey))
-    {
-        for (const RootName& root : kRoots)
-        {
-            if (strRootName == root.pszName)
-                hRoot = root.hRoot;
-        }
-    }
-    HKEY hKey = nullptr;
-    bool bDeleted = hRoot != nullptr &&
-                    RegOpenKeyExA(hRoot, strSubkey.c_str(), 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS &&
-                    RegDeleteValueA(hKey, strName.c_str()) == ERROR_SUCCESS;
-    if (hKey != nullptr)
-        RegCloseKey(hKey);
+    CRegKey key;
+    bool bDeleted = key.Open(item.hRoot, item.strSubkey.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS &&
+                    RegDeleteValueA(key.Get(), item.strName.c_str()) == ERROR_SUCCESS;
     if (!bDeleted)
         MessageBoxA(m_hWnd, kDeleteFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
     return bDeleted;

@@ -7,6 +7,7 @@
 #include "skin/SkinDialog.h"
 
 #include <string>
+#include <vector>
 
 class CStartupItemsDlg : public CSkinDialog
 {
@@ -17,9 +18,6 @@ public:
     const CListCtrl& ItemList() const { return m_listItems; }
 
     void AddRunKeyValues(HKEY hRoot, const std::string& strSubkey);
-    // False when the value is still there: the key could not be opened or
-    // the deletion failed (both said with "Error!").
-    bool DeleteRunValue(const std::string& strLocation, const std::string& strName);
 
 protected:
     void DoDataExchange() override;
@@ -32,11 +30,28 @@ protected:
     INT_PTR OnDblClickList(WPARAM wParam, LPARAM lParam);
 
 private:
-    void AddRow(const std::string& strName, const std::string& strCommand, const std::string& strLocation);
+    // One Run value as a row shows it: where it lives and what it starts.
+    struct Item
+    {
+        HKEY hRoot;
+        const char* pszRootName;
+        std::string strSubkey;
+        std::string strName; // "" for the key's default value
+        std::string strCommand;
+    };
+
+    static std::string LocationText(const Item& item);
+    void AddRow(Item item);
+    // nullptr for a row that is not there.
+    const Item* ItemAt(int nRow) const;
+    // False when the value is still there: the key could not be opened or
+    // the deletion failed (both said with "Error!").
+    bool DeleteRunValue(const Item& item);
 
     CSkinButton m_btnExit;
     CSkinButton m_btnDelete;
     CImageList m_imageList;
     CListCtrl m_listItems;
-    int m_nItem = 0;
+    // Row i shows m_items[i]: inserted and erased together with the rows.
+    std::vector<Item> m_items;
 };

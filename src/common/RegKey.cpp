@@ -1,0 +1,38 @@
+#include "common/RegKey.h"
+
+CRegKey& CRegKey::operator=(CRegKey&& other) noexcept
+{
+    if (this != &other)
+    {
+        Close();
+        m_hKey = other.Release();
+    }
+    return *this;
+}
+
+LONG CRegKey::Open(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
+{
+    Close();
+    HKEY hKey = nullptr;
+    LONG nResult = RegOpenKeyExA(hParent, pszSubkey, 0, samDesired, &hKey);
+    if (nResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return nResult;
+}
+
+LONG CRegKey::Create(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
+{
+    Close();
+    HKEY hKey = nullptr;
+    LONG nResult = RegCreateKeyExA(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
+    if (nResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return nResult;
+}
+
+void CRegKey::Close()
+{
+    if (m_hKey != nullptr)
+        RegCloseKey(m_hKey);
+    m_hKey = nullptr;
+}
