@@ -382,18 +382,9 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
 }
 std::string BinaryPathOf(const std::string& strName)
 {
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
-    DWORD dwNeeded = 0;
-    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-    std::vector<BYTE> buffer(dwNeeded + 1);
-    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    std::string strPath = "(query failed)";
-    if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
-        strPath = pConfig->lpBinaryPathName;
-    CloseServiceHandle(hService);
-    CloseServiceHandle(hManager);
-    return strPath;
+    std::vector<BYTE> config = ServiceConfigOf(strName);
+    return config.empty() ? "(query failed)"
+                          : reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(config.data())->lpBinaryPathName;
 }
 
 void SendKey(WORD wKey, bool bUp = false)

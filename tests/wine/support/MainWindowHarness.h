@@ -94,6 +94,23 @@ inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
     return view;
 }
 
+// A service's configuration record as the manager gives it, asked for in
+// the two steps it needs; empty when it cannot be read.
+inline std::vector<BYTE> ServiceConfigOf(const std::string& strName)
+{
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
+    DWORD dwNeeded = 0;
+    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+    std::vector<BYTE> buffer(dwNeeded + 1);
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        buffer.clear();
+    CloseServiceHandle(hService);
+    CloseServiceHandle(hManager);
+    return buffer;
+}
+
 class MainWindowHarness : public testing::Test
 {
 protected:
@@ -292,18 +309,8 @@ public:
     }
     static DWORD StartTypeOf(const std::string& strName)
     {
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
-        DWORD dwNeeded = 0;
-        QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-        std::vector<BYTE> buffer(dwNeeded + 1);
-        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-        DWORD dwStartType = QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded)
-                                ? pConfig->dwStartType
-                                : 0xFFFFFFFF;
-        CloseServiceHandle(hService);
-        CloseServiceHandle(hManager);
-        return dwStartType;
+        std::vector<BYTE> config = ServiceConfigOf(strName);
+        return config.empty() ? 0xFFFFFFFF : reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(config.data())->dwStartType;
     }
 
 private:
