@@ -8,6 +8,7 @@
 #include "config/ServiceConfigFile.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
+#include "support/TestFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -165,12 +166,11 @@ private:
     {
         services.clear();
         SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-        std::vector<BYTE> buffer(1 << 20);
-        auto* pEntries = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-        DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
-        if (EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pEntries,
-                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume))
+        std::vector<BYTE> buffer;
+        DWORD dwCount = 0;
+        if (EnumerateServicesInto(hManager, &buffer, &dwCount) == 0)
         {
+            const auto* pEntries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
             for (DWORD i = 0; i < dwCount; ++i)
                 services.push_back({pEntries[i].lpServiceName, pEntries[i].lpDisplayName,
                                     pEntries[i].ServiceStatus.dwCurrentState});
@@ -583,29 +583,13 @@ protected:
         });
     }
 
-    static std::string ReadFileText(const std::string& strPath)
-    {
-        std::string strData;
-        if (!ReadWholeFile(strPath, &strData, 1 << 24))
-            return "(unreadable)";
-        return strData;
-    }
-
-    static bool FileExists(const std::string& strPath)
-    {
-        return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
     // Two real services in a manager that hands out three entries a call;
     // a third service is registered before the second call from now.
     void RegisterServices()
     {
         for (const char* pszStem : {"QmBatchA", "QmBatchB"})
         {
-            TestServiceSpec spec;
-            spec.strName = UniqueServiceName(pszStem);
-            spec.dwStartType = SERVICE_DISABLED;
-            m_services.push_back(std::make_unique<CTestService>(spec));
+            m_services.push_back(std::make_unique<CTestService>(TestBed(pszStem, "", SERVICE_DISABLED)));
             ASSERT_TRUE(m_services.back()->Created());
         }
         m_manager.bFromRealManager = true;
@@ -614,10 +598,7 @@ protected:
         m_manager.beforeCall = [this, nSecondCall](int nCall) {
             if (nCall != nSecondCall)
                 return;
-            TestServiceSpec spec;
-            spec.strName = UniqueServiceName("QmBatchLate");
-            spec.dwStartType = SERVICE_AUTO_START;
-            m_services.push_back(std::make_unique<CTestService>(spec));
+            m_services.push_back(std::make_unique<CTestService>(TestBed("QmBatchLate", "", SERVICE_AUTO_START)));
         };
     }
 

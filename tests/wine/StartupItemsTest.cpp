@@ -1,7 +1,9 @@
 // The startup items window over the real Run keys of the prefix.
 #include "support/DialogDriver.h"
 #include "support/MainWindowHarness.h"
+#include "support/Pixels.h"
 
+#include "common/RegKey.h"
 #include "startup/StartupItemRules.h"
 #include "startup/StartupItemsDlg.h"
 
@@ -19,63 +21,54 @@ public:
     {
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         {
-            HKEY hKey = Open(hRoot);
+            CRegKey key = Open(hRoot);
             for (;;)
             {
                 char szName[16384];
                 DWORD dwName = sizeof(szName), dwType = 0, dwData = 0;
-                if (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) != ERROR_SUCCESS)
+                if (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) !=
+                    ERROR_SUCCESS)
                     break;
                 std::vector<BYTE> data(dwData + 1);
                 dwName = sizeof(szName);
-                RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
+                RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
                 m_saved.push_back({hRoot, szName, dwType, std::vector<BYTE>(data.begin(), data.begin() + dwData)});
-                RegDeleteValueA(hKey, szName);
+                RegDeleteValueA(key.Get(), szName);
             }
-            RegCloseKey(hKey);
         }
     }
     ~CRunKeysScope()
     {
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         {
-            HKEY hKey = Open(hRoot);
+            CRegKey key = Open(hRoot);
             char szName[16384];
             DWORD dwName = sizeof(szName);
-            while (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            while (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             {
-                RegDeleteValueA(hKey, szName);
+                RegDeleteValueA(key.Get(), szName);
                 dwName = sizeof(szName);
             }
-            RegCloseKey(hKey);
         }
         for (const Saved& saved : m_saved)
-        {
-            HKEY hKey = Open(saved.hRoot);
-            RegSetValueExA(hKey, saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
+            RegSetValueExA(Open(saved.hRoot).Get(), saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
                            static_cast<DWORD>(saved.data.size()));
-            RegCloseKey(hKey);
-        }
     }
-    static HKEY Open(HKEY hRoot)
+    static CRegKey Open(HKEY hRoot)
     {
-        HKEY hKey = nullptr;
-        RegCreateKeyExA(hRoot, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
-        return hKey;
+        CRegKey key;
+        key.Create(hRoot, kRunKey, KEY_ALL_ACCESS);
+        return key;
     }
     static void Set(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& strData)
     {
-        HKEY hKey = Open(hRoot);
-        RegSetValueExA(hKey, strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
+        RegSetValueExA(Open(hRoot).Get(), strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
                        static_cast<DWORD>(strData.size()));
-        RegCloseKey(hKey);
     }
     static bool Has(HKEY hRoot, const std::string& strName)
     {
-        HKEY hKey = Open(hRoot);
-        bool bHas = RegQueryValueExA(hKey, strName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-        RegCloseKey(hKey);
-        return bHas;
+        return RegQueryValueExA(Open(hRoot).Get(), strName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
     }
 
 private:
@@ -88,27 +81,6 @@ private:
     };
     std::vector<Saved> m_saved;
 };
-
-// The pixels an image of the list draws, to tell icons apart.
-std::vector<COLORREF> ImagePixels(HIMAGELIST hImages, int nIndex)
-{
-    HDC hScreen = GetDC(nullptr);
-    HDC hMemory = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 16, 16);
-    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    RECT rect = {0, 0, 16, 16};
-    FillRect(hMemory, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(hImages, nIndex, hMemory, 0, 0, ILD_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            pixels.push_back(GetPixel(hMemory, x, y));
-    SelectObject(hMemory, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hMemory);
-    ReleaseDC(nullptr, hScreen);
-    return pixels;
-}
 
 class StartupItemsTest : public MainWindowHarness
 {
@@ -211,11 +183,11 @@ TEST_F(StartupItemsTest, ValuesOfBothKeysAreListedWithTheirIcons)
         for (int i = 0; i < List().GetItemCount(); ++i)
         {
             if (names[i] == strName && Column(2)[i] == strLocation)
-                return ImagePixels(hImages, List().GetItemImage(i));
+                return ImageListPixels(hImages, List().GetItemImage(i));
         }
         return std::vector<COLORREF>();
     };
-    std::vector<COLORREF> appIcon = ImagePixels(fallback.GetSafeHandle(), 0);
+    std::vector<COLORREF> appIcon = ImageListPixels(fallback.GetSafeHandle(), 0);
     EXPECT_EQ(appIcon, imageOf("", kUserLocation));
     EXPECT_EQ(appIcon, imageOf("Gone", kMachineLocation));
     EXPECT_NE(appIcon, imageOf("Tray", kUserLocation)) << "notepad has an icon of its own";
@@ -288,9 +260,7 @@ TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
     ASSERT_TRUE(OpenItems());
     ASSERT_EQ(2, List().GetItemCount());
     // One value is gone behind the window's back: its deletion fails.
-    HKEY hKey = CRunKeysScope::Open(HKEY_CURRENT_USER);
-    RegDeleteValueA(hKey, "Vanished");
-    RegCloseKey(hKey);
+    RegDeleteValueA(CRunKeysScope::Open(HKEY_CURRENT_USER).Get(), "Vanished");
     List().SetCheck(0, TRUE);
     PressDelete();
     EXPECT_EQ(std::vector<std::string>{"Error!"}, m_watcher.Texts());
