@@ -1,13 +1,12 @@
 // The service enumerations against managers that answer the way Windows
 // does (partial batches with a resume handle, bytes needed for the rest
-// only) and the way Wine does, then the real manager, the status poller and
-// the main window's list and export.
+// only) and the way Wine does, then the real manager and the main window's
+// list and export.
 #include "support/MainWindowHarness.h"
 
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "services/ServiceEnumeration.h"
-#include "services/ServicePoller.h"
 #include "support/TestFiles.h"
 
 #include <cstdio>
@@ -505,60 +504,6 @@ TEST(ServiceEnumerationTest, TheRealManagerIsListedWhole)
     ASSERT_NE(nullptr, pOurs);
     EXPECT_EQ(spec.strDisplayName, pOurs->strDisplayName);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), pOurs->status.dwCurrentState);
-}
-
-// Service names that differ only in the trail byte of a GBK character are
-// different services; ASCII case folding must not merge their entries.
-TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
-{
-    const std::string strStem = UniqueServiceName("QmFold");
-    const struct
-    {
-        std::string strUpper, strLower; // trail byte 0x41..0x5A and the same plus 0x20
-    } pairs[] = {
-        {strStem + "\x81\x41", strStem + "\x81\x61"},
-        {strStem + "\xB0\x5A", strStem + "\xB0\x7A"},
-    };
-    std::vector<std::unique_ptr<CTestService>> services;
-    for (const auto& pair : pairs)
-    {
-        TestServiceSpec upper;
-        upper.strName = pair.strUpper;
-        upper.dwStartType = SERVICE_DISABLED;
-        TestServiceSpec lower;
-        lower.strName = pair.strLower;
-        lower.dwStartType = SERVICE_DEMAND_START;
-        for (const TestServiceSpec& spec : {upper, lower})
-        {
-            services.push_back(std::make_unique<CTestService>(spec));
-            ASSERT_TRUE(services.back()->Created());
-        }
-    }
-
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    ASSERT_NE(nullptr, hManager);
-    CServicePoller poller;
-    DWORD dwResult = poller.Refresh(hManager);
-    CloseServiceHandle(hManager);
-    ASSERT_EQ(0u, dwResult);
-    for (const auto& pair : pairs)
-    {
-        SCOPED_TRACE(testing::PrintToString(pair.strUpper));
-        const CServicePoller::Status* pUpper = poller.Find(pair.strUpper);
-        const CServicePoller::Status* pLower = poller.Find(pair.strLower);
-        ASSERT_NE(nullptr, pUpper);
-        ASSERT_NE(nullptr, pLower);
-        EXPECT_NE(pUpper, pLower);
-        EXPECT_TRUE(pUpper->bStartTypeKnown);
-        EXPECT_TRUE(pLower->bStartTypeKnown);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), pUpper->dwStartType);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), pLower->dwStartType);
-    }
-    // ASCII letters still fold: the manager matches names without regard to case.
-    std::string strAsciiLower = pairs[0].strUpper;
-    strAsciiLower[0] = 'q';
-    strAsciiLower[1] = 'M';
-    EXPECT_EQ(poller.Find(pairs[0].strUpper), poller.Find(strAsciiLower));
 }
 
 // The main window's list and export with a manager answering in batches.
