@@ -1,5 +1,6 @@
 // The startup items window over the real Run keys of the prefix.
 #include "support/DialogDriver.h"
+#include "support/Input.h"
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
 
@@ -115,6 +116,28 @@ protected:
         notify.hdr = {List().GetSafeHwnd(), IDC_STARTUP_LIST, nCode};
         notify.iItem = nSelected;
         SendMessageA(Items(), WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+    // A real click on a row's check box, then the tick it makes.
+    testing::AssertionResult ClickCheckBox(int nRow)
+    {
+        RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+        List().SendMessage(LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&bounds));
+        LVHITTESTINFO hit = {};
+        hit.pt.y = (bounds.top + bounds.bottom) / 2;
+        for (hit.pt.x = bounds.left; hit.pt.x < bounds.left + 40; ++hit.pt.x)
+        {
+            if (List().SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == nRow &&
+                (hit.flags & LVHT_ONITEMSTATEICON))
+                break;
+        }
+        if (hit.pt.x == bounds.left + 40)
+            return testing::AssertionFailure() << "row " << nRow << " shows no check box";
+        BOOL bBefore = List().GetCheck(nRow);
+        POINT pt = hit.pt;
+        ClientToScreen(List().GetSafeHwnd(), &pt);
+        ClickAt(pt);
+        return WaitFor([&] { return List().GetCheck(nRow) != bBefore; }, "the tick of row " + std::to_string(nRow),
+                       5000);
     }
     void PressDelete()
     {
@@ -249,6 +272,58 @@ TEST_F(StartupItemsTest, TickedValuesAreDeletedAndOnlyThose)
     for (int i = 0; i < List().GetItemCount(); ++i)
         EXPECT_FALSE(List().GetCheck(i));
     EXPECT_EQ(-1, rowOf("B", kUserLocation));
+}
+
+// A row keeps acting on its own value after rows above it have gone: its
+// details and its deletion name that value, not the one once in its place.
+TEST_F(StartupItemsTest, RowsLeftAfterADeletionKeepTheirOwnValues)
+{
+    CRunKeysScope keys;
+    for (const char* pszName : {"A", "B", "C"})
+        CRunKeysScope::Set(HKEY_CURRENT_USER, pszName, REG_SZ, std::string("C:\\user_") + pszName + ".exe" + '\0');
+    for (const char* pszName : {"D", "E"})
+        CRunKeysScope::Set(HKEY_LOCAL_MACHINE, pszName, REG_SZ,
+                           std::string("C:\\machine_") + pszName + ".exe" + '\0');
+    ASSERT_TRUE(OpenItems());
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    ASSERT_EQ((std::vector<std::string>{"A", "B", "C", "D", "E"}), Column(0));
+
+    ASSERT_TRUE(ClickCheckBox(1));
+    ASSERT_TRUE(ClickCheckBox(3));
+    PressDelete();
+    ASSERT_EQ((std::vector<std::string>{"A", "C", "E"}), Column(0));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_CURRENT_USER, "B"));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "D"));
+
+    const struct
+    {
+        const char* pszName;
+        const char* pszCommand;
+        std::string strLocation;
+    } left[] = {
+        {"A", "C:\\user_A.exe", kUserLocation},
+        {"C", "C:\\user_C.exe", kUserLocation},
+        {"E", "C:\\machine_E.exe", kMachineLocation},
+    };
+    HWND hDetails = GetDlgItem(Items(), IDC_SUMMARY);
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(left[i].pszName);
+        Notify(NM_CLICK, i);
+        EXPECT_EQ(StartupItemRules::DetailsText(left[i].pszName, left[i].pszCommand, left[i].strLocation),
+                  TextOf(hDetails));
+        EXPECT_EQ(left[i].pszCommand, List().GetItemText(i, 1));
+        EXPECT_EQ(left[i].strLocation, List().GetItemText(i, 2));
+    }
+
+    // Where B was, C is now: its tick deletes C, under the user's key.
+    ASSERT_TRUE(ClickCheckBox(1));
+    PressDelete();
+    EXPECT_EQ((std::vector<std::string>{"A", "E"}), Column(0));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_CURRENT_USER, "C"));
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "A"));
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "E"));
 }
 
 // Mended: a row whose value is still in the registry stays in the list.
