@@ -180,10 +180,10 @@ TEST(ServicePollerTest, ChangesMadeElsewhereAreSeenByTheNextPass)
 // old one was deleted under it.
 TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
 {
-    TestServiceSpec goneSpec = TestBed("QmPollGone", "", SERVICE_DISABLED);
-    TestServiceSpec remadeSpec = TestBed("QmPollRemade", "", SERVICE_DISABLED);
-    auto pGone = std::make_unique<CTestService>(goneSpec);
-    auto pRemade = std::make_unique<CTestService>(remadeSpec);
+    TestServiceSpec goneDefinition = TestBed("QmPollGone", "", SERVICE_DISABLED);
+    TestServiceSpec remadeDefinition = TestBed("QmPollRemade", "", SERVICE_DISABLED);
+    auto pGone = std::make_unique<CTestService>(goneDefinition);
+    auto pRemade = std::make_unique<CTestService>(remadeDefinition);
     CTestService stays(TestBed("QmPollStays"));
     for (CTestService* pService : {pGone.get(), pRemade.get(), &stays})
         ASSERT_TRUE(pService->Created());
@@ -198,13 +198,13 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     pGone->Remove();
     pRemade->Remove();
     ASSERT_FALSE(pRemade->Exists());
-    remadeSpec.dwStartType = SERVICE_AUTO_START;
-    pRemade = std::make_unique<CTestService>(remadeSpec);
+    remadeDefinition.dwStartType = SERVICE_AUTO_START;
+    pRemade = std::make_unique<CTestService>(remadeDefinition);
     ASSERT_TRUE(pRemade->Created());
     ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
 
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(goneSpec.strName));
+    EXPECT_EQ(nullptr, poller.Find(goneDefinition.strName));
     EXPECT_TRUE(Reports(poller, *pRemade, SERVICE_STOPPED, SERVICE_AUTO_START));
     EXPECT_TRUE(Reports(poller, stays, SERVICE_STOPPED, SERVICE_DEMAND_START));
 
@@ -212,10 +212,10 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     ASSERT_TRUE(watch.Arm());
     pRemade->Remove();
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(remadeSpec.strName));
+    EXPECT_EQ(nullptr, poller.Find(remadeDefinition.strName));
     ASSERT_TRUE(watch.Arm());
-    remadeSpec.dwStartType = SERVICE_DEMAND_START;
-    pRemade = std::make_unique<CTestService>(remadeSpec);
+    remadeDefinition.dwStartType = SERVICE_DEMAND_START;
+    pRemade = std::make_unique<CTestService>(remadeDefinition);
     ASSERT_TRUE(pRemade->Created());
     ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
     ASSERT_TRUE(Pass(poller));

@@ -62,11 +62,11 @@ TEST(ServiceRegistryTest, StartTypesAreReadAsStored)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.pszWhat);
-        TestServiceSpec spec = TestBed("QmStoreStart", "", c.dwCreatedAs);
-        spec.dwServiceType = c.dwServiceType;
+        TestServiceSpec definition = TestBed("QmStoreStart", "", c.dwCreatedAs);
+        definition.dwServiceType = c.dwServiceType;
         if (c.dwServiceType == SERVICE_KERNEL_DRIVER)
-            spec.strBinaryPath = "C:\\windows\\system32\\drivers\\null.sys";
-        CTestService service(spec);
+            definition.strBinaryPath = "C:\\windows\\system32\\drivers\\null.sys";
+        CTestService service(definition);
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
         DWORD dwRead = 0xDEAD;
@@ -115,9 +115,9 @@ TEST(ServiceRegistryTest, DependenciesAreReadFromTheStore)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.pszWhat);
-        TestServiceSpec spec = TestBed("QmStoreDepends");
-        spec.dependencies = c.dependencies;
-        CTestService service(spec);
+        TestServiceSpec definition = TestBed("QmStoreDepends");
+        definition.dependencies = c.dependencies;
+        CTestService service(definition);
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
         EXPECT_EQ(c.expected, servicesKey.ReadDependencies(service.Name()));
@@ -130,15 +130,15 @@ TEST(ServiceRegistryTest, DependenciesAreReadFromTheStore)
 // alike is not the target.
 TEST(ServiceRegistryTest, DependentsAreTheServicesNamingTheTarget)
 {
-    TestServiceSpec targetSpec = TestBed("QmStoreTarget");
+    TestServiceSpec targetDefinition = TestBed("QmStoreTarget");
     // A trail byte that reads as 'A', and the same character with 'a'.
-    TestServiceSpec gbkTargetSpec = TestBed("QmStoreGbk");
-    gbkTargetSpec.strName += "\x81\x41";
-    const std::string strTarget = targetSpec.strName;
-    const std::string strGbkTarget = gbkTargetSpec.strName;
+    TestServiceSpec gbkTargetDefinition = TestBed("QmStoreGbk");
+    gbkTargetDefinition.strName += "\x81\x41";
+    const std::string strTarget = targetDefinition.strName;
+    const std::string strGbkTarget = gbkTargetDefinition.strName;
     const std::string strGbkOther = strGbkTarget.substr(0, strGbkTarget.size() - 1) + "\x61";
-    CTestService target(targetSpec);
-    CTestService gbkTarget(gbkTargetSpec);
+    CTestService target(targetDefinition);
+    CTestService gbkTarget(gbkTargetDefinition);
     ASSERT_TRUE(target.Created());
     ASSERT_TRUE(gbkTarget.Created());
 
@@ -158,9 +158,9 @@ TEST(ServiceRegistryTest, DependentsAreTheServicesNamingTheTarget)
     std::vector<std::unique_ptr<CTestService>> services;
     for (const Dependent& dependent : dependents)
     {
-        TestServiceSpec spec = TestBed(dependent.pszStem);
-        spec.dependencies = dependent.dependencies;
-        services.push_back(std::make_unique<CTestService>(spec));
+        TestServiceSpec definition = TestBed(dependent.pszStem);
+        definition.dependencies = dependent.dependencies;
+        services.push_back(std::make_unique<CTestService>(definition));
         ASSERT_TRUE(services.back()->Created());
     }
     CServicesKey servicesKey;

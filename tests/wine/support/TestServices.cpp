@@ -111,11 +111,11 @@ std::string GbkFromWide(const std::wstring& text)
 
 TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments, DWORD dwStartType)
 {
-    TestServiceSpec spec;
-    spec.strName = UniqueServiceName(pszStem);
-    spec.strArguments = strArguments;
-    spec.dwStartType = dwStartType;
-    return spec;
+    TestServiceSpec definition;
+    definition.strName = UniqueServiceName(pszStem);
+    definition.strArguments = strArguments;
+    definition.dwStartType = dwStartType;
+    return definition;
 }
 
 ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService)

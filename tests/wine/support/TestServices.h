@@ -23,7 +23,7 @@ struct TestServiceSpec
 
 // A test-bed service under a name unique to this run, made from the stem.
 TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments = "",
-                            DWORD dwStartType = SERVICE_DEMAND_START);
+                        DWORD dwStartType = SERVICE_DEMAND_START);
 
 // What the manager answers to QueryServiceConfigA, asked for the size first
 // and then with room for it; bRead is false when the service could not be
