@@ -1,5 +1,4 @@
 #include "app/ServiceListRules.h"
-#include "app/DetailsText.h"
 
 #include <gtest/gtest.h>
 
@@ -70,16 +69,6 @@ TEST(ServiceListRulesTest, SummaryNamesCountAndFilter)
 {
     EXPECT_EQ("共有16项全部系统服务", SummaryText(16, "全部"));
     EXPECT_EQ("共有0项其他系统服务", SummaryText(0, "其他"));
-}
-
-TEST(DetailsTextTest, PaneTexts)
-{
-    EXPECT_EQ("服务描述:\n\n  说明\n\n补充:\n\n  建议", DetailsText::Description("说明", "建议"));
-    EXPECT_EQ("服务描述:\n\n  \n\n补充:\n\n  ", DetailsText::Description("", ""));
-    EXPECT_EQ("文件路径:\"C:\\a b\\x.exe\" -k", DetailsText::StatusLine("\"C:\\a b\\x.exe\" -k"));
-    EXPECT_FALSE(DetailsText::IsShownDependency(""));
-    EXPECT_FALSE(DetailsText::IsShownDependency("+"));
-    EXPECT_TRUE(DetailsText::IsShownDependency("ab"));
 }
 
 } // namespace

@@ -65,7 +65,7 @@ int CountLeftovers(const char* pszStem)
     CServiceControl control;
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
-    if (control.ManagerHandle() == nullptr || EnumerateServices(control.ManagerHandle(), &buffer, &dwCount) != 0)
+    if (control.ManagerHandle() == nullptr || EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwCount) != 0)
         return -1;
     std::string strPrefix = std::string(pszStem) + "_" + std::to_string(GetCurrentProcessId()) + "_";
     const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
@@ -182,37 +182,6 @@ void PrintSamples(const char* pszName, const Samples& samples)
                 static_cast<int>(samples.ms.size()));
 }
 
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-DWORD EnumerateServices(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
-{
-    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
-    *pdwCount = 0;
-    if (EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount,
-                            &dwResume))
-        return 0;
-    DWORD dwError = GetLastError();
-    if (dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER)
-        return dwError;
-    pBuffer->assign(dwNeeded, 0);
-    dwResume = 0;
-    // Wine leaves the size error behind on success: the return value decides.
-    if (!EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL,
-                             reinterpret_cast<ENUM_SERVICE_STATUSA*>(pBuffer->data()), dwNeeded, &dwNeeded,
-                             &dwCount, &dwResume))
-        return GetLastError();
-    *pdwCount = dwCount;
-    return 0;
-}
-
 std::unique_ptr<CMainDlg> OpenMainWindow()
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
@@ -236,7 +205,7 @@ bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffe
         std::printf("error: the service manager cannot be opened: %lu\n", GetLastError());
         return false;
     }
-    DWORD dwError = EnumerateServices(control.ManagerHandle(), pBuffer, pdwCount);
+    DWORD dwError = EnumerateServicesInto(control.ManagerHandle(), pBuffer, pdwCount);
     if (dwError != 0)
     {
         std::printf("error: EnumServicesStatusA failed: %lu\n", dwError);
@@ -249,7 +218,7 @@ int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows)
 {
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
-    if (EnumerateServices(control.ManagerHandle(), &buffer, &dwCount) != 0)
+    if (EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwCount) != 0)
         return -1;
     const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
     pRows->assign(dwCount, ManagerRow());

@@ -6,6 +6,7 @@
 #include "app/MainDlg.h"
 #include "services/ServiceControl.h"
 #include "support/TestServices.h"
+#include "support/Waiting.h"
 
 #include <windows.h>
 
@@ -46,12 +47,6 @@ struct Samples
 
 // "name: median 1.0 ms, min 0.9 ms (n=20)"
 void PrintSamples(const char* pszName, const Samples& samples);
-
-void PumpMessages();
-
-// The size query and the exactly sized call, as the list makes them; 0 or
-// the error of the call that failed.
-DWORD EnumerateServices(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
 
 // Creates the main window modeless, as the tests do, and prints how long
 // that took (its first fill included); nullptr, said, when it fails.

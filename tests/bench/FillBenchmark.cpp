@@ -121,7 +121,7 @@ int Run(ServiceBed& services)
         if (Interrupted())
             return 1;
         LONGLONG llEnum = Ticks();
-        dwError = EnumerateServices(control.ManagerHandle(), &buffer, &dwEnumerated);
+        dwError = EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwEnumerated);
         enumeration.ms.push_back(MsSince(llEnum));
         if (dwError != 0)
         {

@@ -8,7 +8,9 @@
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
+#include "support/MainWindowHarness.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/ServicesKeyWatch.h"
 #include "support/TestServices.h"
 
 #include <commctrl.h>
@@ -33,67 +35,6 @@ constexpr DWORD kTimerRunMs = 5000;
 constexpr DWORD kQuietRunMs = 1000;
 constexpr DWORD kNoticeTimeoutMs = 2000;
 const char* const kStem = "QmPoll";
-
-// A watch of our own on the key the poller watches: it tells when the
-// manager's store has reported a change, so that a timed pass is known to
-// follow one.
-class CStoreWatch
-{
-public:
-    CStoreWatch()
-    {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Services", 0, KEY_NOTIFY, &m_hKey) !=
-            ERROR_SUCCESS)
-            m_hKey = nullptr;
-        m_hChanged = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    }
-    ~CStoreWatch()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-        if (m_hChanged != nullptr)
-            CloseHandle(m_hChanged);
-    }
-    CStoreWatch(const CStoreWatch&) = delete;
-    CStoreWatch& operator=(const CStoreWatch&) = delete;
-
-    bool Arm()
-    {
-        if (m_hKey == nullptr || m_hChanged == nullptr)
-            return false;
-        ResetEvent(m_hChanged);
-        return RegNotifyChangeKeyValue(m_hKey, TRUE, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME,
-                                       m_hChanged, TRUE) == ERROR_SUCCESS;
-    }
-    bool WaitChanged(DWORD dwTimeoutMs) const { return WaitForSingleObject(m_hChanged, dwTimeoutMs) == WAIT_OBJECT_0; }
-
-private:
-    HKEY m_hKey = nullptr;
-    HANDLE m_hChanged = nullptr;
-};
-
-DWORD ChangeStartType(SC_HANDLE hManager, const std::string& strName, DWORD dwStartType)
-{
-    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_CHANGE_CONFIG);
-    if (hService == nullptr)
-        return GetLastError();
-    DWORD dwError = 0;
-    if (!ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr, nullptr,
-                              nullptr, nullptr, nullptr, nullptr, nullptr))
-        dwError = GetLastError();
-    CloseServiceHandle(hService);
-    return dwError;
-}
-
-int RowOf(const CListCtrl& list, const std::string& strName)
-{
-    for (int i = 0; i < list.GetItemCount(); ++i)
-    {
-        if (list.GetItemText(i, 1) == strName)
-            return i;
-    }
-    return -1;
-}
 
 struct IdleRun
 {
@@ -159,7 +100,7 @@ void MeasurePassParts(SC_HANDLE hManager, const CListCtrl& list, double dPassBey
     for (int nRound = 0; nRound < kPartRounds && !Interrupted(); ++nRound)
     {
         LONGLONG llStart = Ticks();
-        EnumerateServices(hManager, &buffer, &dwEnumerated);
+        EnumerateServicesInto(hManager, &buffer, &dwEnumerated);
         enumeration.ms.push_back(MsSince(llStart));
 
         llStart = Ticks();
@@ -297,7 +238,7 @@ int Run(ServiceBed& services)
 
     // Interleaved, and in turns first, so that a slow spell of the machine
     // or a warm cache falls on both.
-    CStoreWatch watch;
+    CServicesKeyWatch watch;
     bool bWatching = watch.Arm();
     Samples pass, enumeration;
     ULONGLONG ullPassCpu = 0, ullEnumerationCpu = 0;
@@ -311,7 +252,7 @@ int Run(ServiceBed& services)
             {
                 ULONGLONG ullCpu = ProcessCpuTime();
                 LONGLONG llEnum = Ticks();
-                dwError = EnumerateServices(control.ManagerHandle(), &buffer, &dwEnumerated);
+                dwError = EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwEnumerated);
                 enumeration.ms.push_back(MsSince(llEnum));
                 ullEnumerationCpu += ProcessCpuTime() - ullCpu;
                 if (dwError != 0)
@@ -357,7 +298,8 @@ int Run(ServiceBed& services)
 
     // A start type changed behind the window's back: the store's notice
     // makes the next pass read every start type again.
-    const std::string& strChanged = services[kRunningCount + kDisabledCount]->Name();
+    CTestService& changed = *services[kRunningCount + kDisabledCount];
+    const std::string& strChanged = changed.Name();
     int nChangedRow = RowOf(list, strChanged);
     if (nChangedRow < 0)
     {
@@ -376,9 +318,10 @@ int Run(ServiceBed& services)
             std::printf("error: the services key cannot be watched\n");
             return 1;
         }
-        if ((dwError = ChangeStartType(control.ManagerHandle(), strChanged, dwStartType)) != 0)
+        testing::AssertionResult changedType = changed.ChangeStartType(dwStartType);
+        if (!changedType)
         {
-            std::printf("error: ChangeServiceConfigA on %s failed: %lu\n", strChanged.c_str(), dwError);
+            std::printf("error: %s\n", changedType.message());
             return 1;
         }
         if (!watch.WaitChanged(kNoticeTimeoutMs))
@@ -388,7 +331,7 @@ int Run(ServiceBed& services)
         }
 
         LONGLONG llEnum = Ticks();
-        dwError = EnumerateServices(control.ManagerHandle(), &buffer, &dwEnumerated);
+        dwError = EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwEnumerated);
         changeEnumeration.ms.push_back(MsSince(llEnum));
         if (dwError != 0)
         {

@@ -1,7 +1,9 @@
 // Quillmere as a user runs it: the real program in its own process, found
 // by its window and driven with real input.
 #include "res/resource.h"
+#include "support/Input.h"
 #include "support/TestServices.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,6 @@
 
 namespace
 {
-constexpr DWORD kPollMs = 20;
 const char* const kMainTitle = "Quillmere Fernhollow特别版本";
 
 // Runs build/win64/bin/quillmere.exe and ends it at the close of the test.
@@ -53,14 +54,14 @@ public:
     // The first visible top-level dialog of the process with this title.
     HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs = 15000) const
     {
-        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
-        {
-            Search search = {Id(), pszTitle, nullptr};
-            EnumWindows(FindProc, reinterpret_cast<LPARAM>(&search));
-            if (search.hFound != nullptr)
-                return search.hFound;
-        }
-        return nullptr;
+        Search search = {Id(), pszTitle, nullptr};
+        PollFor(
+            [&] {
+                EnumWindows(FindProc, reinterpret_cast<LPARAM>(&search));
+                return search.hFound != nullptr;
+            },
+            "the window", dwTimeoutMs);
+        return search.hFound;
     }
 
     testing::AssertionResult WaitForExit(DWORD* pdwExitCode, DWORD dwTimeoutMs = 15000) const
@@ -134,28 +135,6 @@ private:
     PROCESS_INFORMATION m_process = {};
 };
 
-void ClickAt(POINT ptScreen)
-{
-    SetCursorPos(ptScreen.x, ptScreen.y);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
-void PressKey(WORD wKey)
-{
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = wKey;
-    inputs[1].type = INPUT_KEYBOARD;
-    inputs[1].ki.wVk = wKey;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-}
-
 std::string TextOfOtherProcessWindow(HWND hWnd)
 {
     char szText[512] = {};
@@ -227,8 +206,7 @@ TEST(AppProcessTest, AServiceGoneBehindTheProgramNeverEndsIt)
     ASSERT_NE(nullptr, hBox);
     EXPECT_EQ("服务不存在(错误代码1060),本次操作失败!", TextOfOtherProcessWindow(GetDlgItem(hBox, 0xFFFF)));
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-    for (DWORD dwStart = GetTickCount(); IsWindow(hBox) && GetTickCount() - dwStart < 15000;)
-        Sleep(kPollMs);
+    PollFor([hBox] { return !IsWindow(hBox); }, "the box closing");
     ASSERT_FALSE(IsWindow(hBox));
     EXPECT_TRUE(program.Running());
     int nNow = static_cast<int>(SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));

@@ -2,6 +2,7 @@
 // polling that follows them, start-type changes, deletion and the menus.
 #include "support/DialogDriver.h"
 #include "support/MainWindowHarness.h"
+#include "support/TextLists.h"
 
 #include <unordered_map>
 
@@ -51,23 +52,9 @@ protected:
     }
 };
 
-TestServiceSpec Spec(const char* pszStem, const char* pszArguments, DWORD dwStartType = SERVICE_DEMAND_START)
-{
-    TestServiceSpec spec;
-    spec.strName = UniqueServiceName(pszStem);
-    spec.strArguments = pszArguments;
-    spec.dwStartType = dwStartType;
-    return spec;
-}
-
-bool Contains(const std::vector<std::string>& items, const std::string& item)
-{
-    return std::find(items.begin(), items.end(), item) != items.end();
-}
-
 TEST_F(CommandsTest, StartPauseContinueAndStopFollowTheService)
 {
-    CTestService service(Spec("QmRun", "--accept=stop,pause --start-pending=600 --stop-pending=600 "
+    CTestService service(TestBed("QmRun", "--accept=stop,pause --start-pending=600 --stop-pending=600 "
                                        "--pause-pending=600 --continue-pending=600"));
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(OpenWindow());
@@ -124,7 +111,7 @@ TEST_F(CommandsTest, AcceptedControlsDecideTheCommands)
     std::vector<std::unique_ptr<CTestService>> services;
     for (const Case& c : cases)
     {
-        services.emplace_back(new CTestService(Spec("QmAccepts", c.pszArguments, c.dwStartType)));
+        services.emplace_back(new CTestService(TestBed("QmAccepts", c.pszArguments, c.dwStartType)));
         ASSERT_TRUE(services.back()->Created());
         if (c.bRun)
         {
@@ -146,9 +133,9 @@ TEST_F(CommandsTest, AcceptedControlsDecideTheCommands)
 
 TEST_F(CommandsTest, RefusalsShowTheirMessagesAndChangeNothing)
 {
-    CTestService running(Spec("QmRefuse", "--accept=stop"));
-    CTestService stopped(Spec("QmRefuseStopped", ""));
-    CTestService stopping(Spec("QmRefuseStopping", "--accept=stop --stop-pending=4000"));
+    CTestService running(TestBed("QmRefuse", "--accept=stop"));
+    CTestService stopped(TestBed("QmRefuseStopped", ""));
+    CTestService stopping(TestBed("QmRefuseStopping", "--accept=stop --stop-pending=4000"));
     ASSERT_TRUE(running.Created());
     ASSERT_TRUE(stopped.Created());
     ASSERT_TRUE(stopping.Created());
@@ -191,8 +178,8 @@ TEST_F(CommandsTest, RefusalsShowTheirMessagesAndChangeNothing)
 
 TEST_F(CommandsTest, AServiceDeletedBehindTheProgramLeavesTheList)
 {
-    auto pService = std::make_unique<CTestService>(Spec("QmVanish", "--accept=stop"));
-    CTestService other(Spec("QmStays", ""));
+    auto pService = std::make_unique<CTestService>(TestBed("QmVanish", "--accept=stop"));
+    CTestService other(TestBed("QmStays", ""));
     ASSERT_TRUE(pService->Created());
     ASSERT_TRUE(other.Created());
     ASSERT_TRUE(pService->StartAndWaitRunning());
@@ -214,26 +201,21 @@ TEST_F(CommandsTest, AServiceDeletedBehindTheProgramLeavesTheList)
 
 TEST_F(CommandsTest, ChangesMadeElsewhereShowWithinAPass)
 {
-    CTestService service(Spec("QmElsewhere", "--accept=stop"));
+    CTestService service(TestBed("QmElsewhere", "--accept=stop"));
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(OpenWindow());
     // A state change seen means passes have run and read the start types.
     ASSERT_TRUE(service.StartAndWaitRunning());
     ASSERT_TRUE(WaitForState(service.Name(), "已启动"));
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE hService = OpenServiceA(hManager, service.Name().c_str(), SERVICE_CHANGE_CONFIG);
-    ASSERT_TRUE(ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, SERVICE_DISABLED, SERVICE_NO_CHANGE, nullptr,
-                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
-    CloseServiceHandle(hService);
-    CloseServiceHandle(hManager);
+    ASSERT_TRUE(service.ChangeStartType(SERVICE_DISABLED));
     EXPECT_TRUE(WaitFor([&] { return CellOf(service.Name(), 3) == "已禁用"; }, "the new start type", 2000));
     EXPECT_EQ(2, m_pDialog->ServiceList().GetItemImage(RowOf(m_pDialog->ServiceList(), service.Name())));
 }
 
 TEST_F(CommandsTest, StartTypeButtonsChangeTickedAndSelectedRows)
 {
-    CTestService first(Spec("QmTickA", "")), second(Spec("QmTickB", "")), selected(Spec("QmTickC", "")),
-        untouched(Spec("QmTickD", ""));
+    CTestService first(TestBed("QmTickA", "")), second(TestBed("QmTickB", "")),
+        selected(TestBed("QmTickC", "")), untouched(TestBed("QmTickD", ""));
     for (CTestService* pService : {&first, &second, &selected, &untouched})
         ASSERT_TRUE(pService->Created());
     ASSERT_TRUE(OpenWindow());
@@ -267,8 +249,8 @@ TEST_F(CommandsTest, StartTypeButtonsChangeTickedAndSelectedRows)
 
 TEST_F(CommandsTest, ContextMenuStartTypeSetsTheCommands)
 {
-    CTestService paused(Spec("QmCtxPaused", "--accept=stop,pause", SERVICE_AUTO_START));
-    CTestService stopped(Spec("QmCtxStopped", ""));
+    CTestService paused(TestBed("QmCtxPaused", "--accept=stop,pause", SERVICE_AUTO_START));
+    CTestService stopped(TestBed("QmCtxStopped", ""));
     ASSERT_TRUE(paused.Created());
     ASSERT_TRUE(stopped.Created());
     ASSERT_TRUE(paused.StartAndWaitRunning());
@@ -336,8 +318,8 @@ TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
 
 TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)
 {
-    auto pRunning = std::make_unique<CTestService>(Spec("QmDelRun", "--accept=stop"));
-    auto pStopped = std::make_unique<CTestService>(Spec("QmDelStopped", ""));
+    auto pRunning = std::make_unique<CTestService>(TestBed("QmDelRun", "--accept=stop"));
+    auto pStopped = std::make_unique<CTestService>(TestBed("QmDelStopped", ""));
     ASSERT_TRUE(pRunning->Created());
     ASSERT_TRUE(pStopped->Created());
     ASSERT_TRUE(pRunning->StartAndWaitRunning());
@@ -495,7 +477,7 @@ TEST_F(CommandsTest, MenuBarButtonsOpenTheirPopupsUnderThem)
 
 TEST_F(CommandsTest, RightClickRemembersTheRowThenOpensTheContextMenu)
 {
-    CTestService service(Spec("QmRightClick", "--accept=stop"));
+    CTestService service(TestBed("QmRightClick", "--accept=stop"));
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(OpenWindow());
     const CListCtrl& list = m_pDialog->ServiceList();
@@ -555,7 +537,7 @@ LRESULT CALLBACK CancelProgress(int nCode, WPARAM wParam, LPARAM lParam)
 
 TEST_F(CommandsTest, EscBeforeTheFirstTickAppliesNothing)
 {
-    CTestService service(Spec("QmEscape", ""));
+    CTestService service(TestBed("QmEscape", ""));
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(OpenWindow());
     ASSERT_TRUE(Select(service.Name()));
@@ -575,8 +557,8 @@ TEST_F(CommandsTest, EscBeforeTheFirstTickAppliesNothing)
 // gone meanwhile is reported and leaves, with the program going on.
 TEST_F(CommandsTest, DeletionActsOnlyOnTheServiceItAskedAbout)
 {
-    auto pDoomed = std::make_unique<CTestService>(Spec("QmDelRace", ""));
-    CTestService bystander(Spec("QmDelBystander", ""));
+    auto pDoomed = std::make_unique<CTestService>(TestBed("QmDelRace", ""));
+    CTestService bystander(TestBed("QmDelBystander", ""));
     ASSERT_TRUE(pDoomed->Created());
     ASSERT_TRUE(bystander.Created());
     std::string strName = pDoomed->Name();
@@ -614,9 +596,9 @@ TEST_F(CommandsTest, DeletionActsOnlyOnTheServiceItAskedAbout)
 // removed a moment ago, each show a go-on message with the code.
 TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
 {
-    TestServiceSpec missing = Spec("QmNoProgram", "");
+    TestServiceSpec missing = TestBed("QmNoProgram", "");
     missing.strBinaryPath = "C:\\windows\\qm_no_such_program.exe";
-    TestServiceSpec notProgram = Spec("QmNotAProgram", "");
+    TestServiceSpec notProgram = TestBed("QmNotAProgram", "");
     notProgram.strBinaryPath = "C:\\windows\\win.ini";
     CTestService missingService(missing), notProgramService(notProgram);
     ASSERT_TRUE(missingService.Created());
@@ -624,7 +606,7 @@ TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
     std::vector<std::unique_ptr<CTestService>> vanishing;
     for (int i = 0; i < 4; ++i)
     {
-        vanishing.emplace_back(new CTestService(Spec("QmVanishing", "")));
+        vanishing.emplace_back(new CTestService(TestBed("QmVanishing", "")));
         ASSERT_TRUE(vanishing.back()->Created());
     }
     ASSERT_TRUE(OpenWindow());

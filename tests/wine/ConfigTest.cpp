@@ -1,7 +1,9 @@
 // Export, import, quick configuration and the wizard from the main window,
 // against test-bed services and real files.
 #include "support/DialogDriver.h"
+#include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/TestFiles.h"
 
 #include "common/AsciiText.h"
 #include "common/FileHandle.h"
@@ -17,26 +19,6 @@ namespace
 {
 const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
 const std::string kTempDir = "C:\\windows\\temp\\";
-
-std::string ReadFileText(const std::string& strPath)
-{
-    std::string strData;
-    if (!ReadWholeFile(strPath, &strData, 1 << 24))
-        return "(unreadable)";
-    return strData;
-}
-
-bool FileExists(const std::string& strPath)
-{
-    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WriteFileText(const std::string& strPath, const std::string& strData)
-{
-    CFileHandle file;
-    ASSERT_TRUE(file.Create(strPath));
-    ASSERT_TRUE(file.Write(strData));
-}
 
 // The please-wait window, told by its text.
 bool IsProgressWindow(HWND hWnd)
@@ -59,16 +41,6 @@ protected:
             *pstrPath = strPath;
             return !strPath.empty();
         });
-    }
-
-    void SetStartType(const CTestService& service, DWORD dwStartType)
-    {
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE hService = OpenServiceA(hManager, service.Name().c_str(), SERVICE_CHANGE_CONFIG);
-        ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr);
-        CloseServiceHandle(hService);
-        CloseServiceHandle(hManager);
     }
 
     // What the please-wait window was like when it appeared.
@@ -132,18 +104,11 @@ testing::AssertionResult RegisterServices(const std::vector<const char*>& names,
     return testing::AssertionSuccess();
 }
 
-TestServiceSpec Spec(const char* pszStem, DWORD dwStartType)
-{
-    TestServiceSpec spec;
-    spec.strName = UniqueServiceName(pszStem);
-    spec.dwStartType = dwStartType;
-    return spec;
-}
-
 TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
 {
-    CTestService automatic(Spec("QmCfgAuto", SERVICE_AUTO_START)), manual(Spec("QmCfgManual", SERVICE_DEMAND_START)),
-        disabled(Spec("QmCfgDisabled", SERVICE_DISABLED));
+    CTestService automatic(TestBed("QmCfgAuto", "", SERVICE_AUTO_START)),
+        manual(TestBed("QmCfgManual", "", SERVICE_DEMAND_START)),
+        disabled(TestBed("QmCfgDisabled", "", SERVICE_DISABLED));
     for (CTestService* pService : {&automatic, &manual, &disabled})
         ASSERT_TRUE(pService->Created());
     ASSERT_TRUE(OpenWindow());
@@ -163,9 +128,9 @@ TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
     EXPECT_NE(std::string::npos, strFile.find(disabled.Name() + "&已禁用\r\n"));
     EXPECT_EQ(ManagerView().size(), ServiceConfigFile::ParseRecords(strFile).size()) << "one line per service";
 
-    SetStartType(automatic, SERVICE_DISABLED);
-    SetStartType(manual, SERVICE_AUTO_START);
-    SetStartType(disabled, SERVICE_DEMAND_START);
+    ASSERT_TRUE(automatic.ChangeStartType(SERVICE_DISABLED));
+    ASSERT_TRUE(manual.ChangeStartType(SERVICE_AUTO_START));
+    ASSERT_TRUE(disabled.ChangeStartType(SERVICE_DEMAND_START));
     SendCommand(IDC_BTN_IMPORT);
     EXPECT_FALSE(m_bLastChooserSave);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), automatic.ConfiguredStartType());
@@ -176,8 +141,9 @@ TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
 
 TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
 {
-    CTestService first(Spec("QmImpA", SERVICE_DEMAND_START)), second(Spec("QmImpB", SERVICE_DEMAND_START)),
-        third(Spec("QmImpC", SERVICE_DEMAND_START)), fourth(Spec("QmImpD", SERVICE_DEMAND_START));
+    CTestService first(TestBed("QmImpA", "", SERVICE_DEMAND_START)),
+        second(TestBed("QmImpB", "", SERVICE_DEMAND_START)), third(TestBed("QmImpC", "", SERVICE_DEMAND_START)),
+        fourth(TestBed("QmImpD", "", SERVICE_DEMAND_START));
     for (CTestService* pService : {&first, &second, &third, &fourth})
         ASSERT_TRUE(pService->Created());
     std::string strLower = first.Name();
@@ -333,7 +299,7 @@ TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
     {
         SCOPED_TRACE(nProfile);
         for (auto& pService : services)
-            SetStartType(*pService, SERVICE_DEMAND_START);
+            ASSERT_TRUE(pService->ChangeStartType(SERVICE_DEMAND_START));
         // The user's way in: the menu item, a profile, "应用", no backup.
         m_watcher.SetAnswer(IDNO);
         CDialogDriver driver;
@@ -389,7 +355,7 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     m_watcher.SetAnswer(IDOK);
 
     // Cancel changes nothing.
-    SetStartType(alerter, SERVICE_AUTO_START);
+    ASSERT_TRUE(alerter.ChangeStartType(SERVICE_AUTO_START));
     CQuickConfigDlg cancelled(m_pDialog.get());
     ASSERT_TRUE(cancelled.Create());
     SendMessageA(GetDlgItem(cancelled.GetSafeHwnd(), IDC_CHOICE_5), BM_CLICK, 0, 0);
@@ -651,34 +617,10 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
         }
         return ids;
     };
-    // The dialog manager's own handling of keys, as the dialog's loop does it.
-    auto pump = [hDialog] {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (!IsDialogMessageA(hDialog, &msg))
-            {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
-    };
     auto click = [hDialog](int nId) {
         RECT rect;
         GetWindowRect(GetDlgItem(hDialog, nId), &rect);
-        SetCursorPos(rect.left + 6, (rect.top + rect.bottom) / 2);
-        INPUT inputs[2] = {};
-        inputs[0].type = inputs[1].type = INPUT_MOUSE;
-        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, inputs, sizeof(INPUT));
-    };
-    auto key = [](WORD wKey) {
-        INPUT inputs[2] = {};
-        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-        inputs[0].ki.wVk = inputs[1].ki.wVk = wKey;
-        inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, inputs, sizeof(INPUT));
+        ClickAt({rect.left + 6, (rect.top + rect.bottom) / 2});
     };
     struct Step
     {
@@ -689,11 +631,11 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
     const Step steps[] = {
         {"click 默认配置", [&] { click(IDC_CHOICE_1); }, 1},
         {"click 网络配置", [&] { click(IDC_CHOICE_3); }, 3},
-        {"Down", [&] { key(VK_DOWN); }, 4},
-        {"Up", [&] { key(VK_UP); }, 3},
-        {"Up", [&] { key(VK_UP); }, 2},
+        {"Down", [&] { PressKey(VK_DOWN); }, 4},
+        {"Up", [&] { PressKey(VK_UP); }, 3},
+        {"Up", [&] { PressKey(VK_UP); }, 2},
         {"BM_CLICK 发烧配置", [&] { PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0); }, 5},
-        {"Down past the last", [&] { key(VK_DOWN); }, 1},
+        {"Down past the last", [&] { PressKey(VK_DOWN); }, 1},
         {"click 网络配置 again", [&] { click(IDC_CHOICE_3); }, 3},
     };
     for (const Step& step : steps)
@@ -701,15 +643,10 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
         SCOPED_TRACE(step.pszWhat);
         step.act();
         int nWanted = step.nTicked;
-        bool bSeen = false;
-        for (DWORD dwStart = GetTickCount(); !bSeen && GetTickCount() - dwStart < 5000;)
-        {
-            pump();
-            bSeen = IsDlgButtonChecked(hDialog, IDC_CHOICE_1 + nWanted - 1) == BST_CHECKED;
-            if (!bSeen)
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        ASSERT_TRUE(bSeen) << "the profile " << nWanted << " was never ticked";
+        // The dialog manager's own handling of keys, as the dialog's loop does it.
+        ASSERT_TRUE(WaitFor([&] { return IsDlgButtonChecked(hDialog, IDC_CHOICE_1 + nWanted - 1) == BST_CHECKED; },
+                            "the tick", 5000, hDialog))
+            << "the profile " << nWanted << " was never ticked";
         EXPECT_EQ(std::vector<int>{nWanted}, ticked());
     }
     RedrawWindow(hDialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -718,7 +655,7 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
 
     // What is ticked is what is applied: the network profile.
     for (auto& pService : services)
-        SetStartType(*pService, SERVICE_DEMAND_START);
+        ASSERT_TRUE(pService->ChangeStartType(SERVICE_DEMAND_START));
     m_watcher.SetAnswer(IDNO);
     SendMessageA(GetDlgItem(hDialog, IDOK), BM_CLICK, 0, 0);
     EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
@@ -832,7 +769,7 @@ TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
 {
     std::vector<std::unique_ptr<CTestService>> services;
     ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
-    CTestService victim(Spec("QmWizardVictim", SERVICE_DEMAND_START));
+    CTestService victim(TestBed("QmWizardVictim", "", SERVICE_DEMAND_START));
     ASSERT_TRUE(victim.Created());
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
@@ -914,8 +851,8 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
 {
     std::vector<std::unique_ptr<CTestService>> services;
     ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_DEMAND_START));
-    CTestService plain(Spec("QmImportPlain", SERVICE_DEMAND_START));
-    TestServiceSpec driverSpec = Spec("QmImportDriver", SERVICE_DEMAND_START);
+    CTestService plain(TestBed("QmImportPlain", "", SERVICE_DEMAND_START));
+    TestServiceSpec driverSpec = TestBed("QmImportDriver", "", SERVICE_DEMAND_START);
     driverSpec.dwServiceType = SERVICE_KERNEL_DRIVER;
     driverSpec.strBinaryPath = "C:\\windows\\system32\\drivers\\qm_no_such.sys";
     CTestService driver(driverSpec);
@@ -961,7 +898,7 @@ TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
     for (std::size_t nBytes = 0; nBytes <= m_nLimit;)
     {
         std::string strStem = "QmBulky" + std::string(200, 'x');
-        bulky.emplace_back(new CTestService(Spec(strStem.c_str(), SERVICE_DEMAND_START)));
+        bulky.emplace_back(new CTestService(TestBed(strStem.c_str(), "", SERVICE_DEMAND_START)));
         ASSERT_TRUE(bulky.back()->Created());
         nBytes += bulky.back()->Name().size();
     }

@@ -1,13 +1,13 @@
 // The service enumerations against managers that answer the way Windows
 // does (partial batches with a resume handle, bytes needed for the rest
-// only) and the way Wine does, then the real manager, the status poller and
-// the main window's list and export.
+// only) and the way Wine does, then the real manager and the main window's
+// list and export.
 #include "support/MainWindowHarness.h"
 
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "services/ServiceEnumeration.h"
-#include "services/ServicePoller.h"
+#include "support/TestFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -165,12 +165,11 @@ private:
     {
         services.clear();
         SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-        std::vector<BYTE> buffer(1 << 20);
-        auto* pEntries = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-        DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
-        if (EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pEntries,
-                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume))
+        std::vector<BYTE> buffer;
+        DWORD dwCount = 0;
+        if (EnumerateServicesInto(hManager, &buffer, &dwCount) == 0)
         {
+            const auto* pEntries = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
             for (DWORD i = 0; i < dwCount; ++i)
                 services.push_back({pEntries[i].lpServiceName, pEntries[i].lpDisplayName,
                                     pEntries[i].ServiceStatus.dwCurrentState});
@@ -507,60 +506,6 @@ TEST(ServiceEnumerationTest, TheRealManagerIsListedWhole)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), pOurs->status.dwCurrentState);
 }
 
-// Service names that differ only in the trail byte of a GBK character are
-// different services; ASCII case folding must not merge their entries.
-TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
-{
-    const std::string strStem = UniqueServiceName("QmFold");
-    const struct
-    {
-        std::string strUpper, strLower; // trail byte 0x41..0x5A and the same plus 0x20
-    } pairs[] = {
-        {strStem + "\x81\x41", strStem + "\x81\x61"},
-        {strStem + "\xB0\x5A", strStem + "\xB0\x7A"},
-    };
-    std::vector<std::unique_ptr<CTestService>> services;
-    for (const auto& pair : pairs)
-    {
-        TestServiceSpec upper;
-        upper.strName = pair.strUpper;
-        upper.dwStartType = SERVICE_DISABLED;
-        TestServiceSpec lower;
-        lower.strName = pair.strLower;
-        lower.dwStartType = SERVICE_DEMAND_START;
-        for (const TestServiceSpec& spec : {upper, lower})
-        {
-            services.push_back(std::make_unique<CTestService>(spec));
-            ASSERT_TRUE(services.back()->Created());
-        }
-    }
-
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    ASSERT_NE(nullptr, hManager);
-    CServicePoller poller;
-    DWORD dwResult = poller.Refresh(hManager);
-    CloseServiceHandle(hManager);
-    ASSERT_EQ(0u, dwResult);
-    for (const auto& pair : pairs)
-    {
-        SCOPED_TRACE(testing::PrintToString(pair.strUpper));
-        const CServicePoller::Status* pUpper = poller.Find(pair.strUpper);
-        const CServicePoller::Status* pLower = poller.Find(pair.strLower);
-        ASSERT_NE(nullptr, pUpper);
-        ASSERT_NE(nullptr, pLower);
-        EXPECT_NE(pUpper, pLower);
-        EXPECT_TRUE(pUpper->bStartTypeKnown);
-        EXPECT_TRUE(pLower->bStartTypeKnown);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), pUpper->dwStartType);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), pLower->dwStartType);
-    }
-    // ASCII letters still fold: the manager matches names without regard to case.
-    std::string strAsciiLower = pairs[0].strUpper;
-    strAsciiLower[0] = 'q';
-    strAsciiLower[1] = 'M';
-    EXPECT_EQ(poller.Find(pairs[0].strUpper), poller.Find(strAsciiLower));
-}
-
 // The main window's list and export with a manager answering in batches.
 class EnumerationWindowTest : public MainWindowHarness
 {
@@ -583,29 +528,13 @@ protected:
         });
     }
 
-    static std::string ReadFileText(const std::string& strPath)
-    {
-        std::string strData;
-        if (!ReadWholeFile(strPath, &strData, 1 << 24))
-            return "(unreadable)";
-        return strData;
-    }
-
-    static bool FileExists(const std::string& strPath)
-    {
-        return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
     // Two real services in a manager that hands out three entries a call;
     // a third service is registered before the second call from now.
     void RegisterServices()
     {
         for (const char* pszStem : {"QmBatchA", "QmBatchB"})
         {
-            TestServiceSpec spec;
-            spec.strName = UniqueServiceName(pszStem);
-            spec.dwStartType = SERVICE_DISABLED;
-            m_services.push_back(std::make_unique<CTestService>(spec));
+            m_services.push_back(std::make_unique<CTestService>(TestBed(pszStem, "", SERVICE_DISABLED)));
             ASSERT_TRUE(m_services.back()->Created());
         }
         m_manager.bFromRealManager = true;
@@ -614,10 +543,7 @@ protected:
         m_manager.beforeCall = [this, nSecondCall](int nCall) {
             if (nCall != nSecondCall)
                 return;
-            TestServiceSpec spec;
-            spec.strName = UniqueServiceName("QmBatchLate");
-            spec.dwStartType = SERVICE_AUTO_START;
-            m_services.push_back(std::make_unique<CTestService>(spec));
+            m_services.push_back(std::make_unique<CTestService>(TestBed("QmBatchLate", "", SERVICE_AUTO_START)));
         };
     }
 

@@ -1,5 +1,6 @@
 // The main window in this process, driven with the messages a user's
 // actions send, against test-bed services in the real manager.
+#include "support/Input.h"
 #include "support/MainWindowHarness.h"
 
 #include "knowledge/ServiceAdvice.h"
@@ -38,11 +39,7 @@ TEST_F(MainWindowTest, ListShowsEveryServiceAsTheManagerSeesIt)
     ASSERT_TRUE(pausedService.StartAndWaitRunning());
     ASSERT_TRUE(pausedService.SendControl(SERVICE_CONTROL_PAUSE));
     ASSERT_TRUE(pausedService.WaitForState(SERVICE_PAUSED));
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE hStarting = OpenServiceA(hManager, starting.strName.c_str(), SERVICE_START);
-    ASSERT_TRUE(StartServiceA(hStarting, 0, nullptr));
-    CloseServiceHandle(hStarting);
-    CloseServiceHandle(hManager);
+    ASSERT_TRUE(startingService.Start());
     ASSERT_TRUE(startingService.WaitForState(SERVICE_START_PENDING));
 
     ASSERT_TRUE(OpenWindow());
@@ -101,20 +98,10 @@ TEST_F(MainWindowTest, CategoryLabelsFilterTheList)
     ASSERT_TRUE(disabled.Created());
     ASSERT_TRUE(unknown.Created());
     ASSERT_TRUE(running.StartAndWaitRunning());
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE hStarting = OpenServiceA(hManager, startingSpec.strName.c_str(), SERVICE_START);
-    ASSERT_TRUE(StartServiceA(hStarting, 0, nullptr));
-    CloseServiceHandle(hStarting);
-    CloseServiceHandle(hManager);
+    ASSERT_TRUE(starting.Start());
     // Win32 services cannot be given system start through the manager;
     // the list reads start types from its store, where it can be written.
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
-                                           ("SYSTEM\\CurrentControlSet\\Services\\" + unknownSpec.strName).c_str(), 0,
-                                           KEY_SET_VALUE, &hKey));
-    DWORD dwSystemStart = SERVICE_SYSTEM_START;
-    RegSetValueExA(hKey, "Start", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwSystemStart), sizeof(DWORD));
-    RegCloseKey(hKey);
+    ASSERT_TRUE(unknown.SetStoredDword("Start", SERVICE_SYSTEM_START));
 
     ASSERT_TRUE(OpenWindow());
     const CListCtrl& list = m_pDialog->ServiceList();
@@ -382,9 +369,8 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
 }
 std::string BinaryPathOf(const std::string& strName)
 {
-    std::vector<BYTE> config = ServiceConfigOf(strName);
-    return config.empty() ? "(query failed)"
-                          : reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(config.data())->lpBinaryPathName;
+    ServiceConfigSeen config = ReadServiceConfig(strName);
+    return config.bRead ? config.strBinaryPath : "(query failed)";
 }
 
 void SendKey(WORD wKey, bool bUp = false)
@@ -438,17 +424,9 @@ TEST_F(MainWindowTest, TheRememberedRowFollowsTheHighlightWhateverMovesIt)
         SetCursorPos(pt.x, pt.y);
         if (wModifier != 0)
             SendKey(wModifier);
-        INPUT inputs[2] = {};
-        inputs[0].type = inputs[1].type = INPUT_MOUSE;
-        inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, inputs, sizeof(INPUT));
+        ClickAt(pt);
         if (wModifier != 0)
             SendKey(wModifier, true);
-    };
-    auto press = [](WORD wKey) {
-        SendKey(wKey);
-        SendKey(wKey, true);
     };
     int nTarget = RowOf(list, services[1]->Name());
     ASSERT_NE(-1, nTarget);
@@ -460,14 +438,14 @@ TEST_F(MainWindowTest, TheRememberedRowFollowsTheHighlightWhateverMovesIt)
     };
     const Step steps[] = {
         {"click beside the label", [&] { click(nTarget, 2, 0); }, nTarget},
-        {"Home", [&] { press(VK_HOME); }, 0},
-        {"End", [&] { press(VK_END); }, nCount - 1},
-        {"Page Up", [&] { press(VK_PRIOR); }, -2},
-        {"Page Down", [&] { press(VK_NEXT); }, -2},
+        {"Home", [&] { PressKey(VK_HOME); }, 0},
+        {"End", [&] { PressKey(VK_END); }, nCount - 1},
+        {"Page Up", [&] { PressKey(VK_PRIOR); }, -2},
+        {"Page Down", [&] { PressKey(VK_NEXT); }, -2},
         {"Ctrl+click", [&] { click(nTarget - 1, 1, VK_CONTROL); }, nTarget - 1},
         {"Shift+click", [&] { click(nTarget + 1, 3, VK_SHIFT); }, nTarget + 1},
-        {"Home again", [&] { press(VK_HOME); }, 0},
-        {"type-ahead", [&] { for (WORD wKey : {'Q', 'M', 'H', 'I'}) press(wKey); }, RowOf(list, services[0]->Name())},
+        {"Home again", [&] { PressKey(VK_HOME); }, 0},
+        {"type-ahead", [&] { for (WORD wKey : {'Q', 'M', 'H', 'I'}) PressKey(wKey); }, RowOf(list, services[0]->Name())},
     };
     for (const Step& step : steps)
     {

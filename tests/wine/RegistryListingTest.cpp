@@ -1,5 +1,6 @@
 // The registry walks behind the startup items and the dependents list, on
 // real keys of the registry that change while they are walked.
+#include "common/RegKey.h"
 #include "common/RegistryListing.h"
 
 #include <gtest/gtest.h>
@@ -18,20 +19,22 @@ const std::string kTestRoot = "Software\\Quillmere tests";
 // Deletes a key with everything under it.
 LONG DeleteKeyTree(HKEY hRoot, const std::string& strPath)
 {
-    HKEY hKey = nullptr;
-    LONG nResult = RegOpenKeyExA(hRoot, strPath.c_str(), 0, KEY_READ | KEY_WRITE, &hKey);
-    if (nResult != ERROR_SUCCESS)
-        return nResult;
     std::vector<std::string> subkeys;
-    char szName[1024];
-    for (DWORD dwIndex = 0;; ++dwIndex)
     {
-        DWORD dwLength = sizeof(szName);
-        if (RegEnumKeyExA(hKey, dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        subkeys.emplace_back(szName, dwLength);
+        CRegKey key;
+        LONG nResult = key.Open(hRoot, strPath.c_str(), KEY_READ | KEY_WRITE);
+        if (nResult != ERROR_SUCCESS)
+            return nResult;
+        char szName[1024];
+        for (DWORD dwIndex = 0;; ++dwIndex)
+        {
+            DWORD dwLength = sizeof(szName);
+            if (RegEnumKeyExA(key.Get(), dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            subkeys.emplace_back(szName, dwLength);
+        }
     }
-    RegCloseKey(hKey);
     for (const std::string& strSubkey : subkeys)
         DeleteKeyTree(hRoot, strPath + "\\" + strSubkey);
     return RegDeleteKeyA(hRoot, strPath.c_str());
@@ -45,13 +48,11 @@ public:
     explicit CTestKey(const std::string& strName) : m_strPath(kTestRoot + "\\" + strName)
     {
         DeleteKeyTree(HKEY_CURRENT_USER, m_strPath);
-        m_nCreated = RegCreateKeyExA(HKEY_CURRENT_USER, m_strPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                     &m_hKey, nullptr);
+        m_nCreated = m_key.Create(HKEY_CURRENT_USER, m_strPath.c_str(), KEY_ALL_ACCESS);
     }
     ~CTestKey()
     {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
+        m_key.Close();
         DeleteKeyTree(HKEY_CURRENT_USER, m_strPath);
     }
     CTestKey(const CTestKey&) = delete;
@@ -63,12 +64,12 @@ public:
             return testing::AssertionFailure() << "creating " << m_strPath << " failed with " << m_nCreated;
         return testing::AssertionSuccess();
     }
-    HKEY Handle() const { return m_hKey; }
+    HKEY Handle() const { return m_key.Get(); }
     const std::string& Path() const { return m_strPath; }
 
     testing::AssertionResult SetValue(const std::string& strName, const std::string& strData) const
     {
-        LONG nResult = RegSetValueExA(m_hKey, strName.c_str(), 0, REG_SZ,
+        LONG nResult = RegSetValueExA(m_key.Get(), strName.c_str(), 0, REG_SZ,
                                       reinterpret_cast<const BYTE*>(strData.c_str()),
                                       static_cast<DWORD>(strData.size() + 1));
         if (nResult != ERROR_SUCCESS)
@@ -77,19 +78,17 @@ public:
     }
     testing::AssertionResult AddSubkey(const std::string& strName) const
     {
-        HKEY hSubkey = nullptr;
-        LONG nResult =
-            RegCreateKeyExA(m_hKey, strName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hSubkey, nullptr);
+        CRegKey subkey;
+        LONG nResult = subkey.Create(m_key.Get(), strName.c_str(), KEY_ALL_ACCESS);
         if (nResult != ERROR_SUCCESS)
             return testing::AssertionFailure() << "creating subkey " << strName << " failed with " << nResult;
-        RegCloseKey(hSubkey);
         return testing::AssertionSuccess();
     }
     LONG Delete() const { return DeleteKeyTree(HKEY_CURRENT_USER, m_strPath); }
 
 private:
     std::string m_strPath;
-    HKEY m_hKey = nullptr;
+    CRegKey m_key;
     LONG m_nCreated = ERROR_SUCCESS;
 };
 
@@ -171,8 +170,9 @@ TEST(RegistryListingTest, ValueWalkEndsWithWhatWasReadWhenTheKeyChanges)
         }
         const std::string strGrown = std::string(5000, 'g') + "命令";
 
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, key.Path().c_str(), 0, KEY_QUERY_VALUE, &hKey));
+        CRegKey walked;
+        ASSERT_EQ(ERROR_SUCCESS, walked.Open(HKEY_CURRENT_USER, key.Path().c_str(), KEY_QUERY_VALUE));
+        HKEY hKey = walked.Get();
         auto act = [&] {
             if (c.bDeleteKey)
             {
@@ -198,7 +198,7 @@ TEST(RegistryListingTest, ValueWalkEndsWithWhatWasReadWhenTheKeyChanges)
             });
         };
         ASSERT_TRUE(WalkEnds(walk, &nResult));
-        RegCloseKey(hKey);
+        walked.Close();
         EXPECT_EQ(c.nExpectedResult, nResult);
         ASSERT_EQ(static_cast<std::size_t>(c.nExpectedSeen), seen.size());
         for (int i = 0; i < c.nExpectedSeen; ++i)
@@ -234,8 +234,9 @@ TEST(RegistryListingTest, SubkeyWalkEndsWithWhatWasReadWhenTheKeyChanges)
         ASSERT_TRUE(key.Created());
         for (const std::string& strName : c.subkeys)
             ASSERT_TRUE(key.AddSubkey(strName));
-        HKEY hKey = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, key.Path().c_str(), 0, KEY_READ, &hKey));
+        CRegKey walked;
+        ASSERT_EQ(ERROR_SUCCESS, walked.Open(HKEY_CURRENT_USER, key.Path().c_str(), KEY_READ));
+        HKEY hKey = walked.Get();
         if (c.nDeleteAfter < 0)
         {
             ASSERT_EQ(ERROR_SUCCESS, key.Delete());
@@ -252,7 +253,7 @@ TEST(RegistryListingTest, SubkeyWalkEndsWithWhatWasReadWhenTheKeyChanges)
             });
         };
         ASSERT_TRUE(WalkEnds(walk, &nResult));
-        RegCloseKey(hKey);
+        walked.Close();
         EXPECT_EQ(c.nExpectedResult, nResult);
         EXPECT_EQ(std::vector<std::string>(c.subkeys.begin(), c.subkeys.begin() + c.nExpectedSeen), seen);
     }

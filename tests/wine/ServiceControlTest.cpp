@@ -3,6 +3,8 @@
 #include "services/ServiceControl.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
+#include "support/TextLists.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -18,36 +20,16 @@ std::vector<std::string> StatesUntil(CServiceControl& control, const std::string
                                      DWORD dwTimeoutMs = 15000)
 {
     std::vector<std::string> seen;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(5))
-    {
-        std::string strState = "(query failed)";
-        control.QueryStatus(&strState, nullptr);
-        if (seen.empty() || seen.back() != strState)
-            seen.push_back(strState);
-        if (strState == strTarget)
-            break;
-    }
+    PollFor(
+        [&] {
+            std::string strState = "(query failed)";
+            control.QueryStatus(&strState, nullptr);
+            if (seen.empty() || seen.back() != strState)
+                seen.push_back(strState);
+            return strState == strTarget;
+        },
+        "state \"" + strTarget + "\"", dwTimeoutMs);
     return seen;
-}
-
-bool Contains(const std::vector<std::string>& items, const std::string& item)
-{
-    for (const std::string& each : items)
-    {
-        if (each == item)
-            return true;
-    }
-    return false;
-}
-
-TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments,
-                        DWORD dwStartType = SERVICE_DEMAND_START)
-{
-    TestServiceSpec spec;
-    spec.strName = UniqueServiceName(pszStem);
-    spec.strArguments = strArguments;
-    spec.dwStartType = dwStartType;
-    return spec;
 }
 
 TEST(ServiceControlOpenTest, OpenAnswersWithTheManagersCodes)

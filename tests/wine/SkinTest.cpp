@@ -1,7 +1,9 @@
 // The skin as the screen shows it: frame, title, colours and the buttons'
 // pictures, read back pixel by pixel.
 #include "support/DialogDriver.h"
+#include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/Pixels.h"
 
 #include "knowledge/QuickConfigDlg.h"
 #include "knowledge/WizardDlg.h"
@@ -14,35 +16,6 @@
 
 namespace
 {
-// What the screen shows at a point, through the screen's own device context.
-COLORREF ScreenPixel(int x, int y)
-{
-    HDC hScreen = GetDC(nullptr);
-    COLORREF crPixel = GetPixel(hScreen, x, y);
-    ReleaseDC(nullptr, hScreen);
-    return crPixel;
-}
-
-// Every pixel of a screen rectangle, in rows.
-std::vector<COLORREF> ScreenPixels(const RECT& rect)
-{
-    const int cx = rect.right - rect.left, cy = rect.bottom - rect.top;
-    HDC hScreen = GetDC(nullptr);
-    HDC hMemory = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, cx, cy);
-    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    BitBlt(hMemory, 0, 0, cx, cy, hScreen, rect.left, rect.top, SRCCOPY);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < cy; ++y)
-        for (int x = 0; x < cx; ++x)
-            pixels.push_back(GetPixel(hMemory, x, y));
-    SelectObject(hMemory, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hMemory);
-    ReleaseDC(nullptr, hScreen);
-    return pixels;
-}
-
 int Count(const std::vector<COLORREF>& pixels, COLORREF crWanted)
 {
     return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
@@ -225,20 +198,14 @@ TEST_F(SkinTest, ButtonsFollowThePointer)
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crFocused; }, "the hover picture", 3000));
     COLORREF crHover = ScreenPixel(sample.x, sample.y);
 
-    INPUT press = {};
-    press.type = INPUT_MOUSE;
-    press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &press, sizeof(press));
+    SendMouseButton(true);
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(sample.x, sample.y) != crHover; }, "the pressed picture", 3000));
     EXPECT_TRUE(closestTo(crHover, IDB_BUTTON_HOVER, fx)) << "hover";
     EXPECT_TRUE(closestTo(ScreenPixel(sample.x, sample.y), IDB_BUTTON_PRESSED, fx)) << "pressed and held";
     EXPECT_TRUE(SaveScreenshot("skin-button-pressed"));
-    INPUT release = {};
-    release.type = INPUT_MOUSE;
-    release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
     // Released off the button, so that it does not close the window.
     SetCursorPos(button.left - 40, button.top - 40);
-    SendInput(1, &release, sizeof(release));
+    SendMouseButton(false);
     PumpMessages();
 }
 

@@ -1,7 +1,10 @@
 // The startup items window over the real Run keys of the prefix.
 #include "support/DialogDriver.h"
+#include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/Pixels.h"
 
+#include "common/RegKey.h"
 #include "startup/StartupItemRules.h"
 #include "startup/StartupItemsDlg.h"
 
@@ -19,63 +22,54 @@ public:
     {
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         {
-            HKEY hKey = Open(hRoot);
+            CRegKey key = Open(hRoot);
             for (;;)
             {
                 char szName[16384];
                 DWORD dwName = sizeof(szName), dwType = 0, dwData = 0;
-                if (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) != ERROR_SUCCESS)
+                if (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) !=
+                    ERROR_SUCCESS)
                     break;
                 std::vector<BYTE> data(dwData + 1);
                 dwName = sizeof(szName);
-                RegEnumValueA(hKey, 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
+                RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
                 m_saved.push_back({hRoot, szName, dwType, std::vector<BYTE>(data.begin(), data.begin() + dwData)});
-                RegDeleteValueA(hKey, szName);
+                RegDeleteValueA(key.Get(), szName);
             }
-            RegCloseKey(hKey);
         }
     }
     ~CRunKeysScope()
     {
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         {
-            HKEY hKey = Open(hRoot);
+            CRegKey key = Open(hRoot);
             char szName[16384];
             DWORD dwName = sizeof(szName);
-            while (RegEnumValueA(hKey, 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+            while (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             {
-                RegDeleteValueA(hKey, szName);
+                RegDeleteValueA(key.Get(), szName);
                 dwName = sizeof(szName);
             }
-            RegCloseKey(hKey);
         }
         for (const Saved& saved : m_saved)
-        {
-            HKEY hKey = Open(saved.hRoot);
-            RegSetValueExA(hKey, saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
+            RegSetValueExA(Open(saved.hRoot).Get(), saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
                            static_cast<DWORD>(saved.data.size()));
-            RegCloseKey(hKey);
-        }
     }
-    static HKEY Open(HKEY hRoot)
+    static CRegKey Open(HKEY hRoot)
     {
-        HKEY hKey = nullptr;
-        RegCreateKeyExA(hRoot, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
-        return hKey;
+        CRegKey key;
+        key.Create(hRoot, kRunKey, KEY_ALL_ACCESS);
+        return key;
     }
     static void Set(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& strData)
     {
-        HKEY hKey = Open(hRoot);
-        RegSetValueExA(hKey, strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
+        RegSetValueExA(Open(hRoot).Get(), strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
                        static_cast<DWORD>(strData.size()));
-        RegCloseKey(hKey);
     }
     static bool Has(HKEY hRoot, const std::string& strName)
     {
-        HKEY hKey = Open(hRoot);
-        bool bHas = RegQueryValueExA(hKey, strName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-        RegCloseKey(hKey);
-        return bHas;
+        return RegQueryValueExA(Open(hRoot).Get(), strName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+               ERROR_SUCCESS;
     }
 
 private:
@@ -88,27 +82,6 @@ private:
     };
     std::vector<Saved> m_saved;
 };
-
-// The pixels an image of the list draws, to tell icons apart.
-std::vector<COLORREF> ImagePixels(HIMAGELIST hImages, int nIndex)
-{
-    HDC hScreen = GetDC(nullptr);
-    HDC hMemory = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, 16, 16);
-    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    RECT rect = {0, 0, 16, 16};
-    FillRect(hMemory, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    ImageList_Draw(hImages, nIndex, hMemory, 0, 0, ILD_NORMAL);
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            pixels.push_back(GetPixel(hMemory, x, y));
-    SelectObject(hMemory, hOld);
-    DeleteObject(hBitmap);
-    DeleteDC(hMemory);
-    ReleaseDC(nullptr, hScreen);
-    return pixels;
-}
 
 class StartupItemsTest : public MainWindowHarness
 {
@@ -143,6 +116,28 @@ protected:
         notify.hdr = {List().GetSafeHwnd(), IDC_STARTUP_LIST, nCode};
         notify.iItem = nSelected;
         SendMessageA(Items(), WM_NOTIFY, IDC_STARTUP_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+    // A real click on a row's check box, then the tick it makes.
+    testing::AssertionResult ClickCheckBox(int nRow)
+    {
+        RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
+        List().SendMessage(LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&bounds));
+        LVHITTESTINFO hit = {};
+        hit.pt.y = (bounds.top + bounds.bottom) / 2;
+        for (hit.pt.x = bounds.left; hit.pt.x < bounds.left + 40; ++hit.pt.x)
+        {
+            if (List().SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == nRow &&
+                (hit.flags & LVHT_ONITEMSTATEICON))
+                break;
+        }
+        if (hit.pt.x == bounds.left + 40)
+            return testing::AssertionFailure() << "row " << nRow << " shows no check box";
+        BOOL bBefore = List().GetCheck(nRow);
+        POINT pt = hit.pt;
+        ClientToScreen(List().GetSafeHwnd(), &pt);
+        ClickAt(pt);
+        return WaitFor([&] { return List().GetCheck(nRow) != bBefore; }, "the tick of row " + std::to_string(nRow),
+                       5000);
     }
     void PressDelete()
     {
@@ -211,11 +206,11 @@ TEST_F(StartupItemsTest, ValuesOfBothKeysAreListedWithTheirIcons)
         for (int i = 0; i < List().GetItemCount(); ++i)
         {
             if (names[i] == strName && Column(2)[i] == strLocation)
-                return ImagePixels(hImages, List().GetItemImage(i));
+                return ImageListPixels(hImages, List().GetItemImage(i));
         }
         return std::vector<COLORREF>();
     };
-    std::vector<COLORREF> appIcon = ImagePixels(fallback.GetSafeHandle(), 0);
+    std::vector<COLORREF> appIcon = ImageListPixels(fallback.GetSafeHandle(), 0);
     EXPECT_EQ(appIcon, imageOf("", kUserLocation));
     EXPECT_EQ(appIcon, imageOf("Gone", kMachineLocation));
     EXPECT_NE(appIcon, imageOf("Tray", kUserLocation)) << "notepad has an icon of its own";
@@ -279,6 +274,58 @@ TEST_F(StartupItemsTest, TickedValuesAreDeletedAndOnlyThose)
     EXPECT_EQ(-1, rowOf("B", kUserLocation));
 }
 
+// A row keeps acting on its own value after rows above it have gone: its
+// details and its deletion name that value, not the one once in its place.
+TEST_F(StartupItemsTest, RowsLeftAfterADeletionKeepTheirOwnValues)
+{
+    CRunKeysScope keys;
+    for (const char* pszName : {"A", "B", "C"})
+        CRunKeysScope::Set(HKEY_CURRENT_USER, pszName, REG_SZ, std::string("C:\\user_") + pszName + ".exe" + '\0');
+    for (const char* pszName : {"D", "E"})
+        CRunKeysScope::Set(HKEY_LOCAL_MACHINE, pszName, REG_SZ,
+                           std::string("C:\\machine_") + pszName + ".exe" + '\0');
+    ASSERT_TRUE(OpenItems());
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    ASSERT_EQ((std::vector<std::string>{"A", "B", "C", "D", "E"}), Column(0));
+
+    ASSERT_TRUE(ClickCheckBox(1));
+    ASSERT_TRUE(ClickCheckBox(3));
+    PressDelete();
+    ASSERT_EQ((std::vector<std::string>{"A", "C", "E"}), Column(0));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_CURRENT_USER, "B"));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "D"));
+
+    const struct
+    {
+        const char* pszName;
+        const char* pszCommand;
+        std::string strLocation;
+    } left[] = {
+        {"A", "C:\\user_A.exe", kUserLocation},
+        {"C", "C:\\user_C.exe", kUserLocation},
+        {"E", "C:\\machine_E.exe", kMachineLocation},
+    };
+    HWND hDetails = GetDlgItem(Items(), IDC_SUMMARY);
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE(left[i].pszName);
+        Notify(NM_CLICK, i);
+        EXPECT_EQ(StartupItemRules::DetailsText(left[i].pszName, left[i].pszCommand, left[i].strLocation),
+                  TextOf(hDetails));
+        EXPECT_EQ(left[i].pszCommand, List().GetItemText(i, 1));
+        EXPECT_EQ(left[i].strLocation, List().GetItemText(i, 2));
+    }
+
+    // Where B was, C is now: its tick deletes C, under the user's key.
+    ASSERT_TRUE(ClickCheckBox(1));
+    PressDelete();
+    EXPECT_EQ((std::vector<std::string>{"A", "E"}), Column(0));
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_CURRENT_USER, "C"));
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "A"));
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "E"));
+}
+
 // Mended: a row whose value is still in the registry stays in the list.
 TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
 {
@@ -288,9 +335,7 @@ TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
     ASSERT_TRUE(OpenItems());
     ASSERT_EQ(2, List().GetItemCount());
     // One value is gone behind the window's back: its deletion fails.
-    HKEY hKey = CRunKeysScope::Open(HKEY_CURRENT_USER);
-    RegDeleteValueA(hKey, "Vanished");
-    RegCloseKey(hKey);
+    RegDeleteValueA(CRunKeysScope::Open(HKEY_CURRENT_USER).Get(), "Vanished");
     List().SetCheck(0, TRUE);
     PressDelete();
     EXPECT_EQ(std::vector<std::string>{"Error!"}, m_watcher.Texts());

@@ -9,6 +9,7 @@
 #include "support/MessageBoxWatcher.h"
 #include "support/Screenshot.h"
 #include "support/TestServices.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -22,16 +23,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-inline void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 struct ListRow
 {
@@ -69,46 +60,19 @@ inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
 {
     std::map<std::string, std::pair<std::string, std::string>> view;
     SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
-    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount, &dwResume);
-    std::vector<BYTE> buffer(dwNeeded);
-    auto* pServices = reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data());
-    dwResume = 0;
-    EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, pServices, dwNeeded, &dwNeeded, &dwCount,
-                        &dwResume);
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    EnumerateServicesInto(hManager, &buffer, &dwCount);
+    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
     for (DWORD i = 0; i < dwCount; ++i)
     {
-        SC_HANDLE hService = OpenServiceA(hManager, pServices[i].lpServiceName, SERVICE_QUERY_CONFIG);
-        DWORD dwConfigSize = 0;
-        QueryServiceConfigA(hService, nullptr, 0, &dwConfigSize);
-        std::vector<BYTE> config(dwConfigSize + 1);
-        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(config.data());
-        std::string strStartType = "(query failed)";
-        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(config.size()), &dwConfigSize))
-            strStartType = ServiceTexts::StartTypeText(pConfig->dwStartType);
-        CloseServiceHandle(hService);
+        ServiceConfigSeen config = ReadServiceConfig(pServices[i].lpServiceName);
+        std::string strStartType = config.bRead ? ServiceTexts::StartTypeText(config.dwStartType) : "(query failed)";
         view[pServices[i].lpServiceName] = {ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState),
                                             strStartType};
     }
     CloseServiceHandle(hManager);
     return view;
-}
-
-// A service's configuration record as the manager gives it, asked for in
-// the two steps it needs; empty when it cannot be read.
-inline std::vector<BYTE> ServiceConfigOf(const std::string& strName)
-{
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
-    DWORD dwNeeded = 0;
-    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-    std::vector<BYTE> buffer(dwNeeded + 1);
-    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
-        buffer.clear();
-    CloseServiceHandle(hService);
-    CloseServiceHandle(hManager);
-    return buffer;
 }
 
 class MainWindowHarness : public testing::Test
@@ -202,21 +166,6 @@ protected:
         return texts;
     }
 
-    // Pumps the window's messages (timer ticks included) until the
-    // condition holds or the time is up.
-    testing::AssertionResult WaitFor(const std::function<bool()>& condition, const char* pszWhat,
-                                     DWORD dwTimeoutMs = 10000)
-    {
-        for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs;)
-        {
-            PumpMessages();
-            if (condition())
-                return testing::AssertionSuccess();
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return testing::AssertionFailure() << pszWhat << " did not happen within " << dwTimeoutMs << " ms";
-    }
-
     // What a click on a button or a menu item sends.
     void SendCommand(int nId)
     {
@@ -307,11 +256,7 @@ public:
         }
         CloseServiceHandle(hManager);
     }
-    static DWORD StartTypeOf(const std::string& strName)
-    {
-        std::vector<BYTE> config = ServiceConfigOf(strName);
-        return config.empty() ? 0xFFFFFFFF : reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(config.data())->dwStartType;
-    }
+    static DWORD StartTypeOf(const std::string& strName) { return ReadServiceConfig(strName).dwStartType; }
 
 private:
     std::unordered_map<std::string, DWORD> m_startTypes;

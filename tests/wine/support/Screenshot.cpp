@@ -1,5 +1,8 @@
 #include "support/Screenshot.h"
 
+#include "common/FileHandle.h"
+#include "support/Pixels.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -17,11 +20,8 @@ bool SaveScreenshot(const std::string& strName)
     HDC hScreen = GetDC(nullptr);
     int nWidth = GetDeviceCaps(hScreen, HORZRES);
     int nHeight = GetDeviceCaps(hScreen, VERTRES);
-    HDC hMemory = CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = CreateCompatibleBitmap(hScreen, nWidth, nHeight);
-    HGDIOBJ hOld = SelectObject(hMemory, hBitmap);
-    BitBlt(hMemory, 0, 0, nWidth, nHeight, hScreen, 0, 0, SRCCOPY);
-    SelectObject(hMemory, hOld);
+    ReleaseDC(nullptr, hScreen);
+    std::vector<COLORREF> screen = ScreenPixels({0, 0, nWidth, nHeight});
 
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof(info);
@@ -30,25 +30,27 @@ bool SaveScreenshot(const std::string& strName)
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
+    // Rows from the bottom, blue first, each padded to four bytes.
     int nStride = (nWidth * 3 + 3) & ~3;
-    std::vector<BYTE> pixels(static_cast<size_t>(nStride) * nHeight);
-    GetDIBits(hMemory, hBitmap, 0, nHeight, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    DeleteObject(hBitmap);
-    DeleteDC(hMemory);
-    ReleaseDC(nullptr, hScreen);
+    std::string strPixels(static_cast<size_t>(nStride) * nHeight, '\0');
+    for (int y = 0; y < nHeight; ++y)
+    {
+        char* pRow = &strPixels[static_cast<size_t>(nHeight - 1 - y) * nStride];
+        for (int x = 0; x < nWidth; ++x)
+        {
+            COLORREF crPixel = screen[static_cast<size_t>(y) * nWidth + x];
+            pRow[3 * x] = static_cast<char>(GetBValue(crPixel));
+            pRow[3 * x + 1] = static_cast<char>(GetGValue(crPixel));
+            pRow[3 * x + 2] = static_cast<char>(GetRValue(crPixel));
+        }
+    }
 
     BITMAPFILEHEADER header = {};
     header.bfType = 0x4D42;
     header.bfOffBits = sizeof(header) + sizeof(info);
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::string strPath = strDir + "\\" + strName + ".bmp";
-    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD dwWritten = 0;
-    bool bOk = WriteFile(hFile, &header, sizeof(header), &dwWritten, nullptr) &&
-               WriteFile(hFile, &info, sizeof(info), &dwWritten, nullptr) &&
-               WriteFile(hFile, pixels.data(), static_cast<DWORD>(pixels.size()), &dwWritten, nullptr);
-    CloseHandle(hFile);
-    return bOk;
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(strPixels.size());
+    CFileHandle file;
+    return file.Create(strDir + "\\" + strName + ".bmp") &&
+           file.Write(std::string(reinterpret_cast<const char*>(&header), sizeof(header))) &&
+           file.Write(std::string(reinterpret_cast<const char*>(&info), sizeof(info))) && file.Write(strPixels);
 }

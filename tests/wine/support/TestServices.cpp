@@ -1,26 +1,24 @@
 #include "support/TestServices.h"
 
+#include "common/RegKey.h"
+#include "services/ServiceRegistry.h"
+#include "support/Waiting.h"
+
 #include <atomic>
 
 namespace
 {
-constexpr DWORD kPollMs = 10;
-
 // Whether the service runs the test-bed program (or a path a test gave it);
 // only those are ever deleted, so a test can never remove a real service
 // such as the prefix's own RpcSs.
 bool IsTestService(SC_HANDLE hService)
 {
-    DWORD dwNeeded = 0;
-    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-    std::vector<BYTE> buffer(dwNeeded + 1);
-    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+    ServiceConfigSeen config = ReadServiceConfig(hService);
+    if (!config.bRead)
         return false;
-    std::string strPath = pConfig->lpBinaryPathName != nullptr ? pConfig->lpBinaryPathName : "";
     for (const char* pszMark : {"qmtestsvc.exe", "\\qm\\", "qm_not_a_program", "null.sys"})
     {
-        if (strPath.find(pszMark) != std::string::npos)
+        if (config.strBinaryPath.find(pszMark) != std::string::npos)
             return true;
     }
     return false;
@@ -39,37 +37,41 @@ void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName, bool bO
         return;
     }
     bool bAskedToQuit = false;
-    SERVICE_STATUS status = {};
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(kPollMs))
-    {
-        if (!QueryServiceStatus(hService, &status) || status.dwCurrentState == SERVICE_STOPPED)
-            break;
-        if (!bAskedToQuit)
-        {
-            // The test bed's own way out works whatever controls it accepts.
-            HANDLE hQuit = OpenEventA(EVENT_MODIFY_STATE, FALSE, ("QmTestBed.Quit." + strName).c_str());
-            if (hQuit != nullptr)
+    PollFor(
+        [&] {
+            SERVICE_STATUS status = {};
+            if (!QueryServiceStatus(hService, &status) || status.dwCurrentState == SERVICE_STOPPED)
+                return true;
+            if (!bAskedToQuit)
             {
-                bAskedToQuit = SetEvent(hQuit) != FALSE;
-                CloseHandle(hQuit);
+                // The test bed's own way out works whatever controls it accepts.
+                HANDLE hQuit = OpenEventA(EVENT_MODIFY_STATE, FALSE, ("QmTestBed.Quit." + strName).c_str());
+                if (hQuit != nullptr)
+                {
+                    bAskedToQuit = SetEvent(hQuit) != FALSE;
+                    CloseHandle(hQuit);
+                }
+                else
+                {
+                    // Not a test bed, or one that has not made its event yet.
+                    SERVICE_STATUS ignored = {};
+                    bAskedToQuit = ControlService(hService, SERVICE_CONTROL_STOP, &ignored) != FALSE;
+                }
             }
-            else
-            {
-                // Not a test bed, or one that has not made its event yet.
-                SERVICE_STATUS ignored = {};
-                bAskedToQuit = ControlService(hService, SERVICE_CONTROL_STOP, &ignored) != FALSE;
-            }
-        }
-    }
+            return false;
+        },
+        strName + " stopping");
     DeleteService(hService);
     CloseServiceHandle(hService);
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < 15000; Sleep(kPollMs))
-    {
-        SC_HANDLE hCheck = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_STATUS);
-        if (hCheck == nullptr)
-            return;
-        CloseServiceHandle(hCheck);
-    }
+    PollFor(
+        [&] {
+            SC_HANDLE hCheck = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_STATUS);
+            if (hCheck == nullptr)
+                return true;
+            CloseServiceHandle(hCheck);
+            return false;
+        },
+        strName + " leaving the manager");
 }
 
 std::wstring MultiString(const std::vector<std::string>& items)
@@ -105,6 +107,67 @@ std::string GbkFromWide(const std::wstring& text)
     WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &result[0], nBytes, nullptr,
                         nullptr);
     return result;
+}
+
+TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments, DWORD dwStartType)
+{
+    TestServiceSpec definition;
+    definition.strName = UniqueServiceName(pszStem);
+    definition.strArguments = strArguments;
+    definition.dwStartType = dwStartType;
+    return definition;
+}
+
+ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService)
+{
+    ServiceConfigSeen seen;
+    DWORD dwNeeded = 0;
+    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
+    std::vector<BYTE> buffer(dwNeeded + 1);
+    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+    if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        return seen;
+    seen.bRead = true;
+    seen.dwServiceType = pConfig->dwServiceType;
+    seen.dwStartType = pConfig->dwStartType;
+    seen.strBinaryPath = pConfig->lpBinaryPathName != nullptr ? pConfig->lpBinaryPathName : "";
+    return seen;
+}
+
+ServiceConfigSeen ReadServiceConfig(const std::string& strName)
+{
+    ServiceConfigSeen seen;
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE hService = hManager != nullptr ? OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG) : nullptr;
+    if (hService != nullptr)
+    {
+        seen = ReadServiceConfig(hService);
+        CloseServiceHandle(hService);
+    }
+    if (hManager != nullptr)
+        CloseServiceHandle(hManager);
+    return seen;
+}
+
+DWORD EnumerateServicesInto(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
+{
+    DWORD dwNeeded = 0, dwCount = 0, dwResume = 0;
+    *pdwCount = 0;
+    if (EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount,
+                            &dwResume))
+        return 0;
+    DWORD dwError = GetLastError();
+    if (dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER)
+        return dwError;
+    pBuffer->assign(dwNeeded, 0);
+    dwResume = 0;
+    // Wine leaves the size error behind on success: the return value decides.
+    if (!EnumServicesStatusA(hManager, SERVICE_WIN32, SERVICE_STATE_ALL,
+                             reinterpret_cast<ENUM_SERVICE_STATUSA*>(pBuffer->data()), dwNeeded, &dwNeeded,
+                             &dwCount, &dwResume))
+        return GetLastError();
+    *pdwCount = dwCount;
+    return 0;
 }
 
 std::string UniqueServiceName(const char* pszStem)
@@ -199,7 +262,7 @@ testing::AssertionResult CTestService::Created() const
     return testing::AssertionSuccess();
 }
 
-testing::AssertionResult CTestService::StartAndWaitRunning()
+testing::AssertionResult CTestService::Start()
 {
     SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_START);
     if (hService == nullptr)
@@ -209,7 +272,65 @@ testing::AssertionResult CTestService::StartAndWaitRunning()
     CloseServiceHandle(hService);
     if (!bStarted)
         return testing::AssertionFailure() << "start of " << m_spec.strName << " failed with " << dwError;
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult CTestService::StartAndWaitRunning()
+{
+    testing::AssertionResult started = Start();
+    if (!started)
+        return started;
     return WaitForState(SERVICE_RUNNING);
+}
+
+testing::AssertionResult CTestService::ChangeStartType(DWORD dwStartType)
+{
+    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_CHANGE_CONFIG);
+    if (hService == nullptr)
+        return testing::AssertionFailure() << "open for a change failed with " << GetLastError();
+    BOOL bChanged = ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    DWORD dwError = GetLastError();
+    CloseServiceHandle(hService);
+    if (!bChanged)
+        return testing::AssertionFailure() << "start type " << dwStartType << " of " << m_spec.strName
+                                           << " failed with " << dwError;
+    return testing::AssertionSuccess();
+}
+
+std::string CTestService::KeyPath() const
+{
+    return std::string(CServicesKey::kPath) + "\\" + m_spec.strName;
+}
+
+testing::AssertionResult CTestService::SetStoredValue(const char* pszValue, DWORD dwType, const std::string& strData)
+{
+    CRegKey key;
+    LONG nResult = key.Open(HKEY_LOCAL_MACHINE, KeyPath().c_str(), KEY_SET_VALUE);
+    if (nResult == ERROR_SUCCESS)
+        nResult = RegSetValueExA(key.Get(), pszValue, 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
+                                 static_cast<DWORD>(strData.size()));
+    if (nResult != ERROR_SUCCESS)
+        return testing::AssertionFailure() << "writing " << pszValue << " of " << m_spec.strName << " failed with "
+                                           << nResult;
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult CTestService::SetStoredDword(const char* pszValue, DWORD dwData)
+{
+    return SetStoredValue(pszValue, REG_DWORD, std::string(reinterpret_cast<const char*>(&dwData), sizeof(dwData)));
+}
+
+testing::AssertionResult CTestService::DeleteStoredValue(const char* pszValue)
+{
+    CRegKey key;
+    LONG nResult = key.Open(HKEY_LOCAL_MACHINE, KeyPath().c_str(), KEY_SET_VALUE);
+    if (nResult == ERROR_SUCCESS)
+        nResult = RegDeleteValueA(key.Get(), pszValue);
+    if (nResult != ERROR_SUCCESS)
+        return testing::AssertionFailure() << "deleting " << pszValue << " of " << m_spec.strName << " failed with "
+                                           << nResult;
+    return testing::AssertionSuccess();
 }
 
 testing::AssertionResult CTestService::SendControl(DWORD dwControl)
@@ -226,15 +347,20 @@ testing::AssertionResult CTestService::SendControl(DWORD dwControl)
     return testing::AssertionSuccess();
 }
 
-DWORD CTestService::CurrentState() const
+bool CTestService::QueryStatus(SERVICE_STATUS* pStatus) const
 {
     SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_STATUS);
     if (hService == nullptr)
-        return 0;
-    SERVICE_STATUS status = {};
-    BOOL bQueried = QueryServiceStatus(hService, &status);
+        return false;
+    BOOL bQueried = QueryServiceStatus(hService, pStatus);
     CloseServiceHandle(hService);
-    return bQueried ? status.dwCurrentState : 0;
+    return bQueried != FALSE;
+}
+
+DWORD CTestService::CurrentState() const
+{
+    SERVICE_STATUS status = {};
+    return QueryStatus(&status) ? status.dwCurrentState : 0;
 }
 
 DWORD CTestService::ConfiguredStartType() const
@@ -242,13 +368,7 @@ DWORD CTestService::ConfiguredStartType() const
     SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_CONFIG);
     if (hService == nullptr)
         return 0xFFFFFFFF;
-    DWORD dwNeeded = 0;
-    QueryServiceConfigA(hService, nullptr, 0, &dwNeeded);
-    std::vector<BYTE> buffer(dwNeeded + 1);
-    DWORD dwStartType = 0xFFFFFFFF;
-    auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
-        dwStartType = pConfig->dwStartType;
+    DWORD dwStartType = ReadServiceConfig(hService).dwStartType;
     CloseServiceHandle(hService);
     return dwStartType;
 }
@@ -265,22 +385,18 @@ bool CTestService::Exists() const
 testing::AssertionResult CTestService::WaitForState(DWORD dwState, DWORD dwTimeoutMs) const
 {
     DWORD dwLast = 0;
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
-    {
-        dwLast = CurrentState();
-        if (dwLast == dwState)
-            return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << m_spec.strName << " did not reach state " << dwState << " within "
-                                       << dwTimeoutMs << " ms; last state " << dwLast;
+    testing::AssertionResult reached = PollFor(
+        [&] {
+            dwLast = CurrentState();
+            return dwLast == dwState;
+        },
+        m_spec.strName + " reaching state " + std::to_string(dwState), dwTimeoutMs);
+    if (!reached)
+        reached << "; last state " << dwLast;
+    return reached;
 }
 
 testing::AssertionResult CTestService::WaitUntilGone(DWORD dwTimeoutMs) const
 {
-    for (DWORD dwStart = GetTickCount(); GetTickCount() - dwStart < dwTimeoutMs; Sleep(kPollMs))
-    {
-        if (!Exists())
-            return testing::AssertionSuccess();
-    }
-    return testing::AssertionFailure() << m_spec.strName << " still exists after " << dwTimeoutMs << " ms";
+    return PollFor([this] { return !Exists(); }, m_spec.strName + " leaving the manager", dwTimeoutMs);
 }

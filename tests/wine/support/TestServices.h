@@ -21,6 +21,27 @@ struct TestServiceSpec
     std::string strBinaryPath;             // replaces the test-bed path when set
 };
 
+// A test-bed service under a name unique to this run, made from the stem.
+TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments = "",
+                        DWORD dwStartType = SERVICE_DEMAND_START);
+
+// What the manager answers to QueryServiceConfigA, asked for the size first
+// and then with room for it; bRead is false when the service could not be
+// opened or queried.
+struct ServiceConfigSeen
+{
+    bool bRead = false;
+    DWORD dwServiceType = 0;
+    DWORD dwStartType = 0xFFFFFFFF;
+    std::string strBinaryPath;
+};
+ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService);
+ServiceConfigSeen ReadServiceConfig(const std::string& strName);
+
+// EnumServicesStatusA of every Win32 service: the size query, then the
+// exactly sized call. 0 or the error of the call that failed.
+DWORD EnumerateServicesInto(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
+
 class CTestService
 {
 public:
@@ -34,18 +55,32 @@ public:
     testing::AssertionResult Created() const;
     const std::string& Name() const { return m_spec.strName; }
 
+    // Returns once the manager has started it (it may still be pending).
+    testing::AssertionResult Start();
     testing::AssertionResult StartAndWaitRunning();
     testing::AssertionResult SendControl(DWORD dwControl);
+    // Through the manager, as another program would change it.
+    testing::AssertionResult ChangeStartType(DWORD dwStartType);
+    // Writes or deletes a value of the service's key in the manager's
+    // registry store directly, where the manager would refuse the change.
+    testing::AssertionResult SetStoredValue(const char* pszValue, DWORD dwType, const std::string& strData);
+    testing::AssertionResult SetStoredDword(const char* pszValue, DWORD dwData);
+    testing::AssertionResult DeleteStoredValue(const char* pszValue);
     testing::AssertionResult WaitForState(DWORD dwState, DWORD dwTimeoutMs = 15000) const;
     // Waits until the manager no longer knows the service.
     testing::AssertionResult WaitUntilGone(DWORD dwTimeoutMs = 15000) const;
 
+    // What the manager answers to QueryServiceStatus; false when it cannot.
+    bool QueryStatus(SERVICE_STATUS* pStatus) const;
     DWORD CurrentState() const;   // 0 when it cannot be queried
     DWORD ConfiguredStartType() const; // 0xFFFFFFFF when it cannot be queried
     bool Exists() const;
 
     // Stops and deletes the service now; the destructor does it otherwise.
     void Remove();
+
+    // HKLM\SYSTEM\CurrentControlSet\Services\<name>.
+    std::string KeyPath() const;
 
     // Full path of the test-bed program beside the running test program.
     static std::string TestBedPath();
