@@ -1,0 +1,103 @@
+// The change journal: what every application of start types, deletion of
+// startup values and deletion of a service found before it changed
+// anything, and what really took, so that the last one can be taken back
+// exactly. Portable: the text format and its reading; the file itself is
+// kept by JournalFile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ChangeJournal
+{
+// Entries kept in the file; older ones are dropped when a new one starts.
+constexpr size_t kKeptEntries = 20;
+
+enum class Kind
+{
+    StartTypes,     // start types of one or more services
+    StartupValues,  // values deleted from the Run keys
+    ServiceRemoval, // one deleted service
+};
+
+// A service's start type before the change, what was set, and what the
+// manager reported afterwards.
+struct StartTypeRecord
+{
+    std::string strName;
+    uint32_t dwBefore = 0;
+    uint32_t dwSet = 0;
+    bool bTookKnown = false; // false until the result is recorded
+    uint32_t dwTook = 0;
+};
+
+// A value of a Run key, as it was before it was deleted.
+struct RunValueRecord
+{
+    std::string strRoot; // "HKLM" or "HKCU"
+    std::string strKey;  // the subkey below the root
+    std::string strName; // may be empty (the key's default value)
+    uint32_t dwType = 0;
+    std::string data;    // the value's bytes, exactly
+    bool bDeleted = false; // the deletion was seen to succeed
+};
+
+// A service's whole configuration, as it was before it was deleted.
+struct ServiceRecord
+{
+    std::string strName;
+    uint32_t dwServiceType = 0;
+    uint32_t dwStartType = 0;
+    uint32_t dwErrorControl = 0;
+    std::string strPath;
+    std::string strLoadOrderGroup;
+    std::vector<std::string> dependencies; // services, and groups with "+"
+    std::string strAccount;
+    std::string strDisplayName;
+    bool bHasDescription = false;
+    std::string strDescription;
+    bool bDeleted = false;
+};
+
+struct Entry
+{
+    uint32_t nId = 0;    // increasing through the file
+    Kind kind = Kind::StartTypes;
+    std::string strWhen; // local time, "YYYY-MM-DD HH:MM:SS"
+    std::vector<StartTypeRecord> startTypes;
+    std::vector<RunValueRecord> runValues;
+    std::vector<ServiceRecord> services;
+    bool bComplete = false; // its end was written
+    bool bUndone = false;   // taken back since
+};
+
+// The file's first line, naming the format's version and its text encoding.
+std::string FormatHeader();
+// The lines that open an entry with its records of the state before.
+std::string FormatBegin(const Entry& entry);
+// The line of what one start type became (the record with that name).
+std::string FormatStartTypeTook(uint32_t nId, const std::string& strName, uint32_t dwTook);
+// The line saying the entry's record nIndex (a Run value or a service) is gone.
+std::string FormatDeleted(uint32_t nId, size_t nIndex);
+std::string FormatEnd(uint32_t nId);
+std::string FormatUndone(uint32_t nId);
+// A whole journal: header and every entry with its results, as the lines
+// above would have left it. Used when old entries are dropped.
+std::string FormatJournal(const std::vector<Entry>& entries);
+
+enum class ReadOutcome
+{
+    Read,    // every line understood
+    Empty,   // no file content at all
+    Foreign, // not a journal, or another version
+    Damaged, // a journal with a line that cannot be understood
+};
+// Reads a journal's text. An entry cut off by a crash (no end line) is kept
+// with bComplete false. On Foreign or Damaged, pEntries holds nothing and
+// pstrProblem says what is wrong, for the user.
+ReadOutcome Parse(const std::string& strText, std::vector<Entry>* pEntries, std::string* pstrProblem);
+
+// The newest entry not yet undone, or nullptr.
+const Entry* LastUndoable(const std::vector<Entry>& entries);
+} // namespace ChangeJournal

@@ -1,0 +1,29 @@
+// What a preview window shows: one row for each thing a change would do,
+// and a summary. Portable: filled by the code that plans the change.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct PreviewRow
+{
+    std::string strDisplayName;
+    std::string strName;
+    std::string strCurrent; // e.g. "自动"
+    std::string strNew;     // e.g. "已禁用"
+    // Display names of running services that depend on this one.
+    std::vector<std::string> runningDependents;
+    // The change would stop running dependents; the row is marked.
+    bool bMarked = false;
+};
+
+struct PreviewContent
+{
+    std::string strTitle;   // the window's title
+    std::vector<PreviewRow> rows;
+    std::string strSummary; // the counts line
+    // Lines shown under the list, e.g. what will be left alone.
+    std::vector<std::string> notes;
+    // False when nothing would change: the window says so and "应用" is off.
+    bool bAnyChange = false;
+};
