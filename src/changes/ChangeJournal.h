@@ -13,6 +13,11 @@ namespace ChangeJournal
 {
 // Entries kept in the file; older ones are dropped when a new one starts.
 constexpr size_t kKeptEntries = 20;
+// Text longer than this is not a journal (Parse: Foreign, with a problem
+// text that says it is too large); the file is never let grow past it.
+constexpr size_t kMaxJournalBytes = 4 * 1024 * 1024;
+// That problem text, for a reader that does not load such a file at all.
+constexpr const char* kTooLargeProblem = "更改记录文件过大(超过4MB,不是本程序的记录),未做任何更改!";
 
 enum class Kind
 {

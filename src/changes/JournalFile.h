@@ -42,4 +42,7 @@ private:
 
     std::string m_strPath;
     uint32_t m_nOpenId = 0;
+    // The entry Begin started, with the results recorded so far: a result
+    // the journal could not read back is refused rather than written.
+    ChangeJournal::Entry m_openEntry;
 };

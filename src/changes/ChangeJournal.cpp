@@ -1,0 +1,569 @@
+#include "changes/ChangeJournal.h"
+
+#include <algorithm>
+
+// The format, one line each, fields parted by one space, every line but the
+// first closed by a last field ";" so that a line cut short anywhere is
+// never read as a shorter valid one; lines end in CR LF (a bare LF and a
+// last line without an end are read as well):
+//
+//   Quillmere change journal 1 GBK
+//   begin <id> start-types|startup-values|service-removal <when> ;
+//   starttype <name> <before> <set> ;
+//   runvalue <root> <key> <name> <type> <data> ;
+//   service <name> <type> <start> <error> <path> <group> <account> <display>
+//           <has description 0|1> <description> <n> <dependency>... ;
+//   took <id> <name> <took> ;
+//   deleted <id> <index> ;
+//   end <id> ;
+//   undone <id> ;
+//
+// Record lines follow their begin line directly. Texts: "-" is the empty
+// text; bytes below 0x21, 0x7F and '%' are written %XX (upper-case hex), as
+// is a text that is just "-" ("%2D"); every other byte, GBK included, as it
+// is. Only that one spelling of each text is read. Data: upper-case hex, "-"
+// when empty. Numbers: decimal without sign or leading zeros, 32 bits.
+namespace ChangeJournal
+{
+namespace
+{
+const char kHeaderLine[] = "Quillmere change journal 1 GBK";
+const char kLineEnd[] = "\r\n";
+const char kLineClose[] = ";";
+
+const char kForeignProblem[] = "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!";
+
+std::string DamagedProblem(size_t nLine)
+{
+    return "更改记录文件已损坏(第" + std::to_string(nLine) + "行无法识别),未做任何更改!";
+}
+
+const char* KindWord(Kind kind)
+{
+    switch (kind)
+    {
+    case Kind::StartTypes:
+        return "start-types";
+    case Kind::StartupValues:
+        return "startup-values";
+    case Kind::ServiceRemoval:
+        return "service-removal";
+    }
+    return "?";
+}
+
+bool ParseKind(const std::string& strWord, Kind* pKind)
+{
+    for (Kind kind : {Kind::StartTypes, Kind::StartupValues, Kind::ServiceRemoval})
+    {
+        if (strWord == KindWord(kind))
+        {
+            *pKind = kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MustEscape(unsigned char ch)
+{
+    return ch < 0x21 || ch == 0x7F || ch == '%';
+}
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+int HexValue(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1; // lower case too: only one spelling is read
+}
+
+std::string EscapeText(const std::string& strText)
+{
+    if (strText.empty())
+        return "-";
+    if (strText == "-")
+        return "%2D";
+    std::string strField;
+    for (char ch : strText)
+    {
+        unsigned char byte = static_cast<unsigned char>(ch);
+        if (MustEscape(byte))
+        {
+            strField += '%';
+            strField += kHexDigits[byte >> 4];
+            strField += kHexDigits[byte & 0x0F];
+        }
+        else
+            strField += ch;
+    }
+    return strField;
+}
+
+bool UnescapeText(const std::string& strField, std::string* pstrText)
+{
+    pstrText->clear();
+    if (strField == "-")
+        return true;
+    if (strField == "%2D")
+    {
+        *pstrText = "-";
+        return true;
+    }
+    if (strField.empty())
+        return false;
+    for (size_t i = 0; i < strField.size(); ++i)
+    {
+        unsigned char byte = static_cast<unsigned char>(strField[i]);
+        if (byte == '%')
+        {
+            if (i + 2 >= strField.size())
+                return false;
+            int nHigh = HexValue(strField[i + 1]);
+            int nLow = HexValue(strField[i + 2]);
+            if (nHigh < 0 || nLow < 0)
+                return false;
+            unsigned char decoded = static_cast<unsigned char>(nHigh * 16 + nLow);
+            // A byte that needs no escape written as one is not how this
+            // program writes it.
+            if (!MustEscape(decoded))
+                return false;
+            *pstrText += static_cast<char>(decoded);
+            i += 2;
+        }
+        else if (MustEscape(byte))
+            return false;
+        else
+            *pstrText += static_cast<char>(byte);
+    }
+    return true;
+}
+
+std::string HexData(const std::string& data)
+{
+    if (data.empty())
+        return "-";
+    std::string strField;
+    for (char ch : data)
+    {
+        unsigned char byte = static_cast<unsigned char>(ch);
+        strField += kHexDigits[byte >> 4];
+        strField += kHexDigits[byte & 0x0F];
+    }
+    return strField;
+}
+
+bool ParseHexData(const std::string& strField, std::string* pData)
+{
+    pData->clear();
+    if (strField == "-")
+        return true;
+    if (strField.empty() || strField.size() % 2 != 0)
+        return false;
+    for (size_t i = 0; i < strField.size(); i += 2)
+    {
+        int nHigh = HexValue(strField[i]);
+        int nLow = HexValue(strField[i + 1]);
+        if (nHigh < 0 || nLow < 0)
+            return false;
+        *pData += static_cast<char>(nHigh * 16 + nLow);
+    }
+    return true;
+}
+
+std::string Number(uint64_t nValue)
+{
+    return std::to_string(nValue);
+}
+
+bool ParseNumber(const std::string& strField, uint32_t* pnValue)
+{
+    if (strField.empty() || strField.size() > 10 || (strField.size() > 1 && strField[0] == '0'))
+        return false;
+    uint64_t nValue = 0;
+    for (char ch : strField)
+    {
+        if (ch < '0' || ch > '9')
+            return false;
+        nValue = nValue * 10 + static_cast<uint64_t>(ch - '0');
+    }
+    if (nValue > 0xFFFFFFFFull)
+        return false;
+    *pnValue = static_cast<uint32_t>(nValue);
+    return true;
+}
+
+std::string Flag(bool bValue)
+{
+    return bValue ? "1" : "0";
+}
+
+bool ParseFlag(const std::string& strField, bool* pbValue)
+{
+    if (strField != "0" && strField != "1")
+        return false;
+    *pbValue = strField == "1";
+    return true;
+}
+
+std::string Line(const std::vector<std::string>& fields)
+{
+    std::string strLine;
+    for (const std::string& strField : fields)
+    {
+        strLine += strField;
+        strLine += ' ';
+    }
+    return strLine + kLineClose + kLineEnd;
+}
+
+std::string FormatStartType(const StartTypeRecord& record)
+{
+    return Line({"starttype", EscapeText(record.strName), Number(record.dwBefore), Number(record.dwSet)});
+}
+
+std::string FormatRunValue(const RunValueRecord& record)
+{
+    return Line({"runvalue", EscapeText(record.strRoot), EscapeText(record.strKey), EscapeText(record.strName),
+                 Number(record.dwType), HexData(record.data)});
+}
+
+std::string FormatService(const ServiceRecord& record)
+{
+    std::vector<std::string> fields = {"service",
+                                       EscapeText(record.strName),
+                                       Number(record.dwServiceType),
+                                       Number(record.dwStartType),
+                                       Number(record.dwErrorControl),
+                                       EscapeText(record.strPath),
+                                       EscapeText(record.strLoadOrderGroup),
+                                       EscapeText(record.strAccount),
+                                       EscapeText(record.strDisplayName),
+                                       Flag(record.bHasDescription),
+                                       EscapeText(record.strDescription),
+                                       Number(record.dependencies.size())};
+    for (const std::string& strDependency : record.dependencies)
+        fields.push_back(EscapeText(strDependency));
+    return Line(fields);
+}
+
+// Reads the lines after the header, one at a time.
+class CParser
+{
+public:
+    explicit CParser(std::vector<Entry>* pEntries) : m_entries(*pEntries) {}
+
+    // False when the line is not understood.
+    bool Line(const std::string& strLine)
+    {
+        std::vector<std::string> fields;
+        size_t nStart = 0;
+        for (;;)
+        {
+            size_t nSpace = strLine.find(' ', nStart);
+            if (nSpace == std::string::npos)
+            {
+                fields.push_back(strLine.substr(nStart));
+                break;
+            }
+            fields.push_back(strLine.substr(nStart, nSpace - nStart));
+            nStart = nSpace + 1;
+        }
+        if (fields.size() < 2 || fields.back() != kLineClose)
+            return false;
+        fields.pop_back();
+        const std::string& strKeyword = fields[0];
+        bool bRecord = strKeyword == "starttype" || strKeyword == "runvalue" || strKeyword == "service";
+        // Records belong to the begin line right above them.
+        if (!bRecord)
+            m_bRecordsOpen = false;
+        if (strKeyword == "begin")
+            return Begin(fields);
+        if (bRecord)
+        {
+            if (!m_bRecordsOpen)
+                return false;
+            if (strKeyword == "starttype")
+                return StartType(fields);
+            if (strKeyword == "runvalue")
+                return RunValue(fields);
+            return Service(fields);
+        }
+        if (strKeyword == "took")
+            return Took(fields);
+        if (strKeyword == "deleted")
+            return Deleted(fields);
+        if (strKeyword == "end")
+            return End(fields);
+        if (strKeyword == "undone")
+            return Undone(fields);
+        return false;
+    }
+
+private:
+    using Fields = std::vector<std::string>;
+
+    // The entry with that id, or nullptr.
+    Entry* Find(const std::string& strId)
+    {
+        uint32_t nId = 0;
+        if (!ParseNumber(strId, &nId))
+            return nullptr;
+        auto it = std::lower_bound(m_entries.begin(), m_entries.end(), nId,
+                                   [](const Entry& entry, uint32_t n) { return entry.nId < n; });
+        return it != m_entries.end() && it->nId == nId ? &*it : nullptr;
+    }
+
+    bool Begin(const Fields& fields)
+    {
+        Entry entry;
+        if (fields.size() != 4 || !ParseNumber(fields[1], &entry.nId) || !ParseKind(fields[2], &entry.kind) ||
+            !UnescapeText(fields[3], &entry.strWhen))
+            return false;
+        if (!m_entries.empty() && entry.nId <= m_entries.back().nId)
+            return false;
+        m_entries.push_back(entry);
+        m_bRecordsOpen = true;
+        return true;
+    }
+
+    bool StartType(const Fields& fields)
+    {
+        Entry& entry = m_entries.back();
+        StartTypeRecord record;
+        if (entry.kind != Kind::StartTypes || fields.size() != 4 || !UnescapeText(fields[1], &record.strName) ||
+            !ParseNumber(fields[2], &record.dwBefore) || !ParseNumber(fields[3], &record.dwSet))
+            return false;
+        // A result names its record: two of one name could not be told apart.
+        for (const StartTypeRecord& other : entry.startTypes)
+        {
+            if (other.strName == record.strName)
+                return false;
+        }
+        entry.startTypes.push_back(record);
+        return true;
+    }
+
+    bool RunValue(const Fields& fields)
+    {
+        Entry& entry = m_entries.back();
+        RunValueRecord record;
+        if (entry.kind != Kind::StartupValues || fields.size() != 6 || !UnescapeText(fields[1], &record.strRoot) ||
+            !UnescapeText(fields[2], &record.strKey) || !UnescapeText(fields[3], &record.strName) ||
+            !ParseNumber(fields[4], &record.dwType) || !ParseHexData(fields[5], &record.data))
+            return false;
+        entry.runValues.push_back(record);
+        return true;
+    }
+
+    bool Service(const Fields& fields)
+    {
+        Entry& entry = m_entries.back();
+        ServiceRecord record;
+        uint32_t nDependencies = 0;
+        if (entry.kind != Kind::ServiceRemoval || fields.size() < 12 || !UnescapeText(fields[1], &record.strName) ||
+            !ParseNumber(fields[2], &record.dwServiceType) || !ParseNumber(fields[3], &record.dwStartType) ||
+            !ParseNumber(fields[4], &record.dwErrorControl) || !UnescapeText(fields[5], &record.strPath) ||
+            !UnescapeText(fields[6], &record.strLoadOrderGroup) || !UnescapeText(fields[7], &record.strAccount) ||
+            !UnescapeText(fields[8], &record.strDisplayName) || !ParseFlag(fields[9], &record.bHasDescription) ||
+            !UnescapeText(fields[10], &record.strDescription) || !ParseNumber(fields[11], &nDependencies) ||
+            fields.size() - 12 != nDependencies)
+            return false;
+        for (size_t i = 12; i < fields.size(); ++i)
+        {
+            record.dependencies.emplace_back();
+            if (!UnescapeText(fields[i], &record.dependencies.back()))
+                return false;
+        }
+        entry.services.push_back(record);
+        return true;
+    }
+
+    // Results come before the entry's end.
+    bool Took(const Fields& fields)
+    {
+        std::string strName;
+        uint32_t dwTook = 0;
+        Entry* pEntry = fields.size() == 4 ? Find(fields[1]) : nullptr;
+        if (pEntry == nullptr || pEntry->bComplete || !UnescapeText(fields[2], &strName) ||
+            !ParseNumber(fields[3], &dwTook))
+            return false;
+        for (StartTypeRecord& record : pEntry->startTypes)
+        {
+            if (record.strName == strName)
+            {
+                if (record.bTookKnown)
+                    return false;
+                record.bTookKnown = true;
+                record.dwTook = dwTook;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool Deleted(const Fields& fields)
+    {
+        uint32_t nIndex = 0;
+        Entry* pEntry = fields.size() == 3 ? Find(fields[1]) : nullptr;
+        if (pEntry == nullptr || pEntry->bComplete || !ParseNumber(fields[2], &nIndex))
+            return false;
+        bool* pbDeleted = nullptr;
+        if (pEntry->kind == Kind::StartupValues && nIndex < pEntry->runValues.size())
+            pbDeleted = &pEntry->runValues[nIndex].bDeleted;
+        else if (pEntry->kind == Kind::ServiceRemoval && nIndex < pEntry->services.size())
+            pbDeleted = &pEntry->services[nIndex].bDeleted;
+        if (pbDeleted == nullptr || *pbDeleted)
+            return false;
+        *pbDeleted = true;
+        return true;
+    }
+
+    bool End(const Fields& fields)
+    {
+        Entry* pEntry = fields.size() == 2 ? Find(fields[1]) : nullptr;
+        if (pEntry == nullptr || pEntry->bComplete)
+            return false;
+        pEntry->bComplete = true;
+        return true;
+    }
+
+    bool Undone(const Fields& fields)
+    {
+        Entry* pEntry = fields.size() == 2 ? Find(fields[1]) : nullptr;
+        if (pEntry == nullptr || pEntry->bUndone)
+            return false;
+        pEntry->bUndone = true;
+        return true;
+    }
+
+    std::vector<Entry>& m_entries;
+    bool m_bRecordsOpen = false;
+};
+} // namespace
+
+std::string FormatHeader()
+{
+    return std::string(kHeaderLine) + kLineEnd;
+}
+
+std::string FormatBegin(const Entry& entry)
+{
+    std::string strLines = Line({"begin", Number(entry.nId), KindWord(entry.kind), EscapeText(entry.strWhen)});
+    for (const StartTypeRecord& record : entry.startTypes)
+        strLines += FormatStartType(record);
+    for (const RunValueRecord& record : entry.runValues)
+        strLines += FormatRunValue(record);
+    for (const ServiceRecord& record : entry.services)
+        strLines += FormatService(record);
+    return strLines;
+}
+
+std::string FormatStartTypeTook(uint32_t nId, const std::string& strName, uint32_t dwTook)
+{
+    return Line({"took", Number(nId), EscapeText(strName), Number(dwTook)});
+}
+
+std::string FormatDeleted(uint32_t nId, size_t nIndex)
+{
+    return Line({"deleted", Number(nId), Number(nIndex)});
+}
+
+std::string FormatEnd(uint32_t nId)
+{
+    return Line({"end", Number(nId)});
+}
+
+std::string FormatUndone(uint32_t nId)
+{
+    return Line({"undone", Number(nId)});
+}
+
+std::string FormatJournal(const std::vector<Entry>& entries)
+{
+    std::string strText = FormatHeader();
+    for (const Entry& entry : entries)
+    {
+        strText += FormatBegin(entry);
+        for (const StartTypeRecord& record : entry.startTypes)
+        {
+            if (record.bTookKnown)
+                strText += FormatStartTypeTook(entry.nId, record.strName, record.dwTook);
+        }
+        for (size_t i = 0; i < entry.runValues.size(); ++i)
+        {
+            if (entry.runValues[i].bDeleted)
+                strText += FormatDeleted(entry.nId, i);
+        }
+        for (size_t i = 0; i < entry.services.size(); ++i)
+        {
+            if (entry.services[i].bDeleted)
+                strText += FormatDeleted(entry.nId, i);
+        }
+        if (entry.bComplete)
+            strText += FormatEnd(entry.nId);
+        if (entry.bUndone)
+            strText += FormatUndone(entry.nId);
+    }
+    return strText;
+}
+
+ReadOutcome Parse(const std::string& strText, std::vector<Entry>* pEntries, std::string* pstrProblem)
+{
+    std::vector<Entry> entries;
+    std::string strProblem;
+    auto finish = [&](ReadOutcome outcome, const std::string& strWhy) {
+        if (pEntries != nullptr)
+        {
+            pEntries->clear();
+            if (outcome == ReadOutcome::Read)
+                pEntries->swap(entries);
+        }
+        if (pstrProblem != nullptr)
+            *pstrProblem = strWhy;
+        return outcome;
+    };
+    if (strText.empty())
+        return finish(ReadOutcome::Empty, "");
+    if (strText.size() > kMaxJournalBytes)
+        return finish(ReadOutcome::Foreign, kTooLargeProblem);
+
+    CParser parser(&entries);
+    size_t nLine = 0;
+    size_t nStart = 0;
+    while (nStart < strText.size())
+    {
+        ++nLine;
+        size_t nEnd = strText.find('\n', nStart);
+        size_t nNext = nEnd == std::string::npos ? strText.size() : nEnd + 1;
+        if (nEnd == std::string::npos)
+            nEnd = strText.size();
+        std::string strLine = strText.substr(nStart, nEnd - nStart);
+        if (!strLine.empty() && strLine.back() == '\r')
+            strLine.pop_back();
+        nStart = nNext;
+        if (nLine == 1)
+        {
+            if (strLine != kHeaderLine)
+                return finish(ReadOutcome::Foreign, kForeignProblem);
+            continue;
+        }
+        if (!parser.Line(strLine))
+            return finish(ReadOutcome::Damaged, DamagedProblem(nLine));
+    }
+    return finish(ReadOutcome::Read, "");
+}
+
+const Entry* LastUndoable(const std::vector<Entry>& entries)
+{
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    {
+        if (!it->bUndone)
+            return &*it;
+    }
+    return nullptr;
+}
+} // namespace ChangeJournal

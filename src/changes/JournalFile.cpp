@@ -1,0 +1,329 @@
+#include "changes/JournalFile.h"
+
+#include "common/FileHandle.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <utility>
+
+using namespace ChangeJournal;
+
+namespace
+{
+const char kUnreadableProblem[] = "无法读取更改记录文件,未做任何更改!";
+
+enum class FileText
+{
+    Read,
+    Missing,  // no such file (or folder)
+    TooLarge, // over kMaxJournalBytes
+    Failed,   // there, but not to be read
+};
+
+// The whole file through an open handle.
+FileText ReadThrough(HANDLE hFile, std::string* pstrText)
+{
+    pstrText->clear();
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(hFile, &size))
+        return FileText::Failed;
+    if (size.QuadPart > static_cast<LONGLONG>(kMaxJournalBytes))
+        return FileText::TooLarge;
+    char buffer[65536];
+    for (;;)
+    {
+        DWORD dwRead = 0;
+        if (!ReadFile(hFile, buffer, sizeof(buffer), &dwRead, nullptr))
+            return FileText::Failed;
+        if (dwRead == 0)
+            return FileText::Read;
+        // It may have grown since its size was taken.
+        if (pstrText->size() + dwRead > kMaxJournalBytes)
+            return FileText::TooLarge;
+        pstrText->append(buffer, dwRead);
+    }
+}
+
+bool IsMissing(DWORD dwError)
+{
+    return dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+}
+
+std::string FolderOf(const std::string& strPath)
+{
+    std::string::size_type nSlash = strPath.find_last_of("\\/");
+    return nSlash == std::string::npos ? std::string() : strPath.substr(0, nSlash);
+}
+
+// Windows refuses to write a read-only file, to an administrator too; Wine
+// run as root writes it all the same, so the attribute is asked as well.
+bool IsReadOnly(const std::string& strPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool IsFolder(const std::string& strPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The folder and every folder above it that is missing.
+bool MakeFolders(const std::string& strFolder)
+{
+    if (strFolder.empty() || IsFolder(strFolder))
+        return true;
+    // "C:" or "\\server\share" cannot be made; being missing, they fail below.
+    std::string strParent = FolderOf(strFolder);
+    if (!strParent.empty() && strParent != strFolder && strParent.back() != ':' && !MakeFolders(strParent))
+        return false;
+    return CreateDirectoryA(strFolder.c_str(), nullptr) || IsFolder(strFolder);
+}
+
+std::string LocalTimeNow()
+{
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    char szWhen[32];
+    std::snprintf(szWhen, sizeof(szWhen), "%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    return szWhen;
+}
+
+// Lines the entry may still append: one result per record, its end, and an
+// undone line for each entry kept, so that a journal once begun never grows
+// past what Parse reads.
+size_t RoomForResults(const Entry& entry)
+{
+    size_t nRoom = FormatEnd(0xFFFFFFFFu).size() + kKeptEntries * FormatUndone(0xFFFFFFFFu).size();
+    for (const StartTypeRecord& record : entry.startTypes)
+        nRoom += FormatStartTypeTook(0xFFFFFFFFu, record.strName, 0xFFFFFFFFu).size();
+    nRoom += (entry.runValues.size() + entry.services.size()) * FormatDeleted(0xFFFFFFFFu, 0xFFFFFFFFu).size();
+    return nRoom;
+}
+
+// Writes the text into a new file beside the journal, then puts it in the
+// journal's place in one step.
+bool ReplaceWhole(const std::string& strPath, const std::string& strText)
+{
+    std::string strFolder = FolderOf(strPath);
+    char szTemp[MAX_PATH] = {};
+    if (GetTempFileNameA(strFolder.empty() ? "." : strFolder.c_str(), "qmj", 0, szTemp) == 0)
+        return false;
+    CFileHandle file;
+    bool bWritten = file.CreateFresh(szTemp) && file.Write(strText) && FlushFileBuffers(file.Get());
+    file.Close();
+    if (!bWritten ||
+        !MoveFileExA(szTemp, strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    {
+        DeleteFileA(szTemp);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+std::string CJournalFile::DefaultPath()
+{
+    char szAppData[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, szAppData)) ||
+        szAppData[0] == '\0')
+        return std::string();
+    std::string strPath = szAppData;
+    if (strPath.back() != '\\')
+        strPath += '\\';
+    return strPath + "Quillmere\\journal.svcj";
+}
+
+CJournalFile::CJournalFile(std::string strPath) : m_strPath(std::move(strPath)) {}
+
+ReadOutcome CJournalFile::Read(std::vector<Entry>* pEntries, std::string* pstrProblem) const
+{
+    pEntries->clear();
+    pstrProblem->clear();
+    CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string strText;
+    FileText read = FileText::Missing;
+    if (file.IsOpen())
+        read = ReadThrough(file.Get(), &strText);
+    else if (!IsMissing(GetLastError()))
+        read = FileText::Failed;
+    switch (read)
+    {
+    case FileText::Read:
+        return Parse(strText, pEntries, pstrProblem);
+    case FileText::Missing:
+        return ReadOutcome::Empty;
+    case FileText::TooLarge:
+        *pstrProblem = kTooLargeProblem; // as Parse says of such text
+        return ReadOutcome::Foreign;
+    case FileText::Failed:
+        break;
+    }
+    *pstrProblem = kUnreadableProblem;
+    return ReadOutcome::Damaged;
+}
+
+bool CJournalFile::Begin(Entry* pEntry)
+{
+    m_nOpenId = 0;
+    m_openEntry = Entry();
+    if (m_strPath.empty() || IsReadOnly(m_strPath))
+        return false;
+
+    // The journal as it is; opened for writing too, so that one that cannot
+    // be added to fails here, before anything is dropped from it.
+    std::string strText;
+    {
+        CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.IsOpen())
+        {
+            if (ReadThrough(file.Get(), &strText) != FileText::Read)
+                return false;
+        }
+        else if (!IsMissing(GetLastError()))
+            return false;
+    }
+    bool bNewFile = strText.empty();
+    std::vector<Entry> entries;
+    std::string strProblem;
+    ReadOutcome outcome = Parse(strText, &entries, &strProblem);
+    if (outcome != ReadOutcome::Read && outcome != ReadOutcome::Empty)
+        return false;
+
+    Entry entry = *pEntry;
+    if (!entries.empty() && entries.back().nId == 0xFFFFFFFFu)
+        return false;
+    entry.nId = entries.empty() ? 1 : entries.back().nId + 1;
+    entry.strWhen = LocalTimeNow();
+    entry.bComplete = false;
+    entry.bUndone = false;
+    for (StartTypeRecord& record : entry.startTypes)
+        record.bTookKnown = false;
+    for (RunValueRecord& record : entry.runValues)
+        record.bDeleted = false;
+    for (ServiceRecord& record : entry.services)
+        record.bDeleted = false;
+    const std::string strBegin = FormatBegin(entry);
+    // An entry the journal could not read back (two records of one service,
+    // records of another kind) would make the whole file unreadable.
+    std::vector<Entry> alone;
+    if (Parse(FormatHeader() + strBegin, &alone, &strProblem) != ReadOutcome::Read || alone.size() != 1)
+        return false;
+
+    if (bNewFile)
+    {
+        // Made empty first, so that results never make a file of their own.
+        if (!MakeFolders(FolderOf(m_strPath)))
+            return false;
+        CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsOpen())
+            return false;
+    }
+    if (entries.size() + 1 > kKeptEntries)
+    {
+        entries.erase(entries.begin(), entries.end() - static_cast<long>(kKeptEntries - 1));
+        strText = FormatJournal(entries);
+        if (strText.size() + strBegin.size() + RoomForResults(entry) > kMaxJournalBytes ||
+            !ReplaceWhole(m_strPath, strText))
+            return false;
+    }
+
+    std::string strAppend;
+    if (strText.empty())
+        strAppend = FormatHeader();
+    else if (strText.back() != '\n')
+        strAppend = "\r\n"; // its last line had no end
+    strAppend += strBegin;
+    if (strText.size() + strAppend.size() + RoomForResults(entry) > kMaxJournalBytes || !Append(strAppend))
+        return false;
+
+    m_nOpenId = entry.nId;
+    m_openEntry = entry;
+    pEntry->nId = entry.nId;
+    pEntry->strWhen = entry.strWhen;
+    return true;
+}
+
+bool CJournalFile::RecordStartTypeTook(const std::string& strName, DWORD dwTook)
+{
+    if (m_nOpenId == 0)
+        return false;
+    for (StartTypeRecord& record : m_openEntry.startTypes)
+    {
+        if (record.strName != strName)
+            continue;
+        // A second result for one record would make the file unreadable.
+        if (record.bTookKnown || !Append(FormatStartTypeTook(m_nOpenId, strName, dwTook)))
+            return false;
+        record.bTookKnown = true;
+        record.dwTook = dwTook;
+        return true;
+    }
+    return false;
+}
+
+bool CJournalFile::RecordDeleted(size_t nIndex)
+{
+    if (m_nOpenId == 0)
+        return false;
+    bool* pbDeleted = nullptr;
+    if (m_openEntry.kind == Kind::StartupValues && nIndex < m_openEntry.runValues.size())
+        pbDeleted = &m_openEntry.runValues[nIndex].bDeleted;
+    else if (m_openEntry.kind == Kind::ServiceRemoval && nIndex < m_openEntry.services.size())
+        pbDeleted = &m_openEntry.services[nIndex].bDeleted;
+    if (pbDeleted == nullptr || *pbDeleted || !Append(FormatDeleted(m_nOpenId, nIndex)))
+        return false;
+    *pbDeleted = true;
+    return true;
+}
+
+bool CJournalFile::End()
+{
+    if (m_nOpenId == 0 || !Append(FormatEnd(m_nOpenId)))
+        return false;
+    m_nOpenId = 0;
+    m_openEntry = Entry();
+    return true;
+}
+
+bool CJournalFile::MarkUndone(uint32_t nId)
+{
+    std::vector<Entry> entries;
+    std::string strProblem;
+    if (Read(&entries, &strProblem) != ReadOutcome::Read)
+        return false;
+    for (const Entry& entry : entries)
+    {
+        // Marked once: a second mark would make the file unreadable.
+        if (entry.nId == nId)
+            return !entry.bUndone && Append(FormatUndone(nId));
+    }
+    return false;
+}
+
+bool CJournalFile::Append(const std::string& strLines)
+{
+    if (IsReadOnly(m_strPath))
+        return false;
+    CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsOpen())
+        return false;
+    LARGE_INTEGER end = {};
+    LARGE_INTEGER zero = {};
+    if (!SetFilePointerEx(file.Get(), zero, &end, FILE_END))
+        return false;
+    if (file.Write(strLines) && FlushFileBuffers(file.Get()))
+        return true;
+    // Half a line would leave the journal unreadable: cut back what went in.
+    if (SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN))
+        SetEndOfFile(file.Get());
+    FlushFileBuffers(file.Get());
+    return false;
+}
