@@ -8,6 +8,7 @@
 #define IDD_WIZARD 173
 #define IDD_PROGRESS 175
 #define IDD_STARTUP_ITEMS 177
+#define IDD_PREVIEW 240
 
 // Bitmaps
 #define IDB_FRAME 129
@@ -103,6 +104,13 @@
 #define IDC_STARTUP_LIST 1039
 #define IDC_BTN_STARTUP_EXIT 1040
 #define IDC_BTN_STARTUP_DELETE 1041
+
+// Change preview window controls (its close box in the title strip is IDCANCEL)
+#define IDC_PREVIEW_LIST 1050
+#define IDC_PREVIEW_SUMMARY 1051
+#define IDC_PREVIEW_NOTES 1052
+#define IDC_BTN_PREVIEW_APPLY 1053
+#define IDC_BTN_PREVIEW_CANCEL 1054
 
 // Menu commands
 #define ID_QUICK_CONFIG 32771

@@ -98,7 +98,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT* pItem)
     if (strCaption.empty())
         return;
     int nOldMode = SetBkMode(pItem->hDC, TRANSPARENT);
-    COLORREF crOld = SetTextColor(pItem->hDC, kCaptionColour);
+    COLORREF crOld = SetTextColor(pItem->hDC, state.bDisabled ? kDisabledCaptionColour : kCaptionColour);
     if (m_bShiftText && state.bSelected)
         OffsetRect(&rect, 1, 1);
     DrawTextA(pItem->hDC, strCaption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -1,5 +1,6 @@
 // The push button of every skinned window: drawn from one bitmap per state,
-// optionally stretched and colour-keyed, with its caption in dark blue.
+// optionally stretched and colour-keyed, with its caption in dark blue (grey
+// while disabled).
 #pragma once
 
 #include "ui/Controls.h"
@@ -8,6 +9,7 @@ class CSkinButton : public CButton
 {
 public:
     static constexpr COLORREF kCaptionColour = RGB(30, 62, 147);
+    static constexpr COLORREF kDisabledCaptionColour = RGB(128, 128, 128);
     static constexpr COLORREF kRedKey = RGB(255, 0, 0);
 
     CSkinButton() = default;

@@ -35,8 +35,10 @@ void CSkinDialog::DDX_Control(int nId, CSkinButton& button) const
 
 void CSkinDialog::SetDialogButtonBitmaps(CSkinButton& button)
 {
-    button.SetBitmaps(IDB_BUTTON_NORMAL, IDB_BUTTON_HOVER, IDB_BUTTON_PRESSED, IDB_BUTTON_FOCUS, 0, TRUE,
-                      CSkinButton::kRedKey, TRUE);
+    // There is no picture of its own for a disabled button: the normal one,
+    // under the grey caption.
+    button.SetBitmaps(IDB_BUTTON_NORMAL, IDB_BUTTON_HOVER, IDB_BUTTON_PRESSED, IDB_BUTTON_FOCUS, IDB_BUTTON_NORMAL,
+                      TRUE, CSkinButton::kRedKey, TRUE);
 }
 
 bool CSkinDialog::PreDispatch(UINT uMsg, WPARAM wParam, LPARAM lParam, INT_PTR* pnResult)

@@ -1,0 +1,148 @@
+#include "changes/PreviewDlg.h"
+
+#include "changes/PreviewText.h"
+#include "res/resource.h"
+
+#include <array>
+
+namespace
+{
+// Room beside a cell's text and a heading's, in pixels.
+constexpr int kCellPadding = 16;
+constexpr int kHeadingPadding = 18;
+// The close box sits in the title strip as the main window's does.
+constexpr int kCloseBoxSize = 16;
+constexpr int kCloseBoxRight = 23;
+constexpr int kCloseBoxTop = 5;
+} // namespace
+
+CPreviewDlg::CPreviewDlg(CWnd* pOwner, const PreviewContent& content)
+    : CSkinDialog(IDD_PREVIEW, pOwner, Title::Fixed, content.strTitle.c_str(), true), m_content(content)
+{
+}
+
+CPreviewDlg::~CPreviewDlg() = default;
+
+const MessageMapEntry* CPreviewDlg::GetMessageMap() const
+{
+    static const MessageMapEntry s_map[] = {
+        QM_ON_COMMAND(IDC_BTN_PREVIEW_APPLY, CPreviewDlg, OnApplyButton),
+        QM_ON_COMMAND(IDC_BTN_PREVIEW_CANCEL, CPreviewDlg, OnCancelButton),
+        QM_END_MESSAGE_MAP,
+    };
+    return s_map;
+}
+
+void CPreviewDlg::DoDataExchange()
+{
+    DDX_Control(IDC_BTN_PREVIEW_APPLY, m_btnApply);
+    DDX_Control(IDC_BTN_PREVIEW_CANCEL, m_btnCancel);
+    DDX_Control(IDCANCEL, m_btnClose);
+    DDX_Control(IDC_PREVIEW_LIST, m_listRows);
+}
+
+BOOL CPreviewDlg::OnInitDialog()
+{
+    CSkinDialog::OnInitDialog();
+    SetWindowText(m_content.strTitle);
+    SetDialogButtonBitmaps(m_btnApply);
+    SetDialogButtonBitmaps(m_btnCancel);
+    m_btnClose.SetBitmaps(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL, 0, FALSE, 0, TRUE);
+    PlaceCloseBox();
+
+    SetDlgItemText(IDC_PREVIEW_SUMMARY, m_content.strSummary);
+    ShowNotes();
+    FillList();
+    m_btnApply.EnableWindow(m_content.bAnyChange ? TRUE : FALSE);
+
+    // The focus starts on the default button, "取消".
+    SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_BTN_PREVIEW_CANCEL)), TRUE);
+    return FALSE;
+}
+
+void CPreviewDlg::PlaceCloseBox()
+{
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    m_btnClose.MoveWindow(client.right - kCloseBoxRight, kCloseBoxTop, kCloseBoxSize, kCloseBoxSize);
+}
+
+void CPreviewDlg::ShowNotes()
+{
+    CWnd notes(GetDlgItem(IDC_PREVIEW_NOTES));
+    notes.SetWindowText(PreviewText::NotesText(m_content));
+    // The edit control keeps its scroll bar even with nothing to scroll;
+    // it goes when the lines fit. They are counted with the bar there, the
+    // narrower case, so that none can wrap past the end once it is gone.
+    RECT format;
+    notes.SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    HDC hDC = GetDC(notes.GetSafeHwnd());
+    HGDIOBJ hOldFont = SelectObject(hDC, reinterpret_cast<HFONT>(notes.SendMessage(WM_GETFONT)));
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(hDC, &metrics);
+    SelectObject(hDC, hOldFont);
+    ReleaseDC(notes.GetSafeHwnd(), hDC);
+    int nVisibleLines = metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 0;
+    if (static_cast<int>(notes.SendMessage(EM_GETLINECOUNT)) <= nVisibleLines)
+        ShowScrollBar(notes.GetSafeHwnd(), SB_VERT, FALSE);
+}
+
+void CPreviewDlg::FillList()
+{
+    m_listRows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
+        m_listRows.InsertColumn(nColumn, PreviewText::kColumns[nColumn], LVCFMT_LEFT, 80);
+    for (const PreviewRow& row : m_content.rows)
+    {
+        std::array<std::string, PreviewText::kColumnCount> cells = PreviewText::Cells(row);
+        int nRow = m_listRows.InsertItem(m_listRows.GetItemCount(), cells[0], -1);
+        if (nRow == -1)
+            continue;
+        for (int nColumn = 1; nColumn < PreviewText::kColumnCount; ++nColumn)
+            m_listRows.SetItemText(nRow, nColumn, cells[nColumn]);
+    }
+    SizeColumns();
+}
+
+void CPreviewDlg::SizeColumns()
+{
+    auto textWidth = [this](const std::string& strText) {
+        return static_cast<int>(
+            m_listRows.SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(strText.c_str())));
+    };
+    std::array<int, PreviewText::kColumnCount> headings = {}, wanted = {};
+    for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
+    {
+        headings[nColumn] = textWidth(PreviewText::kColumns[nColumn]) + kHeadingPadding;
+        wanted[nColumn] = headings[nColumn];
+    }
+    for (int nRow = 0; nRow < m_listRows.GetItemCount(); ++nRow)
+    {
+        for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
+        {
+            int nWidth = textWidth(m_listRows.GetItemText(nRow, nColumn)) + kCellPadding;
+            if (nWidth > wanted[nColumn])
+                wanted[nColumn] = nWidth;
+        }
+    }
+    // The client area leaves out the vertical scroll bar once the rows
+    // need one.
+    RECT client;
+    GetClientRect(m_listRows.GetSafeHwnd(), &client);
+    std::array<int, PreviewText::kColumnCount> widths = PreviewText::ColumnWidths(headings, wanted, client.right);
+    for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
+        m_listRows.SetColumnWidth(nColumn, widths[nColumn]);
+}
+
+void CPreviewDlg::OnApplyButton()
+{
+    // A click posted to the disabled button still arrives here.
+    if (!m_content.bAnyChange)
+        return;
+    EndDialog(IDOK);
+}
+
+void CPreviewDlg::OnCancelButton()
+{
+    EndDialog(IDCANCEL);
+}
