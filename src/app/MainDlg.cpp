@@ -63,6 +63,7 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_PAUSE, CMainDlg, OnPauseService),
         QM_ON_COMMAND(IDC_BTN_STOP, CMainDlg, OnStopService),
         QM_ON_COMMAND(ID_QUICK_CONFIG, CMainDlg, OnQuickConfig),
+        QM_ON_COMMAND(ID_UNDO_LAST, CMainDlg, OnUndoLast),
         QM_ON_COMMAND(ID_START_SERVICE, CMainDlg, OnStartService),
         QM_ON_COMMAND(ID_STOP_SERVICE, CMainDlg, OnStopService),
         QM_ON_COMMAND(ID_PAUSE_SERVICE, CMainDlg, OnPauseService),
@@ -104,6 +105,7 @@ BOOL CMainDlg::OnInitDialog()
     m_categories.Build(m_imageList.GetSafeHandle());
     ApplyLayout();
     m_commands.FillServiceList(ServiceListRules::kAll);
+    m_commands.RefreshUndoCommand();
 
     AddMainToolTips(m_toolTip, *this);
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
@@ -141,6 +143,11 @@ void CMainDlg::UpdateRunCommands(int nCommandState)
 void CMainDlg::EnableDeleteCommand(bool bEnable)
 {
     m_menu.EnableMenuItem(ID_DELETE_SERVICE, MF_BYCOMMAND | (bEnable ? MF_ENABLED : (MF_GRAYED | MF_DISABLED)));
+}
+
+void CMainDlg::EnableUndoCommand(bool bEnable)
+{
+    m_menu.EnableMenuItem(ID_UNDO_LAST, MF_BYCOMMAND | (bEnable ? MF_ENABLED : (MF_GRAYED | MF_DISABLED)));
 }
 
 INT_PTR CMainDlg::OnItemChangedServiceList(const NMLISTVIEW* pChange)
@@ -244,10 +251,16 @@ void CMainDlg::OnQuickConfig()
     dialog.DoModal();
 }
 
+void CMainDlg::OnUndoLast()
+{
+    m_commands.UndoLast();
+}
+
 void CMainDlg::OnStartupItems()
 {
-    CStartupItemsDlg dialog(this);
+    CStartupItemsDlg dialog(this, &m_commands.Journal());
     dialog.DoModal();
+    m_commands.RefreshUndoCommand();
 }
 
 void CMainDlg::OnWizard()
@@ -276,6 +289,9 @@ void CMainDlg::OnMenuButton(UINT nId)
         UINT nId;
         int nPopup;
     } kButtons[] = {{IDC_BTN_CONFIGURE, 0}, {IDC_BTN_TOOLS, 2}, {IDC_BTN_HELP, 3}};
+    // Another copy of the program may have changed the journal meanwhile.
+    if (nId == IDC_BTN_CONFIGURE)
+        m_commands.RefreshUndoCommand();
     for (const auto& button : kButtons)
     {
         if (button.nId == nId)

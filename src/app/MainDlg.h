@@ -44,6 +44,7 @@ public:
     // Runs the request behind the please-wait window, which is modal to
     // hOwner (the window the user asked from); one at a time.
     void Apply(const ApplyRequest& request, HWND hOwner) override { m_commands.Apply(request, hOwner); }
+    bool Preview(ApplyRequest* pRequest, HWND hOwner) override { return m_commands.Preview(pRequest, hOwner); }
     std::string ServiceDisplayName(const std::string& strName) override
     {
         return m_commands.ServiceDisplayName(strName);
@@ -52,6 +53,8 @@ public:
     using FileChooser = CServiceCommands::FileChooser;
     // Tests put their own chooser here; the program uses the common dialog.
     void SetFileChooser(FileChooser chooser) { m_commands.SetFileChooser(std::move(chooser)); }
+    void SetPreviewer(CServiceCommands::Previewer previewer) { m_commands.SetPreviewer(std::move(previewer)); }
+    void SetJournalPath(const std::string& strPath) { m_commands.SetJournalPath(strPath); }
     // And their own stand-in for the manager's enumeration.
     void SetServiceEnumerator(EnumServicesFunction enumerate) { m_commands.SetServiceEnumerator(std::move(enumerate)); }
 
@@ -93,6 +96,7 @@ protected:
     void OnExportConfig();
     void OnImportConfig();
     void OnQuickConfig();
+    void OnUndoLast();
     void OnWizard();
     void OnStartupItems();
     void OnAbout();
@@ -101,6 +105,7 @@ private:
     // What the commands show their outcome in.
     CWnd* ViewWindow() override { return this; }
     void EnableDeleteCommand(bool bEnable) override;
+    void EnableUndoCommand(bool bEnable) override;
     void SetSummary(const std::string& strText) override { SetDlgItemText(IDC_SUMMARY, strText); }
     void StopStatusTimer() override { KillTimer(kStatusTimer); }
     void StartStatusTimer() override { SetTimer(kStatusTimer, kStatusTimerPeriodMs); }

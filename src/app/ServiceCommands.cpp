@@ -1,6 +1,9 @@
 #include "app/ServiceCommands.h"
 
 #include "app/ServiceListRules.h"
+#include "changes/ChangePlanner.h"
+#include "changes/JournalTexts.h"
+#include "changes/PreviewDlg.h"
 #include "common/AppTexts.h"
 #include "common/ScopedValue.h"
 #include "knowledge/ServiceAdvice.h"
@@ -10,8 +13,10 @@
 #include "services/ProgressDlg.h"
 #include "services/ServiceDetails.h"
 #include "services/ServiceErrors.h"
+#include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
 #include "services/StartTypeApplier.h"
+#include "startup/RunValues.h"
 
 #include <optional>
 
@@ -125,6 +130,7 @@ void CServiceCommands::FillServiceList(const std::string& strFilter)
         return;
     }
     m_bListed = true;
+    m_strFilter = strFilter;
     std::vector<ServiceRow> shown;
     for (ServiceRow& row : rows)
     {
@@ -323,26 +329,32 @@ void CServiceCommands::ApplyNow(const ApplyRequest& request)
     CBusyScope busy(m_bBusy, true);
     CStartTypeApplier applier(
         m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+    applier.SetJournal(&m_journal);
+    CStartTypeApplier::Outcome outcome = CStartTypeApplier::Outcome::Applied;
     switch (request.mode)
     {
     case kApplyMarkedRows:
     case kApplySelectedRow:
-        ApplyToRows(request);
+        outcome = ApplyToRows(request);
         break;
     case kApplyProfile:
-        applier.ApplyProfile(request.nValue);
+        outcome = applier.ApplyProfile(request.nValue);
         break;
     case kApplyFile:
-        if (applier.ApplyFile(request) == CStartTypeApplier::FileOutcome::Unreadable)
+        outcome = applier.ApplyFile(request);
+        if (outcome == CStartTypeApplier::Outcome::Unreadable)
             Notify(kFileError);
         break;
     }
+    if (outcome == CStartTypeApplier::Outcome::JournalFailed)
+        NotifyJournalFailed();
+    RefreshUndoCommand();
     // Read every start type again on the next pass rather than wait for the
     // store's notice.
     m_poller.InvalidateStartTypes();
 }
 
-void CServiceCommands::ApplyToRows(const ApplyRequest& request)
+CStartTypeApplier::Outcome CServiceCommands::ApplyToRows(const ApplyRequest& request)
 {
     DWORD dwStartType = static_cast<DWORD>(request.nValue);
     // A row whose service is gone leaves before the message about it.
@@ -352,13 +364,185 @@ void CServiceCommands::ApplyToRows(const ApplyRequest& request)
             RemoveRow(nRow);
         ReportServiceFailure(dwError);
     });
+    applier.SetJournal(&m_journal);
     bool bSelectedOnly = request.mode == kApplySelectedRow;
-    if (!m_rows.ApplyStartType(applier, dwStartType, m_nSelected, !bSelectedOnly) || !bSelectedOnly)
-        return;
+    bool bRowLeft = false;
+    CStartTypeApplier::Outcome outcome =
+        m_rows.ApplyStartType(applier, dwStartType, m_nSelected, !bSelectedOnly, &bRowLeft);
+    if (outcome != CStartTypeApplier::Outcome::Applied || bRowLeft || !bSelectedOnly)
+        return outcome;
     // A running service keeps its commands; the others follow the change.
     const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
-    if (pRow->StateText() != ServiceTexts::kRunning)
+    if (pRow != nullptr && pRow->StateText() != ServiceTexts::kRunning)
         m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), 0, pRow->StartTypeText()));
+    return outcome;
+}
+
+void CServiceCommands::NotifyJournalFailed()
+{
+    // A journal this program cannot read is said as such, so the user
+    // knows which file stands in the way.
+    std::vector<ChangeJournal::Entry> entries;
+    std::string strProblem;
+    ChangeJournal::ReadOutcome outcome = m_journal.Read(&entries, &strProblem);
+    std::string strText = outcome == ChangeJournal::ReadOutcome::Foreign || outcome == ChangeJournal::ReadOutcome::Damaged
+                              ? strProblem + "\n" + m_journal.Path()
+                              : JournalTexts::WriteFailed(m_journal.Path());
+    Notify(strText.c_str());
+}
+
+bool CServiceCommands::ShowPreviewWindow(const PreviewContent& content, HWND hOwner)
+{
+    CWnd owner(hOwner);
+    CPreviewDlg preview(&owner, content);
+    return preview.DoModal() == IDOK;
+}
+
+bool CServiceCommands::Preview(ApplyRequest* pRequest, HWND hOwner)
+{
+    COwnerScope owner(m_hBoxOwner, hOwner);
+    // What is shown is what is applied: a file is read once, here.
+    if (pRequest->mode == kApplyFile && !pRequest->bTextGiven)
+    {
+        if (!ReadServiceConfigFile(pRequest->strPath, &pRequest->strText))
+        {
+            Notify(kFileError);
+            return false;
+        }
+        pRequest->bTextGiven = true;
+    }
+    PreviewContent content;
+    {
+        CBusyScope busy(m_bBusy, true);
+        CStartTypeApplier applier(
+            m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+        StartTypePlan plan;
+        CStartTypeApplier::Outcome outcome = applier.Plan(*pRequest, &plan);
+        if (outcome == CStartTypeApplier::Outcome::Unreadable)
+            Notify(kFileError);
+        if (outcome != CStartTypeApplier::Outcome::Applied)
+            return false;
+        content = PreviewStartTypePlan(m_service, plan, JournalTexts::kPreviewTitle);
+    }
+    return m_preview(content, BoxOwner()) && content.bAnyChange;
+}
+
+bool CServiceCommands::CanUndo() const
+{
+    std::vector<ChangeJournal::Entry> entries;
+    std::string strProblem;
+    switch (m_journal.Read(&entries, &strProblem))
+    {
+    case ChangeJournal::ReadOutcome::Read:
+        return ChangeJournal::LastUndoable(entries) != nullptr;
+    case ChangeJournal::ReadOutcome::Empty:
+        return false;
+    case ChangeJournal::ReadOutcome::Foreign:
+    case ChangeJournal::ReadOutcome::Damaged:
+        // Left on, so that the command can say what is wrong with the file.
+        return true;
+    }
+    return false;
+}
+
+void CServiceCommands::UndoLast()
+{
+    if (m_bApplying)
+        return;
+    std::vector<ChangeJournal::Entry> entries;
+    std::string strProblem;
+    ChangeJournal::ReadOutcome read = m_journal.Read(&entries, &strProblem);
+    if (read == ChangeJournal::ReadOutcome::Foreign || read == ChangeJournal::ReadOutcome::Damaged)
+    {
+        Notify(strProblem.c_str());
+        return;
+    }
+    const ChangeJournal::Entry* pLast = ChangeJournal::LastUndoable(entries);
+    if (pLast == nullptr)
+    {
+        Notify(JournalTexts::kNothingToUndo);
+        return;
+    }
+    ChangeJournal::Entry entry = *pLast;
+    // No pass may change the list while the user reads the preview.
+    m_view.StopStatusTimer();
+    UndoPlan::Plan plan;
+    {
+        CBusyScope busy(m_bBusy, true);
+        plan = UndoPlan::Make(entry, ReadUndoFacts(m_service, entry), JournalTexts::kUndoTitle);
+    }
+    std::string strNotes;
+    for (const std::string& strNote : plan.preview.notes)
+        strNotes += "\n" + strNote;
+    if (!plan.Any())
+    {
+        // Nothing is left to put back; the entry is done with, so that the
+        // next undo reaches the one before it.
+        m_journal.MarkUndone(entry.nId);
+        RefreshUndoCommand();
+        Notify((plan.preview.strSummary + strNotes).c_str());
+        m_view.StartStatusTimer();
+        return;
+    }
+    if (!m_preview(plan.preview, Window()))
+    {
+        m_view.StartStatusTimer();
+        return;
+    }
+    bool bAllRestored = true;
+    m_bApplying = true;
+    CProgressDlg progress(m_view.ViewWindow(), [&](HWND hProgress) {
+        COwnerScope scope(m_hBoxOwner, hProgress);
+        RunUndo(entry, plan, &bAllRestored);
+    });
+    progress.DoModal();
+    m_bApplying = false;
+    m_journal.MarkUndone(entry.nId);
+    RefreshUndoCommand();
+    // A service made again needs its row; the rest follow on the next pass.
+    if (!plan.services.empty())
+        ShowCategory(m_strFilter, true);
+    m_poller.InvalidateStartTypes();
+    m_view.StartStatusTimer();
+    Notify(((bAllRestored ? JournalTexts::kUndoDone : JournalTexts::kUndoPartly) + strNotes).c_str(),
+           MB_OK | MB_ICONINFORMATION);
+}
+
+void CServiceCommands::RunUndo(const ChangeJournal::Entry& entry, const UndoPlan::Plan& plan, bool* pbAllRestored)
+{
+    CBusyScope busy(m_bBusy, true);
+    // Taking back is not itself journalled: the next undo reaches the
+    // application before this one.
+    CStartTypeApplier applier(m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); },
+                              m_enumServices);
+    std::vector<StartTypeTarget> targets;
+    for (const UndoPlan::StartTypeRestore& restore : plan.startTypes)
+        targets.push_back({restore.strName, restore.dwStartType});
+    applier.Apply(targets, CStartTypeApplier::Reporting::Everything, [&](const std::string&, DWORD dwError) {
+        if (dwError != 0)
+            *pbAllRestored = false;
+    });
+    for (size_t nIndex : plan.runValues)
+    {
+        const ChangeJournal::RunValueRecord& record = entry.runValues[nIndex];
+        HKEY hRoot = RunValues::RootFromToken(record.strRoot);
+        if (hRoot == nullptr ||
+            RunValues::Write(hRoot, record.strKey, record.strName, record.dwType, record.data) != ERROR_SUCCESS)
+        {
+            *pbAllRestored = false;
+            Notify(("启动项 " + (record.strName.empty() ? std::string("(默认)") : record.strName) +
+                    " 无法写回 " + UndoPlan::RunValueLocation(record) + "!")
+                       .c_str());
+        }
+    }
+    for (size_t nIndex : plan.services)
+    {
+        if (DWORD dwError = m_service.CreateFromRecord(entry.services[nIndex]))
+        {
+            *pbAllRestored = false;
+            ReportServiceFailure(dwError);
+        }
+    }
 }
 
 ExportOutcome CServiceCommands::ExportBackup(HWND hOwner)
@@ -382,7 +566,7 @@ void CServiceCommands::Import()
 {
     ApplyRequest request;
     request.mode = kApplyFile;
-    if (m_chooseFile(Window(), false, &request.strPath))
+    if (m_chooseFile(Window(), false, &request.strPath) && Preview(&request, Window()))
         Apply(request, Window());
 }
 
@@ -411,13 +595,39 @@ void CServiceCommands::DeleteNamedService(const std::string& strName)
         Notify(kSelectPrompt);
         return;
     }
+    // Everything needed to make the service again goes to the journal
+    // before it is deleted; one that cannot be read is not deleted.
+    ChangeJournal::Entry entry;
+    entry.kind = ChangeJournal::Kind::ServiceRemoval;
     DWORD dwError = 0;
+    bool bJournalled = false;
     {
         CServiceControl::COpenService open(m_service, strName, CServiceControl::kAccessDelete);
         dwError = open.Error();
+        ChangeJournal::ServiceRecord record;
+        record.strName = strName;
         if (dwError == 0)
+            dwError = m_service.QueryWholeConfig(&record);
+        if (dwError == 0)
+        {
+            // Some managers answer with no dependencies; their store has them.
+            if (record.dependencies.empty())
+                record.dependencies = CServicesKey().ReadDependencies(strName);
+            entry.services.push_back(std::move(record));
+            if (!m_journal.Begin(&entry))
+            {
+                NotifyJournalFailed();
+                return;
+            }
+            bJournalled = true;
             dwError = m_service.StopAndDelete();
+            if (dwError == 0)
+                m_journal.RecordDeleted(0);
+        }
     }
+    if (bJournalled)
+        m_journal.End();
+    RefreshUndoCommand();
     if (dwError != 0)
     {
         ReportRowFailure(nRow, dwError);
@@ -426,4 +636,3 @@ void CServiceCommands::DeleteNamedService(const std::string& strName)
     Notify(kDeleted);
     RemoveRow(nRow);
 }
-

@@ -6,11 +6,15 @@
 
 #include "app/DetailsPane.h"
 #include "app/ServiceListView.h"
+#include "changes/ChangePreview.h"
+#include "changes/JournalFile.h"
+#include "changes/UndoPlan.h"
 #include "config/ServiceConfigStore.h"
 #include "services/ApplyRequest.h"
 #include "services/ServiceControl.h"
 #include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
+#include "services/StartTypeApplier.h"
 
 #include <functional>
 #include <string>
@@ -23,6 +27,7 @@ public:
     virtual CWnd* ViewWindow() = 0;
     virtual void UpdateRunCommands(int nCommandState) = 0;
     virtual void EnableDeleteCommand(bool bEnable) = 0;
+    virtual void EnableUndoCommand(bool bEnable) = 0;
     virtual void SetSummary(const std::string& strText) = 0;
     // The polling timer, stopped while a question must not see the list change.
     virtual void StopStatusTimer() = 0;
@@ -33,6 +38,9 @@ class CServiceCommands
 {
 public:
     using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
+    // Shows what a change would do, modal to hOwner; true to go on.
+    using Previewer = std::function<bool(const PreviewContent& content, HWND hOwner)>;
+    static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner);
 
     CServiceCommands(IServiceView& view, const char* pszServiceDatabase);
 
@@ -40,6 +48,9 @@ public:
     void Setup(HIMAGELIST hImages);
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
+    void SetPreviewer(Previewer previewer) { m_preview = std::move(previewer); }
+    void SetJournalPath(const std::string& strPath) { m_journal = CJournalFile(strPath); }
+    CJournalFile& Journal() { return m_journal; }
 
     const CServiceListView& Rows() const { return m_rows; }
     const CDetailsPane& Details() const { return m_details; }
@@ -78,6 +89,18 @@ public:
     // Runs the request behind the please-wait window, modal to hOwner; one
     // at a time, whatever window asks.
     void Apply(const ApplyRequest& request, HWND hOwner);
+    // Shows what a profile or a file request would change, modal to hOwner;
+    // true when the user chose to go on. A request that changes nothing
+    // says so and gives false.
+    // A file request is read here and carries its text on from then.
+    bool Preview(ApplyRequest* pRequest, HWND hOwner);
+    // Whether the journal holds an application not yet taken back.
+    bool CanUndo() const;
+    // Takes back the journal's last application not yet taken back, after
+    // showing what that will do.
+    void UndoLast();
+    // Sets the undo command from what the journal holds now.
+    void RefreshUndoCommand() { m_view.EnableUndoCommand(CanUndo()); }
     std::string ServiceDisplayName(const std::string& strName);
 
     HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
@@ -90,8 +113,10 @@ private:
     void RemoveRow(int nRow);
     void ReportRowFailure(int nRow, DWORD dwError);
     void ApplyNow(const ApplyRequest& request);
-    void ApplyToRows(const ApplyRequest& request);
+    CStartTypeApplier::Outcome ApplyToRows(const ApplyRequest& request);
     void DeleteNamedService(const std::string& strName);
+    void RunUndo(const ChangeJournal::Entry& entry, const UndoPlan::Plan& plan, bool* pbAllRestored);
+    void NotifyJournalFailed();
     // Boxes and choosers go to the innermost window of the operation under way.
     HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }
 
@@ -110,6 +135,10 @@ private:
     // that falls due meanwhile is dropped.
     bool m_bBusy = false;
     HWND m_hBoxOwner = nullptr;
+    // The category shown, for a list made again after an undo.
+    std::string m_strFilter;
     FileChooser m_chooseFile = ChooseServiceConfigFile;
+    Previewer m_preview = ShowPreviewWindow;
+    CJournalFile m_journal{CJournalFile::DefaultPath()};
     EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

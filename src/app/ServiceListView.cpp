@@ -143,35 +143,37 @@ DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, 
     return info.dwControl == 0 ? service.Start() : service.Control(info.dwControl, &status);
 }
 
-bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked)
+CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow,
+                                                            bool bTicked, bool* pbRowLeft)
 {
-    auto applyRow = [&](int nAt) {
-        ServiceRow* pRow = RowAt(nAt);
-        std::string strName = pRow->strName;
-        if (applier.ApplyToService(strName, dwStartType) != 0)
-            return Find(strName) == nAt;
-        pRow->bStartTypeKnown = true;
-        pRow->dwStartType = dwStartType;
-        Show(nAt);
-        return true;
-    };
-    if (!bTicked)
-        return nRow != -1 && applyRow(nRow);
-    const ServiceRow* pRemembered = RowAt(nRow);
-    for (int i = 0; i < Count();)
+    // The services are named before any is changed: a row that goes with
+    // its service (the applier's failure report takes it out) moves the
+    // others, so each is found again by name afterwards.
+    std::vector<StartTypeTarget> targets;
+    for (int i = 0; i < Count(); ++i)
     {
-        if (!m_list.GetCheck(i) && i != nRow)
-        {
-            ++i;
-            continue;
-        }
-        // A row that went with its service leaves the next one in its place.
-        if (!applyRow(i))
-            continue;
-        m_list.SetCheck(i, FALSE);
-        ++i;
+        if (i == nRow || (bTicked && m_list.GetCheck(i)))
+            targets.push_back({RowAt(i)->strName, dwStartType});
     }
-    return pRemembered == nullptr || Find(pRemembered->strName) != -1;
+    const ServiceRow* pRemembered = RowAt(nRow);
+    std::string strRemembered = pRemembered != nullptr ? pRemembered->strName : std::string();
+    CStartTypeApplier::Outcome outcome =
+        applier.Apply(targets, CStartTypeApplier::Reporting::Everything, [&](const std::string& strName, DWORD dwError) {
+            int nAt = Find(strName);
+            if (nAt == -1)
+                return;
+            if (dwError == 0)
+            {
+                ServiceRow* pRow = RowAt(nAt);
+                pRow->bStartTypeKnown = true;
+                pRow->dwStartType = dwStartType;
+                Show(nAt);
+            }
+            if (bTicked)
+                m_list.SetCheck(nAt, FALSE);
+        });
+    *pbRowLeft = !strRemembered.empty() && Find(strRemembered) == -1;
+    return outcome;
 }
 
 DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,

@@ -41,8 +41,9 @@ public:
     // A start type for the row nRow and, when bTicked, every ticked row,
     // whose ticks are cleared. A row shows the change at once (the next
     // pass confirms it); one whose service went is taken out by the
-    // applier's failure report. False when nRow itself went.
-    bool ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked);
+    // applier's failure report, and *pbRowLeft says whether nRow's did.
+    CStartTypeApplier::Outcome ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
+                                              bool* pbRowLeft);
 
 private:
     CListCtrl m_list;

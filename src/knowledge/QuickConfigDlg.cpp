@@ -58,6 +58,16 @@ void CQuickConfigDlg::OnOK()
         return;
     }
     m_bApplying = true;
+    ApplyRequest request;
+    request.mode = kApplyProfile;
+    request.nValue = nProfile;
+    // The user sees what the profile would change first; cancelled, the
+    // window stays open for another choice.
+    if (!m_pHost->Preview(&request, m_hWnd))
+    {
+        m_bApplying = false;
+        return;
+    }
     // A backup that was asked for and failed stops the change; one the user
     // declined or cancelled does not.
     if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
@@ -66,9 +76,6 @@ void CQuickConfigDlg::OnOK()
         m_bApplying = false;
         return;
     }
-    ApplyRequest request;
-    request.mode = kApplyProfile;
-    request.nValue = nProfile;
     m_pHost->Apply(request, m_hWnd);
     m_bApplying = false;
     CSkinDialog::OnOK();

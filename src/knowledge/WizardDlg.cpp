@@ -158,6 +158,16 @@ void CWizardDlg::Finish()
     // The working file stays open, and so cannot be rewritten, until the
     // end; what is applied is the wizard's own record of what it wrote.
     m_bFinishing = true;
+    ApplyRequest request;
+    request.mode = kApplyFile;
+    request.strText = m_strWritten;
+    request.bTextGiven = true;
+    // Cancelled at the preview, nothing changed and the answers stay.
+    if (!m_pHost->Preview(&request, m_hWnd))
+    {
+        m_bFinishing = false;
+        return;
+    }
     if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
         m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
     {
@@ -165,10 +175,6 @@ void CWizardDlg::Finish()
         m_bFinishing = false;
         return;
     }
-    ApplyRequest request;
-    request.mode = kApplyFile;
-    request.strText = m_strWritten;
-    request.bTextGiven = true;
     m_pHost->Apply(request, m_hWnd);
     DiscardTempFile();
     EndDialog(IDCANCEL);

@@ -215,6 +215,67 @@ DWORD CServiceControl::Control(DWORD dwControl, SERVICE_STATUS* pStatus)
     return ControlService(m_hService, dwControl, pStatus) ? 0 : GetLastError();
 }
 
+DWORD CServiceControl::QueryWholeConfig(ChangeJournal::ServiceRecord* pRecord)
+{
+    DWORD dwError = QueryConfigRecord();
+    if (dwError != 0)
+        return dwError;
+    const auto* pConfig = reinterpret_cast<const QUERY_SERVICE_CONFIGA*>(m_configBuffer.data());
+    auto text = [](const char* psz) { return std::string(psz != nullptr ? psz : ""); };
+    pRecord->dwServiceType = pConfig->dwServiceType;
+    pRecord->dwStartType = pConfig->dwStartType;
+    pRecord->dwErrorControl = pConfig->dwErrorControl;
+    pRecord->strPath = text(pConfig->lpBinaryPathName);
+    pRecord->strLoadOrderGroup = text(pConfig->lpLoadOrderGroup);
+    pRecord->strAccount = text(pConfig->lpServiceStartName);
+    pRecord->strDisplayName = text(pConfig->lpDisplayName);
+    pRecord->dependencies.clear();
+    for (const char* p = pConfig->lpDependencies; p != nullptr && *p != '\0'; p += lstrlenA(p) + 1)
+        pRecord->dependencies.emplace_back(p);
+    // No description is not an error: the service simply has none.
+    pRecord->bHasDescription = QueryDescription(&pRecord->strDescription) == 0;
+    if (!pRecord->bHasDescription)
+        pRecord->strDescription.clear();
+    return 0;
+}
+
+DWORD CServiceControl::CreateFromRecord(const ChangeJournal::ServiceRecord& record)
+{
+    if (m_hSCManager == nullptr)
+        return 1;
+    std::string dependencies;
+    for (const std::string& strDependency : record.dependencies)
+        dependencies.append(strDependency).push_back('\0');
+    dependencies.push_back('\0');
+    auto optional = [](const std::string& str) { return str.empty() ? nullptr : str.c_str(); };
+    // The manager's own account is given as none, as it was at the start.
+    const char* pszAccount = lstrcmpiA(record.strAccount.c_str(), "LocalSystem") == 0 ? nullptr
+                                                                                       : optional(record.strAccount);
+    SC_HANDLE hService =
+        CreateServiceA(m_hSCManager, record.strName.c_str(), optional(record.strDisplayName), SERVICE_ALL_ACCESS,
+                       record.dwServiceType, record.dwStartType, record.dwErrorControl, record.strPath.c_str(),
+                       optional(record.strLoadOrderGroup), nullptr, dependencies.c_str(), pszAccount,
+                       nullptr);
+    if (hService == nullptr)
+        return GetLastError();
+    DWORD dwError = 0;
+    // Said once more on its own: some managers keep only the first
+    // dependency of a new service.
+    if (!record.dependencies.empty() &&
+        !ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr, nullptr,
+                              nullptr, dependencies.c_str(), nullptr, nullptr, nullptr))
+        dwError = GetLastError();
+    if (dwError == 0 && record.bHasDescription)
+    {
+        std::string strDescription = record.strDescription;
+        SERVICE_DESCRIPTIONA description = {&strDescription[0]};
+        if (!ChangeServiceConfig2A(hService, SERVICE_CONFIG_DESCRIPTION, &description))
+            dwError = GetLastError();
+    }
+    CloseServiceHandle(hService);
+    return dwError;
+}
+
 DWORD CServiceControl::StopAndDelete()
 {
     SERVICE_STATUS status = {};

@@ -2,6 +2,8 @@
 // object's life and at most one open service at a time.
 #pragma once
 
+#include "changes/ChangeJournal.h"
+
 #include <windows.h>
 
 #include <string>
@@ -45,6 +47,12 @@ public:
     // with their leading '+'.
     DWORD QueryDependencies(std::vector<std::string>* pDependencies);
     DWORD QueryDescription(std::string* pstrDescription);
+    // Everything a deleted service would need to be made again, as the
+    // manager reports it; dependencies as QueryDependencies gives them.
+    DWORD QueryWholeConfig(ChangeJournal::ServiceRecord* pRecord);
+    // Makes a service again from its record, with its whole dependency
+    // list and its description; nothing stays open afterwards.
+    DWORD CreateFromRecord(const ChangeJournal::ServiceRecord& record);
     // By its word, as files and the knowledge base give it, or by its code.
     DWORD ChangeStartType(std::string strStartType);
     DWORD ChangeStartType(DWORD dwStartType);

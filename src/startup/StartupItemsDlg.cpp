@@ -1,13 +1,19 @@
 #include "startup/StartupItemsDlg.h"
 
+#include "changes/JournalFile.h"
+#include "changes/JournalTexts.h"
 #include "common/AppTexts.h"
 #include "common/RegKey.h"
 #include "common/RegistryListing.h"
 #include "res/resource.h"
+#include "startup/RunValues.h"
 #include "startup/StartupItemRules.h"
 #include "ui/WinApp.h"
 
 #include <shellapi.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace
 {
@@ -24,8 +30,8 @@ const RootName kRoots[] = {
 };
 } // namespace
 
-CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent)
-    : CSkinDialog(IDD_STARTUP_ITEMS, pParent, Title::Fixed, "系统启动项优化", true)
+CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent, CJournalFile* pJournal)
+    : CSkinDialog(IDD_STARTUP_ITEMS, pParent, Title::Fixed, "系统启动项优化", true), m_pJournal(pJournal)
 {
 }
 
@@ -151,14 +157,50 @@ INT_PTR CStartupItemsDlg::OnExitButton(WPARAM, LPARAM)
 INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
 {
     // From the last row, so that removing one keeps the others' indices.
+    std::vector<int> rows;
     for (int i = m_listItems.GetItemCount() - 1; i >= 0; --i)
     {
-        const Item* pItem = ItemAt(i);
-        if (pItem == nullptr || !m_listItems.GetCheck(i))
-            continue;
-        if (DeleteRunValue(*pItem) && m_listItems.DeleteItem(i))
-            m_items.erase(m_items.begin() + i);
+        if (ItemAt(i) != nullptr && m_listItems.GetCheck(i))
+            rows.push_back(i);
     }
+    // Every value's bytes go to the journal before the first is deleted; a
+    // value that cannot be read is not there to lose.
+    ChangeJournal::Entry entry;
+    entry.kind = ChangeJournal::Kind::StartupValues;
+    std::vector<size_t> records(rows.size(), SIZE_MAX);
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        const Item& item = *ItemAt(rows[i]);
+        ChangeJournal::RunValueRecord record;
+        record.strRoot = RunValues::RootToken(item.hRoot);
+        record.strKey = item.strSubkey;
+        record.strName = item.strName;
+        DWORD dwType = 0;
+        if (RunValues::Read(item.hRoot, item.strSubkey, item.strName, &dwType, &record.data) != ERROR_SUCCESS)
+            continue;
+        record.dwType = dwType;
+        records[i] = entry.runValues.size();
+        entry.runValues.push_back(std::move(record));
+    }
+    bool bJournalled = m_pJournal != nullptr && !entry.runValues.empty();
+    if (bJournalled && !m_pJournal->Begin(&entry))
+    {
+        MessageBoxA(m_hWnd, JournalTexts::WriteFailed(m_pJournal->Path()).c_str(), kNoticeCaption,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return TRUE;
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        int nRow = rows[i];
+        if (!DeleteRunValue(*ItemAt(nRow)))
+            continue;
+        if (bJournalled && records[i] != SIZE_MAX)
+            m_pJournal->RecordDeleted(records[i]);
+        if (m_listItems.DeleteItem(nRow))
+            m_items.erase(m_items.begin() + nRow);
+    }
+    if (bJournalled)
+        m_pJournal->End();
     return TRUE;
 }
 

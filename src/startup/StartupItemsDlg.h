@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+class CJournalFile;
+
 class CStartupItemsDlg : public CSkinDialog
 {
 public:
-    explicit CStartupItemsDlg(CWnd* pParent = nullptr);
+    // Deletions are noted in pJournal first, when one is given.
+    explicit CStartupItemsDlg(CWnd* pParent = nullptr, CJournalFile* pJournal = nullptr);
     ~CStartupItemsDlg() override;
 
     const CListCtrl& ItemList() const { return m_listItems; }
@@ -48,6 +51,7 @@ private:
     // the deletion failed (both said with "Error!").
     bool DeleteRunValue(const Item& item);
 
+    CJournalFile* m_pJournal;
     CSkinButton m_btnExit;
     CSkinButton m_btnDelete;
     CImageList m_imageList;

@@ -12,15 +12,6 @@ class CommandsTest : public MainWindowHarness
 {
 protected:
     // Registers and opens the window, then remembers the service's row.
-    testing::AssertionResult Select(const std::string& strName)
-    {
-        int nRow = RowOf(m_pDialog->ServiceList(), strName);
-        if (nRow == -1)
-            return testing::AssertionFailure() << strName << " is not listed";
-        ClickRow(nRow);
-        return testing::AssertionSuccess();
-    }
-
     testing::AssertionResult CommandsAre(bool bStart, bool bPause, bool bStop)
     {
         bool actual[] = {ButtonEnabled(IDC_BTN_START), ButtonEnabled(IDC_BTN_PAUSE), ButtonEnabled(IDC_BTN_STOP)};

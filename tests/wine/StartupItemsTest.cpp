@@ -3,7 +3,9 @@
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
+#include "support/TestFiles.h"
 
+#include "changes/JournalFile.h"
 #include "common/RegKey.h"
 #include "startup/StartupItemRules.h"
 #include "startup/StartupItemsDlg.h"
@@ -86,9 +88,9 @@ private:
 class StartupItemsTest : public MainWindowHarness
 {
 protected:
-    testing::AssertionResult OpenItems()
+    testing::AssertionResult OpenItems(CJournalFile* pJournal = nullptr)
     {
-        m_pItems.reset(new CStartupItemsDlg(nullptr));
+        m_pItems.reset(new CStartupItemsDlg(nullptr, pJournal));
         if (!m_pItems->Create())
             return testing::AssertionFailure() << "the window was not created";
         return testing::AssertionSuccess();
@@ -349,6 +351,116 @@ TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
     m_watcher.Clear();
     EXPECT_EQ(2, List().GetItemCount());
     EXPECT_TRUE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "Kept"));
+}
+
+// A value as the registry keeps it: its type and bytes (strings in UTF-16).
+std::string RawValue(HKEY hRoot, const std::string& strName)
+{
+    std::wstring wideName = WideFromGbk(strName);
+    BYTE data[4096];
+    DWORD dwSize = sizeof(data), dwType = 0;
+    if (RegQueryValueExW(CRunKeysScope::Open(hRoot).Get(), wideName.c_str(), nullptr, &dwType, data, &dwSize) !=
+        ERROR_SUCCESS)
+        return "(none)";
+    return std::to_string(dwType) + ":" + std::string(reinterpret_cast<const char*>(data), dwSize);
+}
+
+TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
+{
+    CRunKeysScope keys;
+    const struct
+    {
+        HKEY hRoot;
+        const char* pszName;
+        DWORD dwType;
+        std::string data;
+        bool bTicked;
+    } kValues[] = {
+        {HKEY_CURRENT_USER, "Tray", REG_SZ, std::string("\"C:\\Program Files\\tray.exe\" /min") + '\0', true},
+        {HKEY_LOCAL_MACHINE, "Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\x.exe -a %TEMP%") + '\0', true},
+        {HKEY_CURRENT_USER, "Blob", REG_BINARY, std::string("\x00\x01\xff\x7f\x80 %\r\n", 9), true},
+        {HKEY_LOCAL_MACHINE, "中文 启动项", REG_SZ, std::string("C:\\程序\\启动.exe") + '\0', true},
+        // A string whose stored bytes have no terminator.
+        {HKEY_CURRENT_USER, "NoEnd", REG_SZ, "C:\\n.exe", true},
+        {HKEY_CURRENT_USER, "Kept", REG_SZ, std::string("C:\\kept.exe") + '\0', false},
+    };
+    std::vector<std::string> before;
+    for (const auto& value : kValues)
+    {
+        CRunKeysScope::Set(value.hRoot, value.pszName, value.dwType, value.data);
+        before.push_back(RawValue(value.hRoot, value.pszName));
+        ASSERT_NE("(none)", before.back()) << value.pszName;
+    }
+    ASSERT_TRUE(OpenWindow());
+    CJournalFile journal(m_strJournalPath);
+    ASSERT_TRUE(OpenItems(&journal));
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    PumpMessages();
+    ASSERT_EQ(6, List().GetItemCount());
+    for (int i = 0; i < List().GetItemCount(); ++i)
+    {
+        for (const auto& value : kValues)
+        {
+            if (value.bTicked && List().GetItemText(i, 0) == value.pszName)
+                ASSERT_TRUE(ClickCheckBox(i)) << value.pszName;
+        }
+    }
+    PressDelete();
+    EXPECT_EQ(std::vector<std::string>{"Kept"}, Column(0));
+    for (const auto& value : kValues)
+        EXPECT_EQ(!value.bTicked, CRunKeysScope::Has(value.hRoot, value.pszName)) << value.pszName;
+    m_pItems.reset();
+
+    SendCommand(ID_UNDO_LAST);
+    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    ASSERT_EQ(1u, m_previews.size());
+    EXPECT_EQ(5u, m_previews[0].rows.size());
+    for (size_t i = 0; i < std::size(kValues); ++i)
+        EXPECT_EQ(before[i], RawValue(kValues[i].hRoot, kValues[i].pszName)) << kValues[i].pszName;
+
+    // A value written again meanwhile is not overwritten by a later undo.
+    ASSERT_TRUE(OpenItems(&journal));
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    PumpMessages();
+    for (int i = 0; i < List().GetItemCount(); ++i)
+    {
+        if (List().GetItemText(i, 0) == "Tray")
+            ASSERT_TRUE(ClickCheckBox(i));
+    }
+    PressDelete();
+    m_pItems.reset();
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Tray", REG_SZ, std::string("C:\\other.exe") + '\0');
+    std::string strOther = RawValue(HKEY_CURRENT_USER, "Tray");
+    SendCommand(ID_UNDO_LAST);
+    ASSERT_EQ(1u, m_watcher.Texts().size());
+    EXPECT_NE(std::string::npos, m_watcher.Texts()[0].find("保留不动")) << m_watcher.Texts()[0];
+    m_watcher.Clear();
+    EXPECT_EQ(strOther, RawValue(HKEY_CURRENT_USER, "Tray"));
+}
+
+TEST_F(StartupItemsTest, AJournalThatCannotBeWrittenDeletesNothing)
+{
+    CRunKeysScope keys;
+    CRunKeysScope::Set(HKEY_CURRENT_USER, "Stays", REG_SZ, std::string("C:\\s.exe") + '\0');
+    std::string strBlocker = "C:\\windows\\temp\\qm-startup-blocker-" + std::to_string(GetCurrentProcessId());
+    WriteFileText(strBlocker, "a file where the folder would be");
+    CJournalFile journal(strBlocker + "\\journal.svcj");
+    ASSERT_TRUE(OpenItems(&journal));
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    PumpMessages();
+    ASSERT_EQ(1, List().GetItemCount());
+    ASSERT_TRUE(ClickCheckBox(0));
+    PressDelete();
+    EXPECT_EQ(std::vector<std::string>{"无法写入更改记录文件(" + journal.Path() + "),未做任何更改!"},
+              m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "Stays"));
+    EXPECT_EQ(1, List().GetItemCount());
+    DeleteFileA(strBlocker.c_str());
 }
 
 TEST_F(StartupItemsTest, TheToolsMenuOpensTheWindow)

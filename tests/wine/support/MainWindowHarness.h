@@ -87,6 +87,17 @@ protected:
     testing::AssertionResult OpenWindow()
     {
         m_pDialog.reset(new CMainDlg(nullptr));
+        // Each test keeps its own journal, and the previews are answered
+        // here unless a test shows the real window.
+        static int s_nJournal = 0;
+        m_strJournalPath = "C:\\windows\\temp\\qm-journal-" + std::to_string(GetCurrentProcessId()) + "-" +
+                           std::to_string(++s_nJournal) + ".svcj";
+        DeleteFileA(m_strJournalPath.c_str());
+        m_pDialog->SetJournalPath(m_strJournalPath);
+        m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
+            m_previews.push_back(content);
+            return m_bAcceptPreviews;
+        });
         if (!m_pDialog->Create())
             return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
         PumpMessages();
@@ -97,6 +108,8 @@ protected:
     {
         m_pDialog.reset();
         PumpMessages();
+        if (!m_strJournalPath.empty())
+            DeleteFileA(m_strJournalPath.c_str());
         // A box nobody expected would otherwise have blocked the test.
         EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
     }
@@ -120,6 +133,21 @@ protected:
         notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
         notify.iItem = nRow;
         SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    // A click on the service's row.
+    testing::AssertionResult Select(const std::string& strName)
+    {
+        const CListCtrl& list = m_pDialog->ServiceList();
+        for (int i = 0; i < list.GetItemCount(); ++i)
+        {
+            if (list.GetItemText(i, 1) == strName)
+            {
+                ClickRow(i);
+                return testing::AssertionSuccess();
+            }
+        }
+        return testing::AssertionFailure() << strName << " is not listed";
     }
 
     void PressKeyInList(WORD wKey)
@@ -198,6 +226,10 @@ protected:
 
     CMessageBoxWatcher m_watcher;
     std::unique_ptr<CMainDlg> m_pDialog;
+    std::string m_strJournalPath;
+    // What each preview would have shown, and the answer given to it.
+    std::vector<PreviewContent> m_previews;
+    bool m_bAcceptPreviews = true;
 };
 
 inline int RowOf(const CListCtrl& list, const std::string& strName)

@@ -1,0 +1,51 @@
+// What a start-type change would do, as the preview shows it: the services
+// whose start type would change, and for each that would be disabled the
+// running services that would stop with it. Portable: the caller reads the
+// manager and hands the facts in.
+#pragma once
+
+#include "changes/ChangePreview.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// One service a request names, with what it has now and would get.
+struct PlannedService
+{
+    std::string strName;
+    std::string strDisplayName;
+    bool bCurrentKnown = false;
+    std::uint32_t dwCurrent = 0;
+    std::uint32_t dwNew = 0;
+    // Display names of the running services that would stop with it.
+    std::vector<std::string> runningDependents;
+};
+
+// Which running services depend on which service: built from each running
+// service's own dependencies, so it asks the registry only for those.
+class CRunningDependents
+{
+public:
+    // A running service and the services it depends on (groups, marked by
+    // a leading '+', are not followed).
+    void AddRunning(const std::string& strName, const std::string& strDisplayName,
+                    const std::vector<std::string>& dependencies);
+    // Display names of every running service that needs strName, directly
+    // or through another running service, each once, in the order found.
+    std::vector<std::string> Of(const std::string& strName) const;
+
+private:
+    std::map<std::string, std::string> m_displayNames;               // lower-case name -> display name
+    std::map<std::string, std::vector<std::string>> m_dependentsOf;  // lower-case name -> lower-case names
+};
+
+namespace StartTypePreview
+{
+// The summary line for the counts.
+std::string SummaryText(int nChanges, int nUnchanged, int nNotInstalled);
+// Rows for the services whose start type would change, in the order given;
+// unchanged ones are counted.
+PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services, int nNotInstalled);
+} // namespace StartTypePreview

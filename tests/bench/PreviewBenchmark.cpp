@@ -1,0 +1,148 @@
+// Times the preview of the fifth profile with 300 registered test-bed
+// services, beside a bare enumeration in the same run. The knowledge
+// base's services are registered under their own names as well (those the
+// prefix lacks), some running, and the running test-bed services depend on
+// services the profile disables, so the preview has real work: every
+// service's current start type and the running dependents of each one it
+// would disable.
+#include "bench/BenchSupport.h"
+#include "changes/ChangePlanner.h"
+#include "knowledge/ServiceAdvice.h"
+#include "knowledge/ServiceKnowledgeBase.h"
+#include "services/ServiceControl.h"
+#include "services/ServiceEnumeration.h"
+#include "services/StartTypeApplier.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/TestServices.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+using namespace Bench;
+
+constexpr int kRounds = 20;
+constexpr double kGoalRatio = 5.0;
+constexpr int kProfile = 5;
+constexpr int kRunningKnown = 10;
+const char* const kStem = "QmPreview";
+
+int Run(ServiceBed& services)
+{
+    // The knowledge base's services the prefix does not have, each once.
+    ServiceBed known;
+    std::vector<std::string> disabledByProfile;
+    for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId; ++nId)
+    {
+        ServiceAdvice advice(ServiceKnowledgeBase::Entry(nId));
+        if (advice.StartTypeCodeFor(kProfile) == SERVICE_DISABLED)
+            disabledByProfile.push_back(advice.ServiceName());
+        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE hService = OpenServiceA(hManager, advice.ServiceName().c_str(), SERVICE_QUERY_STATUS);
+        bool bPresent = hService != nullptr;
+        if (hService != nullptr)
+            CloseServiceHandle(hService);
+        CloseServiceHandle(hManager);
+        if (bPresent)
+            continue;
+        TestServiceSpec spec = TestBed("unused", "--accept=stop");
+        spec.strName = advice.ServiceName();
+        known.emplace_back(new CTestService(spec));
+        if (!known.back()->Created())
+        {
+            std::printf("error: %s could not be registered\n", spec.strName.c_str());
+            return 1;
+        }
+    }
+    int nStarted = 0;
+    for (auto& pService : known)
+    {
+        if (nStarted < kRunningKnown && pService->StartAndWaitRunning())
+            ++nStarted;
+    }
+    // The running test-bed services need services the profile disables; the
+    // store says so, as it does wherever the manager answers with none.
+    for (int i = 0; i < kRunningCount && !disabledByProfile.empty(); ++i)
+    {
+        std::string strNeeds = disabledByProfile[i % disabledByProfile.size()];
+        strNeeds.append(2, '\0');
+        if (!services[i]->SetStoredValue("DependOnService", REG_MULTI_SZ, strNeeds))
+            return 1;
+    }
+    std::printf("knowledge base services registered: %zu (%d of them running)\n", known.size(), nStarted);
+
+    CMessageBoxWatcher watcher;
+    CServiceControl control;
+    std::vector<BYTE> buffer;
+    DWORD dwEnumerated = 0;
+    if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
+        return 1;
+    CStartTypeApplier applier(control, [](const std::string& strName, DWORD dwError) {
+        std::printf("error: %s: %lu\n", strName.c_str(), dwError);
+    });
+    ApplyRequest request;
+    request.mode = kApplyProfile;
+    request.nValue = kProfile;
+
+    Samples preview, enumeration;
+    PreviewContent content;
+    for (int nRound = 0; nRound < kRounds; ++nRound)
+    {
+        if (Interrupted())
+            return 1;
+        std::vector<EnumeratedService> listed;
+        LONGLONG llEnum = Ticks();
+        DWORD dwError = EnumerateWin32Services(control.ManagerHandle(), &listed);
+        enumeration.ms.push_back(MsSince(llEnum));
+        if (dwError != 0)
+        {
+            std::printf("error: the enumeration failed: %lu\n", dwError);
+            return 1;
+        }
+        LONGLONG llPreview = Ticks();
+        StartTypePlan plan;
+        if (applier.Plan(request, &plan) != CStartTypeApplier::Outcome::Applied)
+        {
+            std::printf("error: the plan failed\n");
+            return 1;
+        }
+        content = PreviewStartTypePlan(control, plan, "配置预览");
+        preview.ms.push_back(MsSince(llPreview));
+        dwEnumerated = static_cast<DWORD>(listed.size());
+    }
+    PrintSamples("preview of profile 5", preview);
+    PrintSamples("enumeration", enumeration);
+    double dRatio = preview.Median() / enumeration.Median();
+    std::printf("preview/enumeration: %.2f\n", dRatio);
+
+    int nMarked = 0;
+    for (const PreviewRow& row : content.rows)
+        nMarked += row.bMarked ? 1 : 0;
+    std::printf("preview: %zu rows, %d marked; %s\n", content.rows.size(), nMarked, content.strSummary.c_str());
+    bool bValid = nMarked > 0 && !content.rows.empty();
+    if (nMarked == 0)
+        std::printf("error: no row shows the running dependents it would stop\n");
+    if (!watcher.Boxes().empty())
+    {
+        bValid = false;
+        for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
+            std::printf("error: message box: %s\n", box.strText.c_str());
+    }
+    std::printf("services enumerated: %lu (%d registered here)\n", dwEnumerated,
+                kServiceCount + static_cast<int>(known.size()));
+    if (!bValid)
+        std::printf("MISS: the figures do not count, see the errors above\n");
+    else
+        std::printf("%s: preview median %.1f ms = %.2f enumerations (goal %.0f)\n",
+                    dRatio <= kGoalRatio ? "PASS" : "MISS", preview.Median(), dRatio, kGoalRatio);
+    return bValid ? 0 : 1;
+}
+} // namespace
+
+int main()
+{
+    return RunWithServices(kStem, Run);
+}

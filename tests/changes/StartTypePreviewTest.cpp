@@ -1,0 +1,90 @@
+#include "changes/StartTypePreview.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Names = std::vector<std::string>;
+
+// Running services: Web needs Rpc; Mail needs Web and the group +Net; Cron
+// needs Mail; Loop and Back need each other.
+CRunningDependents Sample()
+{
+    CRunningDependents running;
+    running.AddRunning("Web", "网页服务", {"RPC", "+NetGroup"});
+    running.AddRunning("Mail", "邮件服务", {"web", "+Net"});
+    running.AddRunning("Cron", "", {"Mail"});
+    running.AddRunning("Loop", "回环", {"Back"});
+    running.AddRunning("Back", "后台", {"Loop", ""});
+    return running;
+}
+
+TEST(StartTypePreviewTest, RunningDependentsAreFollowedThroughRunningServices)
+{
+    const struct
+    {
+        const char* pszService;
+        Names expected;
+    } kCases[] = {
+        {"Rpc", {"网页服务", "邮件服务", "Cron"}}, // direct first, names case-blind, no display name: own name
+        {"Web", {"邮件服务", "Cron"}},
+        {"Cron", {}},
+        {"NetGroup", {}}, // groups are not services
+        {"+NetGroup", {}},
+        {"Loop", {"后台"}}, // a cycle ends, the service itself is not its own dependent
+        {"Nobody", {}},
+    };
+    CRunningDependents running = Sample();
+    for (const auto& test : kCases)
+        EXPECT_EQ(test.expected, running.Of(test.pszService)) << test.pszService;
+}
+
+TEST(StartTypePreviewTest, OnlyChangesAreRowsAndOnlyDisablingMarks)
+{
+    std::vector<PlannedService> services = {
+        {"Same", "不变服务", true, 3, 3, {}},
+        {"ToOff", "将禁用", true, 2, 4, {"邮件服务"}},
+        {"ToOffAlone", "", true, 3, 4, {}},
+        {"ToAuto", "将自动", true, 4, 2, {"不该显示"}},
+        {"Unread", "读不出", false, 0, 3, {}},
+    };
+    PreviewContent content = StartTypePreview::Build("配置预览", services, 7);
+    ASSERT_EQ(4u, content.rows.size());
+    const struct
+    {
+        const char* pszName;
+        const char* pszDisplay;
+        const char* pszCurrent;
+        const char* pszNew;
+        Names dependents;
+        bool bMarked;
+    } kRows[] = {
+        {"ToOff", "将禁用", "自动", "已禁用", {"邮件服务"}, true},
+        {"ToOffAlone", "ToOffAlone", "手动", "已禁用", {}, false},
+        {"ToAuto", "将自动", "已禁用", "自动", {}, false}, // only a disabled service stops others
+        {"Unread", "读不出", "未知", "手动", {}, false},
+    };
+    for (size_t i = 0; i < content.rows.size(); ++i)
+    {
+        const PreviewRow& row = content.rows[i];
+        EXPECT_EQ(kRows[i].pszName, row.strName);
+        EXPECT_EQ(kRows[i].pszDisplay, row.strDisplayName);
+        EXPECT_EQ(kRows[i].pszCurrent, row.strCurrent);
+        EXPECT_EQ(kRows[i].pszNew, row.strNew);
+        EXPECT_EQ(kRows[i].dependents, row.runningDependents);
+        EXPECT_EQ(kRows[i].bMarked, row.bMarked) << row.strName;
+    }
+    EXPECT_TRUE(content.bAnyChange);
+    EXPECT_EQ("配置预览", content.strTitle);
+    EXPECT_EQ("将更改 4 个服务的启动类型,1 个不变,7 个未安装。", content.strSummary);
+}
+
+TEST(StartTypePreviewTest, NothingToChangeSaysSo)
+{
+    PreviewContent content = StartTypePreview::Build("配置预览", {{"Same", "", true, 4, 4, {"X"}}}, 0);
+    EXPECT_TRUE(content.rows.empty());
+    EXPECT_FALSE(content.bAnyChange);
+    EXPECT_EQ("没有需要更改的服务,不会做任何更改。(1 个不变,0 个未安装)", content.strSummary);
+    EXPECT_FALSE(StartTypePreview::Build("", {}, 3).bAnyChange);
+}
+} // namespace

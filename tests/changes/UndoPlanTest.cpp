@@ -1,0 +1,155 @@
+#include "changes/UndoPlan.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using ChangeJournal::Entry;
+using UndoPlan::Facts;
+
+constexpr uint32_t kAuto = 2, kManual = 3, kDisabled = 4;
+
+Entry StartTypesEntry(std::vector<ChangeJournal::StartTypeRecord> records)
+{
+    Entry entry;
+    entry.nId = 7;
+    entry.kind = ChangeJournal::Kind::StartTypes;
+    entry.startTypes = std::move(records);
+    entry.bComplete = true;
+    return entry;
+}
+
+TEST(UndoPlanTest, StartTypesGoBackOnlyWhereThisProgramsValueStillStands)
+{
+    const struct
+    {
+        const char* pszCase;
+        ChangeJournal::StartTypeRecord record;
+        UndoPlan::CurrentStartType current;
+        bool bRestored;
+        int nNotes;
+    } kCases[] = {
+        {"took and still there", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kDisabled, "甲"}, true, 0},
+        {"already back", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kAuto, ""}, false, 0},
+        {"changed elsewhere", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kManual, ""}, false, 1},
+        // A crash before the result was written: what was set counts.
+        {"took not recorded", {"A", kAuto, kDisabled, false, 0}, {true, true, kDisabled, ""}, true, 0},
+        // The manager kept another value than was asked: that one is ours.
+        {"took differs from set", {"A", kAuto, kDisabled, true, kManual}, {true, true, kManual, ""}, true, 0},
+        {"took differs, set there", {"A", kAuto, kDisabled, true, kManual}, {true, true, kDisabled, ""}, false, 1},
+        {"gone", {"A", kAuto, kDisabled, true, kDisabled}, {false, false, 0, ""}, false, 1},
+        {"unreadable", {"A", kAuto, kDisabled, true, kDisabled}, {true, false, 0, ""}, false, 1},
+    };
+    for (const auto& test : kCases)
+    {
+        Facts facts;
+        facts.startTypes = {test.current};
+        UndoPlan::Plan plan = UndoPlan::Make(StartTypesEntry({test.record}), facts, "撤销上次配置");
+        ASSERT_EQ(test.bRestored ? 1u : 0u, plan.startTypes.size()) << test.pszCase;
+        EXPECT_EQ(test.bRestored, plan.Any()) << test.pszCase;
+        EXPECT_EQ(test.bRestored, plan.preview.bAnyChange) << test.pszCase;
+        EXPECT_EQ(static_cast<size_t>(test.nNotes), plan.preview.notes.size()) << test.pszCase;
+        if (test.bRestored)
+        {
+            EXPECT_EQ(test.record.dwBefore, plan.startTypes[0].dwStartType) << test.pszCase;
+            ASSERT_EQ(1u, plan.preview.rows.size()) << test.pszCase;
+        }
+    }
+}
+
+TEST(UndoPlanTest, PreviewRowsAndSummaryOfAMixedEntry)
+{
+    Entry entry = StartTypesEntry({
+        {"Back", kAuto, kDisabled, true, kDisabled},
+        {"Same", kManual, kDisabled, true, kDisabled},
+        {"Theirs", kManual, kDisabled, true, kDisabled},
+    });
+    Facts facts;
+    facts.startTypes = {{true, true, kDisabled, "回来"}, {true, true, kManual, ""}, {true, true, kAuto, ""}};
+    UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "撤销上次配置");
+    ASSERT_EQ(1u, plan.preview.rows.size());
+    const PreviewRow& row = plan.preview.rows[0];
+    EXPECT_EQ("回来", row.strDisplayName);
+    EXPECT_EQ("Back", row.strName);
+    EXPECT_EQ("已禁用", row.strCurrent);
+    EXPECT_EQ("自动", row.strNew);
+    EXPECT_EQ("撤销上次配置", plan.preview.strTitle);
+    EXPECT_EQ("将恢复 1 项,1 项已是原样,1 项保留不动。", plan.preview.strSummary);
+    ASSERT_EQ(1u, plan.preview.notes.size());
+    EXPECT_NE(std::string::npos, plan.preview.notes[0].find("Theirs"));
+    EXPECT_NE(std::string::npos, plan.preview.notes[0].find("自动"));
+}
+
+TEST(UndoPlanTest, RunValuesComeBackUnlessSomethingElseIsThereNow)
+{
+    ChangeJournal::RunValueRecord record{"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray",
+                                         1, std::string("c\0:\0", 4), true};
+    const struct
+    {
+        const char* pszCase;
+        UndoPlan::CurrentRunValue current;
+        bool bRestored;
+        int nNotes;
+    } kCases[] = {
+        {"absent", {false, 0, ""}, true, 0},
+        {"back exactly", {true, 1, std::string("c\0:\0", 4)}, false, 0},
+        {"other bytes", {true, 1, std::string("d\0:\0", 4)}, false, 1},
+        {"other type", {true, 2, std::string("c\0:\0", 4)}, false, 1},
+    };
+    for (const auto& test : kCases)
+    {
+        Entry entry;
+        entry.kind = ChangeJournal::Kind::StartupValues;
+        entry.runValues = {record};
+        entry.bComplete = true;
+        Facts facts;
+        facts.runValues = {test.current};
+        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
+        EXPECT_EQ(test.bRestored ? std::vector<size_t>{0} : std::vector<size_t>{}, plan.runValues) << test.pszCase;
+        EXPECT_EQ(static_cast<size_t>(test.nNotes), plan.preview.notes.size()) << test.pszCase;
+    }
+}
+
+TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
+{
+    Entry entry;
+    entry.kind = ChangeJournal::Kind::ServiceRemoval;
+    ChangeJournal::ServiceRecord record;
+    record.strName = "QmGone";
+    record.strDisplayName = "已删服务";
+    record.dwStartType = kManual;
+    record.bDeleted = true;
+    entry.services = {record};
+    entry.bComplete = true;
+    for (bool bPresent : {false, true})
+    {
+        Facts facts;
+        facts.services = {{bPresent}};
+        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
+        EXPECT_EQ(!bPresent, plan.Any());
+        if (!bPresent)
+        {
+            ASSERT_EQ(1u, plan.preview.rows.size());
+            EXPECT_EQ("已删服务", plan.preview.rows[0].strDisplayName);
+            EXPECT_EQ("重新创建(手动)", plan.preview.rows[0].strNew);
+        }
+        else
+        {
+            EXPECT_EQ(1u, plan.preview.notes.size());
+            EXPECT_EQ("没有需要恢复的内容,不会做任何更改。(0 项已是原样,1 项保留不动)", plan.preview.strSummary);
+        }
+    }
+}
+
+TEST(UndoPlanTest, AnEntryCutOffSaysSoAndFactsShorterThanTheEntryAreNotReadPast)
+{
+    Entry entry = StartTypesEntry({{"A", kAuto, kDisabled, false, 0}, {"B", kAuto, kDisabled, false, 0}});
+    entry.bComplete = false;
+    Facts facts;
+    facts.startTypes = {{true, true, kDisabled, ""}};
+    UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
+    EXPECT_EQ(1u, plan.startTypes.size());
+    ASSERT_FALSE(plan.preview.notes.empty());
+    EXPECT_NE(std::string::npos, plan.preview.notes[0].find("没有做完"));
+}
+} // namespace

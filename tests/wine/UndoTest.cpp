@@ -1,0 +1,537 @@
+// The change journal and undo from the main window, against test-bed
+// services and the real service manager; the preview window where the
+// user meets it.
+#include "support/DialogDriver.h"
+#include "support/Input.h"
+#include "support/MainWindowHarness.h"
+#include "support/TestFiles.h"
+
+#include "changes/JournalFile.h"
+
+#include <fstream>
+
+namespace
+{
+const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
+const char* const kUndoDone = "已撤销上次配置!";
+const char* const kServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
+
+std::map<std::string, DWORD> AllStartTypes()
+{
+    std::map<std::string, DWORD> startTypes;
+    for (const auto& entry : ManagerView())
+        startTypes[entry.first] = CStartTypeSnapshot::StartTypeOf(entry.first);
+    return startTypes;
+}
+
+// A value of the manager's store, as its bytes; "(none)" when absent.
+std::string StoredValue(const std::string& strService, const char* pszValue)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kServicesKey + strService).c_str(), 0, KEY_QUERY_VALUE, &hKey) !=
+        ERROR_SUCCESS)
+        return "(no key)";
+    char data[4096];
+    DWORD dwSize = sizeof(data), dwType = 0;
+    LONG lResult = RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data), &dwSize);
+    RegCloseKey(hKey);
+    return lResult == ERROR_SUCCESS ? std::to_string(dwType) + ":" + std::string(data, dwSize) : "(none)";
+}
+
+struct WholeConfig
+{
+    DWORD dwType = 0, dwStart = 0, dwError = 0;
+    std::string strPath, strGroup, strAccount, strDisplay, strDescription;
+    bool operator==(const WholeConfig& other) const
+    {
+        return dwType == other.dwType && dwStart == other.dwStart && dwError == other.dwError &&
+               strPath == other.strPath && strGroup == other.strGroup && strAccount == other.strAccount &&
+               strDisplay == other.strDisplay && strDescription == other.strDescription;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const WholeConfig& c)
+{
+    return out << c.dwType << "/" << c.dwStart << "/" << c.dwError << " [" << c.strPath << "] [" << c.strGroup
+               << "] [" << c.strAccount << "] [" << c.strDisplay << "] [" << c.strDescription << "]";
+}
+
+WholeConfig ReadWholeConfig(const std::string& strName)
+{
+    WholeConfig config;
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
+    if (hService != nullptr)
+    {
+        std::vector<BYTE> buffer(16384);
+        DWORD dwNeeded = 0;
+        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
+        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
+        {
+            auto text = [](const char* psz) { return std::string(psz != nullptr ? psz : ""); };
+            config = {pConfig->dwServiceType, pConfig->dwStartType, pConfig->dwErrorControl,
+                      text(pConfig->lpBinaryPathName), text(pConfig->lpLoadOrderGroup),
+                      text(pConfig->lpServiceStartName), text(pConfig->lpDisplayName), ""};
+        }
+        std::vector<BYTE> description(8192);
+        if (QueryServiceConfig2A(hService, SERVICE_CONFIG_DESCRIPTION, description.data(),
+                                 static_cast<DWORD>(description.size()), &dwNeeded))
+        {
+            const char* psz = reinterpret_cast<SERVICE_DESCRIPTIONA*>(description.data())->lpDescription;
+            config.strDescription = psz != nullptr ? psz : "(null)";
+        }
+        CloseServiceHandle(hService);
+    }
+    CloseServiceHandle(hManager);
+    return config;
+}
+
+bool IsPreviewWindow(HWND hWnd)
+{
+    return GetDlgItem(hWnd, IDC_PREVIEW_LIST) != nullptr;
+}
+
+std::vector<std::vector<std::string>> PreviewRows(HWND hPreview)
+{
+    CListCtrl list;
+    list.Attach(GetDlgItem(hPreview, IDC_PREVIEW_LIST));
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+    {
+        std::vector<std::string> row;
+        for (int nColumn = 0; nColumn < 5; ++nColumn)
+            row.push_back(list.GetItemText(i, nColumn));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+class UndoTest : public MainWindowHarness
+{
+protected:
+    // The user's way: the menu item, a profile, "应用", no backup.
+    void ApplyProfile(int nProfile)
+    {
+        m_watcher.SetAnswer(IDNO);
+        CDialogDriver driver;
+        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
+            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
+            CDialogDriver::Click(hDialog, IDOK);
+        });
+        SendCommand(ID_QUICK_CONFIG);
+        EXPECT_TRUE(driver.AllDone());
+        EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+        m_watcher.Clear();
+        m_watcher.SetAnswer(IDOK);
+    }
+
+    // The context menu's start type for one service.
+    void SetStartTypeByMenu(const std::string& strName, UINT nCommand)
+    {
+        ASSERT_TRUE(Select(strName));
+        SendCommand(static_cast<int>(nCommand));
+    }
+
+    // A double click on the row ticks it, as the user ticks rows.
+    void Tick(const std::string& strName)
+    {
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        ASSERT_NE(-1, nRow) << strName;
+        ClickRow(nRow);
+        NMITEMACTIVATE notify = {};
+        notify.hdr = {m_pDialog->ServiceList().GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_DBLCLK)};
+        notify.iItem = nRow;
+        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+        ASSERT_TRUE(m_pDialog->ServiceList().GetCheck(nRow)) << strName;
+    }
+
+    std::vector<std::string> UndoAndTakeTexts()
+    {
+        SendCommand(ID_UNDO_LAST);
+        std::vector<std::string> texts = m_watcher.Texts();
+        m_watcher.Clear();
+        return texts;
+    }
+};
+
+TEST_F(UndoTest, AProfileIsTakenBackToEveryStartTypeBeforeIt)
+{
+    // Services of the knowledge base with start types the profile changes.
+    const struct
+    {
+        const char* pszName;
+        DWORD dwStartType;
+    } kServices[] = {
+        {"Alerter", SERVICE_AUTO_START},
+        {"Messenger", SERVICE_DEMAND_START},
+        {"lanmanworkstation", SERVICE_AUTO_START},
+        {"MySQL", SERVICE_DISABLED},
+        {"VMware NAT Service", SERVICE_AUTO_START},
+    };
+    std::vector<std::unique_ptr<CTestService>> services;
+    for (const auto& service : kServices)
+    {
+        TestServiceSpec spec;
+        spec.strName = service.pszName;
+        spec.dwStartType = service.dwStartType;
+        services.emplace_back(new CTestService(spec));
+        ASSERT_TRUE(services.back()->Created());
+    }
+    CStartTypeSnapshot snapshot;
+    std::map<std::string, DWORD> before = AllStartTypes();
+    ASSERT_TRUE(OpenWindow());
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST)) << "an empty journal has nothing to undo";
+
+    ApplyProfile(5);
+    ASSERT_EQ(1u, m_previews.size());
+    EXPECT_EQ("配置预览", m_previews[0].strTitle);
+    EXPECT_TRUE(m_previews[0].bAnyChange);
+    std::map<std::string, DWORD> applied = AllStartTypes();
+    for (const auto& service : kServices)
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), applied[service.pszName]) << service.pszName;
+    ASSERT_NE(before, applied);
+    // Every change the preview named is one the profile made, and no other.
+    for (const auto& entry : applied)
+    {
+        bool bChanged = before[entry.first] != entry.second;
+        bool bShown = std::any_of(m_previews[0].rows.begin(), m_previews[0].rows.end(),
+                                  [&](const PreviewRow& row) { return row.strName == entry.first; });
+        EXPECT_EQ(bChanged, bShown) << entry.first;
+    }
+    EXPECT_TRUE(MenuItemEnabled(ID_UNDO_LAST));
+
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    ASSERT_EQ(2u, m_previews.size());
+    EXPECT_EQ("撤销上次配置", m_previews[1].strTitle);
+    EXPECT_EQ(m_previews[0].rows.size(), m_previews[1].rows.size());
+    EXPECT_EQ(before, AllStartTypes());
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST));
+    // The list follows the undo on its next pass.
+    EXPECT_TRUE(WaitFor([&] { return CellOf("MySQL", 3) == "已禁用" && CellOf("Alerter", 3) == "自动"; },
+                        "the list after the undo"));
+
+    // Nothing is left to take back.
+    EXPECT_EQ(std::vector<std::string>{"没有可以撤销的配置。"}, UndoAndTakeTexts());
+    EXPECT_EQ(before, AllStartTypes());
+}
+
+TEST_F(UndoTest, EachUndoTakesBackTheApplicationBeforeTheLast)
+{
+    CTestService service(TestBed("QmUndoTwice"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
+    SetStartTypeByMenu(service.Name(), ID_MENU_AUTO);
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service.ConfiguredStartType());
+    EXPECT_TRUE(m_previews.empty()) << "picked rows need no preview";
+
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+    EXPECT_TRUE(MenuItemEnabled(ID_UNDO_LAST));
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST));
+
+    // The journal survives the window: a new one can take back what the
+    // old one did.
+    SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
+    m_pDialog.reset();
+    PumpMessages();
+    std::string strJournal = m_strJournalPath;
+    m_pDialog.reset(new CMainDlg(nullptr));
+    m_pDialog->SetJournalPath(strJournal);
+    m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
+        m_previews.push_back(content);
+        return true;
+    });
+    ASSERT_TRUE(m_pDialog->Create());
+    EXPECT_TRUE(MenuItemEnabled(ID_UNDO_LAST));
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
+}
+
+TEST_F(UndoTest, AStartTypeChangedElsewhereIsLeftAloneAndSaid)
+{
+    CTestService mine(TestBed("QmUndoMine"));
+    CTestService theirs(TestBed("QmUndoTheirs"));
+    ASSERT_TRUE(mine.Created());
+    ASSERT_TRUE(theirs.Created());
+    ASSERT_TRUE(OpenWindow());
+    // One application of the toolbar: the ticked row and the remembered one.
+    Tick(theirs.Name());
+    ASSERT_TRUE(Select(mine.Name()));
+    SendCommand(IDC_BTN_DISABLED);
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_DISABLED), mine.ConfiguredStartType());
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_DISABLED), theirs.ConfiguredStartType());
+    // Another program sets one of them meanwhile.
+    ASSERT_TRUE(theirs.ChangeStartType(SERVICE_AUTO_START));
+
+    std::vector<std::string> texts = UndoAndTakeTexts();
+    ASSERT_EQ(1u, m_previews.size());
+    ASSERT_EQ(1u, m_previews[0].rows.size());
+    EXPECT_EQ(mine.Name(), m_previews[0].rows[0].strName);
+    EXPECT_EQ("已禁用", m_previews[0].rows[0].strCurrent);
+    EXPECT_EQ("手动", m_previews[0].rows[0].strNew);
+    EXPECT_EQ("将恢复 1 项,0 项已是原样,1 项保留不动。", m_previews[0].strSummary);
+    std::string strNote = "服务 " + theirs.Name() + " 的启动类型已在别处改为\"自动\",保留不动。";
+    EXPECT_EQ(std::vector<std::string>{strNote}, m_previews[0].notes);
+    EXPECT_EQ(std::vector<std::string>{std::string(kUndoDone) + "\n" + strNote}, texts);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), mine.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), theirs.ConfiguredStartType());
+}
+
+TEST_F(UndoTest, ACancelledUndoPreviewChangesNothingAndKeepsTheEntry)
+{
+    CTestService service(TestBed("QmUndoCancel"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
+    m_bAcceptPreviews = false;
+    EXPECT_EQ(std::vector<std::string>{}, UndoAndTakeTexts());
+    EXPECT_EQ(1u, m_previews.size());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+    EXPECT_TRUE(MenuItemEnabled(ID_UNDO_LAST));
+    m_bAcceptPreviews = true;
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
+}
+
+TEST_F(UndoTest, AJournalThatCannotBeWrittenStopsEveryChangeBeforeItStarts)
+{
+    CTestService service(TestBed("QmUndoNoJournal", "--accept=stop"));
+    ASSERT_TRUE(service.Created());
+    TestServiceSpec alerterSpec;
+    alerterSpec.strName = "Alerter";
+    CTestService alerter(alerterSpec);
+    ASSERT_TRUE(alerter.Created());
+    CStartTypeSnapshot snapshot;
+    // Its folder would have to be made where a file is.
+    std::string strBlocker = "C:\\windows\\temp\\qm-blocker-" + std::to_string(GetCurrentProcessId());
+    WriteFileText(strBlocker, "not a folder");
+    std::string strJournal = strBlocker + "\\journal.svcj";
+    std::string strFailed = "无法写入更改记录文件(" + strJournal + "),未做任何更改!";
+    ASSERT_TRUE(OpenWindow());
+    m_pDialog->SetJournalPath(strJournal);
+    std::map<std::string, DWORD> before = AllStartTypes();
+
+    SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
+    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ("手动", CellOf(service.Name(), 3)) << "the row shows no change that did not happen";
+
+    Tick(service.Name());
+    SendCommand(IDC_BTN_AUTO);
+    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Texts());
+    m_watcher.Clear();
+
+    m_watcher.SetAnswer(IDNO);
+    CDialogDriver driver;
+    driver.When(IDC_CHOICE_1, [](HWND hDialog) {
+        PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0);
+        CDialogDriver::Click(hDialog, IDOK);
+    });
+    SendCommand(ID_QUICK_CONFIG);
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, strFailed}), m_watcher.Texts());
+    m_watcher.Clear();
+
+    m_watcher.SetAnswer(IDYES);
+    ASSERT_TRUE(Select(service.Name()));
+    SendCommand(ID_DELETE_SERVICE);
+    ASSERT_EQ(2u, m_watcher.Texts().size());
+    EXPECT_EQ(strFailed, m_watcher.Texts()[1]);
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_TRUE(service.Exists());
+    EXPECT_TRUE(Listed(m_pDialog->ServiceList(), service.Name()));
+
+    EXPECT_EQ(before, AllStartTypes());
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST));
+    DeleteFileA(strBlocker.c_str());
+}
+
+TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
+{
+    CTestService service(TestBed("QmUndoDamaged"));
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(OpenWindow());
+    // A real journal first, then lines of another kind after it.
+    SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
+    std::string strJournal = ReadFileText(m_strJournalPath);
+    ASSERT_FALSE(strJournal.empty());
+    int nLines = static_cast<int>(std::count(strJournal.begin(), strJournal.end(), '\n'));
+    const struct
+    {
+        const char* pszCase;
+        std::string strText;
+        std::string strProblem;
+    } kCases[] = {
+        {"foreign", "[Services]\r\nAlerter=4\r\n",
+         "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!"},
+        {"edited", strJournal + "end 99999999999999999999\n",
+         "更改记录文件已损坏(第" + std::to_string(nLines + 1) + "行无法识别),未做任何更改!"},
+        {"binary", std::string("\x00\xff\x01garbage", 10), "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!"},
+    };
+    for (const auto& test : kCases)
+    {
+        SCOPED_TRACE(test.pszCase);
+        WriteFileText(m_strJournalPath, test.strText);
+        EXPECT_EQ(std::vector<std::string>{test.strProblem}, UndoAndTakeTexts());
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+        // Nothing is applied over a journal that could not be kept.
+        SetStartTypeByMenu(service.Name(), ID_MENU_AUTO);
+        EXPECT_EQ(std::vector<std::string>{test.strProblem + "\n" + m_strJournalPath}, m_watcher.Texts());
+        m_watcher.Clear();
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
+        EXPECT_EQ(test.strText, ReadFileText(m_strJournalPath)) << "the file is left as it was";
+    }
+}
+
+TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
+{
+    TestServiceSpec spec = TestBed("QmUndoDeleted", "--accept=stop", SERVICE_AUTO_START);
+    spec.strDisplayName = "撤销测试服务 " + spec.strName;
+    spec.strDescription = "被删除后应原样恢复的服务;含空格 % 与\"引号\"";
+    spec.dependencies = {"RpcSs", "PlugPlay", "+TDI"};
+    CTestService service(spec);
+    ASSERT_TRUE(service.Created());
+    ASSERT_TRUE(service.StartAndWaitRunning());
+    WholeConfig before = ReadWholeConfig(service.Name());
+    std::string strDependOnService = StoredValue(service.Name(), "DependOnService");
+    std::string strDependOnGroup = StoredValue(service.Name(), "DependOnGroup");
+    ASSERT_NE("(none)", strDependOnService);
+    ASSERT_EQ(spec.strDescription, before.strDescription);
+    ASSERT_TRUE(OpenWindow());
+
+    m_watcher.SetAnswer(IDYES);
+    ASSERT_TRUE(Select(service.Name()));
+    SendCommand(ID_DELETE_SERVICE);
+    ASSERT_EQ(2u, m_watcher.Texts().size());
+    EXPECT_EQ("删除成功!", m_watcher.Texts()[1]);
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    ASSERT_TRUE(service.WaitUntilGone());
+
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
+    ASSERT_EQ(1u, m_previews.size());
+    ASSERT_EQ(1u, m_previews[0].rows.size());
+    EXPECT_EQ(spec.strDisplayName, m_previews[0].rows[0].strDisplayName);
+    EXPECT_EQ("已删除", m_previews[0].rows[0].strCurrent);
+    EXPECT_EQ("重新创建(自动)", m_previews[0].rows[0].strNew);
+
+    ASSERT_TRUE(service.Exists());
+    EXPECT_EQ(before, ReadWholeConfig(service.Name()));
+    EXPECT_EQ(strDependOnService, StoredValue(service.Name(), "DependOnService"));
+    EXPECT_EQ(strDependOnGroup, StoredValue(service.Name(), "DependOnGroup"));
+    EXPECT_TRUE(Listed(m_pDialog->ServiceList(), service.Name())) << "the list shows it again";
+    EXPECT_TRUE(service.StartAndWaitRunning());
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST));
+}
+
+// The preview window itself, as the user meets it before a profile: its
+// rows, then "取消" keeps everything and "应用" goes on to the backup question.
+class PreviewFlowTest : public UndoTest
+{
+protected:
+    // Clicks a button of the preview with the mouse once it is on screen.
+    static void ClickWhenShown(HWND hPreview, int nId)
+    {
+        s_hPreview = hPreview;
+        s_nButton = nId;
+        SetTimer(hPreview, 1, 50, [](HWND hWnd, UINT, UINT_PTR nTimer, DWORD) {
+            if (!IsWindowVisible(hWnd))
+                return;
+            KillTimer(hWnd, nTimer);
+            s_rows = PreviewRows(hWnd);
+            s_strSummary = TextOf(GetDlgItem(hWnd, IDC_PREVIEW_SUMMARY));
+            s_bShot = SaveScreenshot(s_nButton == IDC_BTN_PREVIEW_CANCEL ? "preview-profile" : "preview-apply");
+            RECT rect;
+            GetWindowRect(GetDlgItem(hWnd, s_nButton), &rect);
+            ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+        });
+    }
+    static HWND s_hPreview;
+    static int s_nButton;
+    static std::vector<std::vector<std::string>> s_rows;
+    static std::string s_strSummary;
+    static bool s_bShot;
+};
+HWND PreviewFlowTest::s_hPreview = nullptr;
+int PreviewFlowTest::s_nButton = 0;
+std::vector<std::vector<std::string>> PreviewFlowTest::s_rows;
+std::string PreviewFlowTest::s_strSummary;
+bool PreviewFlowTest::s_bShot = false;
+
+TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChange)
+{
+    TestServiceSpec alerterSpec = TestBed("unused");
+    alerterSpec.strName = "Alerter";
+    alerterSpec.strDisplayName = "警报器";
+    CTestService alerter(alerterSpec);
+    ASSERT_TRUE(alerter.Created());
+    ASSERT_TRUE(alerter.StartAndWaitRunning());
+    TestServiceSpec dependentSpec = TestBed("QmNeedsAlerter", "--accept=stop");
+    dependentSpec.strDisplayName = "依赖警报器的服务";
+    dependentSpec.dependencies = {"Alerter"};
+    CTestService dependent(dependentSpec);
+    ASSERT_TRUE(dependent.Created());
+    ASSERT_TRUE(dependent.StartAndWaitRunning());
+    CStartTypeSnapshot snapshot;
+    std::map<std::string, DWORD> before = AllStartTypes();
+    ASSERT_TRUE(OpenWindow());
+    m_pDialog->SetPreviewer(CServiceCommands::ShowPreviewWindow);
+
+    // Profile 2 disables Alerter; "取消" leaves quick configuration open.
+    m_watcher.SetAnswer(IDNO);
+    HWND hQuick = nullptr;
+    bool bQuickOpenAfterCancel = false;
+    {
+        CDialogDriver driver;
+        driver.When(IDC_CHOICE_1, [&hQuick](HWND hDialog) {
+            hQuick = hDialog;
+            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
+            CDialogDriver::Click(hDialog, IDOK);
+        });
+        driver.WhenWindow(IsPreviewWindow, [](HWND hPreview) { ClickWhenShown(hPreview, IDC_BTN_PREVIEW_CANCEL); });
+        driver.When(IDC_CHOICE_1, [&bQuickOpenAfterCancel](HWND hDialog) {
+            bQuickOpenAfterCancel = true;
+            CDialogDriver::Click(hDialog, IDC_BTN_CANCEL);
+        });
+        SendCommand(ID_QUICK_CONFIG);
+        EXPECT_TRUE(driver.AllDone());
+    }
+    EXPECT_TRUE(bQuickOpenAfterCancel);
+    EXPECT_TRUE(s_bShot);
+    EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no backup question after 取消";
+    EXPECT_EQ(before, AllStartTypes());
+    const std::vector<std::string>* pAlerterRow = nullptr;
+    for (const auto& row : s_rows)
+    {
+        if (row[1] == "Alerter")
+            pAlerterRow = &row;
+    }
+    ASSERT_NE(nullptr, pAlerterRow);
+    EXPECT_EQ("※警报器", (*pAlerterRow)[0]);
+    EXPECT_EQ("手动", (*pAlerterRow)[2]);
+    EXPECT_EQ("已禁用", (*pAlerterRow)[3]);
+    EXPECT_EQ("依赖警报器的服务", (*pAlerterRow)[4]);
+    EXPECT_EQ(0u, s_strSummary.find("将更改 ")) << s_strSummary;
+
+    // "应用" goes on to the backup question and changes what it showed.
+    {
+        CDialogDriver driver;
+        driver.When(IDC_CHOICE_1, [](HWND hDialog) {
+            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
+            CDialogDriver::Click(hDialog, IDOK);
+        });
+        driver.WhenWindow(IsPreviewWindow, [](HWND hPreview) { ClickWhenShown(hPreview, IDC_BTN_PREVIEW_APPLY); });
+        SendCommand(ID_QUICK_CONFIG);
+        EXPECT_TRUE(driver.AllDone());
+    }
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
+    std::map<std::string, DWORD> applied = AllStartTypes();
+    for (const auto& row : s_rows)
+        EXPECT_EQ(row[3], ServiceTexts::StartTypeText(applied[row[1]])) << row[1];
+}
+} // namespace
