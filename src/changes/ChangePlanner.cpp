@@ -9,65 +9,23 @@
 
 namespace
 {
-// The running services that need one service, by display name: the
-// manager's own answer, or where it has none (Wine always answers none)
-// what the store's DependOnService values of the running services say.
-class CRunningDependentsOf
+// The services (not the groups, which stop nothing) a running service
+// depends on: the manager's store answers at once
+// (and is right where the manager itself answers with none, as Wine's
+// always does); the manager is asked only for a service whose key cannot
+// be read.
+std::vector<std::string> DependenciesOf(CServiceControl& service, const CServicesKey& key, const std::string& strName)
 {
-public:
-    CRunningDependentsOf(CServiceControl& service, const CServicesKey& key,
-                         const std::vector<EnumeratedService>& services)
-        : m_service(service), m_key(key), m_services(services)
+    bool bKeyRead = false;
+    std::vector<std::string> dependencies = key.ReadDependencies(strName, &bKeyRead, false);
+    if (!bKeyRead)
     {
-        for (const EnumeratedService& entry : services)
-            m_listed.emplace(AsciiLower(entry.strName), &entry);
+        CServiceControl::COpenService open(service, strName, SERVICE_QUERY_CONFIG);
+        if (open.Error() == 0)
+            service.QueryDependencies(&dependencies);
     }
-
-    std::vector<std::string> Of(const std::string& strName)
-    {
-        std::vector<std::string> names;
-        {
-            CServiceControl::COpenService open(m_service, strName, SERVICE_ENUMERATE_DEPENDENTS);
-            if (open.Error() == 0)
-                EnumerateDependentServices(m_service.ServiceHandle(), &names);
-        }
-        std::vector<std::string> running;
-        for (const std::string& strDependent : names)
-        {
-            auto found = m_listed.find(AsciiLower(strDependent));
-            if (found != m_listed.end() && found->second->status.dwCurrentState != SERVICE_STOPPED)
-                running.push_back(found->second->strDisplayName.empty() ? found->second->strName
-                                                                        : found->second->strDisplayName);
-        }
-        if (!running.empty())
-            return running;
-        return FromStore().Of(strName);
-    }
-
-private:
-    // Read once, on the first service the manager had nothing for.
-    const CRunningDependents& FromStore()
-    {
-        if (!m_bStoreRead)
-        {
-            m_bStoreRead = true;
-            for (const EnumeratedService& entry : m_services)
-            {
-                if (entry.status.dwCurrentState != SERVICE_STOPPED)
-                    m_fromStore.AddRunning(entry.strName, entry.strDisplayName,
-                                           m_key.ReadDependencies(entry.strName));
-            }
-        }
-        return m_fromStore;
-    }
-
-    CServiceControl& m_service;
-    const CServicesKey& m_key;
-    const std::vector<EnumeratedService>& m_services;
-    std::unordered_map<std::string, const EnumeratedService*> m_listed;
-    bool m_bStoreRead = false;
-    CRunningDependents m_fromStore;
-};
+    return dependencies;
+}
 
 // The stored start type, or the manager's where the store has none.
 bool CurrentStartType(CServiceControl& service, const CServicesKey& key, const std::string& strName,
@@ -87,7 +45,20 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
         listed.emplace(AsciiLower(entry.strName), &entry);
     CServicesKey key;
 
-    CRunningDependentsOf running(service, key, plan.services);
+    // Only running services can be stopped by a change, so only their
+    // dependencies are read, and only when something would be disabled.
+    CRunningDependents running;
+    bool bDisables = false;
+    for (const StartTypeTarget& target : plan.targets)
+        bDisables = bDisables || target.dwStartType == SERVICE_DISABLED;
+    if (bDisables)
+    {
+        for (const EnumeratedService& entry : plan.services)
+        {
+            if (entry.status.dwCurrentState != SERVICE_STOPPED)
+                running.AddRunning(entry.strName, entry.strDisplayName, DependenciesOf(service, key, entry.strName));
+        }
+    }
 
     std::vector<PlannedService> services;
     for (const StartTypeTarget& target : plan.targets)

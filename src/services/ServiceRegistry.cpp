@@ -31,26 +31,41 @@ bool CServicesKey::ReadStartType(const std::string& strService, DWORD* pdwStartT
 
 std::vector<std::string> CServicesKey::ReadMultiString(HKEY hKey, const char* pszValue) const
 {
-    DWORD dwType = 0, dwSize = 0;
-    if (RegQueryValueExA(hKey, pszValue, nullptr, &dwType, nullptr, &dwSize) != ERROR_SUCCESS ||
-        (dwType != REG_MULTI_SZ && dwType != REG_SZ) || dwSize == 0)
-        return {};
-    std::vector<char> data(dwSize);
-    if (RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data.data()), &dwSize) !=
-        ERROR_SUCCESS)
-        return {};
-    return SplitMultiString(data.data(), dwSize < data.size() ? dwSize : data.size());
+    // Most lists fit the first buffer, so one call is usually enough; a
+    // longer one is read again with the size it gave.
+    std::vector<char> data(512);
+    for (int nTry = 0; nTry < 3; ++nTry)
+    {
+        DWORD dwType = 0, dwSize = static_cast<DWORD>(data.size());
+        LONG lResult = RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data.data()), &dwSize);
+        if (lResult == ERROR_MORE_DATA && dwSize > data.size())
+        {
+            data.assign(dwSize, '\0');
+            continue;
+        }
+        if (lResult != ERROR_SUCCESS || (dwType != REG_MULTI_SZ && dwType != REG_SZ) || dwSize == 0)
+            return {};
+        return SplitMultiString(data.data(), dwSize < data.size() ? dwSize : data.size());
+    }
+    return {};
 }
 
-std::vector<std::string> CServicesKey::ReadDependencies(const std::string& strService) const
+std::vector<std::string> CServicesKey::ReadDependencies(const std::string& strService, bool* pbKeyRead,
+                                                        bool bGroups) const
 {
     std::vector<std::string> names;
     CRegKey service;
-    if (!m_key.IsOpen() || service.Open(m_key.Get(), strService.c_str(), KEY_READ) != ERROR_SUCCESS)
+    bool bOpened = m_key.IsOpen() && service.Open(m_key.Get(), strService.c_str(), KEY_READ) == ERROR_SUCCESS;
+    if (pbKeyRead != nullptr)
+        *pbKeyRead = bOpened;
+    if (!bOpened)
         return names;
     names = ReadMultiString(service.Get(), "DependOnService");
-    for (const std::string& strGroup : ReadMultiString(service.Get(), "DependOnGroup"))
-        names.push_back("+" + strGroup);
+    if (bGroups)
+    {
+        for (const std::string& strGroup : ReadMultiString(service.Get(), "DependOnGroup"))
+            names.push_back("+" + strGroup);
+    }
     return names;
 }
 

@@ -27,8 +27,11 @@ public:
     bool IsOpen() const { return m_key.IsOpen(); }
     // The stored start type; false when the key or value cannot be read.
     bool ReadStartType(const std::string& strService, DWORD* pdwStartType) const;
-    // DependOnService, then DependOnGroup with each group marked by '+'.
-    std::vector<std::string> ReadDependencies(const std::string& strService) const;
+    // DependOnService, then (unless bGroups is false) DependOnGroup with
+    // each group marked by '+'; *pbKeyRead, when asked, says whether the
+    // service's key could be read.
+    std::vector<std::string> ReadDependencies(const std::string& strService, bool* pbKeyRead = nullptr,
+                                              bool bGroups = true) const;
     // The services whose DependOnService names this one.
     std::vector<std::string> ReadDependents(const std::string& strService) const;
 

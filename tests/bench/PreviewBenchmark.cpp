@@ -87,7 +87,7 @@ int Run(ServiceBed& services)
     request.mode = kApplyProfile;
     request.nValue = kProfile;
 
-    Samples preview, enumeration;
+    Samples preview, enumeration, planning;
     PreviewContent content;
     for (int nRound = 0; nRound < kRounds; ++nRound)
     {
@@ -109,11 +109,13 @@ int Run(ServiceBed& services)
             std::printf("error: the plan failed\n");
             return 1;
         }
+        planning.ms.push_back(MsSince(llPreview));
         content = PreviewStartTypePlan(control, plan, "配置预览");
         preview.ms.push_back(MsSince(llPreview));
         dwEnumerated = static_cast<DWORD>(listed.size());
     }
     PrintSamples("preview of profile 5", preview);
+    PrintSamples("part, the plan (its enumeration included)", planning);
     PrintSamples("enumeration", enumeration);
     double dRatio = preview.Median() / enumeration.Median();
     std::printf("preview/enumeration: %.2f\n", dRatio);
