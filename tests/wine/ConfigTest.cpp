@@ -827,6 +827,41 @@ TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
 
 // The working file is made new: a file already at its path, here a second
 // name of someone else's file, is never opened and written through.
+TEST_F(WizardTest, ACancelledPreviewKeepsTheWizardOnItsLastQuestion)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    CStartTypeSnapshot snapshot;
+    ASSERT_TRUE(OpenWindow());
+    CWizardDlg wizard(m_pDialog.get());
+    ASSERT_TRUE(wizard.IsReady());
+    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = wizard.GetSafeHwnd();
+    m_bAcceptPreviews = false;
+    for (int nGuard = 0; nGuard < 40 && m_previews.empty(); ++nGuard)
+        Press(hWizard, IDC_BTN_NEXT);
+    ASSERT_EQ(1u, m_previews.size());
+    EXPECT_TRUE(m_previews[0].bAnyChange);
+    EXPECT_TRUE(IsWindow(hWizard)) << "the wizard stays for another try";
+    std::string strQuestion = TextOf(GetDlgItem(hWizard, IDC_QUESTION));
+    EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no backup question before the preview is accepted";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
+
+    // The answers are kept: accepted now, the same result is applied.
+    m_bAcceptPreviews = true;
+    m_watcher.SetAnswer(IDNO);
+    Press(hWizard, IDC_BTN_NEXT);
+    EXPECT_FALSE(IsWindow(hWizard));
+    ASSERT_EQ(2u, m_previews.size());
+    EXPECT_EQ(m_previews[0].rows.size(), m_previews[1].rows.size());
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
+    m_watcher.Clear();
+    m_watcher.SetAnswer(IDOK);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType());
+    EXPECT_FALSE(strQuestion.empty());
+    DeleteFileA(ServiceConfigFile::kTempConfigPath);
+}
+
 TEST_F(WizardTest, TheWorkingFileIsMadeNew)
 {
     const std::string strTheirs = kTempDir + "qm_theirs.svc";
