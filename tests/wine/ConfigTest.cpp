@@ -301,16 +301,7 @@ TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
         for (auto& pService : services)
             ASSERT_TRUE(pService->ChangeStartType(SERVICE_DEMAND_START));
         // The user's way in: the menu item, a profile, "应用", no backup.
-        m_watcher.SetAnswer(IDNO);
-        CDialogDriver driver;
-        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
-            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
-            CDialogDriver::Click(hDialog, IDOK);
-        });
-        SendCommand(ID_QUICK_CONFIG);
-        EXPECT_TRUE(driver.AllDone());
-        EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-        m_watcher.Clear();
+        EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, ApplyProfileByMenu(nProfile));
         for (std::size_t i = 0; i < services.size(); ++i)
             EXPECT_EQ(kProfileServices[i].dwByProfile[nProfile - 1], services[i]->ConfiguredStartType())
                 << kProfileServices[i].pszName;

@@ -108,22 +108,6 @@ std::vector<std::vector<std::string>> PreviewRows(HWND hPreview)
 class UndoTest : public MainWindowHarness
 {
 protected:
-    // The user's way: the menu item, a profile, "应用", no backup.
-    void ApplyProfile(int nProfile)
-    {
-        m_watcher.SetAnswer(IDNO);
-        CDialogDriver driver;
-        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
-            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
-            CDialogDriver::Click(hDialog, IDOK);
-        });
-        SendCommand(ID_QUICK_CONFIG);
-        EXPECT_TRUE(driver.AllDone());
-        EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-        m_watcher.Clear();
-        m_watcher.SetAnswer(IDOK);
-    }
-
     // The context menu's start type for one service.
     void SetStartTypeByMenu(const std::string& strName, UINT nCommand)
     {
@@ -181,7 +165,7 @@ TEST_F(UndoTest, AProfileIsTakenBackToEveryStartTypeBeforeIt)
     ASSERT_TRUE(OpenWindow());
     EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST)) << "an empty journal has nothing to undo";
 
-    ApplyProfile(5);
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, ApplyProfileByMenu(5));
     ASSERT_EQ(1u, m_previews.size());
     EXPECT_EQ("配置预览", m_previews[0].strTitle);
     EXPECT_TRUE(m_previews[0].bAnyChange);
@@ -323,15 +307,7 @@ TEST_F(UndoTest, AJournalThatCannotBeWrittenStopsEveryChangeBeforeItStarts)
     EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Texts());
     m_watcher.Clear();
 
-    m_watcher.SetAnswer(IDNO);
-    CDialogDriver driver;
-    driver.When(IDC_CHOICE_1, [](HWND hDialog) {
-        PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0);
-        CDialogDriver::Click(hDialog, IDOK);
-    });
-    SendCommand(ID_QUICK_CONFIG);
-    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, strFailed}), m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, strFailed}), ApplyProfileByMenu(5));
 
     m_watcher.SetAnswer(IDYES);
     ASSERT_TRUE(Select(service.Name()));

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "services/CommandState.h"
 #include "services/ServiceTexts.h"
+#include "support/DialogDriver.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/Screenshot.h"
 #include "support/TestServices.h"
@@ -133,6 +134,25 @@ protected:
         notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
         notify.iItem = nRow;
         SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+    }
+
+    // Quick configuration as the user runs it: the menu item, a profile,
+    // "应用", and No to the backup question. Gives the message boxes it
+    // raised, and leaves the watcher answering OK.
+    std::vector<std::string> ApplyProfileByMenu(int nProfile)
+    {
+        m_watcher.SetAnswer(IDNO);
+        CDialogDriver driver;
+        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
+            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
+            CDialogDriver::Click(hDialog, IDOK);
+        });
+        SendCommand(ID_QUICK_CONFIG);
+        EXPECT_TRUE(driver.AllDone()) << "quick configuration did not open";
+        std::vector<std::string> texts = m_watcher.Texts();
+        m_watcher.Clear();
+        m_watcher.SetAnswer(IDOK);
+        return texts;
     }
 
     // A click on the service's row.
