@@ -25,6 +25,7 @@ qm_packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
+    clang libclang-rt-14-dev
 )
 
 # Installs whatever of the project's Debian packages is missing.
