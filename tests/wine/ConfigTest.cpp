@@ -166,6 +166,17 @@ TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), third.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), fourth.ConfiguredStartType());
     EXPECT_TRUE(m_watcher.Texts().empty());
+    // The preview named exactly the two services that changed, each once,
+    // with the value its last record gives; the missing one is counted.
+    ASSERT_EQ(1u, m_previews.size());
+    std::vector<std::string> shown;
+    for (const PreviewRow& row : m_previews[0].rows)
+        shown.push_back(AsciiLower(row.strName) + "=" + row.strNew);
+    std::sort(shown.begin(), shown.end());
+    std::vector<std::string> expected = {AsciiLower(first.Name()) + "=已禁用", AsciiLower(fourth.Name()) + "=已禁用"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, shown);
+    EXPECT_NE(std::string::npos, m_previews[0].strSummary.find("1 个未安装")) << m_previews[0].strSummary;
     DeleteFileA(strPath.c_str());
 }
 
