@@ -171,8 +171,11 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
     for (size_t i = 0; i < rows.size(); ++i)
     {
         const Item& item = *ItemAt(rows[i]);
+        const char* pszRoot = RunValues::RootToken(item.hRoot);
+        if (pszRoot == nullptr)
+            continue;
         ChangeJournal::RunValueRecord record;
-        record.strRoot = RunValues::RootToken(item.hRoot);
+        record.strRoot = pszRoot;
         record.strKey = item.strSubkey;
         record.strName = item.strName;
         DWORD dwType = 0;
