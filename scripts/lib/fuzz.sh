@@ -22,7 +22,7 @@ qm_build_fuzz() {
         mkdir -p "$gbk/$(dirname "$file")"
         iconv -f UTF-8 -t GBK "$QM_ROOT/$file" >"$gbk/$file"
     done < <(cd "$QM_ROOT" && find src tests/fuzz -name '*.cpp' -o -name '*.h')
-    local common=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wall -Wno-invalid-source-encoding
+    local common=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wall -Wno-invalid-source-encoding -I"$gbk/tests"
                   -fsanitize=address,undefined -fno-sanitize-recover=all)
     for target in "${QM_FUZZ_TARGETS[@]}"; do
         local -n sources="qm_fuzz_sources_$target"

@@ -1,6 +1,7 @@
 // The change journal's reader on any bytes: it never crashes, a journal it
 // reads is written back as text it reads to the same journal, and a
 // damaged one is named by a line that exists.
+#include "fuzz/FuzzCheck.h"
 #include "changes/ChangeJournal.h"
 
 #include <cstdint>
@@ -11,12 +12,6 @@
 
 namespace
 {
-void Fail(const char* pszWhat)
-{
-    std::fprintf(stderr, "property broken: %s\n", pszWhat);
-    std::abort();
-}
-
 // The 1-based line number in "...(第N行...", or 0 when there is none.
 int LineNumberOf(const std::string& strProblem)
 {

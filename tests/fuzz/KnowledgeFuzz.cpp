@@ -1,6 +1,7 @@
 // The knowledge base's entry and question grammar on any bytes: an entry
 // always gives one of the three start-type words for every profile, its
 // code agrees with its word, and a question's services are names.
+#include "fuzz/FuzzCheck.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/WizardQuestion.h"
 #include "services/ServiceTexts.h"
@@ -9,15 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace
-{
-void Fail(const char* pszWhat)
-{
-    std::fprintf(stderr, "property broken: %s\n", pszWhat);
-    std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {

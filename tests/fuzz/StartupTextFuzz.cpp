@@ -1,5 +1,6 @@
 // The startup items' text rules on any bytes: a value's data as text, the
 // icon path cut out of a command, and the location split back.
+#include "fuzz/FuzzCheck.h"
 #include "startup/StartupItemRules.h"
 
 #include <cstdint>
@@ -8,15 +9,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-namespace
-{
-void Fail(const char* pszWhat)
-{
-    std::fprintf(stderr, "property broken: %s\n", pszWhat);
-    std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {

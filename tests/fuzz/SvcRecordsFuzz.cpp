@@ -1,6 +1,7 @@
 // The .svc reader on any bytes, against a plain reference written here: the
 // same records in the same order, formatting a record and reading it gives
 // it back, and no record splits a GBK character at its "&".
+#include "fuzz/FuzzCheck.h"
 #include "config/ServiceConfigFile.h"
 
 #include <cstdint>
@@ -11,12 +12,6 @@
 
 namespace
 {
-void Fail(const char* pszWhat)
-{
-    std::fprintf(stderr, "property broken: %s\n", pszWhat);
-    std::abort();
-}
-
 // Lines end at LF, a CR before it is dropped, a last line without an end
 // counts, an empty last piece does not; the name is before the first '&',
 // the word after it, and a line without one is an empty record.

@@ -1,5 +1,6 @@
 // The GBK text helpers and the multi-string splitter on any bytes, against
 // plain references written here.
+#include "fuzz/FuzzCheck.h"
 #include "common/AsciiText.h"
 #include "common/MultiString.h"
 
@@ -12,12 +13,6 @@
 
 namespace
 {
-void Fail(const char* pszWhat)
-{
-    std::fprintf(stderr, "property broken: %s\n", pszWhat);
-    std::abort();
-}
-
 // Folds A-Z that are single-byte characters, walking the text character
 // by character.
 std::string ReferenceLower(const std::string& str)
