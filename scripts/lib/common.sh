@@ -24,7 +24,7 @@ qm_packages=(
     cmake ninja-build g++ googletest libgtest-dev locales
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei
+    wine64 xvfb x11-utils xdotool imagemagick fonts-wqy-microhei fonts-arphic-gbsn00lp
     clang libclang-rt-14-dev
 )
 

@@ -1,22 +1,31 @@
 # Wine prefix and server of the project.
 # shellcheck shell=bash
 
-# Settings every test run relies on; see the comments in the .reg file.
-qm_write_prefix_settings() {
-    local reg=$QM_BUILD/prefix-settings.reg
-    iconv -f UTF-8 -t UTF-16LE <<'REG' | { printf '\xff\xfe'; cat; } >"$reg"
+# Settings every test run relies on. "宋体" (SimSun, also behind "MS Shell
+# Dlg") is replaced by a Song face whose 9-point metrics are SimSun's own
+# (12 pixels high, 6 wide on average), so dialog units come out at the
+# pixel sizes the layouts were made for.
+qm_prefix_settings() {
+    cat <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"宋体"="WenQuanYi Micro Hei"
-"宋体_GB2312"="WenQuanYi Micro Hei"
+"宋体"="AR PL SungtiL GB"
+"宋体_GB2312"="AR PL SungtiL GB"
+"SimSun"="AR PL SungtiL GB"
+"NSimSun"="AR PL SungtiL GB"
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control]
 "ServicesPipeTimeout"="2000"
 REG
+}
+
+qm_write_prefix_settings() {
+    local reg=$QM_BUILD/prefix-settings.reg
+    qm_prefix_settings | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
     qm_wine regedit /S "$(winepath_of "$reg")"
 }
 
@@ -28,7 +37,15 @@ winepath_of() {
 # Creates the prefix once; a half-made one is thrown away and made again.
 qm_prepare_prefix() {
     qm_make_locale
+    local stamp
+    stamp=$(qm_prefix_settings | md5sum | cut -d' ' -f1)
     if [ -f "$WINEPREFIX/.qm-ready" ]; then
+        # A prefix made with other settings takes the current ones.
+        if [ "$(cat "$WINEPREFIX/.qm-ready")" != "$stamp" ]; then
+            qm_write_prefix_settings
+            qm_wineserver -w
+            echo "$stamp" >"$WINEPREFIX/.qm-ready"
+        fi
         return 0
     fi
     rm -rf "$WINEPREFIX"
@@ -38,7 +55,7 @@ qm_prepare_prefix() {
     qm_wineserver -w
     qm_write_prefix_settings
     qm_wineserver -w
-    touch "$WINEPREFIX/.qm-ready"
+    echo "$stamp" >"$WINEPREFIX/.qm-ready"
 }
 
 # Keeps one server up for the whole run so that services live between

@@ -2,6 +2,7 @@
 // actions send, against test-bed services in the real manager.
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/Pixels.h"
 
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
@@ -468,6 +469,108 @@ TEST_F(MainWindowTest, TheRememberedRowFollowsTheHighlightWhateverMovesIt)
     SendCommand(IDC_BTN_START);
     EXPECT_TRUE(services[0]->WaitForState(SERVICE_RUNNING));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), services[1]->CurrentState());
+}
+
+bool IsGroupBox(HWND hWnd)
+{
+    char szClass[16] = {};
+    GetClassNameA(hWnd, szClass, sizeof(szClass));
+    return lstrcmpiA(szClass, "Button") == 0 && (GetWindowLongA(hWnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+std::string RectText(const RECT& rect)
+{
+    return std::to_string(rect.left) + "," + std::to_string(rect.top) + "-" + std::to_string(rect.right) + "," +
+           std::to_string(rect.bottom);
+}
+
+// Also run on the 800-pixel screen. Group boxes frame the controls inside
+// them; every other control has its own place inside the window.
+TEST_F(MainWindowTest, NoControlCoversAnotherInEitherLayout)
+{
+    ASSERT_TRUE(OpenWindow());
+    RECT client;
+    GetClientRect(Window(), &client);
+    struct Placed
+    {
+        int nId;
+        RECT rect;
+    };
+    std::vector<Placed> placed;
+    for (HWND hChild = GetWindow(Window(), GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT))
+    {
+        if (!IsWindowVisible(hChild) || IsGroupBox(hChild))
+            continue;
+        Placed control = {GetDlgCtrlID(hChild), ClientRectOf(Window(), GetDlgCtrlID(hChild))};
+        RECT inside;
+        IntersectRect(&inside, &control.rect, &client);
+        EXPECT_TRUE(EqualRect(&inside, &control.rect))
+            << control.nId << " at " << RectText(control.rect) << " leaves the window " << RectText(client);
+        placed.push_back(control);
+    }
+    ASSERT_GT(placed.size(), 20u);
+    for (std::size_t i = 0; i < placed.size(); ++i)
+    {
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+        {
+            RECT common;
+            EXPECT_FALSE(IntersectRect(&common, &placed[i].rect, &placed[j].rect))
+                << placed[i].nId << " at " << RectText(placed[i].rect) << " and " << placed[j].nId << " at "
+                << RectText(placed[j].rect);
+        }
+    }
+
+    // What the screen shows: the menu-bar and toolbar rows look the same
+    // with the list and the category tree hidden, and those two look the
+    // same with the rows hidden, so neither is drawn over the other.
+    const int rowIds[] = {IDC_BTN_CONFIGURE, IDC_BTN_WIZARD, IDC_BTN_TOOLS,   IDC_BTN_HELP,   IDC_MENU_STRIP,
+                          IDC_BTN_EXPORT,    IDC_BTN_IMPORT, IDC_BTN_AUTO,    IDC_BTN_MANUAL, IDC_BTN_DISABLED,
+                          IDC_BTN_START,     IDC_BTN_PAUSE,  IDC_BTN_STOP,    IDC_TOOL_STRIP};
+    const int paneIds[] = {IDC_SERVICE_LIST, IDC_CATEGORY_TREE};
+    // Within the window: the screen is read only where it is.
+    auto screenRect = [this](const auto& ids) {
+        RECT all = {};
+        for (int nId : ids)
+        {
+            RECT rect;
+            GetWindowRect(GetDlgItem(Window(), nId), &rect);
+            UnionRect(&all, &all, &rect);
+        }
+        RECT window;
+        GetWindowRect(Window(), &window);
+        IntersectRect(&all, &all, &window);
+        return all;
+    };
+    auto shown = [this](const RECT& rect) {
+        RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessages();
+        return ScreenPixels(rect);
+    };
+    auto showAll = [this](const auto& ids, bool bShow) {
+        for (int nId : ids)
+            ShowWindow(GetDlgItem(Window(), nId), bShow ? SW_SHOWNA : SW_HIDE);
+    };
+    auto differing = [](const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+        std::size_t nDiffering = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+            nDiffering += a[i] != b[i] ? 1 : 0;
+        return nDiffering;
+    };
+    const RECT rows = screenRect(rowIds), panes = screenRect(paneIds);
+    std::vector<COLORREF> rowsWithPanes = shown(rows), panesWithRows = shown(panes);
+    showAll(paneIds, false);
+    std::vector<COLORREF> rowsAlone = shown(rows);
+    showAll(paneIds, true);
+    showAll(rowIds, false);
+    std::vector<COLORREF> panesAlone = shown(panes);
+    showAll(rowIds, true);
+    EXPECT_EQ(0u, differing(rowsWithPanes, rowsAlone)) << "pixels of the rows the panes change";
+    EXPECT_EQ(0u, differing(panesWithRows, panesAlone)) << "pixels of the panes the rows change";
+    shown(rows);
+    HDC hScreen = GetDC(nullptr);
+    bool bCompact = GetDeviceCaps(hScreen, HORZRES) == 800;
+    ReleaseDC(nullptr, hScreen);
+    EXPECT_TRUE(SaveScreenshot(bCompact ? "main-window-rows-compact" : "main-window-rows-standard"));
 }
 
 // Run once on an 800-pixel screen and once on a wider one (the runner sets
