@@ -1,6 +1,8 @@
-// The knowledge base as it is compiled into the program: one GBK string per
-// id of the string table. Entries hold only ASCII and GB2312 characters, so
-// no trail byte can be mistaken for a separator.
+// The knowledge base as it is written: one string per id of the string
+// table, GBK in the program's build. Entries hold only ASCII and GB2312
+// characters, so no trail byte can be mistaken for a separator.
+#include "knowledge/KnowledgeBaseTable.h"
+
 #include "knowledge/ServiceKnowledgeBase.h"
 
 #include <cstddef>
@@ -520,7 +522,7 @@ static_assert(kStoredCount == static_cast<std::size_t>(kLastStoredId - kFirstSto
 static_assert(EveryRowSitsAtItsId(), "rows in ascending id order without a gap");
 } // namespace
 
-const char* ServiceKnowledgeBase::StoredText(int id)
+const char* KnowledgeBaseTable::Text(int id)
 {
     if (id < kFirstStoredId || id > kLastStoredId)
         return nullptr;

@@ -3,12 +3,6 @@
 #include "common/AsciiText.h"
 #include "knowledge/ServiceAdvice.h"
 
-std::string ServiceKnowledgeBase::Entry(int id)
-{
-    const char* pszText = StoredText(id);
-    return pszText != nullptr ? std::string(pszText) : std::string();
-}
-
 std::optional<int> ServiceKnowledgeBase::FindByServiceName(const std::string& name)
 {
     for (int id = kFirstEntryId; id <= kLastEntryId; ++id)

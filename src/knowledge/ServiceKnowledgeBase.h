@@ -1,5 +1,6 @@
 // The advice about well-known services and the optimisation wizard's
-// questions, compiled into the program and addressed by string-table ids.
+// questions, addressed by string-table ids: on Windows the program's own
+// string table, elsewhere the table compiled in (KnowledgeBaseTable).
 #pragma once
 
 #include <optional>
@@ -26,8 +27,4 @@ public:
     // The first entry whose service name equals the given one, folding only
     // ASCII letters; nothing when no entry names that service.
     static std::optional<int> FindByServiceName(const std::string& name);
-
-private:
-    // Defined with the table; nullptr for an id without text.
-    static const char* StoredText(int id);
 };
