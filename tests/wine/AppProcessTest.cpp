@@ -51,7 +51,8 @@ public:
     bool Started() const { return m_process.hProcess != nullptr; }
     DWORD Id() const { return m_process.dwProcessId; }
 
-    // The first visible top-level dialog of the process with this title.
+    // The first visible top-level dialog of the process with this title,
+    // once the program waits for input: a click sent before then can miss.
     HWND WaitForWindow(const char* pszTitle, DWORD dwTimeoutMs = 15000) const
     {
         Search search = {Id(), pszTitle, nullptr};
@@ -61,6 +62,8 @@ public:
                 return search.hFound != nullptr;
             },
             "the window", dwTimeoutMs);
+        if (search.hFound != nullptr)
+            WaitForInputIdle(m_process.hProcess, dwTimeoutMs);
         return search.hFound;
     }
 
