@@ -45,11 +45,11 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_COMMAND(IDC_BTN_WIZARD, CMainDlg, OnWizard),
         QM_ON_COMMAND(IDC_BTN_TOOLS, CMainDlg, OnMenuButton),
         QM_ON_COMMAND(IDC_BTN_HELP, CMainDlg, OnMenuButton),
-        QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAbout),
-        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAbout),
+        QM_ON_COMMAND(IDC_BTN_ABOUT, CMainDlg, OnAboutButton),
         QM_ON_COMMAND(IDC_BTN_AUTO, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(IDC_BTN_MANUAL, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(IDC_BTN_DISABLED, CMainDlg, OnStartTypeCommand),
+        QM_ON_COMMAND(ID_ABOUT, CMainDlg, OnAboutMenu),
         QM_ON_COMMAND(ID_MENU_AUTO, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_MENU_MANUAL, CMainDlg, OnStartTypeCommand),
         QM_ON_COMMAND(ID_MENU_DISABLED, CMainDlg, OnStartTypeCommand),
@@ -318,11 +318,21 @@ INT_PTR CMainDlg::OnSysCommand(WPARAM wParam, LPARAM)
 {
     if ((wParam & 0xFFF0) != kAboutSystemCommand)
         return FALSE;
-    OnAbout();
+    RunAbout();
     return TRUE;
 }
 
-void CMainDlg::OnAbout()
+void CMainDlg::OnAboutButton()
+{
+    RunAbout();
+}
+
+void CMainDlg::OnAboutMenu()
+{
+    RunAbout();
+}
+
+void CMainDlg::RunAbout()
 {
     CAboutDlg about(this);
     about.DoModal();

@@ -99,7 +99,8 @@ protected:
     void OnUndoLast();
     void OnWizard();
     void OnStartupItems();
-    void OnAbout();
+    void OnAboutButton();
+    void OnAboutMenu();
 
 private:
     // What the commands show their outcome in.
@@ -111,6 +112,9 @@ private:
     void StartStatusTimer() override { SetTimer(kStatusTimer, kStatusTimerPeriodMs); }
 
     void ShowPopupUnderButton(int nButtonId, int nPopup);
+    // The About window, modal to this one, from the title button, the help
+    // menu and the system command alike.
+    void RunAbout();
     CSkinButton& Button(int nId);
 
     CServiceCommands m_commands;

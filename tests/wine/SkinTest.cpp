@@ -210,26 +210,86 @@ TEST_F(SkinTest, ButtonsFollowThePointer)
     PumpMessages();
 }
 
+// What an About window shows: its size, its owner and every control's
+// class and text.
+std::string Described(HWND hAbout)
+{
+    RECT rect;
+    GetWindowRect(hAbout, &rect);
+    std::string strSeen = std::to_string(rect.right - rect.left) + "x" + std::to_string(rect.bottom - rect.top) +
+                          " owner " + std::to_string(reinterpret_cast<UINT_PTR>(GetWindow(hAbout, GW_OWNER)));
+    for (HWND hChild = GetWindow(hAbout, GW_CHILD); hChild != nullptr; hChild = GetWindow(hChild, GW_HWNDNEXT))
+    {
+        char szClass[32] = {};
+        GetClassNameA(hChild, szClass, sizeof(szClass));
+        strSeen += std::string("|") + szClass + ":" + TextOf(hChild);
+    }
+    return strSeen;
+}
+
+// Picks the first item of the popup menu that opens next, with the keys a
+// user presses; a popup that never comes is given up after a while.
+int g_nMenuTicks = 0;
+VOID CALLBACK ChooseFirstMenuItem(HWND, UINT, UINT_PTR nId, DWORD)
+{
+    HWND hPopup = nullptr;
+    while ((hPopup = FindWindowExA(nullptr, hPopup, "#32768", nullptr)) != nullptr && !IsWindowVisible(hPopup))
+    {
+    }
+    if (hPopup == nullptr)
+    {
+        if (++g_nMenuTicks > 200)
+            KillTimer(nullptr, nId);
+        return;
+    }
+    KillTimer(nullptr, nId);
+    PostMessageA(hPopup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(hPopup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// The title button and the help menu's "关于" each open the About window,
+// as the system command does, and it is the same window each time.
 TEST_F(SkinTest, AboutOpensFromTheButtonTheHelpMenuAndTheSystemCommand)
 {
     ASSERT_TRUE(OpenWindow());
-    for (int nWay : {0, 1, 2})
+    std::vector<std::string> seen;
+    for (const char* pszWay : {"title button", "help menu", "system command"})
     {
-        SCOPED_TRACE(nWay);
+        SCOPED_TRACE(pszWay);
         CDialogDriver driver;
-        std::string strSeen;
+        int nOpened = 0;
         // The About window is the one whose only button is "关闭".
-        driver.When(IDOK, [&strSeen](HWND hAbout) {
-            strSeen = TextOf(GetDlgItem(hAbout, IDOK));
+        driver.When(IDOK, [&](HWND hAbout) {
+            ++nOpened;
+            seen.push_back(Described(hAbout));
+            EXPECT_EQ(Window(), GetWindow(hAbout, GW_OWNER));
+            EXPECT_EQ("关闭", TextOf(GetDlgItem(hAbout, IDOK)));
             CDialogDriver::Click(hAbout, IDOK);
         });
-        if (nWay == 0)
-            SendCommand(IDC_BTN_ABOUT);
-        else if (nWay == 1)
-            SendCommand(ID_ABOUT);
+        if (pszWay == std::string("title button"))
+        {
+            SendMessageA(GetDlgItem(Window(), IDC_BTN_ABOUT), BM_CLICK, 0, 0);
+        }
+        else if (pszWay == std::string("help menu"))
+        {
+            g_nMenuTicks = 0;
+            UINT_PTR nTimer = SetTimer(nullptr, 0, 30, ChooseFirstMenuItem);
+            SendMessageA(GetDlgItem(Window(), IDC_BTN_HELP), BM_CLICK, 0, 0);
+            KillTimer(nullptr, nTimer);
+            // The chosen item arrives as a posted command.
+            EXPECT_TRUE(WaitFor([&] { return nOpened > 0; }, "the About window", 5000));
+        }
         else
+        {
             SendMessageA(Window(), WM_SYSCOMMAND, CMainDlg::kAboutSystemCommand, 0);
-        EXPECT_EQ("关闭", strSeen);
+        }
+        EXPECT_TRUE(WaitFor([&] { return driver.AllDone(); }, "the About window"));
+        PumpMessages();
+        EXPECT_EQ(1, nOpened);
     }
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[0], seen[2]);
+    EXPECT_NE(std::string::npos, seen[0].find("Quillmere Fernhollow特别版本")) << seen[0];
 }
 } // namespace
