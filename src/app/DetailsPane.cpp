@@ -26,6 +26,11 @@ void CDetailsPane::ClearStatusLine() const
     m_dialog.SetDlgItemText(IDC_STATUS_LINE, "");
 }
 
+void CDetailsPane::ShowPath(const std::string& strBinaryPath) const
+{
+    m_dialog.SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(strBinaryPath));
+}
+
 void CDetailsPane::Reset() const
 {
     ClearStatusLine();
@@ -35,8 +40,7 @@ void CDetailsPane::Reset() const
 void CDetailsPane::Show(CServiceControl& service, const ServiceDetails& details, const std::string& strAdvice) const
 {
     m_dialog.SetDlgItemText(IDC_SUMMARY, DetailsText::Description(details.strDescription, strAdvice));
-    if (details.bPathRead)
-        m_dialog.SetDlgItemText(IDC_STATUS_LINE, DetailsText::StatusLine(details.strBinaryPath));
+    ShowPath(details.strBinaryPath);
     m_treeDepends.DeleteAllItems();
     HTREEITEM hDependsOn = m_treeDepends.InsertItem(DetailsText::kDependsOnGroup, kImageFolder, kImageRoot);
     for (const std::string& strName : details.dependencies)

@@ -20,8 +20,10 @@ public:
     // Writes everything read of a service; the dependency names are shown
     // by their display names.
     void Show(CServiceControl& service, const ServiceDetails& details, const std::string& strAdvice) const;
-    // The status line only, before a service is read.
+    // The status line only: empty before a service is read, and "文件路径:"
+    // with the path, empty too when it could not be read.
     void ClearStatusLine() const;
+    void ShowPath(const std::string& strBinaryPath) const;
     // Empties the status line and the trees (the summary keeps its text).
     void Reset() const;
 

@@ -157,8 +157,9 @@ void CServiceCommands::ShowServiceDetails()
     if (DWORD dwError = ReadServiceDetails(m_service, pRow->strName, &details,
                                            [this](DWORD dwFailure) { ReportServiceFailure(dwFailure); }))
     {
-        // Gone behind the list: there is nothing left to show.
+        // Gone behind the list: there is nothing left to show, and no path.
         ReportRowFailure(m_nSelected, dwError);
+        m_details.ShowPath(std::string());
         return;
     }
     m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), details.dwAccepted, pRow->StartTypeText()));

@@ -21,10 +21,8 @@ DWORD ReadServiceDetails(CServiceControl& service, const std::string& strName, S
                 report(dwError);
             if (DWORD dwError = service.QueryDescription(&pDetails->strDescription))
                 report(dwError);
-            DWORD dwError = service.QueryConfig(nullptr, &pDetails->strBinaryPath, nullptr, nullptr, nullptr);
-            if (dwError != 0)
+            if (DWORD dwError = service.QueryConfig(nullptr, &pDetails->strBinaryPath, nullptr, nullptr, nullptr))
                 report(dwError);
-            pDetails->bPathRead = dwError == 0;
             service.QueryDependencies(&pDetails->dependencies);
             if (DWORD dwDependentsError =
                     EnumerateDependentServices(service.ServiceHandle(), &pDetails->dependents, enumerateDependents))

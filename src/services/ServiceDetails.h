@@ -13,8 +13,7 @@ struct ServiceDetails
 {
     DWORD dwAccepted = 0;
     std::string strDescription;
-    bool bPathRead = false;
-    std::string strBinaryPath;
+    std::string strBinaryPath; // empty when it could not be read
     std::vector<std::string> dependencies; // names, and groups with their '+'
     std::vector<std::string> dependents;
 };

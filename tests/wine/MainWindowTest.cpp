@@ -340,10 +340,16 @@ TEST_F(MainWindowTest, ServiceGoneBehindTheListIsReportedWithoutFollowUps)
     ASSERT_TRUE(OpenWindow());
     int nRow = RowOf(m_pDialog->ServiceList(), spec.strName);
     ASSERT_NE(-1, nRow);
+    HWND hStatus = GetDlgItem(Window(), IDC_STATUS_LINE);
+    ClickRow(RowOf(m_pDialog->ServiceList(), otherSpec.strName));
+    ASSERT_EQ("文件路径:" + CTestService::TestBedCommandLine(""), TextOf(hStatus));
     pService.reset();
 
     ClickRow(nRow);
     EXPECT_EQ((std::vector<std::string>{"服务不存在(错误代码1060),本次操作失败!"}), m_watcher.Texts());
+    // The open failed: the status line names no path, neither the last
+    // service's nor none at all.
+    EXPECT_EQ("文件路径:", TextOf(hStatus));
     ASSERT_EQ(1u, m_watcher.Boxes().size());
     EXPECT_EQ("提示", m_watcher.Boxes()[0].strCaption);
     m_watcher.Clear();
