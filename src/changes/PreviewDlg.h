@@ -17,8 +17,6 @@ public:
     CPreviewDlg(CWnd* pOwner, const PreviewContent& content);
     ~CPreviewDlg() override;
 
-    const CListCtrl& RowList() const { return m_listRows; }
-
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;

@@ -5,7 +5,7 @@
 
 #include "ui/Controls.h"
 
-class CSkinButton : public CButton
+class CSkinButton : public CWnd
 {
 public:
     static constexpr COLORREF kCaptionColour = RGB(30, 62, 147);
@@ -26,8 +26,6 @@ public:
 
     // Draws a bitmap resource into the rectangle; a key of 0 copies opaque.
     static void DrawBitmap(HDC hDC, UINT nBitmapId, const RECT& rect, COLORREF crKey, BOOL bStretch);
-
-    BOOL IsHover() const { return m_bHover; }
 
 private:
     void PreSubclassWindow();

@@ -6,10 +6,6 @@
 
 #include <commctrl.h>
 
-class CButton : public CWnd
-{
-};
-
 class CListCtrl : public CWnd
 {
 public:
@@ -86,10 +82,6 @@ public:
     }
     std::string GetItemText(HTREEITEM hItem) const;
     HTREEITEM HitTest(POINT pt, UINT* pnFlags) const;
-    HIMAGELIST SetImageList(HIMAGELIST hList, int nType) const
-    {
-        return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
-    }
 };
 
 class CToolTipCtrl : public CWnd
@@ -113,7 +105,6 @@ public:
 
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
     int Add(HICON hIcon) const { return ImageList_AddIcon(m_hImageList, hIcon); }
-    int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
     void DeleteImageList();
 
@@ -131,7 +122,6 @@ public:
     CMenu& operator=(const CMenu&) = delete;
 
     BOOL LoadMenu(UINT nId);
-    HMENU GetSafeHmenu() const { return m_hMenu; }
     HMENU GetSubMenu(int nPosition) const { return ::GetSubMenu(m_hMenu, nPosition); }
     UINT EnableMenuItem(UINT nId, UINT nEnable) const { return ::EnableMenuItem(m_hMenu, nId, nEnable); }
     UINT GetMenuState(UINT nId) const { return ::GetMenuState(m_hMenu, nId, MF_BYCOMMAND); }

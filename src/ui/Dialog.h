@@ -124,9 +124,6 @@ protected:
     // Binds a member to a control of the template.
     void DDX_Control(int nId, CWnd& control) const { control.Attach(GetDlgItem(nId)); }
 
-    // The message's default handling by the dialog manager.
-    INT_PTR Default() { return FALSE; }
-
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -37,7 +37,6 @@ public:
     BOOL ShowWindow(int nCmdShow) const { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL EnableWindow(BOOL bEnable) const { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    BOOL Invalidate(BOOL bErase = TRUE) const { return InvalidateRect(m_hWnd, nullptr, bErase); }
     UINT_PTR SetTimer(UINT_PTR nId, UINT nElapse) const { return ::SetTimer(m_hWnd, nId, nElapse, nullptr); }
     BOOL KillTimer(UINT_PTR nId) const { return ::KillTimer(m_hWnd, nId); }
     LONG_PTR GetStyle() const { return GetWindowLongPtrA(m_hWnd, GWL_STYLE); }
