@@ -15,12 +15,12 @@ int CALLBACK CompareRowsByDisplayName(LPARAM lLeft, LPARAM lRight, LPARAM)
 }
 } // namespace
 
-void CServiceListView::Setup(HIMAGELIST hImages) const
+void CServiceListView::Setup(HIMAGELIST hImages)
 {
     // One highlighted row, the one every command acts on; ticks mark more.
     m_list.ModifyStyle(0, LVS_SHOWSELALWAYS | LVS_SINGLESEL);
     m_list.SetImageList(hImages, LVSIL_SMALL);
-    m_list.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    EnableCheckBoxes(m_list.GetSafeHwnd(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, &m_stateImages);
     m_list.InsertColumn(0, "服务显示名称", LVCFMT_LEFT, 250);
     m_list.InsertColumn(1, "服务名", LVCFMT_LEFT, 150);
     m_list.InsertColumn(2, "状态", LVCFMT_LEFT, 60);

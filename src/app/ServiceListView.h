@@ -20,7 +20,7 @@ class CServiceListView
 public:
     void Attach(HWND hList) { m_list.Attach(hList); }
     // Columns, styles and the icons of the start types.
-    void Setup(HIMAGELIST hImages) const;
+    void Setup(HIMAGELIST hImages);
     // The focused row when it is selected, else the selected one, or -1.
     int HighlightedRow() const;
     const CListCtrl& Control() const { return m_list; }
@@ -47,6 +47,7 @@ public:
 
 private:
     CListCtrl m_list;
+    CImageList m_stateImages; // the check boxes'
     std::vector<std::unique_ptr<ServiceRow>> m_rows;
 };
 

@@ -65,8 +65,7 @@ BOOL CStartupItemsDlg::OnInitDialog()
 
     m_imageList.Create(16, 16, ILC_COLOR32, 2, 2);
     m_listItems.SetImageList(m_imageList.GetSafeHandle(), LVSIL_SMALL);
-    m_listItems.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                            LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    EnableCheckBoxes(m_listItems.GetSafeHwnd(), LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, &m_stateImages);
     m_listItems.InsertColumn(0, "启动项目", LVCFMT_LEFT, 120);
     m_listItems.InsertColumn(1, "命令", LVCFMT_LEFT, 230);
     m_listItems.InsertColumn(2, "位置", LVCFMT_LEFT, 200);

@@ -55,6 +55,7 @@ private:
     CSkinButton m_btnExit;
     CSkinButton m_btnDelete;
     CImageList m_imageList;
+    CImageList m_stateImages; // the check boxes'
     CListCtrl m_listItems;
     // Row i shows m_items[i]: inserted and erased together with the rows.
     std::vector<Item> m_items;

@@ -214,6 +214,12 @@ BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
     return m_hImageList != nullptr;
 }
 
+void EnableCheckBoxes(HWND hList, DWORD dwOtherExStyles, CImageList* pStateImages)
+{
+    SendMessageA(hList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | dwOtherExStyles);
+    pStateImages->Attach(reinterpret_cast<HIMAGELIST>(SendMessageA(hList, LVM_GETIMAGELIST, LVSIL_STATE, 0)));
+}
+
 void CImageList::DeleteImageList()
 {
     if (m_hImageList != nullptr)

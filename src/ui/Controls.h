@@ -106,11 +106,22 @@ public:
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
     int Add(HICON hIcon) const { return ImageList_AddIcon(m_hImageList, hIcon); }
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+    // Takes over a list made elsewhere, to destroy it with this object.
+    void Attach(HIMAGELIST hImageList)
+    {
+        DeleteImageList();
+        m_hImageList = hImageList;
+    }
     void DeleteImageList();
 
 private:
     HIMAGELIST m_hImageList = nullptr;
 };
+
+// A list view with LVS_SHAREIMAGELISTS never destroys its image lists, the
+// check boxes' own included, which it makes itself: this turns the check
+// boxes on and hands that list to its owner.
+void EnableCheckBoxes(HWND hList, DWORD dwOtherExStyles, CImageList* pStateImages);
 
 // Owns a menu loaded from the resources.
 class CMenu
