@@ -20,6 +20,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -209,6 +210,8 @@ private:
     std::string m_strPrefix;
     std::vector<std::unique_ptr<CTestService>> m_services; // null: removed, to be added again
     std::vector<std::pair<HKEY, std::string>> m_runValues;
+    int m_nLastRowClicked = -1;
+    DWORD m_dwLastRowClick = 0;
     int m_nRunValuesMade = 0;
 
     std::unique_ptr<CProgramProcess> m_pProgram;
@@ -639,9 +642,15 @@ bool CSoak::ClickVisibleRow(bool bStableOnly)
         if (!bStableOnly || Stable(m_pProgram->ListText(m_hList, i, 1)))
             rows.push_back(i);
     }
+    // A second click on the same row soon after the first would be a double
+    // click, which ticks the row: not what this step is for.
+    if (GetTickCount() - m_dwLastRowClick <= GetDoubleClickTime() + 100)
+        rows.erase(std::remove(rows.begin(), rows.end(), m_nLastRowClicked), rows.end());
     if (rows.empty())
         return false;
     int nRow = rows[static_cast<std::size_t>(Pick(static_cast<int>(rows.size())))];
+    m_nLastRowClicked = nRow;
+    m_dwLastRowClick = GetTickCount();
     RECT rect = m_pProgram->ListItemRect(m_hList, nRow);
     if (rect.right <= rect.left)
         return false;
