@@ -702,8 +702,15 @@ void CSoak::PressToolbarButton(bool bStartType)
     static const int kRunButtons[] = {IDC_BTN_START, IDC_BTN_STOP, IDC_BTN_PAUSE};
     int nId = bStartType ? kStartTypeButtons[Pick(3)] : kRunButtons[Pick(3)];
     HWND hButton = GetDlgItem(m_hMain, nId);
-    if (!IsWindowEnabled(hButton))
-        return;
+    // The toolbar's start types leave the run commands to the next polling
+    // pass: a stopped service just disabled keeps its start command until
+    // then. A user looks at the buttons; so does this, for as long as a
+    // pass may take, and a command that stays wrong longer is a fault.
+    if (!bStartType && m_pProgram->ListText(m_hList, nSelected, 2).empty() &&
+        m_pProgram->ListText(m_hList, nSelected, 3) == ServiceTexts::kDisabled &&
+        !PollFor([&] { return !IsWindowEnabled(GetDlgItem(m_hMain, IDC_BTN_START)); }, "the start command",
+                 kAgreeWithinMs))
+        FailWithSteps("the start command stays enabled for " + strName + ", stopped and disabled");
     Did(std::string(bStartType ? "start-type button pressed: " : "run button pressed: ") + std::to_string(nId) +
         " at " + strName);
     // Posted: a box it may bring up would hold a sent click.
