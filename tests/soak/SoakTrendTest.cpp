@@ -40,7 +40,7 @@ TEST(SoakTrendTest, TellsGrowthFromSettling)
          false},
         {"memory creeping within the floor", Series(40, [](int i) { return 30000.0 + i * 4; }), 512, false},
         {"memory growing past the floor", Series(40, [](int i) { return 30000.0 + i * 40; }), 512, true},
-        {"too few samples to tell", Series(9, [](int i) { return 120.0 + 10 * i; }), 0, false},
+        {"too few samples to tell", Series(8, [](int i) { return 120.0 + 10 * i; }), 0, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.bGrows, SoakTrend::GrowsSteadily(c.values, c.dFloor)) << c.pszWhat;
