@@ -1,0 +1,376 @@
+// How the service list's cost grows with the number of services: the
+// test bed is grown from 100 to 300, 1,000 and 2,000 registered services
+// under one open main window, and at each size the fill, an idle polling
+// pass, a pass right after a start type changed elsewhere and the CPU the
+// window's own timer costs per second are measured, each beside bare
+// enumerations taken in the same rounds. The list is held to the manager's
+// answers at every size, so that a fast figure is also a right one.
+#include "app/MainDlg.h"
+#include "app/ServiceListRules.h"
+#include "bench/BenchSupport.h"
+#include "services/ServiceTexts.h"
+#include "support/MainWindowHarness.h"
+#include "support/MessageBoxWatcher.h"
+#include "support/ServicesKeyWatch.h"
+#include "support/TestServices.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace
+{
+using namespace Bench;
+
+// Wine counts process time in 10 ms steps: the idle runs of the small
+// lists, a few milliseconds per second, are longer so that those show.
+constexpr struct
+{
+    int nServices;
+    DWORD dwIdleRunMs;
+} kSizes[] = {{100, 16000}, {300, 16000}, {1000, 8000}, {2000, 8000}};
+constexpr int kFillRounds = 10;
+constexpr int kIdleRounds = 30;
+constexpr int kChangeRounds = 8;
+constexpr DWORD kNoticeTimeoutMs = 2000;
+constexpr double kPassGoal = 1.5;
+constexpr double kFillGoal = 4.0;
+const char* const kStem = "QmScale";
+
+struct SizeFigures
+{
+    int nRegistered = 0;
+    int nListed = 0;
+    Samples enumeration; // every bare enumeration at this size
+    Samples fill, fillEnumeration;
+    Samples pass, passEnumeration;
+    Samples changePass, changeEnumeration;
+    double dIdleCpuPerSecond = 0;
+    double dFillRatio() const { return fill.Median() / fillEnumeration.Median(); }
+    double dPassRatio() const { return pass.Median() / passEnumeration.Median(); }
+    double dChangeRatio() const { return changePass.Median() / changeEnumeration.Median(); }
+};
+
+// One bare enumeration, timed into both sample sets; false, said, when it
+// fails.
+bool TimeEnumeration(SC_HANDLE hManager, Samples* pBeside, Samples* pAll)
+{
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    LONGLONG llStart = Ticks();
+    DWORD dwError = EnumerateServicesInto(hManager, &buffer, &dwCount);
+    double dMs = MsSince(llStart);
+    if (dwError != 0)
+    {
+        std::printf("error: EnumServicesStatusA failed: %lu\n", dwError);
+        return false;
+    }
+    pBeside->ms.push_back(dMs);
+    pAll->ms.push_back(dMs);
+    return true;
+}
+
+// Rounds of the timed call beside an enumeration, in turns first so that
+// a warm cache or a slow spell of the machine falls on both; the turns
+// go on from nFirstRound.
+template <typename Call>
+bool TimeInterleaved(int nRounds, SC_HANDLE hManager, SizeFigures* pFigures, Samples* pSamples,
+                     Samples* pEnumeration, Call call, int nFirstRound = 0)
+{
+    for (int nRound = nFirstRound; nRound < nFirstRound + nRounds; ++nRound)
+    {
+        if (Interrupted())
+            return false;
+        for (int nTurn = 0; nTurn < 2; ++nTurn)
+        {
+            if ((nTurn == 0) == (nRound % 2 == 0))
+            {
+                if (!TimeEnumeration(hManager, pEnumeration, &pFigures->enumeration))
+                    return false;
+            }
+            else
+            {
+                LONGLONG llStart = Ticks();
+                call();
+                pSamples->ms.push_back(MsSince(llStart));
+            }
+        }
+        // What the call asked to repaint is painted here, outside the
+        // timing, as in the program's own message loop.
+        PumpMessages();
+    }
+    return true;
+}
+
+// Passes right after a start type changed behind the window's back: the
+// store's notice makes each of them read every start type again. Each must
+// show the new start type.
+bool TimeChangePasses(CMainDlg& dialog, CTestService& changed, CServicesKeyWatch& watch, SC_HANDLE hManager,
+                      SizeFigures* pFigures)
+{
+    const CListCtrl& list = dialog.ServiceList();
+    int nRow = RowOf(list, changed.Name());
+    if (nRow < 0)
+    {
+        std::printf("error: %s is not listed\n", changed.Name().c_str());
+        return false;
+    }
+    int nUnseen = 0;
+    // An even count leaves the service as it was registered.
+    for (int nRound = 0; nRound < kChangeRounds; ++nRound)
+    {
+        if (Interrupted())
+            return false;
+        DWORD dwStartType = nRound % 2 == 0 ? SERVICE_DISABLED : SERVICE_DEMAND_START;
+        if (!watch.Arm())
+        {
+            std::printf("error: the services key cannot be watched\n");
+            return false;
+        }
+        testing::AssertionResult changedType = changed.ChangeStartType(dwStartType);
+        if (!changedType)
+        {
+            std::printf("error: %s\n", changedType.message());
+            return false;
+        }
+        if (!watch.WaitChanged(kNoticeTimeoutMs))
+        {
+            std::printf("error: no change notice within %lu ms of the start type change\n", kNoticeTimeoutMs);
+            return false;
+        }
+        if (!TimeInterleaved(1, hManager, pFigures, &pFigures->changePass, &pFigures->changeEnumeration,
+                             [&dialog] { dialog.RefreshServiceStates(); }, nRound))
+            return false;
+        bool bDisabled = dwStartType == SERVICE_DISABLED;
+        if (list.GetItemText(nRow, 1) != changed.Name() ||
+            list.GetItemText(nRow, 3) != (bDisabled ? ServiceTexts::kDisabled : ServiceTexts::kManual) ||
+            list.GetItemImage(nRow) != (bDisabled ? 2 : 1))
+            ++nUnseen;
+    }
+    if (nUnseen != 0)
+    {
+        std::printf("error: %d of %d passes after a change did not show the new start type\n", nUnseen,
+                    kChangeRounds);
+        return false;
+    }
+    return true;
+}
+
+// Everything measured at the bed's present size; false, said, when a
+// figure cannot be trusted.
+bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, SizeFigures* pFigures)
+{
+    CServiceControl control;
+    SC_HANDLE hManager = control.ManagerHandle();
+    HWND hDialog = dialog.GetSafeHwnd();
+    pFigures->nRegistered = static_cast<int>(services.size());
+
+    // One of each first, unmeasured: the list's storage and the manager's
+    // caches warm up, and the first pass reads every start type again
+    // after the registrations, which the idle passes find kept.
+    std::vector<BYTE> buffer;
+    DWORD dwEnumerated = 0;
+    if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
+        return false;
+    // The timer's passes would land between a change and the pass timed
+    // after it; it runs only while the idle CPU is measured.
+    dialog.KillTimer(CMainDlg::kStatusTimer);
+    dialog.FillServiceList(ServiceListRules::kAll);
+    dialog.RefreshServiceStates();
+    dialog.RefreshServiceStates();
+    PumpMessages();
+
+    if (!TimeInterleaved(kFillRounds, hManager, pFigures, &pFigures->fill, &pFigures->fillEnumeration,
+                         [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); }))
+        return false;
+    dialog.RefreshServiceStates();
+
+    CServicesKeyWatch watch;
+    if (!watch.Arm())
+    {
+        std::printf("error: the services key cannot be watched\n");
+        return false;
+    }
+    if (!TimeInterleaved(kIdleRounds, hManager, pFigures, &pFigures->pass, &pFigures->passEnumeration,
+                         [&dialog] { dialog.RefreshServiceStates(); }))
+        return false;
+    // A notice here would have made the passes read every start type, and
+    // the figures would not be those of an idle list.
+    if (watch.WaitChanged(0))
+    {
+        std::printf("error: the manager's store reported a change during the idle passes\n");
+        return false;
+    }
+
+    if (!TimeChangePasses(dialog, *services[kRunningCount + kDisabledCount], watch, hManager, pFigures))
+        return false;
+
+    // The window's own timer, as a user who leaves it open sees it.
+    dialog.RefreshServiceStates();
+    if (!watch.Arm())
+        return false;
+    dialog.SetTimer(CMainDlg::kStatusTimer, CMainDlg::kStatusTimerPeriodMs);
+    IdleRun idle = PumpFor(hDialog, dwIdleRunMs);
+    if (Interrupted())
+        return false;
+    pFigures->dIdleCpuPerSecond = idle.dCpuMs / idle.dSeconds;
+    std::printf("idle: %d timer passes in %.1f s, CPU %.0f ms = %.1f ms per s\n", idle.nTimerPasses, idle.dSeconds,
+                idle.dCpuMs, pFigures->dIdleCpuPerSecond);
+    // A timer that hardly ticked, or passes that re-read every start type,
+    // would make the figure meaningless.
+    int nExpectedPasses = static_cast<int>(dwIdleRunMs / CMainDlg::kStatusTimerPeriodMs);
+    if (idle.nTimerPasses < nExpectedPasses / 2)
+    {
+        std::printf("error: the status timer ticked %d times in %.1f s\n", idle.nTimerPasses, idle.dSeconds);
+        return false;
+    }
+    if (watch.WaitChanged(0))
+    {
+        std::printf("error: the manager's store reported a change while the idle CPU was measured\n");
+        return false;
+    }
+
+    // Checked after the timing; the services did not change meanwhile but
+    // for the start type, which the passes showed back as it was.
+    std::vector<ManagerRow> managerRows;
+    int nLoopFailures = RunPerServiceLoop(control, &managerRows);
+    if (nLoopFailures != 0)
+    {
+        std::printf("error: the per-service loop failed on %d services\n", nLoopFailures);
+        return false;
+    }
+    std::set<std::string> registered;
+    for (const auto& pService : services)
+        registered.insert(pService->Name());
+    int nRegisteredListed = 0;
+    if (CompareListWithManager(dialog, managerRows, registered, &nRegisteredListed) != 0)
+        return false;
+    pFigures->nListed = dialog.ServiceList().GetItemCount();
+
+    std::printf("fill: median %.1f ms beside an enumeration of %.2f ms = %.2f\n", pFigures->fill.Median(),
+                pFigures->fillEnumeration.Median(), pFigures->dFillRatio());
+    std::printf("idle pass: median %.2f ms, max %.2f ms, beside an enumeration of %.2f ms = %.2f\n",
+                pFigures->pass.Median(), pFigures->pass.Max(), pFigures->passEnumeration.Median(),
+                pFigures->dPassRatio());
+    std::printf("change pass: median %.2f ms beside an enumeration of %.2f ms = %.2f\n",
+                pFigures->changePass.Median(), pFigures->changeEnumeration.Median(), pFigures->dChangeRatio());
+    std::printf("services listed: %d, as the manager answers (%d registered here)\n", pFigures->nListed,
+                nRegisteredListed);
+    return true;
+}
+
+void PrintTable(const std::vector<SizeFigures>& sizes)
+{
+    const SizeFigures& base = sizes.front();
+    double dBaseEnumeration = base.enumeration.Median();
+    std::printf("\n%6s | %6s | %9s | %16s | %16s | %16s | %9s | %7s | %7s\n", "size", "listed", "enum ms",
+                "fill ms (x enum)", "pass ms (x enum)", "change (x enum)", "CPU ms/s", "CPU gr.", "enum gr.");
+    for (const SizeFigures& size : sizes)
+    {
+        std::printf("%6d | %6d | %9.2f | %7.1f (%5.2f) | %7.2f (%5.2f) | %7.2f (%5.2f) | %9.1f | %7.2f | %7.2f\n",
+                    size.nRegistered, size.nListed, size.enumeration.Median(), size.fill.Median(),
+                    size.dFillRatio(), size.pass.Median(), size.dPassRatio(), size.changePass.Median(),
+                    size.dChangeRatio(), size.dIdleCpuPerSecond, size.dIdleCpuPerSecond / base.dIdleCpuPerSecond,
+                    size.enumeration.Median() / dBaseEnumeration);
+    }
+    std::printf("(each ratio against the enumerations interleaved with it; growth relative to %d services)\n\n",
+                base.nRegistered);
+}
+
+// One line per goal, with the worst size.
+void PrintGoals(const std::vector<SizeFigures>& sizes)
+{
+    auto worst = [&sizes](double (SizeFigures::*pfnRatio)() const) {
+        const SizeFigures* pWorst = &sizes.front();
+        for (const SizeFigures& size : sizes)
+        {
+            if ((size.*pfnRatio)() > (pWorst->*pfnRatio)())
+                pWorst = &size;
+        }
+        return pWorst;
+    };
+    const SizeFigures* pPass = worst(&SizeFigures::dPassRatio);
+    std::printf("%s: idle pass within %.1f enumerations at every size (worst %.2f at %d)\n",
+                pPass->dPassRatio() <= kPassGoal ? "PASS" : "MISS", kPassGoal, pPass->dPassRatio(),
+                pPass->nRegistered);
+    const SizeFigures* pChange = worst(&SizeFigures::dChangeRatio);
+    std::printf("%s: pass after a change within %.1f enumerations at every size (worst %.2f at %d)\n",
+                pChange->dChangeRatio() <= kPassGoal ? "PASS" : "MISS", kPassGoal, pChange->dChangeRatio(),
+                pChange->nRegistered);
+    const SizeFigures* pFill = worst(&SizeFigures::dFillRatio);
+    std::printf("%s: fill within %.1f enumerations at every size (worst %.2f at %d)\n",
+                pFill->dFillRatio() <= kFillGoal ? "PASS" : "MISS", kFillGoal, pFill->dFillRatio(),
+                pFill->nRegistered);
+
+    const SizeFigures& base = sizes.front();
+    const SizeFigures* pCpu = nullptr;
+    double dWorstExcess = 0;
+    for (const SizeFigures& size : sizes)
+    {
+        double dCpuGrowth = size.dIdleCpuPerSecond / base.dIdleCpuPerSecond;
+        double dEnumerationGrowth = size.enumeration.Median() / base.enumeration.Median();
+        if (pCpu == nullptr || dCpuGrowth / dEnumerationGrowth > dWorstExcess)
+        {
+            pCpu = &size;
+            dWorstExcess = dCpuGrowth / dEnumerationGrowth;
+        }
+    }
+    std::printf("%s: idle CPU grows no faster than the enumeration (at most %.2f times its growth, at %d)\n",
+                dWorstExcess <= 1.0 ? "PASS" : "MISS", dWorstExcess, pCpu->nRegistered);
+}
+
+int Run(ServiceBed& services)
+{
+    // Before the window: a box from a fill or a pass would otherwise wait
+    // for a click that never comes.
+    CMessageBoxWatcher watcher;
+    std::unique_ptr<CMainDlg> pDialog = OpenMainWindow();
+    if (!pDialog)
+        return 1;
+
+    std::vector<SizeFigures> sizes;
+    bool bValid = true;
+    for (const auto& size : kSizes)
+    {
+        if (!GrowServiceBed(kStem, size.nServices, &services))
+            return 1;
+        std::printf("-- %d services\n", size.nServices);
+        sizes.emplace_back();
+        if (!MeasureSize(*pDialog, services, size.dwIdleRunMs, &sizes.back()))
+        {
+            bValid = false;
+            break;
+        }
+    }
+
+    pDialog.reset();
+    PumpMessages();
+    if (watcher.Boxes().empty())
+    {
+        std::printf("message boxes: none\n");
+    }
+    else
+    {
+        // A box inside a timed call also spoils its figure.
+        bValid = false;
+        for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
+            std::printf("error: message box \"%s\": %s\n", box.strCaption.c_str(), box.strText.c_str());
+    }
+    if (!bValid)
+    {
+        std::printf("MISS: the figures do not count, see the errors above\n");
+        return 1;
+    }
+    PrintTable(sizes);
+    PrintGoals(sizes);
+    return 0;
+}
+} // namespace
+
+int main()
+{
+    return RunWithServices(kStem, Run, kSizes[0].nServices);
+}
