@@ -8,6 +8,8 @@
 #include "app/MainDlg.h"
 #include "app/ServiceListRules.h"
 #include "bench/BenchSupport.h"
+#include "services/ServiceEnumeration.h"
+#include "services/ServicePoller.h"
 #include "services/ServiceTexts.h"
 #include "support/MainWindowHarness.h"
 #include "support/MessageBoxWatcher.h"
@@ -31,10 +33,14 @@ constexpr struct
 {
     int nServices;
     DWORD dwIdleRunMs;
-} kSizes[] = {{100, 16000}, {300, 16000}, {1000, 8000}, {2000, 8000}};
+} kSizes[] = {{100, 12000}, {300, 12000}, {1000, 6000}, {2000, 6000}};
+// Runs of back-to-back calls for the CPU per call, in turns.
+constexpr int kCpuTurns = 5;
+constexpr double kCpuTurnMs = 400;
 constexpr int kFillRounds = 10;
 constexpr int kIdleRounds = 30;
 constexpr int kChangeRounds = 8;
+constexpr int kPartRounds = 10;
 constexpr DWORD kNoticeTimeoutMs = 2000;
 constexpr double kPassGoal = 1.5;
 constexpr double kFillGoal = 4.0;
@@ -49,6 +55,8 @@ struct SizeFigures
     Samples pass, passEnumeration;
     Samples changePass, changeEnumeration;
     double dIdleCpuPerSecond = 0;
+    double dPassCpuMs = 0;
+    double dEnumerationCpuMs = 0;
     double dFillRatio() const { return fill.Median() / fillEnumeration.Median(); }
     double dPassRatio() const { return pass.Median() / passEnumeration.Median(); }
     double dChangeRatio() const { return changePass.Median() / changeEnumeration.Median(); }
@@ -103,6 +111,70 @@ bool TimeInterleaved(int nRounds, SC_HANDLE hManager, SizeFigures* pFigures, Sam
         PumpMessages();
     }
     return true;
+}
+
+// The CPU per second of the window left open with its status timer; false,
+// said, when the timer hardly ticked or the passes had to read every start
+// type.
+bool MeasureIdleCpu(CMainDlg& dialog, CServicesKeyWatch& watch, DWORD dwIdleRunMs, SizeFigures* pFigures)
+{
+    dialog.RefreshServiceStates();
+    if (!watch.Arm())
+    {
+        std::printf("error: the services key cannot be watched\n");
+        return false;
+    }
+    dialog.SetTimer(CMainDlg::kStatusTimer, CMainDlg::kStatusTimerPeriodMs);
+    IdleRun idle = PumpFor(dialog.GetSafeHwnd(), dwIdleRunMs);
+    dialog.KillTimer(CMainDlg::kStatusTimer);
+    if (Interrupted())
+        return false;
+    pFigures->dIdleCpuPerSecond = idle.dCpuMs / idle.dSeconds;
+    std::printf("idle: %d timer passes in %.1f s, CPU %.0f ms = %.1f ms per s\n", idle.nTimerPasses, idle.dSeconds,
+                idle.dCpuMs, pFigures->dIdleCpuPerSecond);
+    int nExpectedPasses = static_cast<int>(dwIdleRunMs / CMainDlg::kStatusTimerPeriodMs);
+    if (idle.nTimerPasses < nExpectedPasses / 2)
+    {
+        std::printf("error: the status timer ticked %d times in %.1f s\n", idle.nTimerPasses, idle.dSeconds);
+        return false;
+    }
+    if (watch.WaitChanged(0))
+    {
+        std::printf("error: the manager's store reported a change while the idle CPU was measured\n");
+        return false;
+    }
+    return true;
+}
+
+// The CPU of one idle pass and of one bare enumeration, each taken over
+// runs of calls long enough for Wine's 10 ms steps of process time not to
+// matter, in turns.
+void MeasureCallCpu(CMainDlg& dialog, SC_HANDLE hManager, SizeFigures* pFigures)
+{
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    ULONGLONG ullCpu[2] = {0, 0};
+    int nCalls[2] = {0, 0};
+    for (int nTurn = 0; nTurn < 2 * kCpuTurns && !Interrupted(); ++nTurn)
+    {
+        int nKind = nTurn % 2;
+        ULONGLONG ullStart = ProcessCpuTime();
+        LONGLONG llStart = Ticks();
+        while (MsSince(llStart) < kCpuTurnMs)
+        {
+            if (nKind == 0)
+                dialog.RefreshServiceStates();
+            else
+                EnumerateServicesInto(hManager, &buffer, &dwCount);
+            ++nCalls[nKind];
+        }
+        ullCpu[nKind] += ProcessCpuTime() - ullStart;
+        PumpMessages();
+    }
+    pFigures->dPassCpuMs = nCalls[0] > 0 ? static_cast<double>(ullCpu[0]) / 10000.0 / nCalls[0] : 0;
+    pFigures->dEnumerationCpuMs = nCalls[1] > 0 ? static_cast<double>(ullCpu[1]) / 10000.0 / nCalls[1] : 0;
+    std::printf("CPU per call: idle pass %.2f ms (%d calls), enumeration %.2f ms (%d calls)\n", pFigures->dPassCpuMs,
+                nCalls[0], pFigures->dEnumerationCpuMs, nCalls[1]);
 }
 
 // Passes right after a start type changed behind the window's back: the
@@ -165,7 +237,6 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
 {
     CServiceControl control;
     SC_HANDLE hManager = control.ManagerHandle();
-    HWND hDialog = dialog.GetSafeHwnd();
     pFigures->nRegistered = static_cast<int>(services.size());
 
     // One of each first, unmeasured: the list's storage and the manager's
@@ -176,7 +247,7 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
     if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
         return false;
     // The timer's passes would land between a change and the pass timed
-    // after it; it runs only while the idle CPU is measured.
+    // after it; it runs only in the idle CPU's turns.
     dialog.KillTimer(CMainDlg::kStatusTimer);
     dialog.FillServiceList(ServiceListRules::kAll);
     dialog.RefreshServiceStates();
@@ -208,28 +279,14 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
     if (!TimeChangePasses(dialog, *services[kRunningCount + kDisabledCount], watch, hManager, pFigures))
         return false;
 
-    // The window's own timer, as a user who leaves it open sees it.
-    dialog.RefreshServiceStates();
+    if (!MeasureIdleCpu(dialog, watch, dwIdleRunMs, pFigures))
+        return false;
     if (!watch.Arm())
         return false;
-    dialog.SetTimer(CMainDlg::kStatusTimer, CMainDlg::kStatusTimerPeriodMs);
-    IdleRun idle = PumpFor(hDialog, dwIdleRunMs);
-    if (Interrupted())
-        return false;
-    pFigures->dIdleCpuPerSecond = idle.dCpuMs / idle.dSeconds;
-    std::printf("idle: %d timer passes in %.1f s, CPU %.0f ms = %.1f ms per s\n", idle.nTimerPasses, idle.dSeconds,
-                idle.dCpuMs, pFigures->dIdleCpuPerSecond);
-    // A timer that hardly ticked, or passes that re-read every start type,
-    // would make the figure meaningless.
-    int nExpectedPasses = static_cast<int>(dwIdleRunMs / CMainDlg::kStatusTimerPeriodMs);
-    if (idle.nTimerPasses < nExpectedPasses / 2)
-    {
-        std::printf("error: the status timer ticked %d times in %.1f s\n", idle.nTimerPasses, idle.dSeconds);
-        return false;
-    }
+    MeasureCallCpu(dialog, hManager, pFigures);
     if (watch.WaitChanged(0))
     {
-        std::printf("error: the manager's store reported a change while the idle CPU was measured\n");
+        std::printf("error: the manager's store reported a change while the CPU per call was measured\n");
         return false;
     }
 
@@ -262,21 +319,109 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
     return true;
 }
 
+void PrintFineSamples(const char* pszName, const Samples& samples)
+{
+    std::printf("  %s: median %.2f ms, min %.2f ms (n=%d)\n", pszName, samples.Median(), samples.Min(),
+                static_cast<int>(samples.ms.size()));
+}
+
+// Where the time of a fill and of an idle pass goes, part by part, each
+// beside a bare enumeration: the list's own enumeration, the rebuilding of
+// the list control (on the window's own list, with its own notifications;
+// a fill puts the rows back before anything reads them), and for the pass
+// a poller's look at the manager, the one list read per row and the
+// lookups by name.
+void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, const SizeFigures& figures)
+{
+    const CListCtrl& list = dialog.ServiceList();
+    HWND hList = list.GetSafeHwnd();
+    int nRows = list.GetItemCount();
+    std::vector<std::string> texts[4];
+    for (int i = 0; i < nRows; ++i)
+    {
+        for (int nColumn = 0; nColumn < 4; ++nColumn)
+            texts[nColumn].push_back(list.GetItemText(i, nColumn));
+    }
+    CServicePoller poller;
+    poller.Refresh(hManager);
+
+    Samples enumeration, listEnumeration, deleteAll, inserts, subitemTexts, refresh, reads, lookups;
+    SizeFigures unused;
+    for (int nRound = 0; nRound < kPartRounds && !Interrupted(); ++nRound)
+    {
+        TimeEnumeration(hManager, &enumeration, &unused.enumeration);
+        LONGLONG llStart = Ticks();
+        std::vector<EnumeratedService> services;
+        EnumerateWin32Services(hManager, &services);
+        listEnumeration.ms.push_back(MsSince(llStart));
+
+        llStart = Ticks();
+        list.DeleteAllItems();
+        deleteAll.ms.push_back(MsSince(llStart));
+        ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
+        llStart = Ticks();
+        for (int i = 0; i < nRows; ++i)
+            list.InsertItem(i, texts[0][i], 1, 0);
+        inserts.ms.push_back(MsSince(llStart));
+        llStart = Ticks();
+        for (int i = 0; i < nRows; ++i)
+        {
+            for (int nColumn = 1; nColumn < 4; ++nColumn)
+                list.SetItemText(i, nColumn, texts[nColumn][i]);
+        }
+        subitemTexts.ms.push_back(MsSince(llStart));
+        ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+        dialog.FillServiceList(ServiceListRules::kAll);
+        PumpMessages();
+
+        llStart = Ticks();
+        poller.Refresh(hManager);
+        refresh.ms.push_back(MsSince(llStart));
+        llStart = Ticks();
+        for (int i = 0; i < nRows; ++i)
+            list.GetItemData(i);
+        reads.ms.push_back(MsSince(llStart));
+        llStart = Ticks();
+        for (const std::string& strName : texts[1])
+            poller.Find(strName);
+        lookups.ms.push_back(MsSince(llStart));
+    }
+    if (enumeration.ms.empty())
+        return;
+    std::printf("parts at %d services, beside a bare enumeration of %.2f ms:\n", figures.nRegistered,
+                enumeration.Median());
+    PrintFineSamples("the list's own enumeration", listEnumeration);
+    PrintFineSamples("list control: delete every row", deleteAll);
+    PrintFineSamples("list control: insert every row (redraw off)", inserts);
+    PrintFineSamples("list control: three sub-item texts per row", subitemTexts);
+    std::printf("  the fill beyond these: %.2f ms\n",
+                figures.fill.Median() - listEnumeration.Median() - deleteAll.Median() - inserts.Median() -
+                    subitemTexts.Median());
+    PrintFineSamples("a poller's look at the manager", refresh);
+    PrintFineSamples("one list read per row", reads);
+    PrintFineSamples("lookups by name", lookups);
+    std::printf("  the idle pass beyond these: %.2f ms\n",
+                figures.pass.Median() - refresh.Median() - reads.Median() - lookups.Median());
+}
+
 void PrintTable(const std::vector<SizeFigures>& sizes)
 {
     const SizeFigures& base = sizes.front();
-    double dBaseEnumeration = base.enumeration.Median();
-    std::printf("\n%6s | %6s | %9s | %16s | %16s | %16s | %9s | %7s | %7s\n", "size", "listed", "enum ms",
-                "fill ms (x enum)", "pass ms (x enum)", "change (x enum)", "CPU ms/s", "CPU gr.", "enum gr.");
+    std::printf("\n%6s | %6s | %8s | %15s | %15s | %15s | %14s | %6s | %14s | %14s\n", "size", "listed", "enum ms",
+                "fill ms (x)", "pass ms (x)", "change ms (x)", "idle CPU ms/s", "enum", "pass CPU ms", "enum CPU ms");
     for (const SizeFigures& size : sizes)
     {
-        std::printf("%6d | %6d | %9.2f | %7.1f (%5.2f) | %7.2f (%5.2f) | %7.2f (%5.2f) | %9.1f | %7.2f | %7.2f\n",
-                    size.nRegistered, size.nListed, size.enumeration.Median(), size.fill.Median(),
-                    size.dFillRatio(), size.pass.Median(), size.dPassRatio(), size.changePass.Median(),
-                    size.dChangeRatio(), size.dIdleCpuPerSecond, size.dIdleCpuPerSecond / base.dIdleCpuPerSecond,
-                    size.enumeration.Median() / dBaseEnumeration);
+        std::printf("%6d | %6d | %8.2f | %6.1f (%5.2f) | %6.2f (%5.2f) | %6.2f (%5.2f) | %6.1f (%5.2f) | %6.2f | "
+                    "%5.2f (%6.2f) | %5.2f (%6.2f)\n",
+                    size.nRegistered, size.nListed, size.enumeration.Median(), size.fill.Median(), size.dFillRatio(),
+                    size.pass.Median(), size.dPassRatio(), size.changePass.Median(), size.dChangeRatio(),
+                    size.dIdleCpuPerSecond, size.dIdleCpuPerSecond / base.dIdleCpuPerSecond,
+                    size.enumeration.Median() / base.enumeration.Median(), size.dPassCpuMs,
+                    size.dPassCpuMs / base.dPassCpuMs, size.dEnumerationCpuMs,
+                    size.dEnumerationCpuMs / base.dEnumerationCpuMs);
     }
-    std::printf("(each ratio against the enumerations interleaved with it; growth relative to %d services)\n\n",
+    std::printf("(x: median against the median of the enumerations interleaved with it; in the CPU columns, growth "
+                "relative to %d services, and \"enum\" the growth of the enumeration's median)\n\n",
                 base.nRegistered);
 }
 
@@ -305,21 +450,28 @@ void PrintGoals(const std::vector<SizeFigures>& sizes)
                 pFill->dFillRatio() <= kFillGoal ? "PASS" : "MISS", kFillGoal, pFill->dFillRatio(),
                 pFill->nRegistered);
 
+    // The idle CPU against the growth of the enumeration's time; the CPU of
+    // a pass against that of an enumeration, like for like.
     const SizeFigures& base = sizes.front();
-    const SizeFigures* pCpu = nullptr;
-    double dWorstExcess = 0;
-    for (const SizeFigures& size : sizes)
+    auto excess = [&base](const SizeFigures& size, bool bPerCall) {
+        return bPerCall ? (size.dPassCpuMs / base.dPassCpuMs) / (size.dEnumerationCpuMs / base.dEnumerationCpuMs)
+                        : (size.dIdleCpuPerSecond / base.dIdleCpuPerSecond) /
+                              (size.enumeration.Median() / base.enumeration.Median());
+    };
+    for (bool bPerCall : {false, true})
     {
-        double dCpuGrowth = size.dIdleCpuPerSecond / base.dIdleCpuPerSecond;
-        double dEnumerationGrowth = size.enumeration.Median() / base.enumeration.Median();
-        if (pCpu == nullptr || dCpuGrowth / dEnumerationGrowth > dWorstExcess)
+        const SizeFigures* pWorst = &sizes.back();
+        for (const SizeFigures& size : sizes)
         {
-            pCpu = &size;
-            dWorstExcess = dCpuGrowth / dEnumerationGrowth;
+            if (&size != &base && excess(size, bPerCall) > excess(*pWorst, bPerCall))
+                pWorst = &size;
         }
+        double dExcess = excess(*pWorst, bPerCall);
+        std::printf("%s: %s (at most %.2f times its growth, at %d)\n", dExcess <= 1.0 ? "PASS" : "MISS",
+                    bPerCall ? "a pass's CPU grows no faster than an enumeration's CPU"
+                             : "idle CPU grows no faster than the enumeration",
+                    dExcess, pWorst->nRegistered);
     }
-    std::printf("%s: idle CPU grows no faster than the enumeration (at most %.2f times its growth, at %d)\n",
-                dWorstExcess <= 1.0 ? "PASS" : "MISS", dWorstExcess, pCpu->nRegistered);
 }
 
 int Run(ServiceBed& services)
@@ -344,6 +496,11 @@ int Run(ServiceBed& services)
             bValid = false;
             break;
         }
+    }
+    if (bValid)
+    {
+        CServiceControl control;
+        MeasureParts(*pDialog, control.ManagerHandle(), sizes.back());
     }
 
     pDialog.reset();
