@@ -3,8 +3,10 @@
 // under one open main window, and at each size the fill, an idle polling
 // pass, a pass right after a start type changed elsewhere and the CPU the
 // window's own timer costs per second are measured, each beside bare
-// enumerations taken in the same rounds. The list is held to the manager's
-// answers at every size, so that a fast figure is also a right one.
+// enumerations taken in the same rounds, then the CPU of a pass against
+// that of an enumeration. The list is held to the manager's answers at
+// every size, so that a fast figure is also a right one. At the smallest
+// and the largest size the fill and the pass are also taken apart.
 #include "app/MainDlg.h"
 #include "app/ServiceListRules.h"
 #include "bench/BenchSupport.h"
@@ -17,6 +19,7 @@
 #include "support/TestServices.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 #include <set>
@@ -326,12 +329,13 @@ void PrintFineSamples(const char* pszName, const Samples& samples)
 }
 
 // Where the time of a fill and of an idle pass goes, part by part, each
-// beside a bare enumeration: the list's own enumeration, the rebuilding of
-// the list control (on the window's own list, with its own notifications;
-// a fill puts the rows back before anything reads them), and for the pass
-// a poller's look at the manager, the one list read per row and the
-// lookups by name.
-void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, const SizeFigures& figures)
+// part timed in the same rounds as a fill, a pass and a bare enumeration:
+// the list's own enumeration, the rebuilding of the list control (on the
+// window's own list, with its notifications to the window; a fill puts the
+// rows back before anything reads them) and turning its redraw back on,
+// which updates its scroll bar; for the pass, a poller's look at the
+// manager, the one list read per row and the lookups by name.
+void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
 {
     const CListCtrl& list = dialog.ServiceList();
     HWND hList = list.GetSafeHwnd();
@@ -345,63 +349,71 @@ void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, const SizeFigures& figur
     CServicePoller poller;
     poller.Refresh(hManager);
 
-    Samples enumeration, listEnumeration, deleteAll, inserts, subitemTexts, refresh, reads, lookups;
+    Samples enumeration, fill, pass, listEnumeration, deleteAll, inserts, subitemTexts, redrawOn, refresh, reads,
+        lookups;
+    auto time = [](Samples* pSamples, auto call) {
+        LONGLONG llStart = Ticks();
+        call();
+        pSamples->ms.push_back(MsSince(llStart));
+    };
     SizeFigures unused;
     for (int nRound = 0; nRound < kPartRounds && !Interrupted(); ++nRound)
     {
         TimeEnumeration(hManager, &enumeration, &unused.enumeration);
-        LONGLONG llStart = Ticks();
-        std::vector<EnumeratedService> services;
-        EnumerateWin32Services(hManager, &services);
-        listEnumeration.ms.push_back(MsSince(llStart));
+        time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); });
+        PumpMessages();
+        time(&pass, [&dialog] { dialog.RefreshServiceStates(); });
+        time(&listEnumeration, [hManager] {
+            std::vector<EnumeratedService> services;
+            EnumerateWin32Services(hManager, &services);
+        });
 
-        llStart = Ticks();
-        list.DeleteAllItems();
-        deleteAll.ms.push_back(MsSince(llStart));
+        time(&deleteAll, [&list] { list.DeleteAllItems(); });
         ::SendMessageA(hList, WM_SETREDRAW, FALSE, 0);
-        llStart = Ticks();
-        for (int i = 0; i < nRows; ++i)
-            list.InsertItem(i, texts[0][i], 1, 0);
-        inserts.ms.push_back(MsSince(llStart));
-        llStart = Ticks();
-        for (int i = 0; i < nRows; ++i)
-        {
-            for (int nColumn = 1; nColumn < 4; ++nColumn)
-                list.SetItemText(i, nColumn, texts[nColumn][i]);
-        }
-        subitemTexts.ms.push_back(MsSince(llStart));
-        ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0);
+        time(&inserts, [&] {
+            for (int i = 0; i < nRows; ++i)
+                list.InsertItem(i, texts[0][i], 1, 0);
+        });
+        time(&subitemTexts, [&] {
+            for (int i = 0; i < nRows; ++i)
+            {
+                for (int nColumn = 1; nColumn < 4; ++nColumn)
+                    list.SetItemText(i, nColumn, texts[nColumn][i]);
+            }
+        });
+        time(&redrawOn, [hList] { ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0); });
         dialog.FillServiceList(ServiceListRules::kAll);
         PumpMessages();
 
-        llStart = Ticks();
-        poller.Refresh(hManager);
-        refresh.ms.push_back(MsSince(llStart));
-        llStart = Ticks();
-        for (int i = 0; i < nRows; ++i)
-            list.GetItemData(i);
-        reads.ms.push_back(MsSince(llStart));
-        llStart = Ticks();
-        for (const std::string& strName : texts[1])
-            poller.Find(strName);
-        lookups.ms.push_back(MsSince(llStart));
+        time(&refresh, [&] { poller.Refresh(hManager); });
+        time(&reads, [&] {
+            for (int i = 0; i < nRows; ++i)
+                list.GetItemData(i);
+        });
+        time(&lookups, [&] {
+            for (const std::string& strName : texts[1])
+                poller.Find(strName);
+        });
     }
     if (enumeration.ms.empty())
         return;
-    std::printf("parts at %d services, beside a bare enumeration of %.2f ms:\n", figures.nRegistered,
+    std::printf("parts at %d services (%d rows), beside a bare enumeration of %.2f ms:\n", nRegistered, nRows,
                 enumeration.Median());
-    PrintFineSamples("the list's own enumeration", listEnumeration);
-    PrintFineSamples("list control: delete every row", deleteAll);
-    PrintFineSamples("list control: insert every row (redraw off)", inserts);
-    PrintFineSamples("list control: three sub-item texts per row", subitemTexts);
-    std::printf("  the fill beyond these: %.2f ms\n",
-                figures.fill.Median() - listEnumeration.Median() - deleteAll.Median() - inserts.Median() -
-                    subitemTexts.Median());
-    PrintFineSamples("a poller's look at the manager", refresh);
-    PrintFineSamples("one list read per row", reads);
-    PrintFineSamples("lookups by name", lookups);
-    std::printf("  the idle pass beyond these: %.2f ms\n",
-                figures.pass.Median() - refresh.Median() - reads.Median() - lookups.Median());
+    PrintFineSamples("the fill", fill);
+    PrintFineSamples("  the list's own enumeration", listEnumeration);
+    PrintFineSamples("  list control: delete every row", deleteAll);
+    PrintFineSamples("  list control: insert every row (redraw off)", inserts);
+    PrintFineSamples("  list control: three sub-item texts per row", subitemTexts);
+    PrintFineSamples("  list control: redraw on again", redrawOn);
+    std::printf("    the fill beyond these: %.2f ms\n",
+                fill.Median() - listEnumeration.Median() - deleteAll.Median() - inserts.Median() -
+                    subitemTexts.Median() - redrawOn.Median());
+    PrintFineSamples("the idle pass", pass);
+    PrintFineSamples("  a poller's look at the manager", refresh);
+    PrintFineSamples("  one list read per row", reads);
+    PrintFineSamples("  lookups by name", lookups);
+    std::printf("    the idle pass beyond these: %.2f ms\n",
+                pass.Median() - refresh.Median() - reads.Median() - lookups.Median());
 }
 
 void PrintTable(const std::vector<SizeFigures>& sizes)
@@ -496,11 +508,12 @@ int Run(ServiceBed& services)
             bValid = false;
             break;
         }
-    }
-    if (bValid)
-    {
-        CServiceControl control;
-        MeasureParts(*pDialog, control.ManagerHandle(), sizes.back());
+        // The smallest list, where fixed costs weigh most, and the largest.
+        if (&size == &kSizes[0] || &size == &kSizes[std::size(kSizes) - 1])
+        {
+            CServiceControl control;
+            MeasureParts(*pDialog, control.ManagerHandle(), size.nServices);
+        }
     }
 
     pDialog.reset();
