@@ -37,12 +37,15 @@ int CServiceListView::HighlightedRow() const
 
 void CServiceListView::SetRows(std::vector<ServiceRow> rows)
 {
+    // Without redraw the list neither repaints nor redoes its scroll bar
+    // for each change, but once when redraw comes back: a row inserted with
+    // it on costs the more the longer the list.
+    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
     m_list.DeleteAllItems();
     m_rows.clear();
     std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
         return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
     });
-    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
     for (ServiceRow& row : rows)
     {
         m_rows.push_back(std::make_unique<ServiceRow>(std::move(row)));
