@@ -119,7 +119,7 @@ void CServiceCommands::FillServiceList(const std::string& strFilter)
     CBusyScope busy(m_bBusy, true);
     std::vector<ServiceRow> rows;
     auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
-    if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, &rows, report))
+    if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, m_poller, &rows, report))
     {
         // Without a first list there is nothing to work on; later the list
         // shown stays as it is.
@@ -218,16 +218,21 @@ void CServiceCommands::RefreshServiceStates()
     // A pass reports nothing: a failed look is simply tried again next time.
     if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
         return;
-    for (int i = 0; i < m_rows.Count();)
+    // Each row is read from the list once: with thousands of services the
+    // messages to the list are most of what a pass costs beyond the look.
+    int nCount = m_rows.Count();
+    for (int i = 0; i < nCount;)
     {
-        const CServicePoller::Status* pStatus = m_poller.Find(m_rows.RowAt(i)->strName);
+        ServiceRow* pRow = m_rows.RowAt(i);
+        const CServicePoller::Status* pStatus = m_poller.Find(pRow->strName);
         if (pStatus == nullptr)
         {
             // Deleted behind the program's back.
             RemoveRow(i);
+            --nCount;
             continue;
         }
-        m_rows.Update(i, *pStatus);
+        m_rows.Update(i, *pRow, *pStatus);
         ++i;
     }
     if (const ServiceRow* pRow = m_rows.RowAt(m_nSelected))
@@ -500,10 +505,12 @@ void CServiceCommands::UndoLast()
     m_bApplying = false;
     m_journal.MarkUndone(entry.nId);
     RefreshUndoCommand();
-    // A service made again needs its row; the rest follow on the next pass.
+    // Start types are read again rather than taken on the store's notice,
+    // by the fill below as by the next pass. A service made again needs its
+    // row; the rest follow on the next pass.
+    m_poller.InvalidateStartTypes();
     if (!plan.services.empty())
         ShowCategory(m_strFilter, true);
-    m_poller.InvalidateStartTypes();
     m_view.StartStatusTimer();
     Notify(((bAllRestored ? JournalTexts::kUndoDone : JournalTexts::kUndoPartly) + strNotes).c_str(),
            MB_OK | MB_ICONINFORMATION);

@@ -37,17 +37,20 @@ int CServiceListView::HighlightedRow() const
 
 void CServiceListView::SetRows(std::vector<ServiceRow> rows)
 {
+    // Without redraw the list neither repaints nor redoes its scroll bar
+    // for each change, but once when redraw comes back: a row inserted with
+    // it on costs the more the longer the list.
+    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
     m_list.DeleteAllItems();
     m_rows.clear();
     std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
         return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
     });
-    ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
     for (ServiceRow& row : rows)
     {
         m_rows.push_back(std::make_unique<ServiceRow>(std::move(row)));
         const ServiceRow& stored = *m_rows.back();
-        int nRow = m_list.InsertItem(m_list.GetItemCount(), stored.strDisplayName, stored.Image(),
+        int nRow = m_list.InsertItem(static_cast<int>(m_rows.size()) - 1, stored.strDisplayName, stored.Image(),
                                      reinterpret_cast<LPARAM>(&stored));
         m_list.SetItemText(nRow, 1, stored.strName);
         m_list.SetItemText(nRow, 2, stored.StateText());
@@ -58,7 +61,9 @@ void CServiceListView::SetRows(std::vector<ServiceRow> rows)
 
 ServiceRow* CServiceListView::RowAt(int nRow) const
 {
-    if (nRow < 0 || nRow >= Count())
+    // The list refuses an index past its end, and no row has data 0: one
+    // message rather than a count first, which a pass pays for every row.
+    if (nRow < 0)
         return nullptr;
     return reinterpret_cast<ServiceRow*>(m_list.GetItemData(nRow));
 }
@@ -93,22 +98,19 @@ void CServiceListView::Show(int nRow) const
     m_list.SetItemText(nRow, 3, pRow->StartTypeText());
 }
 
-bool CServiceListView::Update(int nRow, const CServicePoller::Status& status) const
+bool CServiceListView::Update(int nRow, ServiceRow& row, const CServicePoller::Status& status) const
 {
-    ServiceRow* pRow = RowAt(nRow);
-    if (pRow == nullptr)
-        return false;
-    std::string strStateBefore = pRow->StateText(), strStartTypeBefore = pRow->StartTypeText();
-    pRow->dwState = status.dwState;
-    pRow->pszPendingWord = nullptr;
-    pRow->dwAccepted = status.dwAccepted;
+    std::string strStateBefore = row.StateText(), strStartTypeBefore = row.StartTypeText();
+    row.dwState = status.dwState;
+    row.pszPendingWord = nullptr;
+    row.dwAccepted = status.dwAccepted;
     // A start type the pass could not read keeps what the row had.
     if (status.bStartTypeKnown)
     {
-        pRow->bStartTypeKnown = true;
-        pRow->dwStartType = status.dwStartType;
+        row.bStartTypeKnown = true;
+        row.dwStartType = status.dwStartType;
     }
-    if (pRow->StateText() == strStateBefore && pRow->StartTypeText() == strStartTypeBefore)
+    if (row.StateText() == strStateBefore && row.StartTypeText() == strStartTypeBefore)
         return false;
     Show(nRow);
     return true;
@@ -176,14 +178,17 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
     return outcome;
 }
 
-DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,
+DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate, CServicePoller& poller,
                       std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report)
 {
     pRows->clear();
     std::vector<EnumeratedService> services;
     if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
         return dwError;
-    CServicesKey servicesKey;
+    // Opening and reading every service's key again costs three calls to
+    // the registry per row; what the poller keeps is as fresh, since the
+    // store's change notice makes it read again.
+    poller.CheckStartTypes();
     for (const EnumeratedService& listed : services)
     {
         ServiceRow row;
@@ -194,7 +199,7 @@ DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enum
         // The manager's own store answers at once; ask the manager itself
         // only for a service whose key cannot be read.
         DWORD dwStartType = 0;
-        row.bStartTypeKnown = servicesKey.ReadStartType(row.strName, &dwStartType);
+        row.bStartTypeKnown = poller.StartTypeOf(row.strName, &dwStartType);
         if (!row.bStartTypeKnown)
         {
             DWORD dwError = 0;

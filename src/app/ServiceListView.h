@@ -35,8 +35,9 @@ public:
     void Remove(int nRow);
     // Writes the row's texts and icon again from its data.
     void Show(int nRow) const;
-    // Takes a pass's status into the row; true when what it shows changed.
-    bool Update(int nRow, const CServicePoller::Status& status) const;
+    // Takes a pass's status into row, the one at nRow; true when what it
+    // shows changed.
+    bool Update(int nRow, ServiceRow& row, const CServicePoller::Status& status) const;
     void SortByDisplayName() const;
     // A start type for the row nRow and, when bTicked, every ticked row,
     // whose ticks are cleared. A row shows the change at once (the next
@@ -72,9 +73,9 @@ const RunOperationInfo& InfoOf(RunOperation operation);
 // 0 or the error of the open or of the command itself.
 DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, RunOperation operation);
 
-// Every Win32 service as a row: the start type from the manager's store,
-// or from the manager for one whose key cannot be read. A service removed
-// since the listing gets no row; other failures go to report. 0 or the
-// listing's error, with no rows.
-DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate,
+// Every Win32 service as a row: the start type from the manager's store as
+// the poller keeps it, or from the manager for one whose key cannot be
+// read. A service removed since the listing gets no row; other failures go
+// to report. 0 or the listing's error, with no rows.
+DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate, CServicePoller& poller,
                       std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report);

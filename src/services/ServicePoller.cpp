@@ -63,38 +63,44 @@ bool CServicePoller::StartTypesMayHaveChanged()
     return m_hChanged == nullptr || WaitForSingleObject(m_hChanged, 0) != WAIT_TIMEOUT;
 }
 
+void CServicePoller::CheckStartTypes()
+{
+    // Re-arm the watch before reading, so that a change during the read is
+    // seen by the next check.
+    if (!StartTypesMayHaveChanged())
+        return;
+    m_bStartTypesStale = false;
+    WatchServicesKey();
+    m_startTypes.clear();
+}
+
+bool CServicePoller::KeptStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType)
+{
+    auto kept = m_startTypes.find(strKey);
+    if (kept != m_startTypes.end())
+    {
+        *pdwStartType = kept->second;
+        return true;
+    }
+    if (!ReadStartType(strKey, pszName, pdwStartType))
+        return false;
+    m_startTypes[strKey] = *pdwStartType;
+    return true;
+}
+
 DWORD CServicePoller::Refresh(SC_HANDLE hManager)
 {
     std::vector<EnumeratedService> services;
     if (DWORD dwError = EnumerateWin32Services(hManager, &services))
         return dwError;
 
-    // Re-arm the watch before reading, so that a change during the read is
-    // seen by the next pass.
-    bool bReread = StartTypesMayHaveChanged();
-    if (bReread)
-    {
-        m_bStartTypesStale = false;
-        WatchServicesKey();
-        m_startTypes.clear();
-    }
-
+    CheckStartTypes();
     m_services.clear();
     for (const EnumeratedService& service : services)
     {
         std::string strKey = AsciiLower(service.strName);
         Status status = {service.status.dwCurrentState, service.status.dwControlsAccepted, false, 0};
-        auto cached = m_startTypes.find(strKey);
-        if (cached != m_startTypes.end())
-        {
-            status.bStartTypeKnown = true;
-            status.dwStartType = cached->second;
-        }
-        else if (ReadStartType(strKey, service.strName.c_str(), &status.dwStartType))
-        {
-            status.bStartTypeKnown = true;
-            m_startTypes[strKey] = status.dwStartType;
-        }
+        status.bStartTypeKnown = KeptStartType(strKey, service.strName.c_str(), &status.dwStartType);
         m_services[strKey] = status;
     }
     // Keys of services that are gone are let go.
@@ -106,6 +112,11 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
             ++it;
     }
     return 0;
+}
+
+bool CServicePoller::StartTypeOf(const std::string& strServiceName, DWORD* pdwStartType)
+{
+    return KeptStartType(AsciiLower(strServiceName), strServiceName.c_str(), pdwStartType);
 }
 
 const CServicePoller::Status* CServicePoller::Find(const std::string& strServiceName) const

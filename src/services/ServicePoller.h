@@ -31,12 +31,21 @@ public:
     DWORD Refresh(SC_HANDLE hManager);
     // nullptr for a service the last enumeration did not list.
     const Status* Find(const std::string& strServiceName) const;
+    // Forgets the kept start types when the store reported a change since
+    // the last check; Refresh checks by itself.
+    void CheckStartTypes();
+    // A service's start type from the manager's store, as a pass reads it:
+    // kept from an earlier read unless the last check forgot it. False when
+    // its key cannot be read.
+    bool StartTypeOf(const std::string& strServiceName, DWORD* pdwStartType);
     // Makes the next Refresh read every start type again.
     void InvalidateStartTypes() { m_bStartTypesStale = true; }
 
 private:
     bool StartTypesMayHaveChanged();
     void WatchServicesKey();
+    // strKey is the ASCII-lowercased name.
+    bool KeptStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType);
     bool ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType);
 
     std::unordered_map<std::string, Status> m_services; // by ASCII-lowercased name

@@ -1,10 +1,13 @@
 #include "bench/BenchSupport.h"
 
 #include "app/MainDlg.h"
+#include "app/ServiceListRules.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <map>
 
 namespace Bench
 {
@@ -20,10 +23,38 @@ BOOL WINAPI OnConsoleControl(DWORD)
     return TRUE;
 }
 
-bool RegisterServices(const char* pszStem, ServiceBed* pServices)
+std::string SummaryOf(HWND hDialog)
+{
+    char szText[256] = {};
+    GetDlgItemTextA(hDialog, IDC_SUMMARY, szText, sizeof(szText));
+    return szText;
+}
+
+// Our services left in the manager, found by the stem and this process id.
+int CountLeftovers(const char* pszStem)
+{
+    CServiceControl control;
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    if (control.ManagerHandle() == nullptr || EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwCount) != 0)
+        return -1;
+    std::string strPrefix = std::string(pszStem) + "_" + std::to_string(GetCurrentProcessId()) + "_";
+    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+    int nLeft = 0;
+    for (DWORD i = 0; i < dwCount; ++i)
+    {
+        if (std::string(pServices[i].lpServiceName).compare(0, strPrefix.size(), strPrefix) == 0)
+            ++nLeft;
+    }
+    return nLeft;
+}
+} // namespace
+
+bool GrowServiceBed(const char* pszStem, int nTotal, ServiceBed* pServices)
 {
     LONGLONG llStart = Ticks();
-    for (int i = 0; i < kServiceCount; ++i)
+    int nBefore = static_cast<int>(pServices->size());
+    for (int i = nBefore; i < nTotal; ++i)
     {
         if (Interrupted())
             return false;
@@ -54,32 +85,17 @@ bool RegisterServices(const char* pszStem, ServiceBed* pServices)
             }
         }
     }
-    std::printf("register: %d services in %.0f ms (%d running, %d disabled, the rest stopped on demand)\n",
-                kServiceCount, MsSince(llStart), kRunningCount, kDisabledCount);
+    if (nBefore == 0)
+        std::printf("register: %d services in %.0f ms (%d running, %d disabled, the rest stopped on demand)\n",
+                    nTotal, MsSince(llStart), std::min(nTotal, kRunningCount),
+                    std::max(0, std::min(nTotal - kRunningCount, kDisabledCount)));
+    else if (nTotal > nBefore)
+        std::printf("register: %d more services in %.0f ms (%d in all)\n", nTotal - nBefore, MsSince(llStart),
+                    nTotal);
     return true;
 }
 
-// Our services left in the manager, found by the stem and this process id.
-int CountLeftovers(const char* pszStem)
-{
-    CServiceControl control;
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (control.ManagerHandle() == nullptr || EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwCount) != 0)
-        return -1;
-    std::string strPrefix = std::string(pszStem) + "_" + std::to_string(GetCurrentProcessId()) + "_";
-    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-    int nLeft = 0;
-    for (DWORD i = 0; i < dwCount; ++i)
-    {
-        if (std::string(pServices[i].lpServiceName).compare(0, strPrefix.size(), strPrefix) == 0)
-            ++nLeft;
-    }
-    return nLeft;
-}
-} // namespace
-
-int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services))
+int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services), int nCount)
 {
     // Unbuffered: a pipe would otherwise hold every line until the end.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
@@ -90,7 +106,7 @@ int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services))
     ServiceBed services;
     try
     {
-        if (RegisterServices(pszStem, &services))
+        if (GrowServiceBed(pszStem, nCount, &services))
             nResult = pfnRun(services);
     }
     catch (const std::exception& error)
@@ -237,5 +253,75 @@ int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows)
             ++nFailures;
     }
     return nFailures;
+}
+
+int CompareListWithManager(const CMainDlg& dialog, const std::vector<ManagerRow>& managerRows,
+                           const std::set<std::string>& registered, int* pnRegisteredListed)
+{
+    const CListCtrl& list = dialog.ServiceList();
+    int nRows = list.GetItemCount();
+    int nDifferences = 0;
+    auto report = [&nDifferences](const std::string& strWhat) {
+        // Only the first few; the count says the rest.
+        if (++nDifferences <= 5)
+            std::printf("error: %s\n", strWhat.c_str());
+    };
+
+    std::map<std::string, const ManagerRow*> byName;
+    for (const ManagerRow& row : managerRows)
+        byName[row.strName] = &row;
+    if (static_cast<std::size_t>(nRows) != managerRows.size())
+        report("the list has " + std::to_string(nRows) + " rows, the manager " +
+               std::to_string(managerRows.size()) + " services");
+
+    *pnRegisteredListed = 0;
+    for (int i = 0; i < nRows; ++i)
+    {
+        std::string strName = list.GetItemText(i, 1);
+        if (registered.count(strName) != 0)
+            ++*pnRegisteredListed;
+        auto found = byName.find(strName);
+        if (found == byName.end())
+        {
+            report("listed but not known to the manager: " + strName);
+            continue;
+        }
+        const ManagerRow& expected = *found->second;
+        if (list.GetItemText(i, 2) != expected.strState || list.GetItemText(i, 3) != expected.strStartType ||
+            list.GetItemImage(i) != expected.nImage)
+            report("row of " + strName + " differs from the manager's answer");
+    }
+    if (*pnRegisteredListed != static_cast<int>(registered.size()))
+        report(std::to_string(*pnRegisteredListed) + " of the " + std::to_string(registered.size()) +
+               " registered services are listed");
+    std::string strSummary = ServiceListRules::SummaryText(nRows, ServiceListRules::kAll);
+    if (SummaryOf(dialog.GetSafeHwnd()) != strSummary)
+        report("the summary line does not count the rows");
+    if (nDifferences > 5)
+        std::printf("error: %d differences in all\n", nDifferences);
+    return nDifferences;
+}
+
+IdleRun PumpFor(HWND hDialog, DWORD dwMs)
+{
+    ULONGLONG ullCpu = ProcessCpuTime();
+    LONGLONG llStart = Ticks();
+    int nTimerPasses = 0;
+    for (;;)
+    {
+        double dLeft = dwMs - MsSince(llStart);
+        if (dLeft <= 0 || Interrupted())
+            break;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(dLeft) + 1, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (msg.message == WM_TIMER && msg.hwnd == hDialog && msg.wParam == CMainDlg::kStatusTimer)
+                ++nTimerPasses;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return {MsSince(llStart) / 1000.0, static_cast<double>(ProcessCpuTime() - ullCpu) / 10000.0, nTimerPasses};
 }
 } // namespace Bench

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,16 @@ constexpr int kDisabledCount = 5;
 
 using ServiceBed = std::vector<std::unique_ptr<CTestService>>;
 
-// Registers the services under names made from pszStem (the first
+// Registers nCount services under names made from pszStem (the first
 // kRunningCount started, the next kDisabledCount disabled), calls pfnRun
-// with them, then removes them whatever happened and checks that none is
-// left. The process exit code.
-int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services));
+// with them, then removes them (and any it added) whatever happened and
+// checks that none is left. The process exit code.
+int RunWithServices(const char* pszStem, int (*pfnRun)(ServiceBed& services), int nCount = kServiceCount);
+
+// Registers more services the same way until the bed holds nTotal; false,
+// said, when one fails or Ctrl+C was pressed. What it registered is still
+// in the bed, for RunWithServices to remove.
+bool GrowServiceBed(const char* pszStem, int nTotal, ServiceBed* pServices);
 
 // True once Ctrl+C was pressed; says so the first time it answers true.
 bool Interrupted();
@@ -69,4 +75,22 @@ struct ManagerRow
 // number of services whose open or queries failed, or -1 when the
 // enumeration itself failed.
 int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows);
+
+// Holds the whole list, filled with every service, to what the manager
+// answers service by service, so that a fast fill or pass is also a right
+// one; registered are the names that must be listed. Returns the number of
+// differences, the first few of them said.
+int CompareListWithManager(const CMainDlg& dialog, const std::vector<ManagerRow>& managerRows,
+                           const std::set<std::string>& registered, int* pnRegisteredListed);
+
+struct IdleRun
+{
+    double dSeconds;
+    double dCpuMs;
+    int nTimerPasses;
+};
+
+// Waits for messages and dispatches them, as the program's own loop does,
+// for dwMs of wall time; counts the ticks of the window's status timer.
+IdleRun PumpFor(HWND hDialog, DWORD dwMs);
 } // namespace Bench

@@ -32,62 +32,6 @@ constexpr int kLiteralEvery = 4;
 constexpr double kTargetMs = 100.0;
 const char* const kStem = "QmBench";
 
-std::string SummaryOf(HWND hDialog)
-{
-    char szText[256] = {};
-    GetDlgItemTextA(hDialog, IDC_SUMMARY, szText, sizeof(szText));
-    return szText;
-}
-
-// Holds the filled list to what the manager answers service by service, so
-// that a fast fill is also a right one. Returns the number of differences.
-int CompareListWithManager(const CMainDlg& dialog, const std::vector<ManagerRow>& managerRows,
-                           const std::set<std::string>& registered, int* pnRegisteredListed)
-{
-    const CListCtrl& list = dialog.ServiceList();
-    int nRows = list.GetItemCount();
-    int nDifferences = 0;
-    auto report = [&nDifferences](const std::string& strWhat) {
-        // Only the first few; the count says the rest.
-        if (++nDifferences <= 5)
-            std::printf("error: %s\n", strWhat.c_str());
-    };
-
-    std::map<std::string, const ManagerRow*> byName;
-    for (const ManagerRow& row : managerRows)
-        byName[row.strName] = &row;
-    if (static_cast<std::size_t>(nRows) != managerRows.size())
-        report("the list has " + std::to_string(nRows) + " rows, the manager " +
-               std::to_string(managerRows.size()) + " services");
-
-    *pnRegisteredListed = 0;
-    for (int i = 0; i < nRows; ++i)
-    {
-        std::string strName = list.GetItemText(i, 1);
-        if (registered.count(strName) != 0)
-            ++*pnRegisteredListed;
-        auto found = byName.find(strName);
-        if (found == byName.end())
-        {
-            report("listed but not known to the manager: " + strName);
-            continue;
-        }
-        const ManagerRow& expected = *found->second;
-        if (list.GetItemText(i, 2) != expected.strState || list.GetItemText(i, 3) != expected.strStartType ||
-            list.GetItemImage(i) != expected.nImage)
-            report("row of " + strName + " differs from the manager's answer");
-    }
-    if (*pnRegisteredListed != static_cast<int>(registered.size()))
-        report(std::to_string(*pnRegisteredListed) + " of the " + std::to_string(registered.size()) +
-               " registered services are listed");
-    std::string strSummary = ServiceListRules::SummaryText(nRows, ServiceListRules::kAll);
-    if (SummaryOf(dialog.GetSafeHwnd()) != strSummary)
-        report("the summary line does not count the rows");
-    if (nDifferences > 5)
-        std::printf("error: %d differences in all\n", nDifferences);
-    return nDifferences;
-}
-
 int Run(ServiceBed& services)
 {
     std::set<std::string> registered;

@@ -36,38 +36,6 @@ constexpr DWORD kQuietRunMs = 1000;
 constexpr DWORD kNoticeTimeoutMs = 2000;
 const char* const kStem = "QmPoll";
 
-struct IdleRun
-{
-    double dSeconds;
-    double dCpuMs;
-    int nTimerPasses;
-};
-
-// Waits for messages and dispatches them, as the program's own loop does,
-// for dwMs of wall time; counts the ticks of the window's status timer.
-IdleRun PumpFor(HWND hDialog, DWORD dwMs)
-{
-    ULONGLONG ullCpu = ProcessCpuTime();
-    LONGLONG llStart = Ticks();
-    int nTimerPasses = 0;
-    for (;;)
-    {
-        double dLeft = dwMs - MsSince(llStart);
-        if (dLeft <= 0 || Interrupted())
-            break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(dLeft) + 1, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (msg.message == WM_TIMER && msg.hwnd == hDialog && msg.wParam == CMainDlg::kStatusTimer)
-                ++nTimerPasses;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    return {MsSince(llStart) / 1000.0, static_cast<double>(ProcessCpuTime() - ullCpu) / 10000.0, nTimerPasses};
-}
-
 void PrintFineSamples(const std::string& strName, const Samples& samples)
 {
     std::printf("%s: median %.2f ms, min %.2f ms (n=%d)\n", strName.c_str(), samples.Median(), samples.Min(),

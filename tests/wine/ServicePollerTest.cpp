@@ -175,6 +175,61 @@ TEST(ServicePollerTest, ChangesMadeElsewhereAreSeenByTheNextPass)
     }
 }
 
+// The list's fill asks for start types between passes: each answer follows
+// the store after its change notice, agrees with the next pass, and a key
+// that cannot be read answers nothing.
+TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
+{
+    CTestService changed(TestBed("QmPollAsked", "", SERVICE_AUTO_START));
+    CTestService unreadable(TestBed("QmPollUnreadable"));
+    ASSERT_TRUE(changed.Created());
+    ASSERT_TRUE(unreadable.Created());
+    ASSERT_TRUE(unreadable.SetStoredValue("Start", REG_SZ, std::string("3\0", 2)));
+    std::string strUpper = changed.Name();
+    for (char& c : strUpper)
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+
+    // Before any pass as well: the window fills its list first.
+    CServicePoller poller;
+    DWORD dwStartType = 0;
+    poller.CheckStartTypes();
+    ASSERT_TRUE(poller.StartTypeOf(changed.Name(), &dwStartType));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), dwStartType);
+    EXPECT_FALSE(poller.StartTypeOf(unreadable.Name(), &dwStartType));
+    EXPECT_FALSE(poller.StartTypeOf(UniqueServiceName("QmPollNeverRegistered"), &dwStartType));
+    ASSERT_TRUE(Pass(poller));
+
+    CServicesKeyWatch watch;
+    const struct
+    {
+        const char* pszWhat;
+        std::function<testing::AssertionResult()> act;
+        DWORD dwStartType;
+    } steps[] = {
+        {"disabled through the manager", [&] { return changed.ChangeStartType(SERVICE_DISABLED); }, SERVICE_DISABLED},
+        {"manual through the manager", [&] { return changed.ChangeStartType(SERVICE_DEMAND_START); },
+         SERVICE_DEMAND_START},
+        {"system start written to the store", [&] { return changed.SetStoredDword("Start", SERVICE_SYSTEM_START); },
+         SERVICE_SYSTEM_START},
+        {"automatic through the manager", [&] { return changed.ChangeStartType(SERVICE_AUTO_START); },
+         SERVICE_AUTO_START},
+    };
+    for (const auto& step : steps)
+    {
+        SCOPED_TRACE(step.pszWhat);
+        ASSERT_TRUE(watch.Arm());
+        ASSERT_TRUE(step.act());
+        ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
+        poller.CheckStartTypes();
+        dwStartType = 0;
+        EXPECT_TRUE(poller.StartTypeOf(strUpper, &dwStartType));
+        EXPECT_EQ(step.dwStartType, dwStartType);
+        EXPECT_FALSE(poller.StartTypeOf(unreadable.Name(), &dwStartType));
+        ASSERT_TRUE(Pass(poller));
+        EXPECT_TRUE(Reports(poller, changed, SERVICE_STOPPED, step.dwStartType));
+    }
+}
+
 // A service deleted elsewhere leaves the next pass; one made again under the
 // same name is read afresh, even when the key the poller kept open for the
 // old one was deleted under it.
