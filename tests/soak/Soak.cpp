@@ -176,6 +176,7 @@ private:
     bool ClickVisibleRow(bool bStableOnly);
     void MoveSelection();
     void PressToolbarButton(bool bStartType);
+    bool RowShowsItsService(const std::string& strName) const;
     void VisitStartupItems();
     void ClickDependencies();
 
@@ -579,6 +580,10 @@ std::vector<HTREEITEM> CSoak::TreeItems() const
 
 void CSoak::DriveWindow()
 {
+    // What the last step opened (the please-wait window, a box) is gone
+    // first, as a user waits for it.
+    PollFor([&] { return m_pProgram->Dialogs().size() <= 1 || !m_pProgram->Running(); }, "the program's windows",
+            kStepTimeoutMs);
     SetForegroundWindow(m_hMain);
     switch (Pick(8))
     {
@@ -702,21 +707,48 @@ void CSoak::PressToolbarButton(bool bStartType)
     static const int kRunButtons[] = {IDC_BTN_START, IDC_BTN_STOP, IDC_BTN_PAUSE};
     int nId = bStartType ? kStartTypeButtons[Pick(3)] : kRunButtons[Pick(3)];
     HWND hButton = GetDlgItem(m_hMain, nId);
-    // The toolbar's start types leave the run commands to the next polling
-    // pass: a stopped service just disabled keeps its start command until
-    // then. A user looks at the buttons; so does this, for as long as a
-    // pass may take, and a command that stays wrong longer is a fault.
-    if (!bStartType && m_pProgram->ListText(m_hList, nSelected, 2).empty() &&
-        m_pProgram->ListText(m_hList, nSelected, 3) == ServiceTexts::kDisabled &&
-        !PollFor([&] { return !IsWindowEnabled(GetDlgItem(m_hMain, IDC_BTN_START)); }, "the start command",
-                 kAgreeWithinMs))
-        FailWithSteps("the start command stays enabled for " + strName + ", stopped and disabled");
+    // A run command is pressed once the row shows what the service is: the
+    // program writes a pending word at once and the state and commands of
+    // the next polling pass, and the toolbar's start types leave the
+    // commands to that pass too. A user looks before pressing; so does
+    // this, for as long as a pass may take, and a row that stays wrong
+    // longer is a fault.
+    if (!bStartType && !PollFor([&] { return RowShowsItsService(strName); }, "the row", kAgreeWithinMs))
+    {
+        FailWithSteps("the row of " + strName + " does not follow its service");
+        return;
+    }
+    if (!IsWindowEnabled(hButton))
+        return;
     Did(std::string(bStartType ? "start-type button pressed: " : "run button pressed: ") + std::to_string(nId) +
         " at " + strName);
-    // Posted: a box it may bring up would hold a sent click.
-    PostMessageA(hButton, BM_CLICK, 0, 0);
-    DWORD_PTR nResult = 0;
-    SendMessageTimeoutA(m_hMain, WM_NULL, 0, 0, SMTO_NORMAL, kStepTimeoutMs, &nResult);
+    // A real click: while a window it opens is up, the main window takes
+    // no clicks, as for a user.
+    RECT rect;
+    GetWindowRect(hButton, &rect);
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+// The selected row, of one of the window's services, reads the state and
+// start type the manager has for it, and the service is in no pending state.
+bool CSoak::RowShowsItsService(const std::string& strName) const
+{
+    int nSelected = SelectedRow();
+    if (nSelected < 0 || m_pProgram->ListText(m_hList, nSelected, 1) != strName)
+        return false;
+    for (int i = kWindowsFirst; i < kWindowsEnd; ++i)
+    {
+        const CTestService& service = *m_services[i];
+        if (service.Name() != strName)
+            continue;
+        DWORD dwState = service.CurrentState();
+        if (dwState != SERVICE_STOPPED && dwState != SERVICE_RUNNING && dwState != SERVICE_PAUSED)
+            return false;
+        return m_pProgram->ListText(m_hList, nSelected, 2) == ServiceTexts::RunStateText(dwState) &&
+               m_pProgram->ListText(m_hList, nSelected, 3) ==
+                   ServiceTexts::StartTypeText(service.ConfiguredStartType());
+    }
+    return false;
 }
 
 void CSoak::ClickDependencies()
