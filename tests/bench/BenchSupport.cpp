@@ -324,4 +324,15 @@ IdleRun PumpFor(HWND hDialog, DWORD dwMs)
     }
     return {MsSince(llStart) / 1000.0, static_cast<double>(ProcessCpuTime() - ullCpu) / 10000.0, nTimerPasses};
 }
+bool ReportMessageBoxes(const CMessageBoxWatcher& watcher)
+{
+    if (watcher.Boxes().empty())
+    {
+        std::printf("message boxes: none\n");
+        return true;
+    }
+    for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
+        std::printf("error: message box \"%s\": %s\n", box.strCaption.c_str(), box.strText.c_str());
+    return false;
+}
 } // namespace Bench

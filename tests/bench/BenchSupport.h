@@ -5,6 +5,7 @@
 
 #include "app/MainDlg.h"
 #include "services/ServiceControl.h"
+#include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
 #include "support/Waiting.h"
 
@@ -93,4 +94,7 @@ struct IdleRun
 // Waits for messages and dispatches them, as the program's own loop does,
 // for dwMs of wall time; counts the ticks of the window's status timer.
 IdleRun PumpFor(HWND hDialog, DWORD dwMs);
+// Prints "message boxes: none", or each box the watcher saw as an error;
+// true when there was none.
+bool ReportMessageBoxes(const CMessageBoxWatcher& watcher);
 } // namespace Bench

@@ -115,17 +115,9 @@ int Run(ServiceBed& services)
 
     pDialog.reset();
     PumpMessages();
-    if (watcher.Boxes().empty())
-    {
-        std::printf("message boxes: none\n");
-    }
-    else
-    {
-        // A box inside a timed call also spoils its figure.
+    // A box inside a timed call also spoils its figure.
+    if (!ReportMessageBoxes(watcher))
         bValid = false;
-        for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
-            std::printf("error: message box \"%s\": %s\n", box.strCaption.c_str(), box.strText.c_str());
-    }
 
     double dMedian = fill.Median();
     if (!bValid)

@@ -373,17 +373,9 @@ int Run(ServiceBed& services)
 
     pDialog.reset();
     PumpMessages();
-    if (watcher.Boxes().empty())
-    {
-        std::printf("message boxes: none\n");
-    }
-    else
-    {
-        // A box inside a timed call also spoils its figure.
+    // A box inside a timed call also spoils its figure.
+    if (!ReportMessageBoxes(watcher))
         bValid = false;
-        for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
-            std::printf("error: message box \"%s\": %s\n", box.strCaption.c_str(), box.strText.c_str());
-    }
 
     // The target is the idle pass's; the pass after a change is told
     // against the same ceiling for information.

@@ -133,17 +133,8 @@ bool ParseOptions(int argc, char** argv, Options* pOptions)
 std::map<std::string, DWORD> StartTypes()
 {
     std::map<std::string, DWORD> types;
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    if (hManager != nullptr && EnumerateServicesInto(hManager, &buffer, &dwCount) == 0)
-    {
-        const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-        for (DWORD i = 0; i < dwCount; ++i)
-            types[pServices[i].lpServiceName] = ReadServiceConfig(pServices[i].lpServiceName).dwStartType;
-    }
-    if (hManager != nullptr)
-        CloseServiceHandle(hManager);
+    for (const auto& service : EnumeratedStates())
+        types[service.first] = ReadServiceConfig(service.first).dwStartType;
     return types;
 }
 
@@ -845,15 +836,7 @@ void CSoak::CheckRowsAgree()
         ++nCompares;
         differences.clear();
         std::vector<std::vector<std::string>> rows = m_pProgram->ListRows(m_hList, {1, 2, 3});
-        std::map<std::string, DWORD> states;
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-        std::vector<BYTE> buffer;
-        DWORD dwCount = 0;
-        EnumerateServicesInto(hManager, &buffer, &dwCount);
-        const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-        for (DWORD i = 0; i < dwCount; ++i)
-            states[pServices[i].lpServiceName] = pServices[i].ServiceStatus.dwCurrentState;
-        CloseServiceHandle(hManager);
+        std::map<std::string, DWORD> states = EnumeratedStates();
         for (const std::vector<std::string>& row : rows)
         {
             const std::string& strName = row[0];

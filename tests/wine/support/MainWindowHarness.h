@@ -60,19 +60,12 @@ inline std::string TextOf(HWND hWnd)
 inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
 {
     std::map<std::string, std::pair<std::string, std::string>> view;
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    std::vector<BYTE> buffer;
-    DWORD dwCount = 0;
-    EnumerateServicesInto(hManager, &buffer, &dwCount);
-    const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
-    for (DWORD i = 0; i < dwCount; ++i)
+    for (const auto& service : EnumeratedStates())
     {
-        ServiceConfigSeen config = ReadServiceConfig(pServices[i].lpServiceName);
+        ServiceConfigSeen config = ReadServiceConfig(service.first);
         std::string strStartType = config.bRead ? ServiceTexts::StartTypeText(config.dwStartType) : "(query failed)";
-        view[pServices[i].lpServiceName] = {ServiceTexts::RunStateText(pServices[i].ServiceStatus.dwCurrentState),
-                                            strStartType};
+        view[service.first] = {ServiceTexts::RunStateText(service.second), strStartType};
     }
-    CloseServiceHandle(hManager);
     return view;
 }
 

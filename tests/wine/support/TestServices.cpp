@@ -400,3 +400,20 @@ testing::AssertionResult CTestService::WaitUntilGone(DWORD dwTimeoutMs) const
 {
     return PollFor([this] { return !Exists(); }, m_spec.strName + " leaving the manager", dwTimeoutMs);
 }
+
+std::map<std::string, DWORD> EnumeratedStates()
+{
+    std::map<std::string, DWORD> states;
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    std::vector<BYTE> buffer;
+    DWORD dwCount = 0;
+    if (hManager != nullptr && EnumerateServicesInto(hManager, &buffer, &dwCount) == 0)
+    {
+        const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
+        for (DWORD i = 0; i < dwCount; ++i)
+            states[pServices[i].lpServiceName] = pServices[i].ServiceStatus.dwCurrentState;
+    }
+    if (hManager != nullptr)
+        CloseServiceHandle(hManager);
+    return states;
+}

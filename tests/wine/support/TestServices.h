@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ ServiceConfigSeen ReadServiceConfig(const std::string& strName);
 // EnumServicesStatusA of every Win32 service: the size query, then the
 // exactly sized call. 0 or the error of the call that failed.
 DWORD EnumerateServicesInto(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
+// The current state of every Win32 service the manager lists, by name;
+// empty when it cannot be asked.
+std::map<std::string, DWORD> EnumeratedStates();
 
 class CTestService
 {
