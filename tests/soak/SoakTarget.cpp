@@ -1,20 +1,30 @@
 // A program that holds what it is told to, for the sampler's test:
-//   qm_soak_target.exe COUNT READY_EVENT
-// makes COUNT events, COUNT brushes, COUNT menus and COUNT icons, commits
-// and touches COUNT times 256 KB and spends COUNT times 20 ms of CPU, then
-// sets the named event and waits to be ended.
+//   qm_soak_target.exe COUNT EVENTS
+// sets the event EVENTS_ready, waits for EVENTS_go, then makes COUNT
+// events, COUNT brushes, COUNT menus and COUNT icons, commits and touches
+// COUNT times 256 KB and spends COUNT times 20 ms of CPU, sets
+// EVENTS_holding and waits to be ended.
 #include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 int main(int argc, char** argv)
 {
     if (argc != 3)
         return 2;
     int nCount = std::atoi(argv[1]);
+    std::string strEvents = argv[2];
+    HANDLE hReady = OpenEventA(EVENT_MODIFY_STATE, FALSE, (strEvents + "_ready").c_str());
+    HANDLE hGo = OpenEventA(SYNCHRONIZE, FALSE, (strEvents + "_go").c_str());
+    HANDLE hHolding = OpenEventA(EVENT_MODIFY_STATE, FALSE, (strEvents + "_holding").c_str());
+    if (hReady == nullptr || hGo == nullptr || hHolding == nullptr)
+        return 3;
     // The icon copied below is loaded either way.
     HICON hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    SetEvent(hReady);
+    WaitForSingleObject(hGo, INFINITE);
     for (int i = 0; i < nCount; ++i)
     {
         CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -35,10 +45,7 @@ int main(int argc, char** argv)
     volatile unsigned uSpin = 0;
     while (cpu() - ullStart < static_cast<ULONGLONG>(nCount) * 20)
         ++uSpin;
-    HANDLE hReady = OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]);
-    if (hReady == nullptr)
-        return 3;
-    SetEvent(hReady);
+    SetEvent(hHolding);
     Sleep(INFINITE);
     return 0;
 }
