@@ -31,6 +31,7 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_MESSAGE(WM_TIMER, CMainDlg, OnTimer),
         QM_ON_MESSAGE(WM_LBUTTONDBLCLK, CMainDlg, OnLButtonDblClk),
         QM_ON_MESSAGE(kSyncSelectionMessage, CMainDlg, OnSyncSelection),
+        QM_ON_MESSAGE(kJournalMovedMessage, CMainDlg, OnJournalMoved),
         QM_ON_NOTIFY(NM_CLICK, IDC_SERVICE_LIST, CMainDlg, OnClickServiceList),
         QM_ON_NOTIFY(NM_RCLICK, IDC_SERVICE_LIST, CMainDlg, OnRClickServiceList),
         QM_ON_NOTIFY(NM_DBLCLK, IDC_SERVICE_LIST, CMainDlg, OnDblClickServiceList),
@@ -109,7 +110,14 @@ BOOL CMainDlg::OnInitDialog()
 
     AddMainToolTips(m_toolTip, *this);
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
+    PostMessage(kJournalMovedMessage);
     return TRUE;
+}
+
+INT_PTR CMainDlg::OnJournalMoved(WPARAM, LPARAM)
+{
+    m_commands.NoticeMovedJournal();
+    return 0;
 }
 
 void CMainDlg::ApplyLayout()

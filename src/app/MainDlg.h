@@ -33,6 +33,8 @@ public:
     static constexpr UINT kStatusTimerPeriodMs = 500;
     // Posted when the list's highlight may have moved.
     static constexpr UINT kSyncSelectionMessage = WM_APP + 1;
+    // Posted once the window is up: says where the change journal moved.
+    static constexpr UINT kJournalMovedMessage = WM_APP + 2;
 
     void FillServiceList(const std::string& strFilter) { m_commands.FillServiceList(strFilter); }
     void RefreshServiceStates() { m_commands.RefreshServiceStates(); }
@@ -55,6 +57,11 @@ public:
     void SetFileChooser(FileChooser chooser) { m_commands.SetFileChooser(std::move(chooser)); }
     void SetPreviewer(CServiceCommands::Previewer previewer) { m_commands.SetPreviewer(std::move(previewer)); }
     void SetJournalPath(const std::string& strPath) { m_commands.SetJournalPath(strPath); }
+    void SetLegacyJournalPath(const std::string& strPath) { m_commands.SetLegacyJournalPath(strPath); }
+    void SetJournalSecurityReader(CJournalFile::SecurityReader reader)
+    {
+        m_commands.Journal().SetSecurityReader(std::move(reader));
+    }
     // And their own stand-in for the manager's enumeration.
     void SetServiceEnumerator(EnumServicesFunction enumerate) { m_commands.SetServiceEnumerator(std::move(enumerate)); }
 
@@ -75,6 +82,7 @@ protected:
     INT_PTR OnTimer(WPARAM wParam, LPARAM lParam);
     INT_PTR OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
     INT_PTR OnSyncSelection(WPARAM wParam, LPARAM lParam);
+    INT_PTR OnJournalMoved(WPARAM wParam, LPARAM lParam);
     INT_PTR OnClickServiceList(const NMITEMACTIVATE* pClick);
     INT_PTR OnRClickServiceList(const NMITEMACTIVATE* pClick);
     INT_PTR OnDblClickServiceList(const NMITEMACTIVATE* pClick);

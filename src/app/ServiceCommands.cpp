@@ -451,6 +451,16 @@ bool CServiceCommands::CanUndo() const
     return false;
 }
 
+void CServiceCommands::NoticeMovedJournal()
+{
+    if (m_strLegacyJournal.empty() || GetFileAttributesA(m_strLegacyJournal.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    const std::string strKept = m_strLegacyJournal + ".old";
+    if (!MoveFileExA(m_strLegacyJournal.c_str(), strKept.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return; // said at the next start instead
+    Notify(JournalTexts::Moved(m_journal.Path(), strKept).c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
 void CServiceCommands::UndoLast()
 {
     if (m_bApplying)
@@ -470,6 +480,11 @@ void CServiceCommands::UndoLast()
         return;
     }
     ChangeJournal::Entry entry = *pLast;
+    if (!m_journal.LoadAsideData(&entry, &strProblem))
+    {
+        Notify(strProblem.c_str());
+        return;
+    }
     // No pass may change the list while the user reads the preview.
     m_view.StopStatusTimer();
     UndoPlan::Plan plan;

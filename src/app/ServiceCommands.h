@@ -50,6 +50,7 @@ public:
     void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
     void SetPreviewer(Previewer previewer) { m_preview = std::move(previewer); }
     void SetJournalPath(const std::string& strPath) { m_journal = CJournalFile(strPath); }
+    void SetLegacyJournalPath(const std::string& strPath) { m_strLegacyJournal = strPath; }
     CJournalFile& Journal() { return m_journal; }
 
     const CServiceListView& Rows() const { return m_rows; }
@@ -101,6 +102,9 @@ public:
     void UndoLast();
     // Sets the undo command from what the journal holds now.
     void RefreshUndoCommand() { m_view.EnableUndoCommand(CanUndo()); }
+    // Says once where the journal lives now when an earlier version's is
+    // still in the user's folder, and keeps that one under another name.
+    void NoticeMovedJournal();
     std::string ServiceDisplayName(const std::string& strName);
 
     HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
@@ -140,5 +144,6 @@ private:
     FileChooser m_chooseFile = ChooseServiceConfigFile;
     Previewer m_preview = ShowPreviewWindow;
     CJournalFile m_journal{CJournalFile::DefaultPath()};
+    std::string m_strLegacyJournal = CJournalFile::LegacyPath();
     EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

@@ -1,6 +1,10 @@
 #include "changes/ChangeJournal.h"
 
+#include "common/AsciiText.h"
+#include "startup/StartupItemRules.h"
+
 #include <algorithm>
+#include <cstdio>
 
 // The format, one line each, fields parted by one space, every line but the
 // first closed by a last field ";" so that a line cut short anywhere is
@@ -22,7 +26,12 @@
 // text; bytes below 0x21, 0x7F and '%' are written %XX (upper-case hex), as
 // is a text that is just "-" ("%2D"); every other byte, GBK included, as it
 // is. Only that one spelling of each text is read. Data: upper-case hex, "-"
-// when empty. Numbers: decimal without sign or leading zeros, 32 bits.
+// when empty, or "@<size>:<checksum>" (decimal, 16 upper-case hex digits)
+// for data kept in a file beside the journal. Numbers: decimal without
+// sign or leading zeros, 32 bits.
+//
+// A record that asks for what this program never records (a driver, a
+// boot start, a value outside the Run keys) makes the journal damaged.
 namespace ChangeJournal
 {
 namespace
@@ -179,6 +188,46 @@ std::string Number(uint64_t nValue)
     return std::to_string(nValue);
 }
 
+std::string AsideData(uint64_t nSize, uint64_t nChecksum)
+{
+    char szChecksum[17];
+    std::snprintf(szChecksum, sizeof(szChecksum), "%016llX", static_cast<unsigned long long>(nChecksum));
+    return "@" + Number(nSize) + ":" + szChecksum;
+}
+
+// "@<size>:<checksum>", in its one spelling.
+bool ParseAsideData(const std::string& strField, uint64_t* pnSize, uint64_t* pnChecksum)
+{
+    size_t nColon = strField.find(':');
+    if (strField.size() < 2 || strField[0] != '@' || nColon == std::string::npos ||
+        strField.size() - nColon - 1 != 16)
+        return false;
+    std::string strSize = strField.substr(1, nColon - 1);
+    if (strSize.empty() || strSize.size() > 10 || (strSize.size() > 1 && strSize[0] == '0'))
+        return false;
+    uint64_t nSize = 0;
+    for (char ch : strSize)
+    {
+        if (ch < '0' || ch > '9')
+            return false;
+        nSize = nSize * 10 + static_cast<uint64_t>(ch - '0');
+    }
+    uint64_t nChecksum = 0;
+    for (size_t i = nColon + 1; i < strField.size(); ++i)
+    {
+        int nDigit = HexValue(strField[i]);
+        if (nDigit < 0)
+            return false;
+        nChecksum = nChecksum * 16 + static_cast<uint64_t>(nDigit);
+    }
+    // Only data too long to stand in the line is kept aside.
+    if (nSize <= kInlineDataBytes || nSize > kMaxValueDataBytes)
+        return false;
+    *pnSize = nSize;
+    *pnChecksum = nChecksum;
+    return true;
+}
+
 bool ParseNumber(const std::string& strField, uint32_t* pnValue)
 {
     if (strField.empty() || strField.size() > 10 || (strField.size() > 1 && strField[0] == '0'))
@@ -228,7 +277,8 @@ std::string FormatStartType(const StartTypeRecord& record)
 std::string FormatRunValue(const RunValueRecord& record)
 {
     return Line({"runvalue", EscapeText(record.strRoot), EscapeText(record.strKey), EscapeText(record.strName),
-                 Number(record.dwType), HexData(record.data)});
+                 Number(record.dwType),
+                 record.bDataAside ? AsideData(record.nAsideSize, record.nAsideChecksum) : HexData(record.data)});
 }
 
 std::string FormatService(const ServiceRecord& record)
@@ -335,7 +385,8 @@ private:
         Entry& entry = m_entries.back();
         StartTypeRecord record;
         if (entry.kind != Kind::StartTypes || fields.size() != 4 || !UnescapeText(fields[1], &record.strName) ||
-            !ParseNumber(fields[2], &record.dwBefore) || !ParseNumber(fields[3], &record.dwSet))
+            !ParseNumber(fields[2], &record.dwBefore) || !ParseNumber(fields[3], &record.dwSet) ||
+            record.strName.empty() || !IsStartTypeCode(record.dwBefore) || !IsAllowedServiceStartType(record.dwSet))
             return false;
         // A result names its record: two of one name could not be told apart.
         for (const StartTypeRecord& other : entry.startTypes)
@@ -353,7 +404,12 @@ private:
         RunValueRecord record;
         if (entry.kind != Kind::StartupValues || fields.size() != 6 || !UnescapeText(fields[1], &record.strRoot) ||
             !UnescapeText(fields[2], &record.strKey) || !UnescapeText(fields[3], &record.strName) ||
-            !ParseNumber(fields[4], &record.dwType) || !ParseHexData(fields[5], &record.data))
+            !ParseNumber(fields[4], &record.dwType) ||
+            !IsAllowedRunValueLocation(record.strRoot, record.strKey) || !IsAllowedRunValueType(record.dwType))
+            return false;
+        record.bDataAside = !fields[5].empty() && fields[5][0] == '@';
+        if (record.bDataAside ? !ParseAsideData(fields[5], &record.nAsideSize, &record.nAsideChecksum)
+                              : !ParseHexData(fields[5], &record.data) || record.data.size() > kInlineDataBytes)
             return false;
         entry.runValues.push_back(record);
         return true;
@@ -372,6 +428,9 @@ private:
             !UnescapeText(fields[10], &record.strDescription) || !ParseNumber(fields[11], &nDependencies) ||
             fields.size() - 12 != nDependencies)
             return false;
+        if (record.strName.empty() || record.strPath.empty() || !IsAllowedServiceType(record.dwServiceType) ||
+            !IsAllowedServiceStartType(record.dwStartType) || !IsAllowedErrorControl(record.dwErrorControl))
+            return false;
         for (size_t i = 12; i < fields.size(); ++i)
         {
             record.dependencies.emplace_back();
@@ -389,7 +448,7 @@ private:
         uint32_t dwTook = 0;
         Entry* pEntry = fields.size() == 4 ? Find(fields[1]) : nullptr;
         if (pEntry == nullptr || pEntry->bComplete || !UnescapeText(fields[2], &strName) ||
-            !ParseNumber(fields[3], &dwTook))
+            !ParseNumber(fields[3], &dwTook) || !IsStartTypeCode(dwTook))
             return false;
         for (StartTypeRecord& record : pEntry->startTypes)
         {
@@ -444,6 +503,51 @@ private:
     bool m_bRecordsOpen = false;
 };
 } // namespace
+
+bool IsAllowedServiceType(uint32_t dwServiceType)
+{
+    const uint32_t kOwnProcess = 0x10, kShareProcess = 0x20, kUserService = 0x40, kUserServiceInstance = 0x80,
+                   kInteractive = 0x100;
+    const uint32_t kProcessKind = dwServiceType & (kOwnProcess | kShareProcess);
+    return (kProcessKind == kOwnProcess || kProcessKind == kShareProcess) &&
+           (dwServiceType & ~(kOwnProcess | kShareProcess | kUserService | kUserServiceInstance | kInteractive)) == 0;
+}
+
+bool IsAllowedServiceStartType(uint32_t dwStartType)
+{
+    return dwStartType >= 2 && dwStartType <= 4; // automatic, on demand, disabled
+}
+
+bool IsAllowedErrorControl(uint32_t dwErrorControl)
+{
+    return dwErrorControl <= 3; // ignore, normal, severe, critical
+}
+
+bool IsAllowedRunValueLocation(const std::string& strRoot, const std::string& strKey)
+{
+    return (strRoot == "HKLM" || strRoot == "HKCU") && AsciiLower(strKey) == AsciiLower(StartupItemRules::kRunKeyPath);
+}
+
+bool IsAllowedRunValueType(uint32_t dwType)
+{
+    return dwType <= 11; // REG_NONE to REG_QWORD
+}
+
+bool IsStartTypeCode(uint32_t dwStartType)
+{
+    return dwStartType <= 4;
+}
+
+uint64_t DataChecksum(const std::string& data)
+{
+    uint64_t nHash = 0xCBF29CE484222325ull;
+    for (char ch : data)
+    {
+        nHash ^= static_cast<unsigned char>(ch);
+        nHash *= 0x100000001B3ull;
+    }
+    return nHash;
+}
 
 std::string FormatHeader()
 {

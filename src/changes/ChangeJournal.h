@@ -18,6 +18,11 @@ constexpr size_t kKeptEntries = 20;
 constexpr size_t kMaxJournalBytes = 4 * 1024 * 1024;
 // That problem text, for a reader that does not load such a file at all.
 constexpr const char* kTooLargeProblem = "更改记录文件过大(超过4MB,不是本程序的记录),未做任何更改!";
+// A Run value's data longer than this is kept in a file of its own beside
+// the journal, so that a value anyone can plant never fills the journal.
+constexpr size_t kInlineDataBytes = 16 * 1024;
+// Data longer than this is not recorded at all, and so not deleted.
+constexpr size_t kMaxValueDataBytes = 64 * 1024 * 1024;
 
 enum class Kind
 {
@@ -46,6 +51,11 @@ struct RunValueRecord
     uint32_t dwType = 0;
     std::string data;    // the value's bytes, exactly
     bool bDeleted = false; // the deletion was seen to succeed
+    // The data lives in a file beside the journal; until it is loaded,
+    // data is empty and only its size and checksum are known.
+    bool bDataAside = false;
+    uint64_t nAsideSize = 0;
+    uint64_t nAsideChecksum = 0;
 };
 
 // A service's whole configuration, as it was before it was deleted.
@@ -76,6 +86,23 @@ struct Entry
     bool bComplete = false; // its end was written
     bool bUndone = false;   // taken back since
 };
+
+// What the journal may ask to be done, and so what its reader accepts: a
+// deleted service only of a kind the list shows (own or shared process,
+// with the per-user and interactive bits, never a driver), started
+// automatically, on demand or disabled, with an error control Windows
+// knows; a Run value only in the Run keys the startup items window lists.
+bool IsAllowedServiceType(uint32_t dwServiceType);
+bool IsAllowedServiceStartType(uint32_t dwStartType);
+bool IsAllowedErrorControl(uint32_t dwErrorControl);
+bool IsAllowedRunValueLocation(const std::string& strRoot, const std::string& strKey);
+bool IsAllowedRunValueType(uint32_t dwType);
+// A start type as the manager stores one (boot to disabled).
+bool IsStartTypeCode(uint32_t dwStartType);
+
+// FNV-1a over the bytes: tells data kept beside the journal from a file
+// damaged or replaced since.
+uint64_t DataChecksum(const std::string& data);
 
 // The file's first line, naming the format's version and its text encoding.
 std::string FormatHeader();

@@ -1,5 +1,6 @@
 #include "changes/JournalFile.h"
 
+#include "changes/JournalSecurity.h"
 #include "common/FileHandle.h"
 
 #include <shlobj.h>
@@ -12,6 +13,18 @@ using namespace ChangeJournal;
 namespace
 {
 const char kUnreadableProblem[] = "无法读取更改记录文件,未做任何更改!";
+
+std::string AsideProblem(const std::string& strPath)
+{
+    return "更改记录附带的数据文件(" + strPath + ")已损坏或丢失,未做任何更改!";
+}
+
+std::string TooLargeValueProblem(const ChangeJournal::RunValueRecord& record)
+{
+    return "启动项 " + (record.strName.empty() ? std::string("(默认)") : record.strName) + " 的数据过大(" +
+           std::to_string(record.data.size()) + " 字节,超过 " + std::to_string(kMaxValueDataBytes / (1024 * 1024)) +
+           "MB),无法记入更改记录,未做任何更改!";
+}
 
 enum class FileText
 {
@@ -70,16 +83,50 @@ bool IsFolder(const std::string& strPath)
     return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// The folder and every folder above it that is missing.
-bool MakeFolders(const std::string& strFolder)
+// The folder and every folder above it that is missing; the journal's own
+// folder (the innermost) gets the rights that keep others out.
+bool MakeFolders(const std::string& strFolder, bool bJournalFolder = true)
 {
     if (strFolder.empty() || IsFolder(strFolder))
         return true;
     // "C:" or "\\server\share" cannot be made; being missing, they fail below.
     std::string strParent = FolderOf(strFolder);
-    if (!strParent.empty() && strParent != strFolder && strParent.back() != ':' && !MakeFolders(strParent))
+    if (!strParent.empty() && strParent != strFolder && strParent.back() != ':' && !MakeFolders(strParent, false))
         return false;
-    return CreateDirectoryA(strFolder.c_str(), nullptr) || IsFolder(strFolder);
+    if (!bJournalFolder)
+        return CreateDirectoryA(strFolder.c_str(), nullptr) || IsFolder(strFolder);
+    JournalSecurity::CAttributes attributes(JournalSecurity::CAttributes::For::Folder);
+    return attributes.Get() != nullptr && CreateDirectoryA(strFolder.c_str(), attributes.Get());
+}
+
+// A new file, owned by Administrators, in place of whatever the path held;
+// an owner the token cannot give falls back to the default one, which the
+// check then names.
+HANDLE CreateOwnedFile(const std::string& strPath)
+{
+    DeleteFileA(strPath.c_str());
+    JournalSecurity::CAttributes attributes(JournalSecurity::CAttributes::For::File);
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, attributes.Get(), CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_OWNER)
+        hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    return hFile;
+}
+
+bool WriteOwnedFile(const std::string& strPath, const std::string& strData)
+{
+    CFileHandle file(CreateOwnedFile(strPath));
+    bool bWritten = file.IsOpen() && file.Write(strData) && FlushFileBuffers(file.Get());
+    file.Close();
+    if (!bWritten)
+        DeleteFileA(strPath.c_str());
+    return bWritten;
+}
+
+bool Exists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string LocalTimeNow()
@@ -108,41 +155,140 @@ size_t RoomForResults(const Entry& entry)
 // journal's place in one step.
 bool ReplaceWhole(const std::string& strPath, const std::string& strText)
 {
-    std::string strFolder = FolderOf(strPath);
-    char szTemp[MAX_PATH] = {};
-    if (GetTempFileNameA(strFolder.empty() ? "." : strFolder.c_str(), "qmj", 0, szTemp) == 0)
-        return false;
-    CFileHandle file;
-    bool bWritten = file.CreateFresh(szTemp) && file.Write(strText) && FlushFileBuffers(file.Get());
-    file.Close();
-    if (!bWritten ||
-        !MoveFileExA(szTemp, strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::string strTemp = strPath + ".new";
+    if (!WriteOwnedFile(strTemp, strText) ||
+        !MoveFileExA(strTemp.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     {
-        DeleteFileA(szTemp);
+        DeleteFileA(strTemp.c_str());
         return false;
     }
     return true;
 }
 } // namespace
 
-std::string CJournalFile::DefaultPath()
+namespace
 {
-    char szAppData[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, szAppData)) ||
-        szAppData[0] == '\0')
+std::string JournalIn(int nFolder)
+{
+    char szFolder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, nFolder, nullptr, SHGFP_TYPE_CURRENT, szFolder)) || szFolder[0] == '\0')
         return std::string();
-    std::string strPath = szAppData;
+    std::string strPath = szFolder;
     if (strPath.back() != '\\')
         strPath += '\\';
     return strPath + "Quillmere\\journal.svcj";
 }
+} // namespace
+
+std::string CJournalFile::DefaultPath()
+{
+    return JournalIn(CSIDL_COMMON_APPDATA);
+}
+
+std::string CJournalFile::LegacyPath()
+{
+    return JournalIn(CSIDL_APPDATA);
+}
+
+CJournalFile::SecurityReader CJournalFile::DefaultSecurityReader()
+{
+    if (!JournalSecurity::SystemEnforcesFileAcls())
+        return SecurityReader();
+    return JournalSecurity::Read;
+}
 
 CJournalFile::CJournalFile(std::string strPath) : m_strPath(std::move(strPath)) {}
+
+bool CJournalFile::IsTrusted(const std::string& strPath, std::string* pstrProblem) const
+{
+    if (!m_readSecurity)
+        return true;
+    // The folder first: whoever may change it may put any file in its place.
+    for (const std::string& strObject : {FolderOf(strPath), strPath})
+    {
+        if (strObject.empty() || !Exists(strObject))
+            continue;
+        JournalTrust::Descriptor descriptor;
+        if (!m_readSecurity(strObject, &descriptor))
+        {
+            *pstrProblem = JournalTrust::UnreadableSecurityText(strObject);
+            return false;
+        }
+        std::string strHolder = JournalTrust::UntrustedHolder(descriptor);
+        if (!strHolder.empty())
+        {
+            *pstrProblem = JournalTrust::UntrustedText(strObject, JournalSecurity::AccountText(strHolder));
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CJournalFile::AsidePath(uint32_t nId, size_t nIndex) const
+{
+    return m_strPath + "." + std::to_string(nId) + "-" + std::to_string(nIndex) + ".dat";
+}
+
+bool CJournalFile::MarkAside(Entry* pEntry)
+{
+    for (RunValueRecord& record : pEntry->runValues)
+    {
+        record.bDataAside = record.data.size() > kInlineDataBytes;
+        if (!record.bDataAside)
+            continue;
+        if (record.data.size() > kMaxValueDataBytes)
+        {
+            m_strProblem = TooLargeValueProblem(record);
+            return false;
+        }
+        record.nAsideSize = record.data.size();
+        record.nAsideChecksum = DataChecksum(record.data);
+    }
+    return true;
+}
+
+bool CJournalFile::WriteAside(const Entry& entry, std::vector<std::string>* pWritten) const
+{
+    for (size_t i = 0; i < entry.runValues.size(); ++i)
+    {
+        if (!entry.runValues[i].bDataAside)
+            continue;
+        std::string strAside = AsidePath(entry.nId, i);
+        if (!WriteOwnedFile(strAside, entry.runValues[i].data))
+            return false;
+        pWritten->push_back(strAside);
+    }
+    return true;
+}
+
+bool CJournalFile::LoadAsideData(Entry* pEntry, std::string* pstrProblem) const
+{
+    for (size_t i = 0; i < pEntry->runValues.size(); ++i)
+    {
+        RunValueRecord& record = pEntry->runValues[i];
+        if (!record.bDataAside)
+            continue;
+        std::string strAside = AsidePath(pEntry->nId, i);
+        if (!IsTrusted(strAside, pstrProblem))
+            return false;
+        std::string data;
+        if (!ReadWholeFile(strAside, &data, static_cast<DWORD>(kMaxValueDataBytes)) ||
+            data.size() != record.nAsideSize || DataChecksum(data) != record.nAsideChecksum)
+        {
+            *pstrProblem = AsideProblem(strAside);
+            return false;
+        }
+        record.data = std::move(data);
+    }
+    return true;
+}
 
 ReadOutcome CJournalFile::Read(std::vector<Entry>* pEntries, std::string* pstrProblem) const
 {
     pEntries->clear();
     pstrProblem->clear();
+    if (!IsTrusted(m_strPath, pstrProblem))
+        return ReadOutcome::Foreign;
     CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string strText;
@@ -171,7 +317,9 @@ bool CJournalFile::Begin(Entry* pEntry)
 {
     m_nOpenId = 0;
     m_openEntry = Entry();
-    if (m_strPath.empty() || IsReadOnly(m_strPath))
+    m_strProblem.clear();
+    std::string strUntrusted;
+    if (m_strPath.empty() || IsReadOnly(m_strPath) || !IsTrusted(m_strPath, &strUntrusted))
         return false;
 
     // The journal as it is; opened for writing too, so that one that cannot
@@ -208,9 +356,13 @@ bool CJournalFile::Begin(Entry* pEntry)
         record.bDeleted = false;
     for (ServiceRecord& record : entry.services)
         record.bDeleted = false;
+
+    if (!MarkAside(&entry))
+        return false;
     const std::string strBegin = FormatBegin(entry);
     // An entry the journal could not read back (two records of one service,
-    // records of another kind) would make the whole file unreadable.
+    // records of another kind, something it never asks for) would make the
+    // whole file unreadable.
     std::vector<Entry> alone;
     if (Parse(FormatHeader() + strBegin, &alone, &strProblem) != ReadOutcome::Read || alone.size() != 1)
         return false;
@@ -218,20 +370,38 @@ bool CJournalFile::Begin(Entry* pEntry)
     if (bNewFile)
     {
         // Made empty first, so that results never make a file of their own.
-        if (!MakeFolders(FolderOf(m_strPath)))
+        if (!MakeFolders(FolderOf(m_strPath)) || !IsTrusted(m_strPath, &strUntrusted))
             return false;
-        CFileHandle file(CreateFileA(m_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        CFileHandle file(CreateOwnedFile(m_strPath));
         if (!file.IsOpen())
             return false;
     }
+    // Whatever was put aside goes again when Begin fails after.
+    std::vector<std::string> aside;
+    auto fail = [&aside]() {
+        for (const std::string& strAside : aside)
+            DeleteFileA(strAside.c_str());
+        return false;
+    };
+    if (!WriteAside(entry, &aside))
+        return fail();
+
     if (entries.size() + 1 > kKeptEntries)
     {
+        std::vector<Entry> dropped(entries.begin(), entries.end() - static_cast<long>(kKeptEntries - 1));
         entries.erase(entries.begin(), entries.end() - static_cast<long>(kKeptEntries - 1));
         strText = FormatJournal(entries);
         if (strText.size() + strBegin.size() + RoomForResults(entry) > kMaxJournalBytes ||
             !ReplaceWhole(m_strPath, strText))
-            return false;
+            return fail();
+        for (const Entry& old : dropped)
+        {
+            for (size_t i = 0; i < old.runValues.size(); ++i)
+            {
+                if (old.runValues[i].bDataAside)
+                    DeleteFileA(AsidePath(old.nId, i).c_str());
+            }
+        }
     }
 
     std::string strAppend;
@@ -241,7 +411,7 @@ bool CJournalFile::Begin(Entry* pEntry)
         strAppend = "\r\n"; // its last line had no end
     strAppend += strBegin;
     if (strText.size() + strAppend.size() + RoomForResults(entry) > kMaxJournalBytes || !Append(strAppend))
-        return false;
+        return fail();
 
     m_nOpenId = entry.nId;
     m_openEntry = entry;

@@ -81,7 +81,12 @@ LONG Write(HKEY hRoot, const std::string& strSubkey, const std::string& strName,
     LONG lResult = key.Create(hRoot, strSubkey.c_str(), KEY_SET_VALUE);
     if (lResult != ERROR_SUCCESS)
         return lResult;
-    return RegSetValueExW(key.Get(), Wide(strName).c_str(), 0, dwType, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size()));
+    // The registry adds a closing NUL to string data that lacks one when the
+    // character after the data is NUL; a guard that is not NUL keeps the
+    // bytes exactly as recorded.
+    std::string guarded = data;
+    guarded.append(2, '\xFF');
+    return RegSetValueExW(key.Get(), Wide(strName).c_str(), 0, dwType,
+                          reinterpret_cast<const BYTE*>(guarded.data()), static_cast<DWORD>(data.size()));
 }
 } // namespace RunValues

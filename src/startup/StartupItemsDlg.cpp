@@ -187,8 +187,10 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
     bool bJournalled = m_pJournal != nullptr && !entry.runValues.empty();
     if (bJournalled && !m_pJournal->Begin(&entry))
     {
-        MessageBoxA(m_hWnd, JournalTexts::WriteFailed(m_pJournal->Path()).c_str(), kNoticeCaption,
-                    MB_OK | MB_ICONEXCLAMATION);
+        // A value too large to record is named; otherwise the journal is.
+        std::string strText = m_pJournal->LastProblem().empty() ? JournalTexts::WriteFailed(m_pJournal->Path())
+                                                                 : m_pJournal->LastProblem();
+        MessageBoxA(m_hWnd, strText.c_str(), kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
         return TRUE;
     }
     for (size_t i = 0; i < rows.size(); ++i)

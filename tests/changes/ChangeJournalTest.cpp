@@ -12,6 +12,7 @@ using namespace ChangeJournal;
 
 const char* const kForeign = "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!";
 const char* const kTooLarge = "更改记录文件过大(超过4MB,不是本程序的记录),未做任何更改!";
+const char* const kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string Damaged(int nLine)
 {
@@ -142,11 +143,11 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
     for (size_t i = 0; i < texts.size(); ++i)
     {
         StartTypeRecord record;
-        record.strName = texts[i]; // all different: results name their record
+        record.strName = "S" + texts[i]; // all different: results name their record
         record.dwBefore = static_cast<uint32_t>(i % 5);
-        record.dwSet = i == 0 ? 0xFFFFFFFFu : 4;
+        record.dwSet = static_cast<uint32_t>(2 + i % 3);
         record.bTookKnown = i % 3 != 0;
-        record.dwTook = record.bTookKnown ? static_cast<uint32_t>(i == 1 ? 0xFFFFFFFFu : i % 5) : 0;
+        record.dwTook = record.bTookKnown ? static_cast<uint32_t>(i % 5) : 0;
         startTypes.startTypes.push_back(record);
     }
     startTypes.bComplete = true;
@@ -159,10 +160,10 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
     for (size_t i = 0; i < texts.size(); ++i)
     {
         RunValueRecord record;
-        record.strRoot = i % 2 ? "HKLM" : texts[i];
-        record.strKey = texts[(i + 3) % texts.size()];
+        record.strRoot = i % 2 ? "HKLM" : "HKCU";
+        record.strKey = kRunKey;
         record.strName = texts[i];
-        record.dwType = static_cast<uint32_t>(i);
+        record.dwType = static_cast<uint32_t>(i % 12);
         record.data = i == 0 ? std::string() : i == 1 ? AllBytes() : texts[i];
         record.bDeleted = i % 2 == 0;
         runValues.runValues.push_back(record);
@@ -178,11 +179,11 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
         removal.kind = Kind::ServiceRemoval;
         removal.strWhen = texts[(i + 1) % texts.size()];
         ServiceRecord record;
-        record.strName = texts[i];
-        record.dwServiceType = 0x10;
-        record.dwStartType = static_cast<uint32_t>(i % 5);
-        record.dwErrorControl = 0xFFFFFFFFu;
-        record.strPath = texts[(i + 2) % texts.size()];
+        record.strName = "S" + texts[i];
+        record.dwServiceType = i % 2 ? 0x10 : 0x1E0;
+        record.dwStartType = static_cast<uint32_t>(2 + i % 3);
+        record.dwErrorControl = static_cast<uint32_t>(i % 4);
+        record.strPath = "P" + texts[(i + 2) % texts.size()];
         record.strLoadOrderGroup = texts[(i + 4) % texts.size()];
         switch (i % 4)
         {
@@ -292,10 +293,10 @@ TEST(ChangeJournalTest, LinesAreWrittenAsDocumented)
     runValues.strWhen = "2024-05-01 12:00:01";
     runValues.runValues.push_back({"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "", 1,
                                    std::string("C:\\\0", 4), false});
-    runValues.runValues.push_back({"HKLM", "Run", "-", 3, "", false});
+    runValues.runValues.push_back({"HKLM", kRunKey, "-", 3, "", false});
     EXPECT_EQ("begin 8 startup-values 2024-05-01%2012:00:01 ;\r\n"
               "runvalue HKCU Software\\Microsoft\\Windows\\CurrentVersion\\Run - 1 433A5C00 ;\r\n"
-              "runvalue HKLM Run %2D 3 - ;\r\n",
+              "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run %2D 3 - ;\r\n",
               FormatBegin(runValues));
 
     Entry removal;
@@ -351,7 +352,7 @@ TEST(ChangeJournalTest, AppendedLinesAddUp)
     second.nId = 4;
     second.kind = Kind::StartupValues;
     second.strWhen = "2024-05-01 12:00:05";
-    second.runValues = {{"HKLM", "Run", "x", 1, "y", false}, {"HKCU", "Run", "z", 1, "", false}};
+    second.runValues = {{"HKLM", kRunKey, "x", 1, "y", false}, {"HKCU", kRunKey, "z", 1, "", false}};
     std::string strText = FormatHeader() + FormatBegin(first) + FormatStartTypeTook(3, "服务", 4) +
                           FormatBegin(second) + FormatStartTypeTook(3, "A", 3) + FormatDeleted(4, 1) +
                           FormatEnd(4) + FormatUndone(4) + FormatEnd(3);
@@ -473,7 +474,48 @@ TEST(ChangeJournalTest, HostileInputs)
         {"undone right after its end", WithLineBefore(7, "undone 1 ;"), ReadOutcome::Read, 0},
         {"an entry without records", WithLineBefore(15, "begin 6 start-types - ;"), ReadOutcome::Read, 0},
         {"largest id", WithLineBefore(15, "begin 4294967295 start-types - ;"), ReadOutcome::Read, 0},
-        {"largest number", WithLine(3, "starttype Alerter 4294967295 4 ;"), ReadOutcome::Read, 0},
+        {"largest number", WithLine(3, "starttype Alerter 4294967295 4 ;"), ReadOutcome::Damaged, 3},
+        // Only what this program could have recorded: a forged entry must not
+        // make an undo create a driver or write a value anywhere.
+        {"start type beyond disabled", WithLine(3, "starttype Alerter 5 4 ;"), ReadOutcome::Damaged, 3},
+        {"boot start set", WithLine(3, "starttype Alerter 2 0 ;"), ReadOutcome::Damaged, 3},
+        {"system start before", WithLine(3, "starttype Alerter 1 4 ;"), ReadOutcome::Read, 0},
+        {"start type nameless", WithLine(3, "starttype - 2 4 ;"), ReadOutcome::Damaged, 3},
+        {"took beyond disabled", WithLine(5, "took 1 Alerter 7 ;"), ReadOutcome::Damaged, 5},
+        {"kernel driver", WithLine(12, "service Spooler 1 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"file-system driver", WithLine(12, "service Spooler 2 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"driver bit beside a process", WithLine(12, "service Spooler 17 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"neither own nor shared", WithLine(12, "service Spooler 256 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"own and shared at once", WithLine(12, "service Spooler 48 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"shared, interactive, per-user", WithLine(12, "service Spooler 480 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Read, 0},
+        {"unknown type bit", WithLine(12, "service Spooler 528 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"boot start service", WithLine(12, "service Spooler 16 0 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"system start service", WithLine(12, "service Spooler 16 1 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"disabled service", WithLine(12, "service Spooler 16 4 3 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Read, 0},
+        {"error control beyond critical", WithLine(12, "service Spooler 16 2 4 C:\\x.exe - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"service without a program", WithLine(12, "service Spooler 16 2 1 - - LocalSystem Print%20Spooler 1 - 2 RPCSS +Group ;"), ReadOutcome::Damaged, 12},
+        {"value outside the Run keys",
+         WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows%20NT\\CurrentVersion\\Image%20File%20Execution%20Options\\sethc.exe Debugger 1 43 ;"),
+         ReadOutcome::Damaged, 8},
+        {"value under a Run subkey", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\x Tool 1 43 ;"), ReadOutcome::Damaged, 8},
+        {"Run key in another case", WithLine(8, "runvalue HKLM software\\microsoft\\windows\\currentversion\\run Tool 1 43 ;"),
+         ReadOutcome::Read, 0},
+        {"another root", WithLine(8, "runvalue HKCR SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 43 ;"), ReadOutcome::Damaged, 8},
+        {"unknown value type", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 12 43 ;"), ReadOutcome::Damaged, 8},
+        {"quadword value", WithLine(8, "runvalue HKCU SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 11 43 ;"), ReadOutcome::Read, 0},
+        {"data kept aside", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @16385:0123456789ABCDEF ;"), ReadOutcome::Read, 0},
+        {"small data kept aside", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @16384:0123456789ABCDEF ;"),
+         ReadOutcome::Damaged, 8},
+        {"aside data over the limit", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @67108865:0123456789ABCDEF ;"),
+         ReadOutcome::Damaged, 8},
+        {"aside checksum cut short", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @16385:0123456789ABCDE ;"),
+         ReadOutcome::Damaged, 8},
+        {"aside checksum in lower case", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @16385:0123456789abcdef ;"),
+         ReadOutcome::Damaged, 8},
+        {"aside size with a leading zero", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 @016385:0123456789ABCDEF ;"),
+         ReadOutcome::Damaged, 8},
+        {"large data inline", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 " + std::string(2 * kInlineDataBytes + 2, 'A') + " ;"),
+         ReadOutcome::Damaged, 8},
         {"nothing", "", ReadOutcome::Empty, 0},
 
         {"other version", "Quillmere change journal 2 GBK\r\n" + strSample.substr(32), ReadOutcome::Foreign, 0},
@@ -503,7 +545,7 @@ TEST(ChangeJournalTest, HostileInputs)
         {"field missing", WithLine(5, "took 1 Alerter ;"), ReadOutcome::Damaged, 5},
         {"field too many", WithLine(5, "took 1 Alerter 4 4 ;"), ReadOutcome::Damaged, 5},
         {"begin field missing", WithLine(2, "begin 1 start-types ;"), ReadOutcome::Damaged, 2},
-        {"run value field missing", WithLine(8, "runvalue HKLM Run Tool 1 ;"), ReadOutcome::Damaged, 8},
+        {"run value field missing", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 ;"), ReadOutcome::Damaged, 8},
         {"end with no id", WithLine(6, "end ;"), ReadOutcome::Damaged, 6},
         {"last line cut in a number", strSample + "took 1 服务 4", ReadOutcome::Damaged, 15},
         {"last line cut in a text", strSample + "took 1 服", ReadOutcome::Damaged, 15},
@@ -540,9 +582,9 @@ TEST(ChangeJournalTest, HostileInputs)
         {"raw NUL", WithLine(3, std::string("starttype Ale\0rter 2 4 ;", 24)), ReadOutcome::Damaged, 3},
         {"raw CR inside a line", WithLine(3, "starttype Alerter\r 2 4 ;"), ReadOutcome::Damaged, 3},
 
-        {"data of odd length", WithLine(8, "runvalue HKLM Run Tool 1 433A5C0 ;"), ReadOutcome::Damaged, 8},
-        {"data in lower case", WithLine(8, "runvalue HKLM Run Tool 1 433a5c00 ;"), ReadOutcome::Damaged, 8},
-        {"data not hex", WithLine(8, "runvalue HKLM Run Tool 1 43G35C00 ;"), ReadOutcome::Damaged, 8},
+        {"data of odd length", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 433A5C0 ;"), ReadOutcome::Damaged, 8},
+        {"data in lower case", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 433a5c00 ;"), ReadOutcome::Damaged, 8},
+        {"data not hex", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 43G35C00 ;"), ReadOutcome::Damaged, 8},
         {"dependencies fewer than counted",
          WithLine(12, "service Spooler 16 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 3 RPCSS +Group ;"),
          ReadOutcome::Damaged, 12},
@@ -573,7 +615,7 @@ TEST(ChangeJournalTest, HostileInputs)
         {"record before any begin", WithLineBefore(2, "starttype Alerter 2 4 ;"), ReadOutcome::Damaged, 2},
         {"record after a result", WithLineBefore(6, "starttype Browser 2 4 ;"), ReadOutcome::Damaged, 6},
         {"record after the end", WithLineBefore(7, "starttype Browser 2 4 ;"), ReadOutcome::Damaged, 7},
-        {"run value in a start-type entry", WithLineBefore(4, "runvalue HKLM Run Tool 1 - ;"), ReadOutcome::Damaged,
+        {"run value in a start-type entry", WithLineBefore(4, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 - ;"), ReadOutcome::Damaged,
          4},
         {"start type in a startup-value entry", WithLineBefore(9, "starttype Alerter 2 4 ;"), ReadOutcome::Damaged,
          9},
@@ -665,21 +707,18 @@ TEST(ChangeJournalTest, AJournalCutAnywhereIsNeverMisread)
 // A journal that just fits: the limit of the file, and one byte more.
 TEST(ChangeJournalTest, TextOverFourMegabytesIsNotAJournal)
 {
-    const std::string strStart = FormatHeader() + "begin 1 startup-values - ;\r\nrunvalue HKLM Run ";
-    const std::string strEnd = " 3 ";
-    const std::string strClose = " ;\r\n";
-    size_t nFree = kMaxJournalBytes - strStart.size() - strEnd.size() - strClose.size();
-    // A name of one or two letters makes the hex data even.
-    std::string strName = nFree % 2 == 1 ? "N" : "NN";
-    std::string strData(nFree - strName.size(), 'A');
-    std::string strText = strStart + strName + strEnd + strData + strClose;
+    const std::string strStart =
+        FormatHeader() + "begin 1 service-removal - ;\r\nservice S 16 2 1 C:\\s.exe - LocalSystem D 1 ";
+    const std::string strClose = " 0 ;\r\n";
+    std::string strDescription(kMaxJournalBytes - strStart.size() - strClose.size(), 'A');
+    std::string strText = strStart + strDescription + strClose;
     ASSERT_EQ(kMaxJournalBytes, strText.size());
     std::vector<Entry> entries;
     std::string strProblem;
     ASSERT_EQ(ReadOutcome::Read, Parse(strText, &entries, &strProblem)) << strProblem;
     ASSERT_EQ(1u, entries.size());
-    ASSERT_EQ(1u, entries[0].runValues.size());
-    EXPECT_EQ(strData.size() / 2, entries[0].runValues[0].data.size());
+    ASSERT_EQ(1u, entries[0].services.size());
+    EXPECT_EQ(strDescription, entries[0].services[0].strDescription);
 
     strText.insert(strStart.size(), "X");
     EXPECT_EQ(ReadOutcome::Foreign, Parse(strText, &entries, &strProblem));

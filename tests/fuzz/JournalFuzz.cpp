@@ -1,6 +1,7 @@
 // The change journal's reader on any bytes: it never crashes, a journal it
-// reads is written back as text it reads to the same journal, and a
-// damaged one is named by a line that exists.
+// reads is written back as text it reads to the same journal, a damaged one
+// is named by a line that exists, and nothing it accepts asks for what the
+// program never records (checked against rules written out again here).
 #include "fuzz/FuzzCheck.h"
 #include "changes/ChangeJournal.h"
 
@@ -20,6 +21,53 @@ int LineNumberOf(const std::string& strProblem)
     if (nAt == std::string::npos)
         return 0;
     return std::atoi(strProblem.c_str() + nAt + strMark.size());
+}
+
+bool SameLetters(const std::string& strA, const char* pszB)
+{
+    std::string strB = pszB;
+    if (strA.size() != strB.size())
+        return false;
+    for (size_t i = 0; i < strA.size(); ++i)
+    {
+        char chA = strA[i] >= 'A' && strA[i] <= 'Z' ? static_cast<char>(strA[i] + 32) : strA[i];
+        char chB = strB[i] >= 'A' && strB[i] <= 'Z' ? static_cast<char>(strB[i] + 32) : strB[i];
+        if (chA != chB)
+            return false;
+    }
+    return true;
+}
+
+void CheckAsked(const ChangeJournal::Entry& entry)
+{
+    for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
+    {
+        if (record.strName.empty() || record.dwBefore > 4 || record.dwSet < 2 || record.dwSet > 4 ||
+            (record.bTookKnown && record.dwTook > 4))
+            Fail("a start type the program never sets was accepted");
+    }
+    for (const ChangeJournal::RunValueRecord& record : entry.runValues)
+    {
+        if ((record.strRoot != "HKLM" && record.strRoot != "HKCU") ||
+            !SameLetters(record.strKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"))
+            Fail("a value outside the Run keys was accepted");
+        if (record.dwType > 11)
+            Fail("a value of an unknown type was accepted");
+        if (record.bDataAside ? !record.data.empty() || record.nAsideSize <= ChangeJournal::kInlineDataBytes ||
+                                    record.nAsideSize > ChangeJournal::kMaxValueDataBytes
+                              : record.data.size() > ChangeJournal::kInlineDataBytes)
+            Fail("value data of a size the program never records was accepted");
+    }
+    for (const ChangeJournal::ServiceRecord& record : entry.services)
+    {
+        uint32_t dwKind = record.dwServiceType & 0x30;
+        if ((dwKind != 0x10 && dwKind != 0x20) || (record.dwServiceType & ~0x1F0u) != 0)
+            Fail("a service of a kind the list never shows (a driver) was accepted");
+        if (record.dwStartType < 2 || record.dwStartType > 4 || record.dwErrorControl > 3)
+            Fail("a service start or error control the program never records was accepted");
+        if (record.strName.empty() || record.strPath.empty())
+            Fail("a service without a name or program was accepted");
+    }
 }
 } // namespace
 
@@ -61,6 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             Fail("a journal written back reads as another journal");
         if (again.size() != entries.size())
             Fail("entries were lost or made up");
+        for (const ChangeJournal::Entry& entry : entries)
+            CheckAsked(entry);
         const ChangeJournal::Entry* pLast = ChangeJournal::LastUndoable(entries);
         if (pLast != nullptr && pLast->bUndone)
             Fail("an undone entry was offered for undo");

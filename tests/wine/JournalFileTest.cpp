@@ -1,8 +1,10 @@
 // The change journal's file: appended to, kept short, and never touched
 // when it is not a journal this program can read.
 #include "changes/JournalFile.h"
+#include "changes/JournalSecurity.h"
 #include "common/AsciiText.h"
 #include "support/TestFiles.h"
+
 
 #include <gtest/gtest.h>
 
@@ -456,22 +458,109 @@ TEST_F(JournalFileTest, MarkUndoneChangesTheLastUndoable)
     EXPECT_FALSE(FileExists(m_strFolder + "\\none.svcj"));
 }
 
-TEST(JournalFileDefaultPathTest, IsInTheApplicationDataFolder)
+// The journal in the machine's folder, which only administrators may change;
+// the one earlier versions kept in the user's own folder.
+TEST(JournalFileDefaultPathTest, IsInTheMachinesApplicationDataFolder)
 {
-    std::string strPath = CJournalFile::DefaultPath();
-    const std::string strEnd = "\\Quillmere\\journal.svcj";
-    ASSERT_GT(strPath.size(), strEnd.size());
-    EXPECT_EQ(strEnd, strPath.substr(strPath.size() - strEnd.size()));
-    EXPECT_EQ(std::string::npos, strPath.find("\\\\")) << strPath;
-    std::string strFolder = strPath.substr(0, strPath.size() - strEnd.size());
-    DWORD dwAttributes = GetFileAttributesA(strFolder.c_str());
-    ASSERT_NE(INVALID_FILE_ATTRIBUTES, dwAttributes) << strFolder;
-    EXPECT_NE(0u, dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    const char* pszAppData = getenv("APPDATA");
-    if (pszAppData != nullptr)
+    const struct
     {
-        EXPECT_TRUE(EqualsNoCaseAscii(pszAppData, strFolder)) << pszAppData << " / " << strFolder;
+        std::string strPath;
+        const char* pszVariable;
+    } cases[] = {{CJournalFile::DefaultPath(), "ProgramData"}, {CJournalFile::LegacyPath(), "APPDATA"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.pszVariable);
+        const std::string strEnd = "\\Quillmere\\journal.svcj";
+        ASSERT_GT(c.strPath.size(), strEnd.size());
+        EXPECT_EQ(strEnd, c.strPath.substr(c.strPath.size() - strEnd.size()));
+        EXPECT_EQ(std::string::npos, c.strPath.find("\\\\")) << c.strPath;
+        std::string strFolder = c.strPath.substr(0, c.strPath.size() - strEnd.size());
+        DWORD dwAttributes = GetFileAttributesA(strFolder.c_str());
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, dwAttributes) << strFolder;
+        EXPECT_NE(0u, dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        const char* pszFolder = getenv(c.pszVariable);
+        ASSERT_NE(nullptr, pszFolder);
+        EXPECT_TRUE(EqualsNoCaseAscii(pszFolder, strFolder)) << pszFolder << " / " << strFolder;
     }
+    // Wine enforces no file access lists: the check is left out there.
+    EXPECT_FALSE(CJournalFile::DefaultSecurityReader());
+}
+
+// A journal, or its folder, that anyone may write is not read, not added
+// to and left as it is; the refusal names it and who may write it.
+TEST_F(JournalFileTest, AJournalOthersMayWriteIsRefused)
+{
+    CJournalFile journal(m_strPath);
+    journal.SetSecurityReader(ReadSecurityAsOnWindows);
+    Entry entry = StartupValues(1);
+    ASSERT_TRUE(journal.Begin(&entry));
+    ASSERT_TRUE(journal.End());
+    std::vector<Entry> entries;
+    std::string strProblem;
+    ASSERT_EQ(static_cast<int>(ReadOutcome::Read), static_cast<int>(journal.Read(&entries, &strProblem)))
+        << strProblem;
+
+    for (const std::string& strOpened : {m_strPath, m_strFolder})
+    {
+        SCOPED_TRACE(strOpened);
+        LetEveryoneWrite(strOpened);
+        const std::string strBefore = ReadFileText(m_strPath);
+        EXPECT_EQ(static_cast<int>(ReadOutcome::Foreign), static_cast<int>(journal.Read(&entries, &strProblem)));
+        EXPECT_TRUE(entries.empty());
+        EXPECT_EQ("更改记录(" + strOpened + ")可被管理员以外的帐户(" + JournalSecurity::AccountText("S-1-1-0") +
+                      ")修改,不能信任其中的记录,未做任何更改!",
+                  strProblem);
+        EXPECT_NE(std::string::npos, strProblem.find("S-1-1-0"));
+        EXPECT_FALSE(journal.Begin(&entry));
+        EXPECT_FALSE(journal.MarkUndone(1));
+        EXPECT_EQ(strBefore, ReadFileText(m_strPath));
+        RemoveTree(m_strFolder);
+        ASSERT_TRUE(CreateDirectoryA(m_strFolder.c_str(), nullptr));
+        ASSERT_TRUE(journal.Begin(&entry));
+    }
+    // Read as Wine reports it, the Unix user owns it: refused, named.
+    journal.SetSecurityReader(JournalSecurity::Read);
+    EXPECT_EQ(static_cast<int>(ReadOutcome::Foreign), static_cast<int>(journal.Read(&entries, &strProblem)));
+    EXPECT_NE(std::string::npos, strProblem.find(m_strFolder)) << strProblem;
+}
+
+// Data too large to stand in the journal is kept beside it, loaded whole
+// for an undo, refused when changed since, and goes with its entry.
+TEST_F(JournalFileTest, LargeDataIsKeptBesideTheJournal)
+{
+    Entry entry = StartupValues(3);
+    entry.runValues[1].data = std::string("C\0:\0\0\0", 6) + std::string(2200000, 'A');
+    entry.runValues[2].data = std::string(kInlineDataBytes, 'B'); // just fits in a line
+    CJournalFile journal(m_strPath);
+    ASSERT_TRUE(journal.Begin(&entry));
+    ASSERT_TRUE(journal.End());
+    EXPECT_LT(ReadFileText(m_strPath).size(), 3 * kInlineDataBytes);
+    const std::string strAside = m_strPath + "." + std::to_string(entry.nId) + "-1.dat";
+    EXPECT_EQ(entry.runValues[1].data, ReadFileText(strAside));
+    EXPECT_EQ((std::vector<std::string>{"journal.svcj", "journal.svcj.1-1.dat"}), NamesIn(m_strFolder));
+
+    std::vector<Entry> entries = ReadBack();
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_TRUE(entries[0].runValues[1].bDataAside);
+    EXPECT_TRUE(entries[0].runValues[1].data.empty());
+    std::string strProblem;
+    ASSERT_TRUE(journal.LoadAsideData(&entries[0], &strProblem)) << strProblem;
+    for (size_t i = 0; i < entry.runValues.size(); ++i)
+        EXPECT_EQ(entry.runValues[i].data, entries[0].runValues[i].data) << i;
+
+    for (const std::string& strChanged : {std::string(entry.runValues[1].data).replace(9, 1, "Z"), std::string()})
+    {
+        WriteFileText(strAside, strChanged);
+        entries = ReadBack();
+        EXPECT_FALSE(journal.LoadAsideData(&entries[0], &strProblem));
+        EXPECT_EQ("更改记录附带的数据文件(" + strAside + ")已损坏或丢失,未做任何更改!", strProblem);
+    }
+    DeleteFileA(strAside.c_str());
+    EXPECT_FALSE(journal.LoadAsideData(&entries[0], &strProblem));
+
+    WriteFileText(strAside, entry.runValues[1].data);
+    MakeEntries(kKeptEntries);
+    EXPECT_FALSE(FileExists(strAside)) << "kept after its entry was dropped";
 }
 
 // Run with a limit on the size of every file written (wine.journal_full_disk),

@@ -357,12 +357,24 @@ TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
 std::string RawValue(HKEY hRoot, const std::string& strName)
 {
     std::wstring wideName = WideFromGbk(strName);
-    BYTE data[4096];
-    DWORD dwSize = sizeof(data), dwType = 0;
-    if (RegQueryValueExW(CRunKeysScope::Open(hRoot).Get(), wideName.c_str(), nullptr, &dwType, data, &dwSize) !=
+    CRegKey key = CRunKeysScope::Open(hRoot);
+    DWORD dwSize = 0, dwType = 0;
+    if (RegQueryValueExW(key.Get(), wideName.c_str(), nullptr, &dwType, nullptr, &dwSize) != ERROR_SUCCESS)
+        return "(none)";
+    std::string data(dwSize, '\0');
+    if (RegQueryValueExW(key.Get(), wideName.c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(&data[0]), &dwSize) !=
         ERROR_SUCCESS)
         return "(none)";
-    return std::to_string(dwType) + ":" + std::string(reinterpret_cast<const char*>(data), dwSize);
+    return std::to_string(dwType) + ":" + data.substr(0, dwSize);
+}
+
+// Bytes written as the registry will keep them: no code page between, and
+// nothing added after them.
+void SetRawValue(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& bytes)
+{
+    std::string guarded = bytes + "\xFF\xFF"; // not a NUL: the registry would count it in
+    RegSetValueExW(CRunKeysScope::Open(hRoot).Get(), WideFromGbk(strName).c_str(), 0, dwType,
+                   reinterpret_cast<const BYTE*>(guarded.data()), static_cast<DWORD>(bytes.size()));
 }
 
 TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
@@ -375,6 +387,7 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
         DWORD dwType;
         std::string data;
         bool bTicked;
+        bool bRaw = false; // data are the registry's own bytes
     } kValues[] = {
         {HKEY_CURRENT_USER, "Tray", REG_SZ, std::string("\"C:\\Program Files\\tray.exe\" /min") + '\0', true},
         {HKEY_LOCAL_MACHINE, "Expand", REG_EXPAND_SZ, std::string("%SystemRoot%\\x.exe -a %TEMP%") + '\0', true},
@@ -383,11 +396,20 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
         // A string whose stored bytes have no terminator.
         {HKEY_CURRENT_USER, "NoEnd", REG_SZ, "C:\\n.exe", true},
         {HKEY_CURRENT_USER, "Kept", REG_SZ, std::string("C:\\kept.exe") + '\0', false},
+        // UTF-16 with no terminator: not one byte more comes back.
+        {HKEY_LOCAL_MACHINE, "WideNoEnd", REG_EXPAND_SZ, std::string("C\0:\0\\\0w\0.\0e\0x\0e\0", 16), true, true},
+        // Megabytes any user can plant after the NUL: deleted, and kept
+        // beside the journal to come back whole.
+        {HKEY_CURRENT_USER, "Planted", REG_SZ, std::string("C\0:\0\\\0p\0\0\0", 10) + std::string(2200000, 'A'),
+         true, true},
     };
     std::vector<std::string> before;
     for (const auto& value : kValues)
     {
-        CRunKeysScope::Set(value.hRoot, value.pszName, value.dwType, value.data);
+        if (value.bRaw)
+            SetRawValue(value.hRoot, value.pszName, value.dwType, value.data);
+        else
+            CRunKeysScope::Set(value.hRoot, value.pszName, value.dwType, value.data);
         before.push_back(RawValue(value.hRoot, value.pszName));
         ASSERT_NE("(none)", before.back()) << value.pszName;
     }
@@ -397,7 +419,7 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     ShowWindow(Items(), SW_SHOW);
     SetForegroundWindow(Items());
     PumpMessages();
-    ASSERT_EQ(6, List().GetItemCount());
+    ASSERT_EQ(8, List().GetItemCount());
     for (int i = 0; i < List().GetItemCount(); ++i)
     {
         for (const auto& value : kValues)
@@ -407,16 +429,18 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
         }
     }
     PressDelete();
+    EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts());
     EXPECT_EQ(std::vector<std::string>{"Kept"}, Column(0));
     for (const auto& value : kValues)
         EXPECT_EQ(!value.bTicked, CRunKeysScope::Has(value.hRoot, value.pszName)) << value.pszName;
     m_pItems.reset();
+    EXPECT_LT(ReadFileText(m_strJournalPath).size(), 64u * 1024) << "the planted megabytes went into the journal";
 
     SendCommand(ID_UNDO_LAST);
     EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
     m_watcher.Clear();
     ASSERT_EQ(1u, m_previews.size());
-    EXPECT_EQ(5u, m_previews[0].rows.size());
+    EXPECT_EQ(7u, m_previews[0].rows.size());
     for (size_t i = 0; i < std::size(kValues); ++i)
         EXPECT_EQ(before[i], RawValue(kValues[i].hRoot, kValues[i].pszName)) << kValues[i].pszName;
 

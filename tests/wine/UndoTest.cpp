@@ -7,6 +7,8 @@
 #include "support/TestFiles.h"
 
 #include "changes/JournalFile.h"
+#include "changes/JournalSecurity.h"
+#include "changes/JournalTexts.h"
 
 #include <fstream>
 
@@ -334,22 +336,48 @@ TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
     std::string strJournal = ReadFileText(m_strJournalPath);
     ASSERT_FALSE(strJournal.empty());
     int nLines = static_cast<int>(std::count(strJournal.begin(), strJournal.end(), '\n'));
+    auto damaged = [&](int nLine) {
+        return "更改记录文件已损坏(第" + std::to_string(nLine) + "行无法识别),未做任何更改!";
+    };
+    // Entries another program could plant: a boot-start kernel driver made
+    // as LocalSystem, a debugger for the sticky-keys program.
+    const std::string strDriver = strJournal + "begin 900 service-removal - ;\r\n"
+                                               "service QmPlanted 1 0 3 C:\\x.sys - LocalSystem - 0 - 0 ;\r\n"
+                                               "deleted 900 0 ;\r\nend 900 ;\r\n";
+    const std::string strDebugger =
+        strJournal + "begin 901 startup-values - ;\r\n"
+                     "runvalue HKLM SOFTWARE\\Microsoft\\Windows%20NT\\CurrentVersion\\Image%20File%20Execution%20"
+                     "Options\\sethc.exe Debugger 1 43003A005C0078002E00650078006500 ;\r\n"
+                     "deleted 901 0 ;\r\nend 901 ;\r\n";
     const struct
     {
         const char* pszCase;
         std::string strText;
         std::string strProblem;
+        bool bEveryoneWrites;
     } kCases[] = {
         {"foreign", "[Services]\r\nAlerter=4\r\n",
-         "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!"},
-        {"edited", strJournal + "end 99999999999999999999\n",
-         "更改记录文件已损坏(第" + std::to_string(nLines + 1) + "行无法识别),未做任何更改!"},
-        {"binary", std::string("\x00\xff\x01garbage", 10), "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!"},
+         "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!", false},
+        {"edited", strJournal + "end 99999999999999999999\n", damaged(nLines + 1), false},
+        {"binary", std::string("\x00\xff\x01garbage", 10), "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!",
+         false},
+        {"a driver planted", strDriver, damaged(nLines + 2), false},
+        {"a value planted outside the Run keys", strDebugger, damaged(nLines + 2), false},
+        // Last: the file stays open to everyone.
+        {"anyone may write it", strJournal,
+         "更改记录(" + m_strJournalPath + ")可被管理员以外的帐户(" + JournalSecurity::AccountText("S-1-1-0") +
+             ")修改,不能信任其中的记录,未做任何更改!",
+         true},
     };
     for (const auto& test : kCases)
     {
         SCOPED_TRACE(test.pszCase);
         WriteFileText(m_strJournalPath, test.strText);
+        if (test.bEveryoneWrites)
+        {
+            LetEveryoneWrite(m_strJournalPath);
+            m_pDialog->SetJournalSecurityReader(ReadSecurityAsOnWindows);
+        }
         EXPECT_EQ(std::vector<std::string>{test.strProblem}, UndoAndTakeTexts());
         EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
         // Nothing is applied over a journal that could not be kept.
@@ -359,6 +387,31 @@ TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
         EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
         EXPECT_EQ(test.strText, ReadFileText(m_strJournalPath)) << "the file is left as it was";
     }
+}
+
+// An earlier version's journal, in a folder any program of the user may
+// write, is named once at the start and never taken back.
+TEST_F(UndoTest, AnEarlierVersionsJournalIsNamedOnceAndNeverUndone)
+{
+    m_strLegacyJournalPath = "C:\\windows\\temp\\qm-legacy-" + std::to_string(GetCurrentProcessId()) + ".svcj";
+    const std::string strKept = m_strLegacyJournalPath + ".old";
+    DeleteFileA(strKept.c_str());
+    const std::string strLegacy = "Quillmere change journal 1 GBK\r\nbegin 1 service-removal - ;\r\n"
+                                  "service QmLegacyPlanted 16 2 1 C:\\x.exe - LocalSystem - 0 - 0 ;\r\n"
+                                  "deleted 1 0 ;\r\nend 1 ;\r\n";
+    WriteFileText(m_strLegacyJournalPath, strLegacy);
+    ASSERT_TRUE(OpenWindow());
+    EXPECT_EQ(std::vector<std::string>{JournalTexts::Moved(m_strJournalPath, strKept)}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_FALSE(FileExists(m_strLegacyJournalPath));
+    EXPECT_EQ(strLegacy, ReadFileText(strKept));
+    EXPECT_EQ(std::vector<std::string>{"没有可以撤销的配置。"}, UndoAndTakeTexts());
+    EXPECT_TRUE(m_previews.empty());
+    EXPECT_EQ(0u, EnumeratedStates().count("QmLegacyPlanted"));
+    // Said once: the next start finds nothing to say.
+    ASSERT_TRUE(OpenWindow());
+    EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts());
+    DeleteFileA(strKept.c_str());
 }
 
 TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)

@@ -88,6 +88,7 @@ protected:
                            std::to_string(++s_nJournal) + ".svcj";
         DeleteFileA(m_strJournalPath.c_str());
         m_pDialog->SetJournalPath(m_strJournalPath);
+        m_pDialog->SetLegacyJournalPath(m_strLegacyJournalPath);
         m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
             m_previews.push_back(content);
             return m_bAcceptPreviews;
@@ -103,7 +104,16 @@ protected:
         m_pDialog.reset();
         PumpMessages();
         if (!m_strJournalPath.empty())
+        {
             DeleteFileA(m_strJournalPath.c_str());
+            // Data kept beside it, "<journal>.<id>-<index>.dat".
+            WIN32_FIND_DATAA found = {};
+            HANDLE hFind = FindFirstFileA((m_strJournalPath + ".*.dat").c_str(), &found);
+            for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
+                DeleteFileA(("C:\\windows\\temp\\" + std::string(found.cFileName)).c_str());
+            if (hFind != INVALID_HANDLE_VALUE)
+                FindClose(hFind);
+        }
         // A box nobody expected would otherwise have blocked the test.
         EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
     }
@@ -240,6 +250,8 @@ protected:
     CMessageBoxWatcher m_watcher;
     std::unique_ptr<CMainDlg> m_pDialog;
     std::string m_strJournalPath;
+    // An earlier version's journal the window finds at its start; none unless a test says.
+    std::string m_strLegacyJournalPath;
     // What each preview would have shown, and the answer given to it.
     std::vector<PreviewContent> m_previews;
     bool m_bAcceptPreviews = true;

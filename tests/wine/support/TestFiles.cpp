@@ -1,8 +1,12 @@
 #include "support/TestFiles.h"
 
+#include "changes/JournalSecurity.h"
 #include "common/FileHandle.h"
 
 #include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
 
 std::string ReadFileText(const std::string& strPath)
 {
@@ -22,4 +26,32 @@ void WriteFileText(const std::string& strPath, const std::string& strData)
     CFileHandle file;
     ASSERT_TRUE(file.Create(strPath)) << strPath;
     ASSERT_TRUE(file.Write(strData)) << strPath;
+}
+
+bool ReadSecurityAsOnWindows(const std::string& strPath, JournalTrust::Descriptor* pDescriptor)
+{
+    if (!JournalSecurity::Read(strPath, pDescriptor))
+        return false;
+    const std::string strUser = pDescriptor->strOwnerSid;
+    pDescriptor->strOwnerSid = "S-1-5-32-544";
+    for (JournalTrust::Ace& ace : pDescriptor->aces)
+    {
+        if (ace.strSid == strUser)
+            ace.strSid = "S-1-5-32-544";
+    }
+    return true;
+}
+
+void LetEveryoneWrite(const std::string& strPath)
+{
+    PSECURITY_DESCRIPTOR pSecurity = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;FA;;;WD)", SDDL_REVISION_1, &pSecurity,
+                                                                     nullptr));
+    BOOL bPresent = FALSE, bDefaulted = FALSE;
+    PACL pDacl = nullptr;
+    GetSecurityDescriptorDacl(pSecurity, &bPresent, &pDacl, &bDefaulted);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS),
+              SetNamedSecurityInfoA(const_cast<char*>(strPath.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, pDacl, nullptr));
+    LocalFree(pSecurity);
 }
