@@ -195,39 +195,6 @@ std::string AsideData(uint64_t nSize, uint64_t nChecksum)
     return "@" + Number(nSize) + ":" + szChecksum;
 }
 
-// "@<size>:<checksum>", in its one spelling.
-bool ParseAsideData(const std::string& strField, uint64_t* pnSize, uint64_t* pnChecksum)
-{
-    size_t nColon = strField.find(':');
-    if (strField.size() < 2 || strField[0] != '@' || nColon == std::string::npos ||
-        strField.size() - nColon - 1 != 16)
-        return false;
-    std::string strSize = strField.substr(1, nColon - 1);
-    if (strSize.empty() || strSize.size() > 10 || (strSize.size() > 1 && strSize[0] == '0'))
-        return false;
-    uint64_t nSize = 0;
-    for (char ch : strSize)
-    {
-        if (ch < '0' || ch > '9')
-            return false;
-        nSize = nSize * 10 + static_cast<uint64_t>(ch - '0');
-    }
-    uint64_t nChecksum = 0;
-    for (size_t i = nColon + 1; i < strField.size(); ++i)
-    {
-        int nDigit = HexValue(strField[i]);
-        if (nDigit < 0)
-            return false;
-        nChecksum = nChecksum * 16 + static_cast<uint64_t>(nDigit);
-    }
-    // Only data too long to stand in the line is kept aside.
-    if (nSize <= kInlineDataBytes || nSize > kMaxValueDataBytes)
-        return false;
-    *pnSize = nSize;
-    *pnChecksum = nChecksum;
-    return true;
-}
-
 bool ParseNumber(const std::string& strField, uint32_t* pnValue)
 {
     if (strField.empty() || strField.size() > 10 || (strField.size() > 1 && strField[0] == '0'))
@@ -242,6 +209,32 @@ bool ParseNumber(const std::string& strField, uint32_t* pnValue)
     if (nValue > 0xFFFFFFFFull)
         return false;
     *pnValue = static_cast<uint32_t>(nValue);
+    return true;
+}
+
+// "@<size>:<checksum>", in its one spelling.
+bool ParseAsideData(const std::string& strField, uint64_t* pnSize, uint64_t* pnChecksum)
+{
+    size_t nColon = strField.find(':');
+    if (strField.size() < 2 || strField[0] != '@' || nColon == std::string::npos ||
+        strField.size() - nColon - 1 != 16)
+        return false;
+    uint32_t nSize = 0;
+    if (!ParseNumber(strField.substr(1, nColon - 1), &nSize))
+        return false;
+    uint64_t nChecksum = 0;
+    for (size_t i = nColon + 1; i < strField.size(); ++i)
+    {
+        int nDigit = HexValue(strField[i]);
+        if (nDigit < 0)
+            return false;
+        nChecksum = nChecksum * 16 + static_cast<uint64_t>(nDigit);
+    }
+    // Only data too long to stand in the line is kept aside.
+    if (nSize <= kInlineDataBytes || nSize > kMaxValueDataBytes)
+        return false;
+    *pnSize = nSize;
+    *pnChecksum = nChecksum;
     return true;
 }
 
