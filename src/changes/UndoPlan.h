@@ -1,7 +1,8 @@
 // What taking back one journal entry would do, decided from the entry and
 // what is there now: start types this program set go back, deleted Run
 // values and services come back, and whatever someone else changed since
-// is left alone and said so. Portable: the caller reads the machine.
+// is left alone and said so. The same decision is made again for each
+// record just before it is restored. Portable: the caller reads the machine.
 #pragma once
 
 #include "changes/ChangeJournal.h"
@@ -38,10 +39,26 @@ struct Facts
     std::vector<CurrentService> services;
 };
 
+enum class Verdict
+{
+    Restore,   // what this program did still stands: it is taken back
+    AsBefore,  // already as it was before the change
+    LeftAlone, // gone, unreadable, or changed since by someone else
+};
+// The decision for one record against what is there now; a record left
+// alone gets the note that says why.
+Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const CurrentStartType& current,
+                       std::string* pstrNote);
+Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const CurrentRunValue& current,
+                      std::string* pstrNote);
+Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
+                     std::string* pstrNote);
+
 struct StartTypeRestore
 {
     std::string strName;
     std::uint32_t dwStartType = 0;
+    size_t nRecord = 0; // the entry's record
 };
 
 struct Plan
@@ -49,6 +66,8 @@ struct Plan
     std::vector<StartTypeRestore> startTypes;
     std::vector<size_t> runValues; // indices of the entry's records to write back
     std::vector<size_t> services;  // indices of the entry's services to create
+    // One row for each restore: the start types, the Run values, then the
+    // services, each in the order above.
     PreviewContent preview;
     // Something is to be done; when false the entry only needs marking.
     bool Any() const { return !startTypes.empty() || !runValues.empty() || !services.empty(); }
@@ -56,7 +75,23 @@ struct Plan
 
 // The words the preview and its notes use for the three kinds.
 std::string RunValueLocation(const ChangeJournal::RunValueRecord& record);
+std::string RunValueName(const ChangeJournal::RunValueRecord& record);
 
 // facts must hold one item for each record of the entry's kind.
 Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::string& strTitle);
+
+// Notes for a restore that failed, with the error's own words.
+std::string StartTypeFailed(const std::string& strName, const std::string& strError);
+std::string RunValueFailed(const ChangeJournal::RunValueRecord& record);
+std::string ServiceFailed(const std::string& strName, const std::string& strError);
+
+// A row of the plan that was not restored after all, and why.
+struct Unrestored
+{
+    size_t nRow = 0;
+    std::string strNote;
+};
+// What the user is shown after a restore that left something out: those
+// rows, each named with its reason in the notes, and nothing to apply.
+PreviewContent Result(const Plan& plan, const std::vector<Unrestored>& unrestored);
 } // namespace UndoPlan
