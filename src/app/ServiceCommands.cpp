@@ -475,18 +475,23 @@ void CServiceCommands::UndoLast()
     UndoPlan::Plan plan;
     {
         CBusyScope busy(m_bBusy, true);
-        plan = UndoPlan::Make(entry, ReadUndoFacts(m_service, entry), JournalTexts::kUndoTitle);
+        UndoPlan::Facts facts;
+        if (DWORD dwError = ReadUndoFacts(m_service, entry, &facts, m_enumServices, &m_poller))
+        {
+            ReportServiceFailure(dwError);
+            m_view.StartStatusTimer();
+            return;
+        }
+        plan = UndoPlan::Make(entry, facts, JournalTexts::kUndoTitle);
     }
     if (!plan.Any())
     {
-        std::string strNotes;
-        for (const std::string& strNote : plan.preview.notes)
-            strNotes += "\n" + strNote;
-        // Nothing is left to put back; the entry is done with, so that the
-        // next undo reaches the one before it.
+        // Nothing is left to put back: the preview says why, however many
+        // notes there are, with "应用" off. The entry is done with, so
+        // that the next undo reaches the one before it.
+        m_preview(plan.preview, Window());
         m_journal.MarkUndone(entry.nId);
         RefreshUndoCommand();
-        Notify((plan.preview.strSummary + strNotes).c_str());
         m_view.StartStatusTimer();
         return;
     }

@@ -630,4 +630,24 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
     run.Open(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
     RegDeleteValueA(run.Get(), strValue.c_str());
 }
+
+// An entry of 10,000 records of services long gone: its notes go to the
+// preview's scrolling box with "应用" off, not to a box taller than the screen.
+TEST_F(PreviewFlowTest, AHugeEntryWithNothingToRestoreShowsItsNotesInThePreview)
+{
+    const int kRecords = 10000;
+    ChangeJournal::Entry entry;
+    std::string strStem = UniqueServiceName("QmGone") + "_";
+    for (int i = 0; i < kRecords; ++i)
+        entry.startTypes.push_back({strStem + std::to_string(i), 2, 4, true, 4});
+    ASSERT_TRUE(OpenWindow());
+    WriteJournal(entry);
+    UndoInWindows(IDC_BTN_PREVIEW_CANCEL, "undo-preview-10000");
+    EXPECT_FALSE(s_bApplyEnabled);
+    EXPECT_EQ("没有需要恢复的内容,不会做任何更改。(0 项已是原样,10000 项保留不动)", s_strSummary);
+    EXPECT_EQ(kRecords - 1, std::count(s_strNotes.begin(), s_strNotes.end(), '\n'));
+    std::string strLast = "服务 " + entry.startTypes.back().strName + " 已不存在或无法读取,不能恢复它的启动类型。";
+    EXPECT_EQ(s_strNotes.size() - strLast.size(), s_strNotes.rfind(strLast));
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST)) << "the entry is done with";
+}
 } // namespace
