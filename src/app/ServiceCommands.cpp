@@ -482,7 +482,7 @@ void CServiceCommands::UndoLast()
             m_view.StartStatusTimer();
             return;
         }
-        plan = UndoPlan::Make(entry, facts, JournalTexts::kUndoTitle);
+        plan = UndoPlan::Make(entry, facts, JournalTexts::kUndoTitle, SpellInGbk);
     }
     if (!plan.Any())
     {

@@ -20,3 +20,5 @@ class CServicePoller;
 // store when one is given. 0, or the enumeration's error.
 DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
                     const EnumServicesFunction& enumerate = EnumServicesStatusA, CServicePoller* pPoller = nullptr);
+// The code page's own spelling for the undo preview, never a look-alike.
+bool SpellInGbk(std::uint32_t nCodePoint, std::string* pstrGbk);

@@ -9,6 +9,7 @@
 #include "changes/ChangePreview.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,10 @@ Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const Current
 Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
                      std::string* pstrNote);
 
+// The GBK spelling of one character above U+007F; false when GBK has no
+// such character. Without one, every such character is shown by its code.
+using GbkSpeller = std::function<bool(std::uint32_t nCodePoint, std::string* pstrGbk)>;
+
 struct StartTypeRestore
 {
     std::string strName;
@@ -76,9 +81,14 @@ struct Plan
 // The words the preview and its notes use for the three kinds.
 std::string RunValueLocation(const ChangeJournal::RunValueRecord& record);
 std::string RunValueName(const ChangeJournal::RunValueRecord& record);
+// A value's data as it will be written: "命令 ..." for a string, turned
+// from UTF-16, and "数据(type) ..." in hex for anything else.
+std::string DataText(std::uint32_t dwType, const std::string& data, const GbkSpeller& spell);
+std::string ServiceTypeText(std::uint32_t dwServiceType);
 
 // facts must hold one item for each record of the entry's kind.
-Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::string& strTitle);
+Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::string& strTitle,
+          const GbkSpeller& spell = GbkSpeller());
 
 // Notes for a restore that failed, with the error's own words.
 std::string StartTypeFailed(const std::string& strName, const std::string& strError);

@@ -564,6 +564,28 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
         EXPECT_EQ(row[3], ServiceTexts::StartTypeText(applied[row[1]])) << row[1];
 }
 
+// A journal entry may be forged: before anything is written, the preview's
+// notes say in full what command a startup value will hold, in the code
+// page's own characters (the program and account of a service likewise).
+TEST_F(PreviewFlowTest, TheUndoPreviewShowsWhatItWouldWriteInFull)
+{
+    std::string strValue = "QmForgedTray" + std::to_string(GetCurrentProcessId());
+    ChangeJournal::Entry entry;
+    entry.kind = ChangeJournal::Kind::StartupValues;
+    entry.runValues = {RunValue(strValue, "HKCU", WideFromGbk("C:\\程序\\托盘.exe /min ") + L"\u00C0")};
+    ASSERT_TRUE(OpenWindow());
+    WriteJournal(entry);
+    UndoInWindows(IDC_BTN_PREVIEW_CANCEL, "undo-preview-run-value");
+    EXPECT_TRUE(s_bShot);
+    // GBK has no "À": its code is shown, never a look-alike.
+    EXPECT_EQ("将写回启动项 " + strValue + ":位置 HKCU\\" + kRunKey + ",命令 C:\\程序\\托盘.exe /min <U+00C0>。",
+              s_strNotes);
+    EXPECT_TRUE(s_bApplyEnabled);
+    DWORD dwType = 0;
+    std::string data;
+    EXPECT_NE(ERROR_SUCCESS, RunValues::Read(HKEY_CURRENT_USER, kRunKey, strValue, &dwType, &data)) << "取消 wrote";
+}
+
 // Whatever changes between the preview and its restore stays as it was
 // made, and what was left alone or failed is named in the result window,
 // which scrolls, never in message boxes.
