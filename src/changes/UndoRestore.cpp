@@ -52,8 +52,8 @@ std::vector<UndoPlan::Unrestored> RestoreUndoPlan(CServiceControl& service, cons
         HKEY hRoot = RunValues::RootFromToken(record.strRoot);
         UndoPlan::CurrentRunValue current;
         DWORD dwType = 0;
-        current.bPresent = hRoot != nullptr &&
-                           RunValues::Read(hRoot, record.strKey, record.strName, &dwType, &current.data) == ERROR_SUCCESS;
+        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.strName, &dwType,
+                                                               &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
         std::string strNote;
         if (!LeftAlone(UndoPlan::JudgeRunValue(record, current, &strNote), strNote, &unrestored, nRow) &&

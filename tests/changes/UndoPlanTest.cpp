@@ -175,7 +175,8 @@ TEST(UndoPlanTest, NotesShowWhatARestoreWillRunInFull)
     service.strAccount = ".\\admin";
     service.strPath = "C:\\a.exe\r\n账户 LocalSystem";
     auto value = [](uint32_t dwType, std::string data) {
-        return ChangeJournal::RunValueRecord{"HKCU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "T", dwType, data};
+        return ChangeJournal::RunValueRecord{"HKCU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "T",
+                                             dwType, data};
     };
     const struct
     {

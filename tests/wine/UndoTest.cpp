@@ -461,7 +461,8 @@ protected:
         m_pDialog->SetPreviewer(CServiceCommands::ShowPreviewWindow);
         s_strNotes.clear();
         CDialogDriver driver;
-        driver.WhenWindow(IsPreviewWindow, [&](HWND hPreview) { ClickWhenShown(hPreview, nButton, pszShot, meanwhile); });
+        driver.WhenWindow(IsPreviewWindow,
+                          [&](HWND hPreview) { ClickWhenShown(hPreview, nButton, pszShot, meanwhile); });
         if (nButton == IDC_BTN_PREVIEW_APPLY)
             driver.WhenWindow([](HWND hWnd) { return IsPreviewWindow(hWnd) && hWnd != s_hPreview; },
                               [](HWND hResult) { ClickWhenShown(hResult, IDC_BTN_PREVIEW_CANCEL, "undo-result"); });
