@@ -40,7 +40,8 @@ std::string Shown(const std::string& strText)
     for (size_t i = 0; i < strText.size(); ++i)
     {
         unsigned char byte = static_cast<unsigned char>(strText[i]);
-        if (IsGbkLeadByte(strText[i]) && i + 1 < strText.size() && static_cast<unsigned char>(strText[i + 1]) >= 0x40)
+        unsigned char next = i + 1 < strText.size() ? static_cast<unsigned char>(strText[i + 1]) : 0;
+        if (IsGbkLeadByte(strText[i]) && next >= 0x40 && next != 0x7F && next != 0xFF)
         {
             strShown.append(strText, i, 2);
             ++i;
