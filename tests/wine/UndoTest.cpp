@@ -602,6 +602,7 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
     service.services[0].strName = theirsSpec.strName;
     service.services[0].strPath = CTestService::TestBedCommandLine("");
     service.services[0].dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    service.services[0].dwStartType = SERVICE_AUTO_START;
     service.services[0].bDeleted = true;
     std::string strValue = "QmStaleTray" + std::to_string(GetCurrentProcessId());
     ChangeJournal::RunValueRecord theirs = RunValue(strValue, "HKCU", L"C:\\theirs.exe");
