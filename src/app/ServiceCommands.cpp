@@ -4,6 +4,7 @@
 #include "changes/ChangePlanner.h"
 #include "changes/JournalTexts.h"
 #include "changes/PreviewDlg.h"
+#include "changes/UndoRestore.h"
 #include "common/AppTexts.h"
 #include "common/ScopedValue.h"
 #include "knowledge/ServiceAdvice.h"
@@ -16,7 +17,6 @@
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
 #include "services/StartTypeApplier.h"
-#include "startup/RunValues.h"
 
 #include <optional>
 
@@ -490,18 +490,23 @@ void CServiceCommands::UndoLast()
     UndoPlan::Plan plan;
     {
         CBusyScope busy(m_bBusy, true);
-        plan = UndoPlan::Make(entry, ReadUndoFacts(m_service, entry), JournalTexts::kUndoTitle);
+        UndoPlan::Facts facts;
+        if (DWORD dwError = ReadUndoFacts(m_service, entry, &facts, m_enumServices, &m_poller))
+        {
+            ReportServiceFailure(dwError);
+            m_view.StartStatusTimer();
+            return;
+        }
+        plan = UndoPlan::Make(entry, facts, JournalTexts::kUndoTitle, SpellInGbk);
     }
-    std::string strNotes;
-    for (const std::string& strNote : plan.preview.notes)
-        strNotes += "\n" + strNote;
     if (!plan.Any())
     {
-        // Nothing is left to put back; the entry is done with, so that the
-        // next undo reaches the one before it.
+        // Nothing is left to put back: the preview says why, however many
+        // notes there are, with "应用" off. The entry is done with, so
+        // that the next undo reaches the one before it.
+        m_preview(plan.preview, Window());
         m_journal.MarkUndone(entry.nId);
         RefreshUndoCommand();
-        Notify((plan.preview.strSummary + strNotes).c_str());
         m_view.StartStatusTimer();
         return;
     }
@@ -510,11 +515,13 @@ void CServiceCommands::UndoLast()
         m_view.StartStatusTimer();
         return;
     }
-    bool bAllRestored = true;
+    std::vector<UndoPlan::Unrestored> unrestored;
     m_bApplying = true;
-    CProgressDlg progress(m_view.ViewWindow(), [&](HWND hProgress) {
-        COwnerScope scope(m_hBoxOwner, hProgress);
-        RunUndo(entry, plan, &bAllRestored);
+    CProgressDlg progress(m_view.ViewWindow(), [&](HWND) {
+        // Taking back is not itself journalled: the next undo reaches the
+        // application before this one.
+        CBusyScope busy(m_bBusy, true);
+        unrestored = RestoreUndoPlan(m_service, entry, plan);
     });
     progress.DoModal();
     m_bApplying = false;
@@ -527,45 +534,13 @@ void CServiceCommands::UndoLast()
     if (!plan.services.empty())
         ShowCategory(m_strFilter, true);
     m_view.StartStatusTimer();
-    Notify(((bAllRestored ? JournalTexts::kUndoDone : JournalTexts::kUndoPartly) + strNotes).c_str(),
-           MB_OK | MB_ICONINFORMATION);
-}
-
-void CServiceCommands::RunUndo(const ChangeJournal::Entry& entry, const UndoPlan::Plan& plan, bool* pbAllRestored)
-{
-    CBusyScope busy(m_bBusy, true);
-    // Taking back is not itself journalled: the next undo reaches the
-    // application before this one.
-    CStartTypeApplier applier(m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); },
-                              m_enumServices);
-    std::vector<StartTypeTarget> targets;
-    for (const UndoPlan::StartTypeRestore& restore : plan.startTypes)
-        targets.push_back({restore.strName, restore.dwStartType});
-    applier.Apply(targets, CStartTypeApplier::Reporting::Everything, [&](const std::string&, DWORD dwError) {
-        if (dwError != 0)
-            *pbAllRestored = false;
-    });
-    for (size_t nIndex : plan.runValues)
-    {
-        const ChangeJournal::RunValueRecord& record = entry.runValues[nIndex];
-        HKEY hRoot = RunValues::RootFromToken(record.strRoot);
-        if (hRoot == nullptr ||
-            RunValues::Write(hRoot, record.strKey, record.strName, record.dwType, record.data) != ERROR_SUCCESS)
-        {
-            *pbAllRestored = false;
-            Notify(("启动项 " + (record.strName.empty() ? std::string("(默认)") : record.strName) +
-                    " 无法写回 " + UndoPlan::RunValueLocation(record) + "!")
-                       .c_str());
-        }
-    }
-    for (size_t nIndex : plan.services)
-    {
-        if (DWORD dwError = m_service.CreateFromRecord(entry.services[nIndex]))
-        {
-            *pbAllRestored = false;
-            ReportServiceFailure(dwError);
-        }
-    }
+    // What was left out is shown as the preview was, however much it is:
+    // the same rows, each with its reason in the notes, in a window that
+    // scrolls where a message box would run off the screen.
+    if (unrestored.empty())
+        Notify(JournalTexts::kUndoDone, MB_OK | MB_ICONINFORMATION);
+    else
+        m_preview(UndoPlan::Result(plan, unrestored), Window());
 }
 
 ExportOutcome CServiceCommands::ExportBackup(HWND hOwner)

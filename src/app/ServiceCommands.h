@@ -119,7 +119,6 @@ private:
     void ApplyNow(const ApplyRequest& request);
     CStartTypeApplier::Outcome ApplyToRows(const ApplyRequest& request);
     void DeleteNamedService(const std::string& strName);
-    void RunUndo(const ChangeJournal::Entry& entry, const UndoPlan::Plan& plan, bool* pbAllRestored);
     void NotifyJournalFailed();
     // Boxes and choosers go to the innermost window of the operation under way.
     HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }

@@ -2,6 +2,7 @@
 
 #include "changes/StartTypePreview.h"
 #include "common/AsciiText.h"
+#include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "startup/RunValues.h"
 
@@ -84,22 +85,43 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
     return StartTypePreview::Build(strTitle, services, plan.nNotInstalled);
 }
 
-UndoPlan::Facts ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry)
+DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
+                    const EnumServicesFunction& enumerate, CServicePoller* pPoller)
 {
-    UndoPlan::Facts facts;
+    *pFacts = UndoPlan::Facts();
+    // One look at the manager answers for every service the entry names:
+    // an entry may name thousands, most of them long gone.
+    std::vector<EnumeratedService> services;
+    if (!entry.startTypes.empty() || !entry.services.empty())
+    {
+        if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
+            return dwError;
+    }
+    std::unordered_map<std::string, const EnumeratedService*> listed;
+    for (const EnumeratedService& listedService : services)
+        listed.emplace(AsciiLower(listedService.strName), &listedService);
+    auto find = [&listed](const std::string& strName) -> const EnumeratedService* {
+        auto found = listed.find(AsciiLower(strName));
+        return found != listed.end() ? found->second : nullptr;
+    };
+
     CServicesKey key;
+    // The poller keeps what it read unless the store has changed since.
+    if (pPoller != nullptr)
+        pPoller->CheckStartTypes();
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
     {
         UndoPlan::CurrentStartType current;
-        // As the manager reports it, the same way the application read it.
-        CServiceControl::COpenService open(service, record.strName, SERVICE_QUERY_CONFIG);
-        current.bInstalled = open.Error() != ERROR_SERVICE_DOES_NOT_EXIST;
-        DWORD dwCurrent = 0;
-        current.bKnown = open.Error() == 0 && service.QueryStartType(&dwCurrent) == 0;
-        current.dwCurrent = dwCurrent;
-        if (current.bKnown)
-            service.QueryConfig(nullptr, nullptr, nullptr, &current.strDisplayName, nullptr);
-        facts.startTypes.push_back(current);
+        if (const EnumeratedService* pListed = find(record.strName))
+        {
+            current.bInstalled = true;
+            current.strDisplayName = pListed->strDisplayName;
+            DWORD dwCurrent = 0;
+            current.bKnown = (pPoller != nullptr && pPoller->StartTypeOf(pListed->strName, &dwCurrent)) ||
+                             CurrentStartType(service, key, pListed->strName, &dwCurrent);
+            current.dwCurrent = dwCurrent;
+        }
+        pFacts->startTypes.push_back(current);
     }
     for (const ChangeJournal::RunValueRecord& record : entry.runValues)
     {
@@ -109,12 +131,41 @@ UndoPlan::Facts ReadUndoFacts(CServiceControl& service, const ChangeJournal::Ent
         current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.strName, &dwType,
                                                                &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
-        facts.runValues.push_back(current);
+        pFacts->runValues.push_back(current);
     }
     for (const ChangeJournal::ServiceRecord& record : entry.services)
     {
-        CServiceControl::COpenService open(service, record.strName, SERVICE_QUERY_STATUS);
-        facts.services.push_back({open.Error() != ERROR_SERVICE_DOES_NOT_EXIST});
+        bool bPresent = find(record.strName) != nullptr;
+        // The list holds Win32 services only; a driver is asked for by name.
+        if (!bPresent && (record.dwServiceType & SERVICE_WIN32) == 0)
+        {
+            CServiceControl::COpenService open(service, record.strName, SERVICE_QUERY_STATUS);
+            bPresent = open.Error() != ERROR_SERVICE_DOES_NOT_EXIST;
+        }
+        pFacts->services.push_back({bPresent});
     }
-    return facts;
+    return 0;
+}
+
+bool SpellInGbk(std::uint32_t nCodePoint, std::string* pstrGbk)
+{
+    constexpr UINT kGbkCodePage = 936;
+    wchar_t units[2] = {static_cast<wchar_t>(nCodePoint), 0};
+    int nUnits = 1;
+    if (nCodePoint >= 0x10000)
+    {
+        units[0] = static_cast<wchar_t>(0xD800 + ((nCodePoint - 0x10000) >> 10));
+        units[1] = static_cast<wchar_t>(0xDC00 + ((nCodePoint - 0x10000) & 0x3FF));
+        nUnits = 2;
+    }
+    char szGbk[8];
+    BOOL bDefaultUsed = FALSE;
+    // No best fit: a character shown as a look-alike ("À" as "A") would
+    // show another command than the one that runs.
+    int nBytes = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, units, nUnits, szGbk, sizeof(szGbk),
+                                     nullptr, &bDefaultUsed);
+    if (nBytes <= 0 || bDefaultUsed)
+        return false;
+    pstrGbk->assign(szGbk, static_cast<size_t>(nBytes));
+    return true;
 }

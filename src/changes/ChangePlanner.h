@@ -13,5 +13,12 @@
 
 PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePlan& plan, const std::string& strTitle);
 
-// What is there now of everything the entry changed, for UndoPlan::Make.
-UndoPlan::Facts ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry);
+class CServicePoller;
+// What is there now of everything the entry changed, for UndoPlan::Make:
+// one enumeration of the manager and at most one registry read per record,
+// however many records the entry holds; start types come from the poller's
+// store when one is given. 0, or the enumeration's error.
+DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
+                    const EnumServicesFunction& enumerate = EnumServicesStatusA, CServicePoller* pPoller = nullptr);
+// The code page's own spelling for the undo preview, never a look-alike.
+bool SpellInGbk(std::uint32_t nCodePoint, std::string* pstrGbk);

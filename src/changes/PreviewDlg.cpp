@@ -92,6 +92,8 @@ void CPreviewDlg::FillList()
     m_listRows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
         m_listRows.InsertColumn(nColumn, PreviewText::kColumns[nColumn], LVCFMT_LEFT, 80);
+    // Thousands of rows: the list redraws and scrolls once, not per row.
+    m_listRows.SendMessage(WM_SETREDRAW, FALSE);
     for (const PreviewRow& row : m_content.rows)
     {
         std::array<std::string, PreviewText::kColumnCount> cells = PreviewText::Cells(row);
@@ -101,14 +103,21 @@ void CPreviewDlg::FillList()
         for (int nColumn = 1; nColumn < PreviewText::kColumnCount; ++nColumn)
             m_listRows.SetItemText(nRow, nColumn, cells[nColumn]);
     }
+    m_listRows.SendMessage(WM_SETREDRAW, TRUE);
     SizeColumns();
 }
 
 void CPreviewDlg::SizeColumns()
 {
-    auto textWidth = [this](const std::string& strText) {
-        return static_cast<int>(
-            m_listRows.SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(strText.c_str())));
+    // Measured as the list measures them, in its font, but on one DC for
+    // every cell rather than one per question to the list.
+    HWND hList = m_listRows.GetSafeHwnd();
+    HDC hDC = GetDC(hList);
+    HGDIOBJ hOldFont = SelectObject(hDC, reinterpret_cast<HFONT>(m_listRows.SendMessage(WM_GETFONT)));
+    auto textWidth = [hDC](const std::string& strText) {
+        SIZE size = {};
+        GetTextExtentPoint32A(hDC, strText.c_str(), static_cast<int>(strText.size()), &size);
+        return static_cast<int>(size.cx);
     };
     std::array<int, PreviewText::kColumnCount> headings = {}, wanted = {};
     for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
@@ -116,15 +125,18 @@ void CPreviewDlg::SizeColumns()
         headings[nColumn] = textWidth(PreviewText::kColumns[nColumn]) + kHeadingPadding;
         wanted[nColumn] = headings[nColumn];
     }
-    for (int nRow = 0; nRow < m_listRows.GetItemCount(); ++nRow)
+    for (const PreviewRow& row : m_content.rows)
     {
+        std::array<std::string, PreviewText::kColumnCount> cells = PreviewText::Cells(row);
         for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
         {
-            int nWidth = textWidth(m_listRows.GetItemText(nRow, nColumn)) + kCellPadding;
+            int nWidth = textWidth(cells[nColumn]) + kCellPadding;
             if (nWidth > wanted[nColumn])
                 wanted[nColumn] = nWidth;
         }
     }
+    SelectObject(hDC, hOldFont);
+    ReleaseDC(hList, hDC);
     // The client area leaves out the vertical scroll bar once the rows
     // need one.
     RECT client;

@@ -1,13 +1,15 @@
 // What taking back one journal entry would do, decided from the entry and
 // what is there now: start types this program set go back, deleted Run
 // values and services come back, and whatever someone else changed since
-// is left alone and said so. Portable: the caller reads the machine.
+// is left alone and said so. The same decision is made again for each
+// record just before it is restored. Portable: the caller reads the machine.
 #pragma once
 
 #include "changes/ChangeJournal.h"
 #include "changes/ChangePreview.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,10 +40,30 @@ struct Facts
     std::vector<CurrentService> services;
 };
 
+enum class Verdict
+{
+    Restore,   // what this program did still stands: it is taken back
+    AsBefore,  // already as it was before the change
+    LeftAlone, // gone, unreadable, or changed since by someone else
+};
+// The decision for one record against what is there now; a record left
+// alone gets the note that says why.
+Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const CurrentStartType& current,
+                       std::string* pstrNote);
+Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const CurrentRunValue& current,
+                      std::string* pstrNote);
+Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
+                     std::string* pstrNote);
+
+// The GBK spelling of one character above U+007F; false when GBK has no
+// such character. Without one, every such character is shown by its code.
+using GbkSpeller = std::function<bool(std::uint32_t nCodePoint, std::string* pstrGbk)>;
+
 struct StartTypeRestore
 {
     std::string strName;
     std::uint32_t dwStartType = 0;
+    size_t nRecord = 0; // the entry's record
 };
 
 struct Plan
@@ -49,6 +71,8 @@ struct Plan
     std::vector<StartTypeRestore> startTypes;
     std::vector<size_t> runValues; // indices of the entry's records to write back
     std::vector<size_t> services;  // indices of the entry's services to create
+    // One row for each restore: the start types, the Run values, then the
+    // services, each in the order above.
     PreviewContent preview;
     // Something is to be done; when false the entry only needs marking.
     bool Any() const { return !startTypes.empty() || !runValues.empty() || !services.empty(); }
@@ -56,7 +80,28 @@ struct Plan
 
 // The words the preview and its notes use for the three kinds.
 std::string RunValueLocation(const ChangeJournal::RunValueRecord& record);
+std::string RunValueName(const ChangeJournal::RunValueRecord& record);
+// A value's data as it will be written: "命令 ..." for a string, turned
+// from UTF-16, and "数据(type) ..." in hex for anything else.
+std::string DataText(std::uint32_t dwType, const std::string& data, const GbkSpeller& spell);
+std::string ServiceTypeText(std::uint32_t dwServiceType);
 
 // facts must hold one item for each record of the entry's kind.
-Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::string& strTitle);
+Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::string& strTitle,
+          const GbkSpeller& spell = GbkSpeller());
+
+// Notes for a restore that failed, with the error's own words.
+std::string StartTypeFailed(const std::string& strName, const std::string& strError);
+std::string RunValueFailed(const ChangeJournal::RunValueRecord& record);
+std::string ServiceFailed(const std::string& strName, const std::string& strError);
+
+// A row of the plan that was not restored after all, and why.
+struct Unrestored
+{
+    size_t nRow = 0;
+    std::string strNote;
+};
+// What the user is shown after a restore that left something out: those
+// rows, each named with its reason in the notes, and nothing to apply.
+PreviewContent Result(const Plan& plan, const std::vector<Unrestored>& unrestored);
 } // namespace UndoPlan

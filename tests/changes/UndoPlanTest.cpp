@@ -91,7 +91,8 @@ TEST(UndoPlanTest, RunValuesComeBackUnlessSomethingElseIsThereNow)
         bool bRestored;
         int nNotes;
     } kCases[] = {
-        {"absent", {false, 0, ""}, true, 0},
+        // The one note says what will be written, in full.
+        {"absent", {false, 0, ""}, true, 1},
         {"back exactly", {true, 1, std::string("c\0:\0", 4)}, false, 0},
         {"other bytes", {true, 1, std::string("d\0:\0", 4)}, false, 1},
         {"other type", {true, 2, std::string("c\0:\0", 4)}, false, 1},
@@ -106,7 +107,11 @@ TEST(UndoPlanTest, RunValuesComeBackUnlessSomethingElseIsThereNow)
         facts.runValues = {test.current};
         UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
         EXPECT_EQ(test.bRestored ? std::vector<size_t>{0} : std::vector<size_t>{}, plan.runValues) << test.pszCase;
-        EXPECT_EQ(static_cast<size_t>(test.nNotes), plan.preview.notes.size()) << test.pszCase;
+        ASSERT_EQ(static_cast<size_t>(test.nNotes), plan.preview.notes.size()) << test.pszCase;
+        if (test.bRestored)
+        {
+            EXPECT_EQ(0u, plan.preview.notes[0].find("将写回启动项 Tray:")) << plan.preview.notes[0];
+        }
     }
 }
 
@@ -127,6 +132,7 @@ TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
         facts.services = {{bPresent}};
         UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
         EXPECT_EQ(!bPresent, plan.Any());
+        EXPECT_EQ(1u, plan.preview.notes.size());
         if (!bPresent)
         {
             ASSERT_EQ(1u, plan.preview.rows.size());
@@ -135,7 +141,6 @@ TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
         }
         else
         {
-            EXPECT_EQ(1u, plan.preview.notes.size());
             EXPECT_EQ("没有需要恢复的内容,不会做任何更改。(0 项已是原样,1 项保留不动)", plan.preview.strSummary);
         }
     }
@@ -151,5 +156,65 @@ TEST(UndoPlanTest, AnEntryCutOffSaysSoAndFactsShorterThanTheEntryAreNotReadPast)
     EXPECT_EQ(1u, plan.startTypes.size());
     ASSERT_FALSE(plan.preview.notes.empty());
     EXPECT_NE(std::string::npos, plan.preview.notes[0].find("没有做完"));
+}
+
+// A forged entry must not make a service or a startup command the user
+// cannot see: the notes say in full what will run, and as whom.
+TEST(UndoPlanTest, NotesShowWhatARestoreWillRunInFull)
+{
+    const std::string strRun = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto utf16 = [](std::initializer_list<char16_t> units) {
+        std::string bytes;
+        for (char16_t unit : units)
+            bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+        return bytes;
+    };
+    ChangeJournal::ServiceRecord service;
+    service.strName = "QmGone";
+    service.dwServiceType = 0x110;
+    service.strAccount = ".\\admin";
+    service.strPath = "C:\\a.exe\r\n账户 LocalSystem";
+    auto value = [](uint32_t dwType, std::string data) {
+        return ChangeJournal::RunValueRecord{"HKCU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "T",
+                                             dwType, data};
+    };
+    const struct
+    {
+        const char* pszCase;
+        ChangeJournal::RunValueRecord value;
+        std::string strShown;
+    } kCases[] = {
+        // A line break in a forged path shows as what it is.
+        {"service", {}, "将重新创建服务 QmGone:程序 C:\\a.exe<U+000D><U+000A>账户 LocalSystem,账户 .\\admin,"
+                        "类型 独立进程服务(允许与桌面交互),启动类型 未知(0)。"},
+        {"string", value(1, utf16({'c', ' ', 0x4E2D, 0x0E01, 0xD83D, 0xDE00, 0})), "命令 c 中<U+0E01><U+1F600>"},
+        {"more after its end", value(2, utf16({'%', 'A', '%', 0, 'B', 0})),
+         "命令(REG_EXPAND_SZ) %A%(其后另有数据 42 00 00 00)"},
+        {"odd length", value(1, utf16({'a'}) + "b"), "命令 a(其后另有数据 62)"},
+        {"binary", value(3, std::string("\x01\x0A\xFF", 3)), "数据(REG_BINARY) 01 0A FF"},
+        // Megabytes planted after the command: the first bytes, and how many.
+        {"planted after its end", value(1, utf16({'p', 0}) + std::string(2200000, 'A')),
+         "命令 p(其后另有数据 " + [] { std::string s; for (int i = 0; i < 256; ++i) s += i ? " 41" : "41"; return s; }() +
+             " ...(共 2200000 字节))"},
+        {"empty, of no type known", value(99, ""), "数据(类型 99) (空)"},
+    };
+    UndoPlan::GbkSpeller spell = [](std::uint32_t nCodePoint, std::string* pstrGbk) {
+        *pstrGbk = "中";
+        return nCodePoint == 0x4E2D;
+    };
+    for (const auto& test : kCases)
+    {
+        Entry entry;
+        entry.bComplete = true;
+        Facts facts;
+        bool bService = test.value.strRoot.empty();
+        entry.services.assign(bService ? 1 : 0, service);
+        facts.services.assign(bService ? 1 : 0, {false});
+        entry.runValues.assign(bService ? 0 : 1, test.value);
+        facts.runValues.assign(bService ? 0 : 1, {});
+        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t", spell);
+        std::string strNote = bService ? test.strShown : "将写回启动项 T:位置 " + strRun + "," + test.strShown + "。";
+        EXPECT_EQ(std::vector<std::string>{strNote}, plan.preview.notes) << test.pszCase;
+    }
 }
 } // namespace

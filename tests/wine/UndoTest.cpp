@@ -9,6 +9,8 @@
 #include "changes/JournalFile.h"
 #include "changes/JournalSecurity.h"
 #include "changes/JournalTexts.h"
+#include "common/RegKey.h"
+#include "startup/RunValues.h"
 
 #include <fstream>
 
@@ -137,7 +139,26 @@ protected:
         m_watcher.Clear();
         return texts;
     }
+
+    // A journal as another program could leave it: this entry alone.
+    void WriteJournal(ChangeJournal::Entry entry)
+    {
+        entry.nId = 1;
+        entry.strWhen = "2024-01-01 00:00:00";
+        entry.bComplete = true;
+        WriteFileText(m_strJournalPath, ChangeJournal::FormatJournal({entry}));
+    }
 };
+
+const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// A Run value as the journal keeps it: UTF-16, ended.
+ChangeJournal::RunValueRecord RunValue(const std::string& strName, const std::string& strRoot,
+                                       const std::wstring& command)
+{
+    std::string data(reinterpret_cast<const char*>(command.c_str()), (command.size() + 1) * sizeof(wchar_t));
+    return {strRoot, kRunKey, strName, REG_SZ, data, true};
+}
 
 TEST_F(UndoTest, AProfileIsTakenBackToEveryStartTypeBeforeIt)
 {
@@ -260,7 +281,8 @@ TEST_F(UndoTest, AStartTypeChangedElsewhereIsLeftAloneAndSaid)
     EXPECT_EQ("将恢复 1 项,0 项已是原样,1 项保留不动。", m_previews[0].strSummary);
     std::string strNote = "服务 " + theirs.Name() + " 的启动类型已在别处改为\"自动\",保留不动。";
     EXPECT_EQ(std::vector<std::string>{strNote}, m_previews[0].notes);
-    EXPECT_EQ(std::vector<std::string>{std::string(kUndoDone) + "\n" + strNote}, texts);
+    // The preview named it before the user chose; the closing box is kept short.
+    EXPECT_EQ(std::vector<std::string>{kUndoDone}, texts);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), mine.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), theirs.ConfiguredStartType());
 }
@@ -460,34 +482,66 @@ TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
 class PreviewFlowTest : public UndoTest
 {
 protected:
-    // Clicks a button of the preview with the mouse once it is on screen.
-    static void ClickWhenShown(HWND hPreview, int nId)
+    // Clicks a button of the preview with the mouse once it is on screen,
+    // after what it shows is read and, when given, the action is done.
+    static void ClickWhenShown(HWND hPreview, int nId, const char* pszShot = nullptr,
+                               std::function<void()> meanwhile = {})
     {
         s_hPreview = hPreview;
         s_nButton = nId;
+        s_pszShot = pszShot != nullptr ? pszShot : nId == IDC_BTN_PREVIEW_CANCEL ? "preview-profile" : "preview-apply";
+        s_meanwhile = std::move(meanwhile);
         SetTimer(hPreview, 1, 50, [](HWND hWnd, UINT, UINT_PTR nTimer, DWORD) {
             if (!IsWindowVisible(hWnd))
                 return;
             KillTimer(hWnd, nTimer);
             s_rows = PreviewRows(hWnd);
             s_strSummary = TextOf(GetDlgItem(hWnd, IDC_PREVIEW_SUMMARY));
-            s_bShot = SaveScreenshot(s_nButton == IDC_BTN_PREVIEW_CANCEL ? "preview-profile" : "preview-apply");
+            s_strNotes = TextOf(GetDlgItem(hWnd, IDC_PREVIEW_NOTES));
+            s_bApplyEnabled = IsWindowEnabled(GetDlgItem(hWnd, IDC_BTN_PREVIEW_APPLY)) != FALSE;
+            s_bShot = SaveScreenshot(s_pszShot);
+            if (s_meanwhile)
+                s_meanwhile();
             RECT rect;
             GetWindowRect(GetDlgItem(hWnd, s_nButton), &rect);
             ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
         });
     }
+    // Undo through the real windows: the preview is answered with nButton
+    // once the action is done, and the result window after it with 取消.
+    void UndoInWindows(int nButton, const char* pszShot, std::function<void()> meanwhile = {})
+    {
+        m_pDialog->SetPreviewer(CServiceCommands::ShowPreviewWindow);
+        s_strNotes.clear();
+        CDialogDriver driver;
+        driver.WhenWindow(IsPreviewWindow,
+                          [&](HWND hPreview) { ClickWhenShown(hPreview, nButton, pszShot, meanwhile); });
+        if (nButton == IDC_BTN_PREVIEW_APPLY)
+            driver.WhenWindow([](HWND hWnd) { return IsPreviewWindow(hWnd) && hWnd != s_hPreview; },
+                              [](HWND hResult) { ClickWhenShown(hResult, IDC_BTN_PREVIEW_CANCEL, "undo-result"); });
+        SendCommand(ID_UNDO_LAST);
+        EXPECT_TRUE(driver.AllDone()) << "a window did not open";
+        EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no message box";
+    }
     static HWND s_hPreview;
     static int s_nButton;
     static std::vector<std::vector<std::string>> s_rows;
     static std::string s_strSummary;
+    static std::string s_strNotes;
+    static bool s_bApplyEnabled;
     static bool s_bShot;
+    static const char* s_pszShot;
+    static std::function<void()> s_meanwhile;
 };
 HWND PreviewFlowTest::s_hPreview = nullptr;
 int PreviewFlowTest::s_nButton = 0;
 std::vector<std::vector<std::string>> PreviewFlowTest::s_rows;
 std::string PreviewFlowTest::s_strSummary;
+std::string PreviewFlowTest::s_strNotes;
+bool PreviewFlowTest::s_bApplyEnabled = false;
 bool PreviewFlowTest::s_bShot = false;
+const char* PreviewFlowTest::s_pszShot = nullptr;
+std::function<void()> PreviewFlowTest::s_meanwhile;
 
 TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChange)
 {
@@ -562,5 +616,115 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
     std::map<std::string, DWORD> applied = AllStartTypes();
     for (const auto& row : s_rows)
         EXPECT_EQ(row[3], ServiceTexts::StartTypeText(applied[row[1]])) << row[1];
+}
+
+// A journal entry may be forged: before anything is written, the preview's
+// notes say in full what command a startup value will hold, in the code
+// page's own characters (the program and account of a service likewise).
+TEST_F(PreviewFlowTest, TheUndoPreviewShowsWhatItWouldWriteInFull)
+{
+    std::string strValue = "QmForgedTray" + std::to_string(GetCurrentProcessId());
+    ChangeJournal::Entry entry;
+    entry.kind = ChangeJournal::Kind::StartupValues;
+    entry.runValues = {RunValue(strValue, "HKCU", WideFromGbk("C:\\程序\\托盘.exe /min ") + L"\u00C0")};
+    ASSERT_TRUE(OpenWindow());
+    WriteJournal(entry);
+    UndoInWindows(IDC_BTN_PREVIEW_CANCEL, "undo-preview-run-value");
+    EXPECT_TRUE(s_bShot);
+    // GBK has no "À": its code is shown, never a look-alike.
+    EXPECT_EQ("将写回启动项 " + strValue + ":位置 HKCU\\" + kRunKey + ",命令 C:\\程序\\托盘.exe /min <U+00C0>。",
+              s_strNotes);
+    EXPECT_TRUE(s_bApplyEnabled);
+    DWORD dwType = 0;
+    std::string data;
+    EXPECT_NE(ERROR_SUCCESS, RunValues::Read(HKEY_CURRENT_USER, kRunKey, strValue, &dwType, &data)) << "取消 wrote";
+}
+
+// Whatever changes between the preview and its restore stays as it was
+// made, and what was left alone or failed is named in the result window,
+// which scrolls, never in message boxes.
+TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
+{
+    CTestService mine(TestBed("QmStaleMine"));
+    ASSERT_TRUE(mine.Created());
+    TestServiceSpec theirsSpec = TestBed("QmStaleTheirs");
+    std::unique_ptr<CTestService> pTheirs;
+    ChangeJournal::Entry service;
+    service.kind = ChangeJournal::Kind::ServiceRemoval;
+    service.services.resize(1);
+    service.services[0].strName = theirsSpec.strName;
+    service.services[0].strPath = CTestService::TestBedCommandLine("");
+    service.services[0].dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    service.services[0].dwStartType = SERVICE_AUTO_START;
+    service.services[0].bDeleted = true;
+    std::string strValue = "QmStaleTray" + std::to_string(GetCurrentProcessId());
+    ChangeJournal::RunValueRecord theirs = RunValue(strValue, "HKCU", L"C:\\theirs.exe");
+    ChangeJournal::Entry value;
+    value.kind = ChangeJournal::Kind::StartupValues;
+    value.runValues = {RunValue(strValue, "HKCU", L"C:\\mine.exe")};
+    ChangeJournal::Entry unwritable = value;
+    unwritable.runValues = {RunValue("V1", "HKXX", L"a"), RunValue("V2", "HKXX", L"b")};
+    const std::string strRun = std::string("\\") + kRunKey;
+    const struct
+    {
+        const char* pszCase;
+        std::function<void()> setUp, meanwhile;
+        std::string strNotes;
+        std::function<bool()> kept;
+    } kCases[] = {
+        {"a start type set elsewhere", [&] { SetStartTypeByMenu(mine.Name(), ID_MENU_DISABLED); },
+         [&] { EXPECT_TRUE(mine.ChangeStartType(SERVICE_AUTO_START)); },
+         "服务 " + mine.Name() + " 的启动类型已在别处改为\"自动\",保留不动。",
+         [&] { return mine.ConfiguredStartType() == SERVICE_AUTO_START; }},
+        {"a startup value written elsewhere", [&] { WriteJournal(value); },
+         [&] { EXPECT_EQ(ERROR_SUCCESS, RunValues::Write(HKEY_CURRENT_USER, kRunKey, strValue, REG_SZ, theirs.data)); },
+         "启动项 " + strValue + " 已在别处重新写入(HKCU" + strRun + "),保留不动。",
+         [&] {
+             DWORD dwType = 0;
+             std::string data;
+             return RunValues::Read(HKEY_CURRENT_USER, kRunKey, strValue, &dwType, &data) == 0 && data == theirs.data;
+         }},
+        {"a service made elsewhere", [&] { WriteJournal(service); },
+         [&] { pTheirs.reset(new CTestService(theirsSpec)); }, "服务 " + theirsSpec.strName + " 已重新存在,不再创建。",
+         [&] { return pTheirs->Created() && pTheirs->ConfiguredStartType() == SERVICE_DEMAND_START; }},
+        {"startup values that cannot be written", [&] { WriteJournal(unwritable); }, {},
+         "启动项 V1 无法写回 HKXX" + strRun + "!\r\n启动项 V2 无法写回 HKXX" + strRun + "!", [] { return true; }},
+    };
+    ASSERT_TRUE(OpenWindow());
+    for (const auto& test : kCases)
+    {
+        SCOPED_TRACE(test.pszCase);
+        test.setUp();
+        UndoInWindows(IDC_BTN_PREVIEW_APPLY, "undo-stale-preview", test.meanwhile);
+        m_watcher.Clear();
+        EXPECT_EQ(test.strNotes, s_strNotes);
+        EXPECT_FALSE(s_bApplyEnabled);
+        EXPECT_EQ(0u, s_strSummary.find("上次配置已撤销,但有部分内容未能恢复。(已恢复 0 项")) << s_strSummary;
+        EXPECT_EQ("未恢复", s_rows.at(0)[3]);
+        EXPECT_TRUE(test.kept());
+    }
+    CRegKey run;
+    run.Open(HKEY_CURRENT_USER, kRunKey, KEY_SET_VALUE);
+    RegDeleteValueA(run.Get(), strValue.c_str());
+}
+
+// An entry of 10,000 records of services long gone: its notes go to the
+// preview's scrolling box with "应用" off, not to a box taller than the screen.
+TEST_F(PreviewFlowTest, AHugeEntryWithNothingToRestoreShowsItsNotesInThePreview)
+{
+    const int kRecords = 10000;
+    ChangeJournal::Entry entry;
+    std::string strStem = UniqueServiceName("QmGone") + "_";
+    for (int i = 0; i < kRecords; ++i)
+        entry.startTypes.push_back({strStem + std::to_string(i), 2, 4, true, 4});
+    ASSERT_TRUE(OpenWindow());
+    WriteJournal(entry);
+    UndoInWindows(IDC_BTN_PREVIEW_CANCEL, "undo-preview-10000");
+    EXPECT_FALSE(s_bApplyEnabled);
+    EXPECT_EQ("没有需要恢复的内容,不会做任何更改。(0 项已是原样,10000 项保留不动)", s_strSummary);
+    EXPECT_EQ(kRecords - 1, std::count(s_strNotes.begin(), s_strNotes.end(), '\n'));
+    std::string strLast = "服务 " + entry.startTypes.back().strName + " 已不存在或无法读取,不能恢复它的启动类型。";
+    EXPECT_EQ(s_strNotes.size() - strLast.size(), s_strNotes.rfind(strLast));
+    EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST)) << "the entry is done with";
 }
 } // namespace
