@@ -425,7 +425,9 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
         for (const auto& value : kValues)
         {
             if (value.bTicked && List().GetItemText(i, 0) == value.pszName)
+            {
                 ASSERT_TRUE(ClickCheckBox(i)) << value.pszName;
+            }
         }
     }
     PressDelete();
@@ -452,16 +454,19 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     for (int i = 0; i < List().GetItemCount(); ++i)
     {
         if (List().GetItemText(i, 0) == "Tray")
+        {
             ASSERT_TRUE(ClickCheckBox(i));
+        }
     }
     PressDelete();
     m_pItems.reset();
     CRunKeysScope::Set(HKEY_CURRENT_USER, "Tray", REG_SZ, std::string("C:\\other.exe") + '\0');
     std::string strOther = RawValue(HKEY_CURRENT_USER, "Tray");
     SendCommand(ID_UNDO_LAST);
-    ASSERT_EQ(1u, m_watcher.Texts().size());
-    EXPECT_NE(std::string::npos, m_watcher.Texts()[0].find("保留不动")) << m_watcher.Texts()[0];
-    m_watcher.Clear();
+    ASSERT_EQ(2u, m_previews.size());
+    EXPECT_FALSE(m_previews[1].bAnyChange);
+    EXPECT_EQ(1, std::count_if(m_previews[1].notes.begin(), m_previews[1].notes.end(),
+                               [](const std::string& strNote) { return strNote.find("保留不动") != std::string::npos; }));
     EXPECT_EQ(strOther, RawValue(HKEY_CURRENT_USER, "Tray"));
 }
 

@@ -663,7 +663,9 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
     value.kind = ChangeJournal::Kind::StartupValues;
     value.runValues = {RunValue(strValue, "HKCU", L"C:\\mine.exe")};
     ChangeJournal::Entry unwritable = value;
-    unwritable.runValues = {RunValue("V1", "HKXX", L"a"), RunValue("V2", "HKXX", L"b")};
+    // Names longer than the registry holds (16,383 characters): no write can take.
+    const std::string strLong1 = std::string(16384, 'V') + "1", strLong2 = std::string(16384, 'V') + "2";
+    unwritable.runValues = {RunValue(strLong1, "HKCU", L"a"), RunValue(strLong2, "HKCU", L"b")};
     const std::string strRun = std::string("\\") + kRunKey;
     const struct
     {
@@ -688,7 +690,8 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
          [&] { pTheirs.reset(new CTestService(theirsSpec)); }, "服务 " + theirsSpec.strName + " 已重新存在,不再创建。",
          [&] { return pTheirs->Created() && pTheirs->ConfiguredStartType() == SERVICE_DEMAND_START; }},
         {"startup values that cannot be written", [&] { WriteJournal(unwritable); }, {},
-         "启动项 V1 无法写回 HKXX" + strRun + "!\r\n启动项 V2 无法写回 HKXX" + strRun + "!", [] { return true; }},
+         "启动项 " + strLong1 + " 无法写回 HKCU" + strRun + "!\r\n启动项 " + strLong2 + " 无法写回 HKCU" + strRun + "!",
+         [] { return true; }},
     };
     ASSERT_TRUE(OpenWindow());
     for (const auto& test : kCases)
