@@ -694,11 +694,13 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
          [] { return true; }},
     };
     ASSERT_TRUE(OpenWindow());
+    int nCase = 0;
     for (const auto& test : kCases)
     {
         SCOPED_TRACE(test.pszCase);
         test.setUp();
-        UndoInWindows(IDC_BTN_PREVIEW_APPLY, "undo-stale-preview", test.meanwhile);
+        const std::string strShot = "undo-stale-preview-" + std::to_string(++nCase);
+        UndoInWindows(IDC_BTN_PREVIEW_APPLY, strShot.c_str(), test.meanwhile);
         m_watcher.Clear();
         EXPECT_EQ(test.strNotes, s_strNotes);
         EXPECT_FALSE(s_bApplyEnabled);
