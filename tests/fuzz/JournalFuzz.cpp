@@ -4,6 +4,7 @@
 // program never records (checked against rules written out again here).
 #include "fuzz/FuzzCheck.h"
 #include "changes/ChangeJournal.h"
+#include "common/AsciiText.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -23,21 +24,6 @@ int LineNumberOf(const std::string& strProblem)
     return std::atoi(strProblem.c_str() + nAt + strMark.size());
 }
 
-bool SameLetters(const std::string& strA, const char* pszB)
-{
-    std::string strB = pszB;
-    if (strA.size() != strB.size())
-        return false;
-    for (size_t i = 0; i < strA.size(); ++i)
-    {
-        char chA = strA[i] >= 'A' && strA[i] <= 'Z' ? static_cast<char>(strA[i] + 32) : strA[i];
-        char chB = strB[i] >= 'A' && strB[i] <= 'Z' ? static_cast<char>(strB[i] + 32) : strB[i];
-        if (chA != chB)
-            return false;
-    }
-    return true;
-}
-
 void CheckAsked(const ChangeJournal::Entry& entry)
 {
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
@@ -49,7 +35,7 @@ void CheckAsked(const ChangeJournal::Entry& entry)
     for (const ChangeJournal::RunValueRecord& record : entry.runValues)
     {
         if ((record.strRoot != "HKLM" && record.strRoot != "HKCU") ||
-            !SameLetters(record.strKey, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"))
+            AsciiLower(record.strKey) != "software\\microsoft\\windows\\currentversion\\run")
             Fail("a value outside the Run keys was accepted");
         if (record.dwType > 11)
             Fail("a value of an unknown type was accepted");

@@ -495,11 +495,9 @@ TEST_F(JournalFileTest, AJournalOthersMayWriteIsRefused)
     Entry entry = StartupValues(1);
     ASSERT_TRUE(journal.Begin(&entry));
     ASSERT_TRUE(journal.End());
+    ReadBack();
     std::vector<Entry> entries;
     std::string strProblem;
-    ASSERT_EQ(static_cast<int>(ReadOutcome::Read), static_cast<int>(journal.Read(&entries, &strProblem)))
-        << strProblem;
-
     for (const std::string& strOpened : {m_strPath, m_strFolder})
     {
         SCOPED_TRACE(strOpened);
@@ -510,7 +508,6 @@ TEST_F(JournalFileTest, AJournalOthersMayWriteIsRefused)
         EXPECT_EQ("更改记录(" + strOpened + ")可被管理员以外的帐户(" + JournalSecurity::AccountText("S-1-1-0") +
                       ")修改,不能信任其中的记录,未做任何更改!",
                   strProblem);
-        EXPECT_NE(std::string::npos, strProblem.find("S-1-1-0"));
         EXPECT_FALSE(journal.Begin(&entry));
         EXPECT_FALSE(journal.MarkUndone(1));
         EXPECT_EQ(strBefore, ReadFileText(m_strPath));
