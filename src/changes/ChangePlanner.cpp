@@ -82,7 +82,7 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
             planned.runningDependents = running.Of(planned.strName);
         services.push_back(std::move(planned));
     }
-    return StartTypePreview::Build(strTitle, services, plan.nNotInstalled);
+    return StartTypePreview::Build(strTitle, services, {plan.nNotInstalled, plan.drivers, plan.file});
 }
 
 DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,

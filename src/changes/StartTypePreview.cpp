@@ -6,6 +6,12 @@
 #include <cstdio>
 #include <set>
 
+namespace
+{
+// How a line of a configuration file is written, after a line that is not.
+constexpr const char* kLineFormat = "每行应为“服务名&启动类型”,启动类型为自动、手动或已禁用。";
+} // namespace
+
 void CRunningDependents::AddRunning(const std::string& strName, const std::string& strDisplayName,
                                     const std::vector<std::string>& dependencies)
 {
@@ -43,19 +49,62 @@ std::vector<std::string> CRunningDependents::Of(const std::string& strName) cons
 
 namespace StartTypePreview
 {
-std::string SummaryText(int nChanges, int nUnchanged, int nNotInstalled)
+namespace
+{
+std::string Format(const char* pszFormat, int nFirst, int nSecond = 0, int nThird = 0)
 {
     char szText[160];
-    if (nChanges == 0)
-        std::snprintf(szText, sizeof(szText), "没有需要更改的服务,不会做任何更改。(%d 个不变,%d 个未安装)", nUnchanged,
-                      nNotInstalled);
-    else
-        std::snprintf(szText, sizeof(szText), "将更改 %d 个服务的启动类型,%d 个不变,%d 个未安装。", nChanges,
-                      nUnchanged, nNotInstalled);
+    std::snprintf(szText, sizeof(szText), pszFormat, nFirst, nSecond, nThird);
     return szText;
 }
 
-PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services, int nNotInstalled)
+// What the user is told of a file that is not what the reader takes.
+std::vector<std::string> NotesFor(const Skipped& skipped)
+{
+    std::vector<std::string> notes;
+    const char* pszEncoding = skipped.file.encoding == ServiceConfigFile::Encoding::Utf8    ? "UTF-8"
+                              : skipped.file.encoding == ServiceConfigFile::Encoding::Utf16 ? "UTF-16"
+                                                                                            : nullptr;
+    // A file in another encoding is not understood anywhere, so where the
+    // first bad line is says nothing more.
+    if (pszEncoding != nullptr)
+        notes.push_back(std::string("文件是 ") + pszEncoding +
+                        " 编码,不是配置文件所用的 GBK 编码,其中的内容无法识别。请另存为 GBK(ANSI)编码后再导入。");
+    else if (skipped.file.nNotUnderstood == 1)
+        notes.push_back(Format("第 %d 行无法识别,已跳过。", skipped.file.nFirstNotUnderstood) + kLineFormat);
+    else if (skipped.file.nNotUnderstood > 1)
+        notes.push_back(Format("%d 行无法识别,已跳过(第一处在第 %d 行)。", skipped.file.nNotUnderstood,
+                               skipped.file.nFirstNotUnderstood) +
+                        kLineFormat);
+    if (!skipped.drivers.empty())
+    {
+        std::string strNames;
+        for (const std::string& strName : skipped.drivers)
+            strNames += (strNames.empty() ? "" : "、") + strName;
+        notes.push_back("不适用(驱动程序,不更改):" + strNames);
+    }
+    return notes;
+}
+} // namespace
+
+std::string SummaryText(int nChanges, int nUnchanged, const Skipped& skipped)
+{
+    // The rare counts go after the usual ones, and only when there are any.
+    std::string strMore;
+    if (!skipped.drivers.empty())
+        strMore += Format(",%d 个不适用", static_cast<int>(skipped.drivers.size()));
+    if (skipped.file.nNotUnderstood > 0)
+        strMore += Format(",%d 行无法识别", skipped.file.nNotUnderstood);
+    if (nChanges == 0)
+        return Format("没有需要更改的服务,不会做任何更改。(%d 个不变,%d 个未安装", nUnchanged,
+                      skipped.nNotInstalled) +
+               strMore + ")";
+    return Format("将更改 %d 个服务的启动类型,%d 个不变,%d 个未安装", nChanges, nUnchanged, skipped.nNotInstalled) +
+           strMore + "。";
+}
+
+PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services,
+                     const Skipped& skipped)
 {
     PreviewContent content;
     content.strTitle = strTitle;
@@ -81,7 +130,8 @@ PreviewContent Build(const std::string& strTitle, const std::vector<PlannedServi
         content.rows.push_back(std::move(row));
     }
     content.bAnyChange = !content.rows.empty();
-    content.strSummary = SummaryText(static_cast<int>(content.rows.size()), nUnchanged, nNotInstalled);
+    content.strSummary = SummaryText(static_cast<int>(content.rows.size()), nUnchanged, skipped);
+    content.notes = NotesFor(skipped);
     return content;
 }
 } // namespace StartTypePreview

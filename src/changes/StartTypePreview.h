@@ -5,6 +5,7 @@
 #pragma once
 
 #include "changes/ChangePreview.h"
+#include "config/ServiceConfigFile.h"
 
 #include <cstdint>
 #include <map>
@@ -43,9 +44,22 @@ private:
 
 namespace StartTypePreview
 {
-// The summary line for the counts.
-std::string SummaryText(int nChanges, int nUnchanged, int nNotInstalled);
+// What the request gave that the plan leaves out.
+struct Skipped
+{
+    int nNotInstalled = 0;
+    // Drivers the request named, which no start-type request changes.
+    std::vector<std::string> drivers;
+    // A file's lines not understood, and its encoding.
+    ServiceConfigFile::Findings file;
+};
+
+// The summary line for the counts; a count of drivers or of lines not
+// understood is added only when there are any.
+std::string SummaryText(int nChanges, int nUnchanged, const Skipped& skipped);
 // Rows for the services whose start type would change, in the order given;
-// unchanged ones are counted.
-PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services, int nNotInstalled);
+// unchanged ones are counted. What was skipped, other than services not
+// installed, is said in the notes too.
+PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services,
+                     const Skipped& skipped);
 } // namespace StartTypePreview

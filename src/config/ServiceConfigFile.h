@@ -15,6 +15,27 @@ struct Record
 {
     std::string strName; // empty for a line without "&"
     std::string strWord; // as written, byte for byte
+    // Nothing but spaces, tabs, CRs and NULs: an empty line, or what a
+    // UTF-16 line end leaves of the last one.
+    bool bBlank = false;
+};
+
+// What a file's bytes show of the encoding it was written in.
+enum class Encoding
+{
+    Gbk, // as expected, or nothing says otherwise
+    Utf8,
+    Utf16,
+};
+
+// What the reader makes of a whole file beyond the records it applies.
+struct Findings
+{
+    Encoding encoding = Encoding::Gbk;
+    // Lines that are neither blank nor a record the reader takes.
+    int nNotUnderstood = 0;
+    // The first of them, from 1; 0 when there is none.
+    int nFirstNotUnderstood = 0;
 };
 
 // One record as written: name, "&", word, CR LF.
@@ -27,4 +48,7 @@ std::vector<Record> ParseRecords(const std::string& strData);
 // Whether applying the record changes a start type: a name, and one of
 // "自动", "手动", "已禁用" exactly.
 bool IsApplicable(const Record& record);
+
+// The file's data and the records ParseRecords made of it.
+Findings Examine(const std::string& strData, const std::vector<Record>& records);
 } // namespace ServiceConfigFile

@@ -64,8 +64,8 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
 // and the size of the whole list (or ERROR_INSUFFICIENT_BUFFER and nothing
 // when only the narrowing of its wide list did not fit): an answer that did
 // not move the resume handle brings nothing, and the buffer grows instead.
-DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>* pServices,
-                             const EnumServicesFunction& enumerate)
+DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
+                        const EnumServicesFunction& enumerate)
 {
     pServices->clear();
     std::unordered_set<std::string> seen;
@@ -74,7 +74,7 @@ DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>*
     for (int nWithoutProgress = 0;;)
     {
         DWORD dwNeeded = 0, dwCount = 0, dwResumeBefore = dwResume;
-        BOOL bDone = enumerate(hManager, SERVICE_WIN32, SERVICE_STATE_ALL,
+        BOOL bDone = enumerate(hManager, dwServiceType, SERVICE_STATE_ALL,
                                reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
                                static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount, &dwResume);
         DWORD dwError = bDone ? 0 : GetLastError();

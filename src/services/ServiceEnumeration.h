@@ -1,5 +1,5 @@
-// Every Win32 service the manager lists, and the services that depend on
-// one, copied out of the manager's buffers.
+// Every Win32 service (or driver) the manager lists, and the services that
+// depend on one, copied out of the manager's buffers.
 #pragma once
 
 #include <windows.h>
@@ -25,9 +25,16 @@ using EnumDependentsFunction =
     std::function<BOOL(SC_HANDLE hService, DWORD dwServiceState, ENUM_SERVICE_STATUSA* pServices, DWORD cbBufSize,
                        DWORD* pcbBytesNeeded, DWORD* pServicesReturned)>;
 
-// 0 or the enumeration's error code; the list is empty on an error.
-DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>* pServices,
-                             const EnumServicesFunction& enumerate = EnumServicesStatusA);
+// Every service of the types (SERVICE_WIN32, SERVICE_DRIVER) the manager
+// lists; 0 or the enumeration's error code, the list empty on an error.
+DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
+                        const EnumServicesFunction& enumerate = EnumServicesStatusA);
+
+inline DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>* pServices,
+                                    const EnumServicesFunction& enumerate = EnumServicesStatusA)
+{
+    return EnumerateServices(hManager, SERVICE_WIN32, pServices, enumerate);
+}
 
 // The names of the services that depend on an open service, in any state;
 // 0 or the error code, with the list empty on an error.

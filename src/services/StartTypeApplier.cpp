@@ -33,14 +33,17 @@ public:
     }
     void Missing(const std::string& strName)
     {
-        if (m_missing.insert(AsciiLower(strName)).second)
-            ++m_pPlan->nNotInstalled;
+        if (m_missingKeys.insert(AsciiLower(strName)).second)
+            m_missing.push_back(strName);
     }
+    // Names not listed as Win32 services, each once, as first written.
+    const std::vector<std::string>& MissingNames() const { return m_missing; }
 
 private:
     StartTypePlan* m_pPlan;
     std::unordered_map<std::string, size_t> m_index;
-    std::unordered_set<std::string> m_missing;
+    std::unordered_set<std::string> m_missingKeys;
+    std::vector<std::string> m_missing;
 };
 } // namespace
 
@@ -57,7 +60,7 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
     if (request.mode == kApplyFile && !request.bTextGiven && !ReadServiceConfigFile(request.strPath, &strData))
         return Outcome::Unreadable;
     // Only what the manager lists as a Win32 service now: a line naming a
-    // driver is skipped like an unknown word.
+    // driver is skipped, and counted apart from names nobody knows.
     std::vector<EnumeratedService> services;
     if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumerate))
     {
@@ -85,13 +88,36 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
     }
     else if (request.mode == kApplyFile)
     {
-        for (const ServiceConfigFile::Record& record : ServiceConfigFile::ParseRecords(strData))
+        std::vector<ServiceConfigFile::Record> records = ServiceConfigFile::ParseRecords(strData);
+        for (const ServiceConfigFile::Record& record : records)
         {
             if (ServiceConfigFile::IsApplicable(record))
                 add(record.strName, static_cast<DWORD>(ServiceTexts::StartTypeFromWord(record.strWord)));
         }
+        pPlan->file = ServiceConfigFile::Examine(strData, records);
     }
+    ClassifyMissing(targets.MissingNames(), pPlan);
     return Outcome::Applied;
+}
+
+void CStartTypeApplier::ClassifyMissing(const std::vector<std::string>& missing, StartTypePlan* pPlan)
+{
+    // One listing of the drivers, and only when a name was not a Win32
+    // service; one that fails leaves every such name not installed.
+    std::unordered_set<std::string> drivers;
+    std::vector<EnumeratedService> listed;
+    if (!missing.empty() && EnumerateServices(m_service.ManagerHandle(), SERVICE_DRIVER, &listed, m_enumerate) == 0)
+    {
+        for (const EnumeratedService& driver : listed)
+            drivers.insert(AsciiLower(driver.strName));
+    }
+    for (const std::string& strName : missing)
+    {
+        if (drivers.count(AsciiLower(strName)) != 0)
+            pPlan->drivers.push_back(strName);
+        else
+            ++pPlan->nNotInstalled;
+    }
 }
 
 CStartTypeApplier::Outcome CStartTypeApplier::Apply(const std::vector<StartTypeTarget>& targets, Reporting reporting,

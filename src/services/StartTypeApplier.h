@@ -4,6 +4,7 @@
 // then changes them and notes what really took.
 #pragma once
 
+#include "config/ServiceConfigFile.h"
 #include "services/ApplyRequest.h"
 #include "services/ServiceControl.h"
 #include "services/ServiceEnumeration.h"
@@ -26,10 +27,15 @@ struct StartTypeTarget
 struct StartTypePlan
 {
     std::vector<StartTypeTarget> targets;
-    // Services the request names that are not installed here.
+    // Services the request names that the manager does not know.
     int nNotInstalled = 0;
     // The manager's list the plan was made against.
     std::vector<EnumeratedService> services;
+    // Names the request gives that the manager knows as drivers, which no
+    // start-type request changes; each once, as first written.
+    std::vector<std::string> drivers;
+    // A file's lines the reader does not take, and its encoding.
+    ServiceConfigFile::Findings file;
 };
 
 class CStartTypeApplier
@@ -82,6 +88,9 @@ public:
     Outcome ApplyFile(const ApplyRequest& request);
 
 private:
+    // Counts the names not listed as Win32 services: drivers, or not installed.
+    void ClassifyMissing(const std::vector<std::string>& missing, StartTypePlan* pPlan);
+
     CServiceControl& m_service;
     FailureReport m_reportFailure;
     EnumServicesFunction m_enumerate;

@@ -48,7 +48,7 @@ TEST(StartTypePreviewTest, OnlyChangesAreRowsAndOnlyDisablingMarks)
         {"ToAuto", "将自动", true, 4, 2, {"不该显示"}},
         {"Unread", "读不出", false, 0, 3, {}},
     };
-    PreviewContent content = StartTypePreview::Build("配置预览", services, 7);
+    PreviewContent content = StartTypePreview::Build("配置预览", services, {7, {}, {}});
     ASSERT_EQ(4u, content.rows.size());
     const struct
     {
@@ -81,10 +81,24 @@ TEST(StartTypePreviewTest, OnlyChangesAreRowsAndOnlyDisablingMarks)
 
 TEST(StartTypePreviewTest, NothingToChangeSaysSo)
 {
-    PreviewContent content = StartTypePreview::Build("配置预览", {{"Same", "", true, 4, 4, {"X"}}}, 0);
+    PreviewContent content = StartTypePreview::Build("配置预览", {{"Same", "", true, 4, 4, {"X"}}}, {});
     EXPECT_TRUE(content.rows.empty());
     EXPECT_FALSE(content.bAnyChange);
     EXPECT_EQ("没有需要更改的服务,不会做任何更改。(1 个不变,0 个未安装)", content.strSummary);
-    EXPECT_FALSE(StartTypePreview::Build("", {}, 3).bAnyChange);
+    EXPECT_FALSE(StartTypePreview::Build("", {}, {3, {}, {}}).bAnyChange);
+}
+// Drivers and lines not understood are counted after the usual counts, and
+// the notes say where the first bad line is and which drivers were named.
+TEST(StartTypePreviewTest, WhatAFileLeavesOutIsCountedAndSaid)
+{
+    const std::string strFormat = "每行应为“服务名&启动类型”,启动类型为自动、手动或已禁用。";
+    PreviewContent one = StartTypePreview::Build("", {}, {0, {}, {ServiceConfigFile::Encoding::Gbk, 1, 3}});
+    EXPECT_EQ("没有需要更改的服务,不会做任何更改。(0 个不变,0 个未安装,1 行无法识别)", one.strSummary);
+    EXPECT_EQ(Names{"第 3 行无法识别,已跳过。" + strFormat}, one.notes);
+    PreviewContent many = StartTypePreview::Build("", {{"ToOff", "", true, 3, 4, {}}},
+                                                  {2, {"MountMgr", "NDIS"}, {ServiceConfigFile::Encoding::Gbk, 4, 2}});
+    EXPECT_EQ("将更改 1 个服务的启动类型,0 个不变,2 个未安装,2 个不适用,4 行无法识别。", many.strSummary);
+    EXPECT_EQ((Names{"4 行无法识别,已跳过(第一处在第 2 行)。" + strFormat, "不适用(驱动程序,不更改):MountMgr、NDIS"}),
+              many.notes);
 }
 } // namespace

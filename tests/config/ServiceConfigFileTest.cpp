@@ -88,4 +88,28 @@ TEST(ServiceConfigFileTest, LongLinesAndBinaryDataApplyNothing)
     for (const Record& record : records)
         EXPECT_FALSE(ServiceConfigFile::IsApplicable(record));
 }
+TEST(ServiceConfigFileTest, LinesNotUnderstoodAndForeignEncodingsAreFound)
+{
+    using ServiceConfigFile::Encoding;
+    const struct
+    {
+        std::string strData;
+        Encoding encoding;
+        int nNotUnderstood, nFirst;
+    } kCases[] = {
+        {"\r\nA&自动\r\n \t\r\n\nB&未知\r\n\r\n", Encoding::Gbk, 0, 0}, // blank lines; the export's own 未知
+        {"A&自动\nno separator\n&自动\nB&未定\nC&自动 \n" + std::string("D\0&手动", 6), Encoding::Gbk, 5, 2},
+        {"\xEF\xBB\xBF" "A&\xE8\x87\xAA\xE5\x8A\xA8\r\n", Encoding::Utf8, 1, 1},
+        {"A&手动\r\nB&\xE8\x87\xAA\xE5\x8A\xA8", Encoding::Utf8, 1, 2}, // no mark, a word in UTF-8
+        {std::string("\xFE\xFF\0A\0&\x81\xEA\x52\xA8\0\n", 12), Encoding::Utf16, 1, 1}, // "A&自动\n" big-endian
+        {std::string("A\0&\0\xEA\x81\xA8\x52\r\0\n\0B\0", 14), Encoding::Utf16, 2, 1}, // "A&自动\r\nB", no mark
+    };
+    for (const auto& c : kCases)
+    {
+        ServiceConfigFile::Findings findings = ServiceConfigFile::Examine(c.strData, ParseRecords(c.strData));
+        EXPECT_EQ(c.encoding, findings.encoding) << c.strData;
+        EXPECT_EQ(c.nNotUnderstood, findings.nNotUnderstood) << c.strData;
+        EXPECT_EQ(c.nFirst, findings.nFirstNotUnderstood) << c.strData;
+    }
+}
 } // namespace

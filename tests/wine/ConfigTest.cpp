@@ -6,6 +6,7 @@
 #include "support/TestFiles.h"
 
 #include "common/AsciiText.h"
+#include "changes/PreviewDlg.h"
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/QuickConfigDlg.h"
@@ -883,7 +884,8 @@ TEST_F(WizardTest, TheWorkingFileIsMadeNew)
 }
 
 // Import changes only Win32 services the manager lists at that moment, as
-// export writes them; a driver's line and a name holding a NUL are skipped.
+// export writes them; a driver's line and a name holding a NUL are skipped,
+// and the preview says so.
 TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
 {
     std::vector<std::unique_ptr<CTestService>> services;
@@ -897,7 +899,7 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
     ASSERT_TRUE(driver.Created());
     ASSERT_TRUE(OpenWindow());
     std::string strData = driver.Name() + "&已禁用\r\n" + std::string("Alerter\0x&已禁用\r\n", 18) +
-                          plain.Name() + "&已禁用\r\n";
+                          plain.Name() + "&已禁用\r\nQmNotInstalledAnywhere&自动\r\n";
     std::string strPath = kTempDir + "qm_import_kinds.svc";
     WriteFileText(strPath, strData);
     ChooseFile(strPath);
@@ -906,6 +908,60 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), driver.ConfiguredStartType()) << "a driver";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), services[0]->ConfiguredStartType()) << "Alerter\\0x";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), plain.ConfiguredStartType()) << "the listed service";
+    // The preview told the driver from the service that is not installed.
+    ASSERT_EQ(1u, m_previews.size());
+    EXPECT_EQ("将更改 1 个服务的启动类型,0 个不变,1 个未安装,1 个不适用,1 行无法识别。", m_previews[0].strSummary);
+    ASSERT_EQ(2u, m_previews[0].notes.size());
+    EXPECT_EQ("不适用(驱动程序,不更改):" + driver.Name(), m_previews[0].notes[1]);
+    DeleteFileA(strPath.c_str());
+}
+
+// A file saved as editors save it, in UTF-8 or UTF-16 with their marks: the
+// import's preview, read off the real window, says the file is not GBK.
+TEST_F(ConfigTest, TheImportsPreviewSaysAFileIsNotGbk)
+{
+    CTestService plain(TestBed("QmImportSaid", "", SERVICE_DEMAND_START));
+    ASSERT_TRUE(plain.Created());
+    const std::string strRecords = plain.Name() + "&已禁用\r\nAlerter&自动\r\n";
+    std::wstring strWide(strRecords.size() + 1, L'\0');
+    strWide.resize(MultiByteToWideChar(936, 0, strRecords.c_str(), -1, &strWide[0], strWide.size()) - 1);
+    char szUtf8[256] = {};
+    WideCharToMultiByte(CP_UTF8, 0, strWide.c_str(), -1, szUtf8, sizeof(szUtf8), nullptr, nullptr);
+    const struct
+    {
+        const char* pszShot;
+        std::string strData, strInNotes;
+    } kCases[] = {
+        {"preview-import-utf8", "\xEF\xBB\xBF" + std::string(szUtf8), "文件是 UTF-8 编码"},
+        {"preview-import-utf16",
+         "\xFF\xFE" + std::string(reinterpret_cast<const char*>(strWide.data()), strWide.size() * 2),
+         "文件是 UTF-16 编码"},
+    };
+    ASSERT_TRUE(OpenWindow());
+    const char* pszShot = nullptr;
+    std::string strSummary, strNotes;
+    m_pDialog->SetPreviewer([&](const PreviewContent& content, HWND hOwner) {
+        CWnd owner(hOwner);
+        CPreviewDlg preview(&owner, content);
+        HWND hPreview = preview.Create() ? preview.GetSafeHwnd() : nullptr;
+        ShowWindow(hPreview, SW_SHOW);
+        RedrawWindow(hPreview, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessages();
+        EXPECT_TRUE(SaveScreenshot(pszShot));
+        strSummary = TextOf(GetDlgItem(hPreview, IDC_PREVIEW_SUMMARY));
+        strNotes = TextOf(GetDlgItem(hPreview, IDC_PREVIEW_NOTES));
+        return false;
+    });
+    const std::string strPath = kTempDir + "qm_import_said.svc";
+    for (const auto& c : kCases)
+    {
+        pszShot = c.pszShot;
+        WriteFileText(strPath, c.strData);
+        ChooseFile(strPath);
+        SendCommand(ID_IMPORT_CONFIG);
+        EXPECT_EQ("没有需要更改的服务,不会做任何更改。(0 个不变,0 个未安装,2 行无法识别)", strSummary) << pszShot;
+        EXPECT_NE(std::string::npos, strNotes.find(c.strInNotes)) << pszShot << ": " << strNotes;
+    }
     DeleteFileA(strPath.c_str());
 }
 
