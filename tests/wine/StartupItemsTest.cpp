@@ -445,6 +445,10 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     EXPECT_EQ(7u, m_previews[0].rows.size());
     for (size_t i = 0; i < std::size(kValues); ++i)
         EXPECT_EQ(before[i], RawValue(kValues[i].hRoot, kValues[i].pszName)) << kValues[i].pszName;
+    int nAside = 0; // the planted data, kept beside the journal
+    for (size_t i = 0; i < std::size(kValues); ++i)
+        nAside += DeleteFileA((m_strJournalPath + ".1-" + std::to_string(i) + ".dat").c_str()) ? 1 : 0;
+    EXPECT_EQ(1, nAside);
 
     // A value written again meanwhile is not overwritten by a later undo.
     ASSERT_TRUE(OpenItems(&journal));

@@ -104,16 +104,7 @@ protected:
         m_pDialog.reset();
         PumpMessages();
         if (!m_strJournalPath.empty())
-        {
             DeleteFileA(m_strJournalPath.c_str());
-            // Data kept beside it, "<journal>.<id>-<index>.dat".
-            WIN32_FIND_DATAA found = {};
-            HANDLE hFind = FindFirstFileA((m_strJournalPath + ".*.dat").c_str(), &found);
-            for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &found))
-                DeleteFileA(("C:\\windows\\temp\\" + std::string(found.cFileName)).c_str());
-            if (hFind != INVALID_HANDLE_VALUE)
-                FindClose(hFind);
-        }
         // A box nobody expected would otherwise have blocked the test.
         EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "unexpected message boxes";
     }
