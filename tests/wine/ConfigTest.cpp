@@ -6,7 +6,6 @@
 #include "support/TestFiles.h"
 
 #include "common/AsciiText.h"
-#include "changes/PreviewDlg.h"
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/QuickConfigDlg.h"
@@ -917,50 +916,34 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
 }
 
 // A file saved as editors save it, in UTF-8 or UTF-16 with their marks: the
-// import's preview, read off the real window, says the file is not GBK.
+// import's preview says the file is not GBK.
 TEST_F(ConfigTest, TheImportsPreviewSaysAFileIsNotGbk)
 {
     CTestService plain(TestBed("QmImportSaid", "", SERVICE_DEMAND_START));
     ASSERT_TRUE(plain.Created());
-    const std::string strRecords = plain.Name() + "&已禁用\r\nAlerter&自动\r\n";
-    std::wstring strWide(strRecords.size() + 1, L'\0');
-    strWide.resize(MultiByteToWideChar(936, 0, strRecords.c_str(), -1, &strWide[0], strWide.size()) - 1);
+    const std::wstring strWide = WideFromGbk(plain.Name() + "&已禁用\r\nAlerter&自动\r\n");
     char szUtf8[256] = {};
     WideCharToMultiByte(CP_UTF8, 0, strWide.c_str(), -1, szUtf8, sizeof(szUtf8), nullptr, nullptr);
     const struct
     {
-        const char* pszShot;
         std::string strData, strInNotes;
     } kCases[] = {
-        {"preview-import-utf8", "\xEF\xBB\xBF" + std::string(szUtf8), "文件是 UTF-8 编码"},
-        {"preview-import-utf16",
-         "\xFF\xFE" + std::string(reinterpret_cast<const char*>(strWide.data()), strWide.size() * 2),
+        {"\xEF\xBB\xBF" + std::string(szUtf8), "文件是 UTF-8 编码"},
+        {"\xFF\xFE" + std::string(reinterpret_cast<const char*>(strWide.data()), strWide.size() * 2),
          "文件是 UTF-16 编码"},
     };
     ASSERT_TRUE(OpenWindow());
-    const char* pszShot = nullptr;
-    std::string strSummary, strNotes;
-    m_pDialog->SetPreviewer([&](const PreviewContent& content, HWND hOwner) {
-        CWnd owner(hOwner);
-        CPreviewDlg preview(&owner, content);
-        HWND hPreview = preview.Create() ? preview.GetSafeHwnd() : nullptr;
-        ShowWindow(hPreview, SW_SHOW);
-        RedrawWindow(hPreview, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpMessages();
-        EXPECT_TRUE(SaveScreenshot(pszShot));
-        strSummary = TextOf(GetDlgItem(hPreview, IDC_PREVIEW_SUMMARY));
-        strNotes = TextOf(GetDlgItem(hPreview, IDC_PREVIEW_NOTES));
-        return false;
-    });
     const std::string strPath = kTempDir + "qm_import_said.svc";
     for (const auto& c : kCases)
     {
-        pszShot = c.pszShot;
         WriteFileText(strPath, c.strData);
         ChooseFile(strPath);
         SendCommand(ID_IMPORT_CONFIG);
-        EXPECT_EQ("没有需要更改的服务,不会做任何更改。(0 个不变,0 个未安装,2 行无法识别)", strSummary) << pszShot;
-        EXPECT_NE(std::string::npos, strNotes.find(c.strInNotes)) << pszShot << ": " << strNotes;
+        ASSERT_FALSE(m_previews.empty());
+        const PreviewContent& preview = m_previews.back();
+        EXPECT_EQ("没有需要更改的服务,不会做任何更改。(0 个不变,0 个未安装,2 行无法识别)", preview.strSummary);
+        ASSERT_FALSE(preview.notes.empty());
+        EXPECT_NE(std::string::npos, preview.notes[0].find(c.strInNotes)) << preview.notes[0];
     }
     DeleteFileA(strPath.c_str());
 }
