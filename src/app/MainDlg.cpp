@@ -14,7 +14,7 @@
 #include <windowsx.h>
 
 CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
-    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_commands(*this, pszServiceDatabase)
+    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_commands(*this, m_reporter, pszServiceDatabase)
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})

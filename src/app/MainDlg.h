@@ -13,6 +13,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 #include "ui/Controls.h"
+#include "ui/WindowReporter.h"
 
 #include <array>
 #include <functional>
@@ -125,6 +126,8 @@ private:
     void RunAbout();
     CSkinButton& Button(int nId);
 
+    // Boxes go to the innermost window of the operation under way.
+    CWindowReporter m_reporter{[this] { return m_commands.BoxOwner(); }};
     CServiceCommands m_commands;
     CCategoryTree m_categories;
     std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;

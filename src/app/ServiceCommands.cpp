@@ -5,7 +5,6 @@
 #include "changes/JournalTexts.h"
 #include "changes/PreviewDlg.h"
 #include "changes/UndoRestore.h"
-#include "common/AppTexts.h"
 #include "common/ScopedValue.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
@@ -36,9 +35,11 @@ using CBusyScope = CScopedValue<bool>;
 using COwnerScope = CScopedValue<HWND>;
 } // namespace
 
-CServiceCommands::CServiceCommands(IServiceView& view, const char* pszServiceDatabase)
-    : m_view(view), m_service(pszServiceDatabase)
+CServiceCommands::CServiceCommands(IServiceView& view, IReporter& reporter, const char* pszServiceDatabase)
+    : m_view(view), m_reporter(reporter), m_service(pszServiceDatabase)
 {
+    if (!m_service.BuffersReady())
+        m_reporter.Report(ReportKind::Plain, ServiceWrapperTexts::kAllocationFailed);
 }
 
 void CServiceCommands::Attach(HWND hList, HWND hDialog, HWND hDependsTree)
@@ -90,14 +91,17 @@ void CServiceCommands::ToggleTick()
         list.SetCheck(i, FALSE);
 }
 
-int CServiceCommands::Notify(const char* pszText, UINT nType)
+ReportAnswer CServiceCommands::Notify(const std::string& strText, ReportKind kind)
 {
-    return MessageBoxA(BoxOwner(), pszText, kNoticeCaption, nType);
+    return m_reporter.Report(kind, strText);
 }
 
 void CServiceCommands::ReportServiceFailure(DWORD dwError)
 {
-    Notify(ServiceFailureText(dwError).c_str());
+    // Every open fails without a manager; the wrapper's own notice says why.
+    if (m_service.ManagerHandle() == nullptr)
+        m_reporter.Report(ReportKind::Plain, ServiceWrapperTexts::kNoManagerHandle);
+    Notify(ServiceFailureText(dwError));
 }
 
 void CServiceCommands::ReportFatalError(DWORD dwError)
@@ -394,7 +398,7 @@ void CServiceCommands::NotifyJournalFailed()
     std::string strText = outcome == ChangeJournal::ReadOutcome::Foreign || outcome == ChangeJournal::ReadOutcome::Damaged
                               ? strProblem + "\n" + m_journal.Path()
                               : JournalTexts::WriteFailed(m_journal.Path());
-    Notify(strText.c_str());
+    Notify(strText);
 }
 
 bool CServiceCommands::ShowPreviewWindow(const PreviewContent& content, HWND hOwner)
@@ -458,7 +462,7 @@ void CServiceCommands::NoticeMovedJournal()
     const std::string strKept = m_strLegacyJournal + ".old";
     if (!MoveFileExA(m_strLegacyJournal.c_str(), strKept.c_str(), MOVEFILE_REPLACE_EXISTING))
         return; // said at the next start instead
-    Notify(JournalTexts::Moved(m_journal.Path(), strKept).c_str(), MB_OK | MB_ICONINFORMATION);
+    Notify(JournalTexts::Moved(m_journal.Path(), strKept), ReportKind::Information);
 }
 
 void CServiceCommands::UndoLast()
@@ -470,7 +474,7 @@ void CServiceCommands::UndoLast()
     ChangeJournal::ReadOutcome read = m_journal.Read(&entries, &strProblem);
     if (read == ChangeJournal::ReadOutcome::Foreign || read == ChangeJournal::ReadOutcome::Damaged)
     {
-        Notify(strProblem.c_str());
+        Notify(strProblem);
         return;
     }
     const ChangeJournal::Entry* pLast = ChangeJournal::LastUndoable(entries);
@@ -482,7 +486,7 @@ void CServiceCommands::UndoLast()
     ChangeJournal::Entry entry = *pLast;
     if (!m_journal.LoadAsideData(&entry, &strProblem))
     {
-        Notify(strProblem.c_str());
+        Notify(strProblem);
         return;
     }
     // No pass may change the list while the user reads the preview.
@@ -538,7 +542,7 @@ void CServiceCommands::UndoLast()
     // the same rows, each with its reason in the notes, in a window that
     // scrolls where a message box would run off the screen.
     if (unrestored.empty())
-        Notify(JournalTexts::kUndoDone, MB_OK | MB_ICONINFORMATION);
+        Notify(JournalTexts::kUndoDone, ReportKind::Information);
     else
         m_preview(UndoPlan::Result(plan, unrestored), Window());
 }
@@ -579,7 +583,7 @@ void CServiceCommands::DeleteSelectedService()
     {
         CBusyScope busy(m_bBusy, true);
         std::string strName = m_rows.RowAt(m_nSelected)->strName;
-        if (Notify(kDeleteWarning, MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
+        if (Notify(kDeleteWarning, ReportKind::Question) == ReportAnswer::Yes)
             DeleteNamedService(strName);
     }
     m_view.StartStatusTimer();

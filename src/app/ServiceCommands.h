@@ -9,6 +9,7 @@
 #include "changes/ChangePreview.h"
 #include "changes/JournalFile.h"
 #include "changes/UndoPlan.h"
+#include "common/Reporter.h"
 #include "config/ServiceConfigStore.h"
 #include "services/ApplyRequest.h"
 #include "services/ServiceControl.h"
@@ -42,7 +43,8 @@ public:
     using Previewer = std::function<bool(const PreviewContent& content, HWND hOwner)>;
     static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner);
 
-    CServiceCommands(IServiceView& view, const char* pszServiceDatabase);
+    // Everything the commands tell the user goes to reporter.
+    CServiceCommands(IServiceView& view, IReporter& reporter, const char* pszServiceDatabase);
 
     void Attach(HWND hList, HWND hDialog, HWND hDependsTree);
     void Setup(HIMAGELIST hImages);
@@ -108,7 +110,9 @@ public:
     std::string ServiceDisplayName(const std::string& strName);
 
     HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
-    int Notify(const char* pszText, UINT nType = MB_OK | MB_ICONEXCLAMATION);
+    ReportAnswer Notify(const std::string& strText, ReportKind kind = ReportKind::Warning);
+    // Boxes and choosers go to the innermost window of the operation under way.
+    HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }
 
 private:
     bool HasSelection();
@@ -120,10 +124,9 @@ private:
     CStartTypeApplier::Outcome ApplyToRows(const ApplyRequest& request);
     void DeleteNamedService(const std::string& strName);
     void NotifyJournalFailed();
-    // Boxes and choosers go to the innermost window of the operation under way.
-    HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }
 
     IServiceView& m_view;
+    IReporter& m_reporter;
     CServiceControl m_service;
     CServiceListView m_rows;
     CDetailsPane m_details;

@@ -1,6 +1,5 @@
 #include "knowledge/QuickConfigDlg.h"
 
-#include "common/AppTexts.h"
 #include "res/resource.h"
 #include "ui/WinApp.h"
 
@@ -54,7 +53,7 @@ void CQuickConfigDlg::OnOK()
     }
     if (nProfile == 0)
     {
-        MessageBoxA(m_hWnd, kChooseProfile, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        m_pReporter->Report(ReportKind::Warning, kChooseProfile);
         return;
     }
     m_bApplying = true;
@@ -70,7 +69,7 @@ void CQuickConfigDlg::OnOK()
     }
     // A backup that was asked for and failed stops the change; one the user
     // declined or cancelled does not.
-    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
+    if (m_pReporter->Report(ReportKind::Question, kBackupAdvice) == ReportAnswer::Yes &&
         m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
     {
         m_bApplying = false;

@@ -2,10 +2,12 @@
 // of the knowledge base.
 #pragma once
 
+#include "common/Reporter.h"
 #include "knowledge/ConfigurationHost.h"
 #include "ui/Controls.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
+#include "ui/WindowReporter.h"
 
 
 class CQuickConfigDlg : public CSkinDialog
@@ -13,6 +15,9 @@ class CQuickConfigDlg : public CSkinDialog
 public:
     explicit CQuickConfigDlg(IConfigurationHost* pHost);
     ~CQuickConfigDlg() override;
+
+    // In place of the boxes this window raises by default.
+    void SetReporter(IReporter& reporter) { m_pReporter = &reporter; }
 
 protected:
     void DoDataExchange() override;
@@ -24,6 +29,8 @@ protected:
 
 private:
     IConfigurationHost* m_pHost;
+    CWindowReporter m_ownReporter{[this] { return m_hWnd; }};
+    IReporter* m_pReporter = &m_ownReporter;
     CSkinButton m_btnCancel;
     CSkinButton m_btnApply;
     // Set while the backup or the application runs over this window.

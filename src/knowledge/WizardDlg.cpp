@@ -1,6 +1,5 @@
 #include "knowledge/WizardDlg.h"
 
-#include "common/AppTexts.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
@@ -51,7 +50,7 @@ bool CWizardDlg::WriteRecord(const std::string& strName, const std::string& strW
 void CWizardDlg::GiveUpAfterWriteFailure()
 {
     DiscardTempFile();
-    MessageBoxA(m_hWnd, kTempFileFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+    m_pReporter->Report(ReportKind::Warning, kTempFileFailed);
     EndDialog(IDCANCEL);
 }
 
@@ -168,7 +167,7 @@ void CWizardDlg::Finish()
         m_bFinishing = false;
         return;
     }
-    if (MessageBoxA(m_hWnd, kBackupAdvice, kNoticeCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES &&
+    if (m_pReporter->Report(ReportKind::Question, kBackupAdvice) == ReportAnswer::Yes &&
         m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
     {
         // Nothing changed; the answers stay for another try.

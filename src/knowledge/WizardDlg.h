@@ -3,10 +3,12 @@
 #pragma once
 
 #include "common/FileHandle.h"
+#include "common/Reporter.h"
 #include "knowledge/ConfigurationHost.h"
 #include "ui/Controls.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
+#include "ui/WindowReporter.h"
 
 #include <string>
 
@@ -19,6 +21,9 @@ public:
     // Writes the starting configuration into the working file at once.
     explicit CWizardDlg(IConfigurationHost* pHost);
     ~CWizardDlg() override;
+
+    // In place of the boxes this window raises by default.
+    void SetReporter(IReporter& reporter) { m_pReporter = &reporter; }
 
     // False when the working file could not be written: do not run it.
     bool IsReady() const { return m_bReady; }
@@ -47,6 +52,8 @@ private:
     void GiveUpAfterWriteFailure();
 
     IConfigurationHost* m_pHost;
+    CWindowReporter m_ownReporter{[this] { return m_hWnd; }};
+    IReporter* m_pReporter = &m_ownReporter;
     CSkinButton m_btnExit;
     CSkinButton m_btnNext;
     CSkinButton m_btnPrev;

@@ -1,7 +1,5 @@
 #include "services/ServiceControl.h"
 
-#include "common/AppTexts.h"
-#include "services/ServiceErrors.h"
 #include "services/ServiceTexts.h"
 
 #include <new>
@@ -15,11 +13,6 @@ constexpr DWORD kInitialBufferSize = 4096;
 // How long StopAndDelete gives a service to stop before marking it.
 constexpr DWORD kStopGraceMs = 500;
 constexpr DWORD kStopPollMs = 25;
-
-void ShowPlainMessage(const char* pszText)
-{
-    MessageBoxA(nullptr, pszText, kApplicationTitle, MB_OK);
-}
 } // namespace
 
 CServiceControl::CServiceControl()
@@ -41,7 +34,9 @@ void CServiceControl::Init(const char* pszDatabaseName)
     }
     catch (const std::bad_alloc&)
     {
-        ShowPlainMessage(ServiceWrapperTexts::kAllocationFailed);
+        // Left empty; the owner reports it, and queries still grow the
+        // buffer to what the manager asks for.
+        m_bBuffersReady = false;
     }
     try
     {
@@ -62,11 +57,9 @@ CServiceControl::~CServiceControl()
 
 DWORD CServiceControl::Open(const std::string& strServiceName, DWORD dwDesiredAccess)
 {
+    // What the manager answers for a null handle; the caller says why.
     if (m_hSCManager == nullptr)
-    {
-        ShowPlainMessage(ServiceWrapperTexts::kNoManagerHandle);
-        return 1;
-    }
+        return ERROR_INVALID_HANDLE;
     // A service still open here would otherwise leak its handle.
     Close();
     m_hService = OpenServiceA(m_hSCManager, strServiceName.c_str(), dwDesiredAccess);
@@ -242,7 +235,7 @@ DWORD CServiceControl::QueryWholeConfig(ChangeJournal::ServiceRecord* pRecord)
 DWORD CServiceControl::CreateFromRecord(const ChangeJournal::ServiceRecord& record)
 {
     if (m_hSCManager == nullptr)
-        return 1;
+        return ERROR_INVALID_HANDLE;
     std::string dependencies;
     for (const std::string& strDependency : record.dependencies)
         dependencies.append(strDependency).push_back('\0');

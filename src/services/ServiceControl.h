@@ -32,7 +32,8 @@ public:
     CServiceControl(const CServiceControl&) = delete;
     CServiceControl& operator=(const CServiceControl&) = delete;
 
-    // 0, the error code of OpenServiceA, or 1 when there is no manager.
+    // 0, the error code of OpenServiceA, or ERROR_INVALID_HANDLE when there
+    // is no manager.
     DWORD Open(const std::string& strServiceName, DWORD dwDesiredAccess);
     void Close();
 
@@ -61,6 +62,8 @@ public:
     DWORD StopAndDelete();
 
     SC_HANDLE ManagerHandle() const { return m_hSCManager; }
+    // False when the configuration buffer could not be had at construction.
+    bool BuffersReady() const { return m_bBuffersReady; }
     SC_HANDLE ServiceHandle() const { return m_hService; }
 
     // Keeps a service open for one scope: closed on every way out of it.
@@ -90,4 +93,5 @@ private:
     SC_HANDLE m_hService = nullptr;
     std::vector<BYTE> m_configBuffer;
     std::vector<BYTE> m_descriptionBuffer;
+    bool m_bBuffersReady = true;
 };

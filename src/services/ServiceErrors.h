@@ -26,7 +26,8 @@ ServiceErrorMessage LookupServiceError(std::uint32_t dwError);
 // otherwise a message of the same style that carries the code.
 std::string ServiceFailureText(std::uint32_t dwError);
 
-// Texts the service wrapper shows itself, outside the table.
+// Texts about the service wrapper itself, outside the table; its owner
+// shows them as plain notices.
 namespace ServiceWrapperTexts
 {
 constexpr const char* kAllocationFailed = "服务类中内存分配空间错误!";

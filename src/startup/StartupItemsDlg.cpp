@@ -2,7 +2,6 @@
 
 #include "changes/JournalFile.h"
 #include "changes/JournalTexts.h"
-#include "common/AppTexts.h"
 #include "common/RegKey.h"
 #include "common/RegistryListing.h"
 #include "res/resource.h"
@@ -190,7 +189,7 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
         // A value too large to record is named; otherwise the journal is.
         std::string strText = m_pJournal->LastProblem().empty() ? JournalTexts::WriteFailed(m_pJournal->Path())
                                                                  : m_pJournal->LastProblem();
-        MessageBoxA(m_hWnd, strText.c_str(), kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        m_pReporter->Report(ReportKind::Warning, strText);
         return TRUE;
     }
     for (size_t i = 0; i < rows.size(); ++i)
@@ -214,6 +213,6 @@ bool CStartupItemsDlg::DeleteRunValue(const Item& item)
     bool bDeleted = key.Open(item.hRoot, item.strSubkey.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS &&
                     RegDeleteValueA(key.Get(), item.strName.c_str()) == ERROR_SUCCESS;
     if (!bDeleted)
-        MessageBoxA(m_hWnd, kDeleteFailed, kNoticeCaption, MB_OK | MB_ICONEXCLAMATION);
+        m_pReporter->Report(ReportKind::Warning, kDeleteFailed);
     return bDeleted;
 }

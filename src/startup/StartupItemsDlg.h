@@ -2,7 +2,9 @@
 // per-machine Run keys; ticked ones are deleted from the registry.
 #pragma once
 
+#include "common/Reporter.h"
 #include "ui/Controls.h"
+#include "ui/WindowReporter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 
@@ -19,6 +21,8 @@ public:
     ~CStartupItemsDlg() override;
 
     const CListCtrl& ItemList() const { return m_listItems; }
+    // In place of the boxes this window raises by default.
+    void SetReporter(IReporter& reporter) { m_pReporter = &reporter; }
 
     void AddRunKeyValues(HKEY hRoot, const std::string& strSubkey);
 
@@ -52,6 +56,8 @@ private:
     bool DeleteRunValue(const Item& item);
 
     CJournalFile* m_pJournal;
+    CWindowReporter m_ownReporter{[this] { return m_hWnd; }};
+    IReporter* m_pReporter = &m_ownReporter;
     CSkinButton m_btnExit;
     CSkinButton m_btnDelete;
     CImageList m_imageList;

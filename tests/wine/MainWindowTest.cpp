@@ -374,6 +374,31 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(0, m_pDialog->ServiceList().GetItemCount());
 }
+
+// Listed through another door all the same, a row with no manager behind
+// it first says why, under the program's name and owned by no window.
+TEST_F(MainWindowTest, WithoutAManagerARowSaysWhyBeforeItsFailure)
+{
+    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
+    ASSERT_NE(nullptr, hManager);
+    m_pDialog.reset(new CMainDlg(nullptr, "QmNoSuchDatabase"));
+    m_pDialog->SetServiceEnumerator([hManager](SC_HANDLE, DWORD dwType, DWORD dwState, ENUM_SERVICE_STATUSA* pServices,
+                                               DWORD cbSize, DWORD* pcbNeeded, DWORD* pnReturned, DWORD* pResume) {
+        return EnumServicesStatusA(hManager, dwType, dwState, pServices, cbSize, pcbNeeded, pnReturned, pResume);
+    });
+    ASSERT_TRUE(m_pDialog->Create());
+    KillTimer(Window(), CMainDlg::kStatusTimer);
+    m_watcher.Clear();
+    EXPECT_TRUE(Select("Spooler"));
+    ASSERT_EQ(2u, m_watcher.Boxes().size());
+    EXPECT_EQ("Quillmere", m_watcher.Boxes()[0].strCaption);
+    EXPECT_EQ("服务管理句柄错误!", m_watcher.Boxes()[0].strText);
+    EXPECT_EQ(nullptr, m_watcher.Boxes()[0].hOwner);
+    EXPECT_EQ("服务句柄无效(错误代码6),本次操作失败!", m_watcher.Boxes()[1].strText);
+    m_watcher.Clear();
+    m_pDialog.reset();
+    CloseServiceHandle(hManager);
+}
 std::string BinaryPathOf(const std::string& strName)
 {
     ServiceConfigSeen config = ReadServiceConfig(strName);
