@@ -7,6 +7,7 @@
 
 #include "common/AsciiText.h"
 #include "common/FileHandle.h"
+#include "common/RecordingReporter.h"
 #include "config/ServiceConfigFile.h"
 #include "knowledge/QuickConfigDlg.h"
 #include "knowledge/ServiceAdvice.h"
@@ -359,7 +360,13 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     // Cancel changes nothing.
     ASSERT_TRUE(alerter.ChangeStartType(SERVICE_AUTO_START));
     CQuickConfigDlg cancelled(m_pDialog.get());
+    // Given a reporter, the window says through it what it would box.
+    CRecordingReporter reporter;
+    cancelled.SetReporter(reporter);
     ASSERT_TRUE(cancelled.Create());
+    SendMessageA(cancelled.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(std::vector<std::string>{"请选择配置!"}, reporter.Texts());
+    EXPECT_TRUE(m_watcher.Texts().empty());
     SendMessageA(GetDlgItem(cancelled.GetSafeHwnd(), IDC_CHOICE_5), BM_CLICK, 0, 0);
     SendMessageA(cancelled.GetSafeHwnd(), WM_COMMAND, IDC_BTN_CANCEL, 0);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), alerter.ConfiguredStartType());
