@@ -335,4 +335,14 @@ bool ReportMessageBoxes(const CMessageBoxWatcher& watcher)
         std::printf("error: message box \"%s\": %s\n", box.strCaption.c_str(), box.strText.c_str());
     return false;
 }
+
+int ReportAgainstEnumerations(bool bValid, const char* pszWhat, double dMedianMs, double dRatio, double dGoal)
+{
+    if (!bValid)
+        std::printf("MISS: the figures do not count, see the errors above\n");
+    else
+        std::printf("%s: %s median %.1f ms = %.2f enumerations (goal %.0f)\n", dRatio <= dGoal ? "PASS" : "MISS",
+                    pszWhat, dMedianMs, dRatio, dGoal);
+    return bValid ? 0 : 1;
+}
 } // namespace Bench

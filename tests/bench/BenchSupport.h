@@ -97,4 +97,8 @@ IdleRun PumpFor(HWND hDialog, DWORD dwMs);
 // Prints "message boxes: none", or each box the watcher saw as an error;
 // true when there was none.
 bool ReportMessageBoxes(const CMessageBoxWatcher& watcher);
+// The closing line of a benchmark held to a number of enumerations: MISS
+// when its figures do not count, else PASS or MISS against the goal. Its
+// exit code.
+int ReportAgainstEnumerations(bool bValid, const char* pszWhat, double dMedianMs, double dRatio, double dGoal);
 } // namespace Bench

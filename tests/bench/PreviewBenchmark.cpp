@@ -127,20 +127,10 @@ int Run(ServiceBed& services)
     bool bValid = nMarked > 0 && !content.rows.empty();
     if (nMarked == 0)
         std::printf("error: no row shows the running dependents it would stop\n");
-    if (!watcher.Boxes().empty())
-    {
-        bValid = false;
-        for (const CMessageBoxWatcher::Box& box : watcher.Boxes())
-            std::printf("error: message box: %s\n", box.strText.c_str());
-    }
+    bValid = ReportMessageBoxes(watcher) && bValid;
     std::printf("services enumerated: %lu (%d registered here)\n", dwEnumerated,
                 kServiceCount + static_cast<int>(known.size()));
-    if (!bValid)
-        std::printf("MISS: the figures do not count, see the errors above\n");
-    else
-        std::printf("%s: preview median %.1f ms = %.2f enumerations (goal %.0f)\n",
-                    dRatio <= kGoalRatio ? "PASS" : "MISS", preview.Median(), dRatio, kGoalRatio);
-    return bValid ? 0 : 1;
+    return ReportAgainstEnumerations(bValid, "preview", preview.Median(), dRatio, kGoalRatio);
 }
 } // namespace
 

@@ -155,12 +155,7 @@ int Run(ServiceBed& services)
     if (!bValid)
         std::printf("error: the plan should restore every registered service and note every other record\n");
     bValid = ReportMessageBoxes(watcher) && bValid;
-    if (!bValid)
-        std::printf("MISS: the figures do not count, see the errors above\n");
-    else
-        std::printf("%s: undo plan median %.1f ms = %.2f enumerations (goal %.0f)\n",
-                    dRatio <= kGoalRatio ? "PASS" : "MISS", planning.Median(), dRatio, kGoalRatio);
-    return bValid ? 0 : 1;
+    return ReportAgainstEnumerations(bValid, "undo plan", planning.Median(), dRatio, kGoalRatio);
 }
 } // namespace
 
