@@ -182,14 +182,14 @@ DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enum
                       std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report)
 {
     pRows->clear();
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
         return dwError;
     // Opening and reading every service's key again costs three calls to
     // the registry per row; what the poller keeps is as fresh, since the
     // store's change notice makes it read again.
     poller.CheckStartTypes();
-    for (const EnumeratedService& listed : services)
+    for (const EnumeratedServiceA& listed : services)
     {
         ServiceRow row;
         row.strName = listed.strName;

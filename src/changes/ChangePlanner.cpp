@@ -41,8 +41,8 @@ bool CurrentStartType(CServiceControl& service, const CServicesKey& key, const s
 
 PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePlan& plan, const std::string& strTitle)
 {
-    std::unordered_map<std::string, const EnumeratedService*> listed;
-    for (const EnumeratedService& entry : plan.services)
+    std::unordered_map<std::string, const EnumeratedServiceA*> listed;
+    for (const EnumeratedServiceA& entry : plan.services)
         listed.emplace(AsciiLower(entry.strName), &entry);
     CServicesKey key;
 
@@ -54,7 +54,7 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
         bDisables = bDisables || target.dwStartType == SERVICE_DISABLED;
     if (bDisables)
     {
-        for (const EnumeratedService& entry : plan.services)
+        for (const EnumeratedServiceA& entry : plan.services)
         {
             if (entry.status.dwCurrentState != SERVICE_STOPPED)
                 running.AddRunning(entry.strName, entry.strDisplayName, DependenciesOf(service, key, entry.strName));
@@ -91,16 +91,16 @@ DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry,
     *pFacts = UndoPlan::Facts();
     // One look at the manager answers for every service the entry names:
     // an entry may name thousands, most of them long gone.
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     if (!entry.startTypes.empty() || !entry.services.empty())
     {
         if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
             return dwError;
     }
-    std::unordered_map<std::string, const EnumeratedService*> listed;
-    for (const EnumeratedService& listedService : services)
+    std::unordered_map<std::string, const EnumeratedServiceA*> listed;
+    for (const EnumeratedServiceA& listedService : services)
         listed.emplace(AsciiLower(listedService.strName), &listedService);
-    auto find = [&listed](const std::string& strName) -> const EnumeratedService* {
+    auto find = [&listed](const std::string& strName) -> const EnumeratedServiceA* {
         auto found = listed.find(AsciiLower(strName));
         return found != listed.end() ? found->second : nullptr;
     };
@@ -112,7 +112,7 @@ DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry,
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
     {
         UndoPlan::CurrentStartType current;
-        if (const EnumeratedService* pListed = find(record.strName))
+        if (const EnumeratedServiceA* pListed = find(record.strName))
         {
             current.bInstalled = true;
             current.strDisplayName = pListed->strDisplayName;

@@ -40,7 +40,7 @@ bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath
                             const std::function<void(DWORD dwError)>& report, const EnumServicesFunction& enumerate)
 {
     // The list first: a failed enumeration leaves an older file as it was.
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     CFileHandle file;
     if (EnumerateWin32Services(service.ManagerHandle(), &services, enumerate) != 0 || !file.Create(strPath))
         return false;
@@ -50,7 +50,7 @@ bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath
         DeleteFileA(strPath.c_str());
         return false;
     };
-    for (const EnumeratedService& listed : services)
+    for (const EnumeratedServiceA& listed : services)
     {
         std::string strStartType;
         int nIndex = 0;

@@ -35,7 +35,7 @@ bool InBuffer(const char* psz, const std::vector<BYTE>& buffer)
 
 // Entries of one answer, checked before anything is copied: the strings
 // live in the buffer, which the next call overwrites.
-bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<EnumeratedService>* pServices,
+bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<EnumeratedServiceA>* pServices,
                std::unordered_set<std::string>* pSeen)
 {
     if (dwCount > buffer.size() / sizeof(ENUM_SERVICE_STATUSA))
@@ -64,7 +64,7 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
 // and the size of the whole list (or ERROR_INSUFFICIENT_BUFFER and nothing
 // when only the narrowing of its wide list did not fit): an answer that did
 // not move the resume handle brings nothing, and the buffer grows instead.
-DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
+DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedServiceA>* pServices,
                         const EnumServicesFunction& enumerate)
 {
     pServices->clear();
@@ -122,11 +122,11 @@ DWORD EnumerateDependentServices(SC_HANDLE hService, std::vector<std::string>* p
         if (enumerate(hService, SERVICE_STATE_ALL, reinterpret_cast<ENUM_SERVICE_STATUSA*>(buffer.data()),
                       static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount))
         {
-            std::vector<EnumeratedService> dependents;
+            std::vector<EnumeratedServiceA> dependents;
             std::unordered_set<std::string> seen;
             if (!TakeBatch(buffer, dwCount, &dependents, &seen))
                 return ERROR_INVALID_DATA;
-            for (const EnumeratedService& dependent : dependents)
+            for (const EnumeratedServiceA& dependent : dependents)
                 pNames->push_back(dependent.strName);
             return 0;
         }

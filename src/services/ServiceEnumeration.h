@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct EnumeratedService
+struct EnumeratedServiceA
 {
     std::string strName;        // GBK
     std::string strDisplayName; // GBK
@@ -27,10 +27,10 @@ using EnumDependentsFunction =
 
 // Every service of the types (SERVICE_WIN32, SERVICE_DRIVER) the manager
 // lists; 0 or the enumeration's error code, the list empty on an error.
-DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
+DWORD EnumerateServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedServiceA>* pServices,
                         const EnumServicesFunction& enumerate = EnumServicesStatusA);
 
-inline DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedService>* pServices,
+inline DWORD EnumerateWin32Services(SC_HANDLE hManager, std::vector<EnumeratedServiceA>* pServices,
                                     const EnumServicesFunction& enumerate = EnumServicesStatusA)
 {
     return EnumerateServices(hManager, SERVICE_WIN32, pServices, enumerate);

@@ -90,13 +90,13 @@ bool CServicePoller::KeptStartType(const std::string& strKey, const char* pszNam
 
 DWORD CServicePoller::Refresh(SC_HANDLE hManager)
 {
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     if (DWORD dwError = EnumerateWin32Services(hManager, &services))
         return dwError;
 
     CheckStartTypes();
     m_services.clear();
-    for (const EnumeratedService& service : services)
+    for (const EnumeratedServiceA& service : services)
     {
         std::string strKey = AsciiLower(service.strName);
         Status status = {service.status.dwCurrentState, service.status.dwControlsAccepted, false, 0};

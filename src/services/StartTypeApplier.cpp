@@ -61,14 +61,14 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
         return Outcome::Unreadable;
     // Only what the manager lists as a Win32 service now: a line naming a
     // driver is skipped, and counted apart from names nobody knows.
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumerate))
     {
         m_reportFailure(std::string(), dwError);
         return Outcome::NotListed;
     }
     std::unordered_set<std::string> listed;
-    for (const EnumeratedService& service : services)
+    for (const EnumeratedServiceA& service : services)
         listed.insert(AsciiLower(service.strName));
     pPlan->services = std::move(services);
     CTargetList targets(pPlan);
@@ -105,10 +105,10 @@ void CStartTypeApplier::ClassifyMissing(const std::vector<std::string>& missing,
     // One listing of the drivers, and only when a name was not a Win32
     // service; one that fails leaves every such name not installed.
     std::unordered_set<std::string> drivers;
-    std::vector<EnumeratedService> listed;
+    std::vector<EnumeratedServiceA> listed;
     if (!missing.empty() && EnumerateServices(m_service.ManagerHandle(), SERVICE_DRIVER, &listed, m_enumerate) == 0)
     {
-        for (const EnumeratedService& driver : listed)
+        for (const EnumeratedServiceA& driver : listed)
             drivers.insert(AsciiLower(driver.strName));
     }
     for (const std::string& strName : missing)

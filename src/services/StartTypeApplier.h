@@ -30,7 +30,7 @@ struct StartTypePlan
     // Services the request names that the manager does not know.
     int nNotInstalled = 0;
     // The manager's list the plan was made against.
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedServiceA> services;
     // Names the request gives that the manager knows as drivers, which no
     // start-type request changes; each once, as first written.
     std::vector<std::string> drivers;

@@ -364,7 +364,7 @@ void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
         PumpMessages();
         time(&pass, [&dialog] { dialog.RefreshServiceStates(); });
         time(&listEnumeration, [hManager] {
-            std::vector<EnumeratedService> services;
+            std::vector<EnumeratedServiceA> services;
             EnumerateWin32Services(hManager, &services);
         });
 

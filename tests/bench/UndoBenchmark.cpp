@@ -110,7 +110,7 @@ int Run(ServiceBed& services)
     {
         if (Interrupted())
             return 1;
-        std::vector<EnumeratedService> listed;
+        std::vector<EnumeratedServiceA> listed;
         LONGLONG llEnum = Ticks();
         DWORD dwError = EnumerateWin32Services(control.ManagerHandle(), &listed);
         enumeration.ms.push_back(MsSince(llEnum));

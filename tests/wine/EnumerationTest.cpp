@@ -194,17 +194,17 @@ std::vector<FakeService> FakeServices(int nCount)
     return services;
 }
 
-std::vector<std::string> NamesOf(const std::vector<EnumeratedService>& services)
+std::vector<std::string> NamesOf(const std::vector<EnumeratedServiceA>& services)
 {
     std::vector<std::string> names;
-    for (const EnumeratedService& service : services)
+    for (const EnumeratedServiceA& service : services)
         names.push_back(service.strName);
     return names;
 }
 
 // The entries of the list against what the manager holds, in its order.
 testing::AssertionResult SameServices(const std::vector<FakeService>& expected,
-                                      const std::vector<EnumeratedService>& actual)
+                                      const std::vector<EnumeratedServiceA>& actual)
 {
     if (expected.size() != actual.size())
         return testing::AssertionFailure() << actual.size() << " entries instead of " << expected.size();
@@ -271,7 +271,7 @@ TEST(ServiceEnumerationTest, EveryServiceIsListedOnceWhateverTheBatches)
         if (c.change)
             manager.beforeCall = [&](int nCall) { c.change(manager.services, nCall); };
 
-        std::vector<EnumeratedService> listed;
+        std::vector<EnumeratedServiceA> listed;
         ASSERT_EQ(0u, EnumerateWin32Services(nullptr, &listed, manager.Function()));
         EXPECT_GE(manager.Calls(), c.nMinCalls);
 
@@ -289,7 +289,7 @@ TEST(ServiceEnumerationTest, EveryServiceIsListedOnceWhateverTheBatches)
         {
             EXPECT_EQ(1u, distinct.count(manager.services.back().strName));
         }
-        for (const EnumeratedService& service : listed)
+        for (const EnumeratedServiceA& service : listed)
         {
             // Entries read from a buffer that was never filled would show here.
             ASSERT_EQ(0u, service.strName.find("Qm")) << testing::PrintToString(service.strName);
@@ -325,7 +325,7 @@ TEST(ServiceEnumerationTest, AnErrorEndsTheEnumerationWithAnEmptyList)
         manager.services = FakeServices(kManyServices);
         manager.nFailFromCall = c.nFailFromCall;
         manager.dwError = c.dwError;
-        std::vector<EnumeratedService> listed = {{"left over", "", {}}};
+        std::vector<EnumeratedServiceA> listed = {{"left over", "", {}}};
         DWORD dwResult = EnumerateWin32Services(nullptr, &listed, manager.Function());
         if (c.dwExpected != 0)
         {
@@ -483,7 +483,7 @@ TEST(ServiceEnumerationTest, TheRealManagerIsListedWhole)
 
     SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
     ASSERT_NE(nullptr, hManager);
-    std::vector<EnumeratedService> listed;
+    std::vector<EnumeratedServiceA> listed;
     DWORD dwResult = EnumerateWin32Services(hManager, &listed);
     CloseServiceHandle(hManager);
     ASSERT_EQ(0u, dwResult);
@@ -495,8 +495,8 @@ TEST(ServiceEnumerationTest, TheRealManagerIsListedWhole)
     std::vector<std::string> names = NamesOf(listed);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(expected, names);
-    const EnumeratedService* pOurs = nullptr;
-    for (const EnumeratedService& entry : listed)
+    const EnumeratedServiceA* pOurs = nullptr;
+    for (const EnumeratedServiceA& entry : listed)
     {
         if (entry.strName == spec.strName)
             pOurs = &entry;
