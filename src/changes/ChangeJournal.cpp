@@ -1,6 +1,7 @@
 #include "changes/ChangeJournal.h"
 
 #include "common/AsciiText.h"
+#include "common/WideText.h"
 #include "startup/StartupItemRules.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 // never read as a shorter valid one; lines end in CR LF (a bare LF and a
 // last line without an end are read as well):
 //
-//   Quillmere change journal 1 GBK
+//   Quillmere change journal 2 UTF-8
 //   begin <id> start-types|startup-values|service-removal <when> ;
 //   starttype <name> <before> <set> ;
 //   runvalue <root> <key> <name> <type> <data> ;
@@ -24,7 +25,7 @@
 //
 // Record lines follow their begin line directly. Texts: "-" is the empty
 // text; bytes below 0x21, 0x7F and '%' are written %XX (upper-case hex), as
-// is a text that is just "-" ("%2D"); every other byte, GBK included, as it
+// is a text that is just "-" ("%2D"); every other byte, UTF-8 included, as it
 // is. Only that one spelling of each text is read. Data: upper-case hex, "-"
 // when empty, or "@<size>:<checksum>" (decimal, 16 upper-case hex digits)
 // for data kept in a file beside the journal. Numbers: decimal without
@@ -36,7 +37,7 @@ namespace ChangeJournal
 {
 namespace
 {
-const char kHeaderLine[] = "Quillmere change journal 1 GBK";
+const char kHeaderLine[] = "Quillmere change journal 2 UTF-8";
 const char kLineEnd[] = "\r\n";
 const char kLineClose[] = ";";
 
@@ -149,6 +150,19 @@ bool UnescapeText(const std::string& strField, std::string* pstrText)
             *pstrText += static_cast<char>(byte);
     }
     return true;
+}
+
+// Names and texts: their UTF-8, escaped as above; text that is no UTF-8
+// is not read.
+std::string EscapeText(const std::wstring& wstrText)
+{
+    return EscapeText(Utf8FromWide(wstrText));
+}
+
+bool UnescapeText(const std::string& strField, std::wstring* pwstrText)
+{
+    std::string strText;
+    return UnescapeText(strField, &strText) && WideFromUtf8(strText, pwstrText);
 }
 
 std::string HexData(const std::string& data)
@@ -264,12 +278,12 @@ std::string Line(const std::vector<std::string>& fields)
 
 std::string FormatStartType(const StartTypeRecord& record)
 {
-    return Line({"starttype", EscapeText(record.strName), Number(record.dwBefore), Number(record.dwSet)});
+    return Line({"starttype", EscapeText(record.wstrName), Number(record.dwBefore), Number(record.dwSet)});
 }
 
 std::string FormatRunValue(const RunValueRecord& record)
 {
-    return Line({"runvalue", EscapeText(record.strRoot), EscapeText(record.strKey), EscapeText(record.strName),
+    return Line({"runvalue", EscapeText(record.strRoot), EscapeText(record.strKey), EscapeText(record.wstrName),
                  Number(record.dwType),
                  record.bDataAside ? AsideData(record.nAsideSize, record.nAsideChecksum) : HexData(record.data)});
 }
@@ -277,19 +291,19 @@ std::string FormatRunValue(const RunValueRecord& record)
 std::string FormatService(const ServiceRecord& record)
 {
     std::vector<std::string> fields = {"service",
-                                       EscapeText(record.strName),
+                                       EscapeText(record.wstrName),
                                        Number(record.dwServiceType),
                                        Number(record.dwStartType),
                                        Number(record.dwErrorControl),
-                                       EscapeText(record.strPath),
-                                       EscapeText(record.strLoadOrderGroup),
-                                       EscapeText(record.strAccount),
-                                       EscapeText(record.strDisplayName),
+                                       EscapeText(record.wstrPath),
+                                       EscapeText(record.wstrLoadOrderGroup),
+                                       EscapeText(record.wstrAccount),
+                                       EscapeText(record.wstrDisplayName),
                                        Flag(record.bHasDescription),
-                                       EscapeText(record.strDescription),
+                                       EscapeText(record.wstrDescription),
                                        Number(record.dependencies.size())};
-    for (const std::string& strDependency : record.dependencies)
-        fields.push_back(EscapeText(strDependency));
+    for (const std::wstring& wstrDependency : record.dependencies)
+        fields.push_back(EscapeText(wstrDependency));
     return Line(fields);
 }
 
@@ -377,14 +391,14 @@ private:
     {
         Entry& entry = m_entries.back();
         StartTypeRecord record;
-        if (entry.kind != Kind::StartTypes || fields.size() != 4 || !UnescapeText(fields[1], &record.strName) ||
+        if (entry.kind != Kind::StartTypes || fields.size() != 4 || !UnescapeText(fields[1], &record.wstrName) ||
             !ParseNumber(fields[2], &record.dwBefore) || !ParseNumber(fields[3], &record.dwSet) ||
-            record.strName.empty() || !IsStartTypeCode(record.dwBefore) || !IsAllowedServiceStartType(record.dwSet))
+            record.wstrName.empty() || !IsStartTypeCode(record.dwBefore) || !IsAllowedServiceStartType(record.dwSet))
             return false;
         // A result names its record: two of one name could not be told apart.
         for (const StartTypeRecord& other : entry.startTypes)
         {
-            if (other.strName == record.strName)
+            if (other.wstrName == record.wstrName)
                 return false;
         }
         entry.startTypes.push_back(record);
@@ -396,7 +410,7 @@ private:
         Entry& entry = m_entries.back();
         RunValueRecord record;
         if (entry.kind != Kind::StartupValues || fields.size() != 6 || !UnescapeText(fields[1], &record.strRoot) ||
-            !UnescapeText(fields[2], &record.strKey) || !UnescapeText(fields[3], &record.strName) ||
+            !UnescapeText(fields[2], &record.strKey) || !UnescapeText(fields[3], &record.wstrName) ||
             !ParseNumber(fields[4], &record.dwType) ||
             !IsAllowedRunValueLocation(record.strRoot, record.strKey) || !IsAllowedRunValueType(record.dwType))
             return false;
@@ -413,15 +427,15 @@ private:
         Entry& entry = m_entries.back();
         ServiceRecord record;
         uint32_t nDependencies = 0;
-        if (entry.kind != Kind::ServiceRemoval || fields.size() < 12 || !UnescapeText(fields[1], &record.strName) ||
+        if (entry.kind != Kind::ServiceRemoval || fields.size() < 12 || !UnescapeText(fields[1], &record.wstrName) ||
             !ParseNumber(fields[2], &record.dwServiceType) || !ParseNumber(fields[3], &record.dwStartType) ||
-            !ParseNumber(fields[4], &record.dwErrorControl) || !UnescapeText(fields[5], &record.strPath) ||
-            !UnescapeText(fields[6], &record.strLoadOrderGroup) || !UnescapeText(fields[7], &record.strAccount) ||
-            !UnescapeText(fields[8], &record.strDisplayName) || !ParseFlag(fields[9], &record.bHasDescription) ||
-            !UnescapeText(fields[10], &record.strDescription) || !ParseNumber(fields[11], &nDependencies) ||
+            !ParseNumber(fields[4], &record.dwErrorControl) || !UnescapeText(fields[5], &record.wstrPath) ||
+            !UnescapeText(fields[6], &record.wstrLoadOrderGroup) || !UnescapeText(fields[7], &record.wstrAccount) ||
+            !UnescapeText(fields[8], &record.wstrDisplayName) || !ParseFlag(fields[9], &record.bHasDescription) ||
+            !UnescapeText(fields[10], &record.wstrDescription) || !ParseNumber(fields[11], &nDependencies) ||
             fields.size() - 12 != nDependencies)
             return false;
-        if (record.strName.empty() || record.strPath.empty() || !IsAllowedServiceType(record.dwServiceType) ||
+        if (record.wstrName.empty() || record.wstrPath.empty() || !IsAllowedServiceType(record.dwServiceType) ||
             !IsAllowedServiceStartType(record.dwStartType) || !IsAllowedErrorControl(record.dwErrorControl))
             return false;
         for (size_t i = 12; i < fields.size(); ++i)
@@ -437,15 +451,15 @@ private:
     // Results come before the entry's end.
     bool Took(const Fields& fields)
     {
-        std::string strName;
+        std::wstring wstrName;
         uint32_t dwTook = 0;
         Entry* pEntry = fields.size() == 4 ? Find(fields[1]) : nullptr;
-        if (pEntry == nullptr || pEntry->bComplete || !UnescapeText(fields[2], &strName) ||
+        if (pEntry == nullptr || pEntry->bComplete || !UnescapeText(fields[2], &wstrName) ||
             !ParseNumber(fields[3], &dwTook) || !IsStartTypeCode(dwTook))
             return false;
         for (StartTypeRecord& record : pEntry->startTypes)
         {
-            if (record.strName == strName)
+            if (record.wstrName == wstrName)
             {
                 if (record.bTookKnown)
                     return false;
@@ -559,9 +573,9 @@ std::string FormatBegin(const Entry& entry)
     return strLines;
 }
 
-std::string FormatStartTypeTook(uint32_t nId, const std::string& strName, uint32_t dwTook)
+std::string FormatStartTypeTook(uint32_t nId, const std::wstring& wstrName, uint32_t dwTook)
 {
-    return Line({"took", Number(nId), EscapeText(strName), Number(dwTook)});
+    return Line({"took", Number(nId), EscapeText(wstrName), Number(dwTook)});
 }
 
 std::string FormatDeleted(uint32_t nId, size_t nIndex)
@@ -588,7 +602,7 @@ std::string FormatJournal(const std::vector<Entry>& entries)
         for (const StartTypeRecord& record : entry.startTypes)
         {
             if (record.bTookKnown)
-                strText += FormatStartTypeTook(entry.nId, record.strName, record.dwTook);
+                strText += FormatStartTypeTook(entry.nId, record.wstrName, record.dwTook);
         }
         for (size_t i = 0; i < entry.runValues.size(); ++i)
         {
@@ -606,6 +620,20 @@ std::string FormatJournal(const std::vector<Entry>& entries)
             strText += FormatUndone(entry.nId);
     }
     return strText;
+}
+
+bool IsEarlierFormat(const std::string& strText)
+{
+    const std::string strHeader = kEarlierHeaderLine;
+    return strText.compare(0, strHeader.size(), strHeader) == 0 &&
+           (strText.size() == strHeader.size() || strText[strHeader.size()] == '\r' ||
+            strText[strHeader.size()] == '\n');
+}
+
+std::string WithCurrentHeader(const std::string& strText)
+{
+    size_t nEnd = strText.find_first_of("\r\n");
+    return kHeaderLine + (nEnd == std::string::npos ? std::string() : strText.substr(nEnd));
 }
 
 ReadOutcome Parse(const std::string& strText, std::vector<Entry>* pEntries, std::string* pstrProblem)

@@ -35,7 +35,7 @@ enum class Kind
 // manager reported afterwards.
 struct StartTypeRecord
 {
-    std::string strName;
+    std::wstring wstrName;
     uint32_t dwBefore = 0;
     uint32_t dwSet = 0;
     bool bTookKnown = false; // false until the result is recorded
@@ -47,7 +47,7 @@ struct RunValueRecord
 {
     std::string strRoot; // "HKLM" or "HKCU"
     std::string strKey;  // the subkey below the root
-    std::string strName; // may be empty (the key's default value)
+    std::wstring wstrName; // may be empty (the key's default value)
     uint32_t dwType = 0;
     std::string data;    // the value's bytes, exactly
     bool bDeleted = false; // the deletion was seen to succeed
@@ -61,17 +61,17 @@ struct RunValueRecord
 // A service's whole configuration, as it was before it was deleted.
 struct ServiceRecord
 {
-    std::string strName;
+    std::wstring wstrName;
     uint32_t dwServiceType = 0;
     uint32_t dwStartType = 0;
     uint32_t dwErrorControl = 0;
-    std::string strPath;
-    std::string strLoadOrderGroup;
-    std::vector<std::string> dependencies; // services, and groups with "+"
-    std::string strAccount;
-    std::string strDisplayName;
+    std::wstring wstrPath;
+    std::wstring wstrLoadOrderGroup;
+    std::vector<std::wstring> dependencies; // services, and groups with "+"
+    std::wstring wstrAccount;
+    std::wstring wstrDisplayName;
     bool bHasDescription = false;
-    std::string strDescription;
+    std::wstring wstrDescription;
     bool bDeleted = false;
 };
 
@@ -106,10 +106,16 @@ uint64_t DataChecksum(const std::string& data);
 
 // The file's first line, naming the format's version and its text encoding.
 std::string FormatHeader();
+// A journal an earlier version wrote: the same lines, its texts in GBK. The
+// caller turns it into this version's text (UTF-8) before it is read.
+constexpr const char* kEarlierHeaderLine = "Quillmere change journal 1 GBK";
+bool IsEarlierFormat(const std::string& strText);
+// strText with its first line made this version's header.
+std::string WithCurrentHeader(const std::string& strText);
 // The lines that open an entry with its records of the state before.
 std::string FormatBegin(const Entry& entry);
 // The line of what one start type became (the record with that name).
-std::string FormatStartTypeTook(uint32_t nId, const std::string& strName, uint32_t dwTook);
+std::string FormatStartTypeTook(uint32_t nId, const std::wstring& wstrName, uint32_t dwTook);
 // The line saying the entry's record nIndex (a Run value or a service) is gone.
 std::string FormatDeleted(uint32_t nId, size_t nIndex);
 std::string FormatEnd(uint32_t nId);

@@ -2,6 +2,8 @@
 
 #include "changes/JournalSecurity.h"
 #include "common/FileHandle.h"
+#include "common/GbkText.h"
+#include "common/WideText.h"
 
 #include <shlobj.h>
 
@@ -21,7 +23,8 @@ std::string AsideProblem(const std::string& strPath)
 
 std::string TooLargeValueProblem(const ChangeJournal::RunValueRecord& record)
 {
-    return "启动项 " + (record.strName.empty() ? std::string("(默认)") : record.strName) + " 的数据过大(" +
+    return "启动项 " + (record.wstrName.empty() ? std::string("(默认)") : GbkText::FromWide(record.wstrName)) +
+           " 的数据过大(" +
            std::to_string(record.data.size()) + " 字节,超过 " + std::to_string(kMaxValueDataBytes / (1024 * 1024)) +
            "MB),无法记入更改记录,未做任何更改!";
 }
@@ -33,6 +36,16 @@ enum class FileText
     TooLarge, // over kMaxJournalBytes
     Failed,   // there, but not to be read
 };
+
+// A journal an earlier version wrote in GBK, in this version's text: its
+// escapes are all ASCII, so only the raw text changes. False otherwise.
+bool FromEarlierFormat(std::string* pstrText)
+{
+    if (!IsEarlierFormat(*pstrText))
+        return false;
+    *pstrText = WithCurrentHeader(Utf8FromWide(GbkText::ToWide(*pstrText)));
+    return true;
+}
 
 // The whole file through an open handle.
 FileText ReadThrough(HANDLE hFile, std::string* pstrText)
@@ -146,7 +159,7 @@ size_t RoomForResults(const Entry& entry)
 {
     size_t nRoom = FormatEnd(0xFFFFFFFFu).size() + kKeptEntries * FormatUndone(0xFFFFFFFFu).size();
     for (const StartTypeRecord& record : entry.startTypes)
-        nRoom += FormatStartTypeTook(0xFFFFFFFFu, record.strName, 0xFFFFFFFFu).size();
+        nRoom += FormatStartTypeTook(0xFFFFFFFFu, record.wstrName, 0xFFFFFFFFu).size();
     nRoom += (entry.runValues.size() + entry.services.size()) * FormatDeleted(0xFFFFFFFFu, 0xFFFFFFFFu).size();
     return nRoom;
 }
@@ -300,6 +313,7 @@ ReadOutcome CJournalFile::Read(std::vector<Entry>* pEntries, std::string* pstrPr
     switch (read)
     {
     case FileText::Read:
+        FromEarlierFormat(&strText);
         return Parse(strText, pEntries, pstrProblem);
     case FileText::Missing:
         return ReadOutcome::Empty;
@@ -337,6 +351,8 @@ bool CJournalFile::Begin(Entry* pEntry)
             return false;
     }
     bool bNewFile = strText.empty();
+    // Written again whole in this version's text before anything is added.
+    bool bEarlierFormat = FromEarlierFormat(&strText);
     std::vector<Entry> entries;
     std::string strProblem;
     ReadOutcome outcome = Parse(strText, &entries, &strProblem);
@@ -386,10 +402,11 @@ bool CJournalFile::Begin(Entry* pEntry)
     if (!WriteAside(entry, &aside))
         return fail();
 
-    if (entries.size() + 1 > kKeptEntries)
+    if (entries.size() + 1 > kKeptEntries || bEarlierFormat)
     {
-        std::vector<Entry> dropped(entries.begin(), entries.end() - static_cast<long>(kKeptEntries - 1));
-        entries.erase(entries.begin(), entries.end() - static_cast<long>(kKeptEntries - 1));
+        size_t nDropped = entries.size() + 1 > kKeptEntries ? entries.size() + 1 - kKeptEntries : 0;
+        std::vector<Entry> dropped(entries.begin(), entries.begin() + static_cast<long>(nDropped));
+        entries.erase(entries.begin(), entries.begin() + static_cast<long>(nDropped));
         strText = FormatJournal(entries);
         if (strText.size() + strBegin.size() + RoomForResults(entry) > kMaxJournalBytes ||
             !ReplaceWhole(m_strPath, strText))
@@ -420,16 +437,16 @@ bool CJournalFile::Begin(Entry* pEntry)
     return true;
 }
 
-bool CJournalFile::RecordStartTypeTook(const std::string& strName, DWORD dwTook)
+bool CJournalFile::RecordStartTypeTook(const std::wstring& wstrName, DWORD dwTook)
 {
     if (m_nOpenId == 0)
         return false;
     for (StartTypeRecord& record : m_openEntry.startTypes)
     {
-        if (record.strName != strName)
+        if (record.wstrName != wstrName)
             continue;
         // A second result for one record would make the file unreadable.
-        if (record.bTookKnown || !Append(FormatStartTypeTook(m_nOpenId, strName, dwTook)))
+        if (record.bTookKnown || !Append(FormatStartTypeTook(m_nOpenId, wstrName, dwTook)))
             return false;
         record.bTookKnown = true;
         record.dwTook = dwTook;

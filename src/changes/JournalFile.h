@@ -53,7 +53,7 @@ public:
     // empty otherwise.
     const std::string& LastProblem() const { return m_strProblem; }
     // Results of the entry that Begin started, each appended and flushed.
-    bool RecordStartTypeTook(const std::string& strName, DWORD dwTook);
+    bool RecordStartTypeTook(const std::wstring& wstrName, DWORD dwTook);
     bool RecordDeleted(size_t nIndex);
     bool End();
     // Marks an entry as taken back.

@@ -58,6 +58,27 @@ std::string Shown(const std::string& strText)
     return strShown;
 }
 
+std::string CharacterText(std::uint32_t nCodePoint, const UndoPlan::GbkSpeller& spell);
+
+// A name or text from the journal: each character GBK has as itself, any
+// other by its code, so that QmKr<U+AC00> is never mistaken for QmKr?.
+std::string Shown(const std::wstring& wstrText, const UndoPlan::GbkSpeller& spell)
+{
+    std::string strShown;
+    for (size_t i = 0; i < wstrText.size(); ++i)
+    {
+        std::uint32_t nUnit = static_cast<std::uint16_t>(wstrText[i]);
+        std::uint32_t nNext = i + 1 < wstrText.size() ? static_cast<std::uint16_t>(wstrText[i + 1]) : 0;
+        if (nUnit >= 0xD800 && nUnit < 0xDC00 && nNext >= 0xDC00 && nNext < 0xE000)
+        {
+            nUnit = 0x10000 + ((nUnit - 0xD800) << 10) + (nNext - 0xDC00);
+            ++i;
+        }
+        strShown += CharacterText(nUnit, spell);
+    }
+    return strShown;
+}
+
 std::string CharacterText(std::uint32_t nCodePoint, const UndoPlan::GbkSpeller& spell)
 {
     if (nCodePoint < 0x20 || nCodePoint == 0x7F)
@@ -130,9 +151,9 @@ std::string RunValueLocation(const ChangeJournal::RunValueRecord& record)
     return record.strRoot + "\\" + record.strKey;
 }
 
-std::string RunValueName(const ChangeJournal::RunValueRecord& record)
+std::string RunValueName(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell)
 {
-    return record.strName.empty() ? "(默认)" : record.strName;
+    return record.wstrName.empty() ? "(默认)" : Shown(record.wstrName, spell);
 }
 
 std::string DataText(std::uint32_t dwType, const std::string& data, const GbkSpeller& spell)
@@ -193,11 +214,11 @@ std::string ServiceTypeText(std::uint32_t dwServiceType)
 }
 
 Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const CurrentStartType& current,
-                       std::string* pstrNote)
+                       std::string* pstrNote, const GbkSpeller& spell)
 {
     if (!current.bInstalled || !current.bKnown)
     {
-        *pstrNote = Format("服务 %s 已不存在或无法读取,不能恢复它的启动类型。", Shown(record.strName));
+        *pstrNote = Format("服务 %s 已不存在或无法读取,不能恢复它的启动类型。", Shown(record.wstrName, spell));
         return Verdict::LeftAlone;
     }
     if (current.dwCurrent == record.dwBefore)
@@ -207,7 +228,7 @@ Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const Curre
     std::uint32_t dwOwn = record.bTookKnown ? record.dwTook : record.dwSet;
     if (current.dwCurrent != dwOwn)
     {
-        *pstrNote = Format("服务 %s 的启动类型已在别处改为\"%s\",保留不动。", Shown(record.strName),
+        *pstrNote = Format("服务 %s 的启动类型已在别处改为\"%s\",保留不动。", Shown(record.wstrName, spell),
                            ServiceTexts::StartTypeText(current.dwCurrent));
         return Verdict::LeftAlone;
     }
@@ -215,25 +236,25 @@ Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const Curre
 }
 
 Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const CurrentRunValue& current,
-                      std::string* pstrNote)
+                      std::string* pstrNote, const GbkSpeller& spell)
 {
     if (!current.bPresent)
         return Verdict::Restore;
     if (current.dwType == record.dwType && current.data == record.data)
         return Verdict::AsBefore;
-    *pstrNote = Format("启动项 %s 已在别处重新写入(%s),保留不动。", Shown(RunValueName(record)),
+    *pstrNote = Format("启动项 %s 已在别处重新写入(%s),保留不动。", RunValueName(record, spell),
                        Shown(RunValueLocation(record)));
     return Verdict::LeftAlone;
 }
 
 Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
-                     std::string* pstrNote)
+                     std::string* pstrNote, const GbkSpeller& spell)
 {
     if (!current.bPresent)
         return Verdict::Restore;
     if (!record.bDeleted)
         return Verdict::AsBefore;
-    *pstrNote = Format("服务 %s 已重新存在,不再创建。", Shown(record.strName));
+    *pstrNote = Format("服务 %s 已重新存在,不再创建。", Shown(record.wstrName, spell));
     return Verdict::LeftAlone;
 }
 
@@ -263,12 +284,12 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
         const ChangeJournal::StartTypeRecord& record = entry.startTypes[i];
         const CurrentStartType& current = facts.startTypes[i];
         std::string strNote;
-        if (!judged(JudgeStartType(record, current, &strNote), strNote))
+        if (!judged(JudgeStartType(record, current, &strNote, spell), strNote))
             continue;
-        plan.startTypes.push_back({record.strName, record.dwBefore, i});
+        plan.startTypes.push_back({record.wstrName, record.dwBefore, i});
         PreviewRow row;
-        row.strDisplayName = current.strDisplayName.empty() ? record.strName : current.strDisplayName;
-        row.strName = record.strName;
+        row.strName = Shown(record.wstrName, spell);
+        row.strDisplayName = current.strDisplayName.empty() ? row.strName : current.strDisplayName;
         row.strCurrent = ServiceTexts::StartTypeText(current.dwCurrent);
         row.strNew = ServiceTexts::StartTypeText(record.dwBefore);
         preview.rows.push_back(row);
@@ -278,18 +299,18 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
     {
         const ChangeJournal::RunValueRecord& record = entry.runValues[i];
         std::string strNote;
-        if (!judged(JudgeRunValue(record, facts.runValues[i], &strNote), strNote))
+        if (!judged(JudgeRunValue(record, facts.runValues[i], &strNote, spell), strNote))
             continue;
         plan.runValues.push_back(i);
         PreviewRow row;
-        row.strDisplayName = RunValueName(record);
+        row.strDisplayName = RunValueName(record, spell);
         row.strName = RunValueLocation(record);
         row.strCurrent = kDeletedWord;
         row.strNew = kRestoreWord;
         preview.rows.push_back(row);
         // The list has no room for the whole location or for the command
         // at all; the notes show both in full.
-        preview.notes.push_back(Format("将写回启动项 %s:位置 %s,%s。", Shown(RunValueName(record)),
+        preview.notes.push_back(Format("将写回启动项 %s:位置 %s,%s。", RunValueName(record, spell),
                                        Shown(RunValueLocation(record)), DataText(record.dwType, record.data, spell)));
     }
 
@@ -297,19 +318,20 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
     {
         const ChangeJournal::ServiceRecord& record = entry.services[i];
         std::string strNote;
-        if (!judged(JudgeService(record, facts.services[i], &strNote), strNote))
+        if (!judged(JudgeService(record, facts.services[i], &strNote, spell), strNote))
             continue;
         plan.services.push_back(i);
         PreviewRow row;
-        row.strDisplayName = record.strDisplayName.empty() ? record.strName : record.strDisplayName;
-        row.strName = record.strName;
+        row.strName = Shown(record.wstrName, spell);
+        row.strDisplayName =
+            record.wstrDisplayName.empty() ? row.strName : Shown(record.wstrDisplayName, spell);
         row.strCurrent = kDeletedWord;
         row.strNew = std::string("重新创建(") + ServiceTexts::StartTypeText(record.dwStartType) + ")";
         preview.rows.push_back(row);
         // What the service will run, and as whom, is read before it is made.
         preview.notes.push_back(Format("将重新创建服务 %s:程序 %s,账户 %s,类型 %s,启动类型 %s。",
-                                       Shown(record.strName), Shown(record.strPath),
-                                       Shown(record.strAccount.empty() ? kLocalSystem : record.strAccount),
+                                       Shown(record.wstrName, spell), Shown(record.wstrPath, spell),
+                                       record.wstrAccount.empty() ? kLocalSystem : Shown(record.wstrAccount, spell),
                                        ServiceTypeText(record.dwServiceType), StartTypeWithCode(record.dwStartType)));
     }
 
@@ -318,19 +340,19 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
     return plan;
 }
 
-std::string StartTypeFailed(const std::string& strName, const std::string& strError)
+std::string StartTypeFailed(const std::wstring& wstrName, const std::string& strError, const GbkSpeller& spell)
 {
-    return Format("服务 %s 的启动类型未能恢复:%s", Shown(strName), strError);
+    return Format("服务 %s 的启动类型未能恢复:%s", Shown(wstrName, spell), strError);
 }
 
-std::string RunValueFailed(const ChangeJournal::RunValueRecord& record)
+std::string RunValueFailed(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell)
 {
-    return Format("启动项 %s 无法写回 %s!", Shown(RunValueName(record)), Shown(RunValueLocation(record)));
+    return Format("启动项 %s 无法写回 %s!", RunValueName(record, spell), Shown(RunValueLocation(record)));
 }
 
-std::string ServiceFailed(const std::string& strName, const std::string& strError)
+std::string ServiceFailed(const std::wstring& wstrName, const std::string& strError, const GbkSpeller& spell)
 {
-    return Format("服务 %s 未能重新创建:%s", Shown(strName), strError);
+    return Format("服务 %s 未能重新创建:%s", Shown(wstrName, spell), strError);
 }
 
 PreviewContent Result(const Plan& plan, const std::vector<Unrestored>& unrestored)

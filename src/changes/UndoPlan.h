@@ -46,22 +46,23 @@ enum class Verdict
     AsBefore,  // already as it was before the change
     LeftAlone, // gone, unreadable, or changed since by someone else
 };
-// The decision for one record against what is there now; a record left
-// alone gets the note that says why.
-Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const CurrentStartType& current,
-                       std::string* pstrNote);
-Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const CurrentRunValue& current,
-                      std::string* pstrNote);
-Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
-                     std::string* pstrNote);
-
 // The GBK spelling of one character above U+007F; false when GBK has no
 // such character. Without one, every such character is shown by its code.
 using GbkSpeller = std::function<bool(std::uint32_t nCodePoint, std::string* pstrGbk)>;
 
+// The decision for one record against what is there now; a record left
+// alone gets the note that says why.
+Verdict JudgeStartType(const ChangeJournal::StartTypeRecord& record, const CurrentStartType& current,
+                       std::string* pstrNote, const GbkSpeller& spell = GbkSpeller());
+Verdict JudgeRunValue(const ChangeJournal::RunValueRecord& record, const CurrentRunValue& current,
+                      std::string* pstrNote, const GbkSpeller& spell = GbkSpeller());
+Verdict JudgeService(const ChangeJournal::ServiceRecord& record, const CurrentService& current,
+                     std::string* pstrNote, const GbkSpeller& spell = GbkSpeller());
+
+
 struct StartTypeRestore
 {
-    std::string strName;
+    std::wstring wstrName;
     std::uint32_t dwStartType = 0;
     size_t nRecord = 0; // the entry's record
 };
@@ -80,7 +81,7 @@ struct Plan
 
 // The words the preview and its notes use for the three kinds.
 std::string RunValueLocation(const ChangeJournal::RunValueRecord& record);
-std::string RunValueName(const ChangeJournal::RunValueRecord& record);
+std::string RunValueName(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell = GbkSpeller());
 // A value's data as it will be written: "命令 ..." for a string, turned
 // from UTF-16, and "数据(type) ..." in hex for anything else.
 std::string DataText(std::uint32_t dwType, const std::string& data, const GbkSpeller& spell);
@@ -91,9 +92,11 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
           const GbkSpeller& spell = GbkSpeller());
 
 // Notes for a restore that failed, with the error's own words.
-std::string StartTypeFailed(const std::string& strName, const std::string& strError);
-std::string RunValueFailed(const ChangeJournal::RunValueRecord& record);
-std::string ServiceFailed(const std::string& strName, const std::string& strError);
+std::string StartTypeFailed(const std::wstring& wstrName, const std::string& strError,
+                            const GbkSpeller& spell = GbkSpeller());
+std::string RunValueFailed(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell = GbkSpeller());
+std::string ServiceFailed(const std::wstring& wstrName, const std::string& strError,
+                          const GbkSpeller& spell = GbkSpeller());
 
 // A row of the plan that was not restored after all, and why.
 struct Unrestored
