@@ -2,6 +2,7 @@
 
 #include "app/DetailsText.h"
 #include "app/MainLayout.h"
+#include "common/GbkText.h"
 #include "res/resource.h"
 
 namespace
@@ -37,20 +38,20 @@ void CDetailsPane::Reset() const
     m_treeDepends.DeleteAllItems();
 }
 
-void CDetailsPane::Show(CServiceControl& service, const ServiceDetails& details, const std::string& strAdvice) const
+void CDetailsPane::Show(IServiceSession& session, const ServiceDetails& details, const std::string& strAdvice) const
 {
     m_dialog.SetDlgItemText(IDC_SUMMARY, DetailsText::Description(details.strDescription, strAdvice));
     ShowPath(details.strBinaryPath);
     m_treeDepends.DeleteAllItems();
     HTREEITEM hDependsOn = m_treeDepends.InsertItem(DetailsText::kDependsOnGroup, kImageFolder, kImageRoot);
-    for (const std::string& strName : details.dependencies)
+    for (const std::wstring& wstrName : details.dependencies)
     {
-        if (DetailsText::IsShownDependency(strName))
-            m_treeDepends.InsertItem(DisplayNameOf(service, strName), kImageFolder, kImageRoot, hDependsOn);
+        if (DetailsText::IsShownDependency(GbkText::FromWide(wstrName)))
+            m_treeDepends.InsertItem(DisplayNameOf(session, wstrName), kImageFolder, kImageRoot, hDependsOn);
     }
     HTREEITEM hDependents = m_treeDepends.InsertItem(DetailsText::kDependentsGroup, kImageFolder, kImageRoot);
-    for (const std::string& strName : details.dependents)
-        m_treeDepends.InsertItem(DisplayNameOf(service, strName), kImageFolder, kImageRoot, hDependents);
+    for (const std::wstring& wstrName : details.dependents)
+        m_treeDepends.InsertItem(DisplayNameOf(session, wstrName), kImageFolder, kImageRoot, hDependents);
     m_treeDepends.Expand(hDependsOn, TVE_EXPAND);
     m_treeDepends.Expand(hDependents, TVE_EXPAND);
 }

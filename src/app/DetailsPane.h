@@ -3,7 +3,6 @@
 // dependency trees.
 #pragma once
 
-#include "services/ServiceControl.h"
 #include "services/ServiceDetails.h"
 #include "ui/Controls.h"
 
@@ -19,7 +18,7 @@ public:
 
     // Writes everything read of a service; the dependency names are shown
     // by their display names.
-    void Show(CServiceControl& service, const ServiceDetails& details, const std::string& strAdvice) const;
+    void Show(IServiceSession& session, const ServiceDetails& details, const std::string& strAdvice) const;
     // The status line only: empty before a service is read, and "文件路径:"
     // with the path, empty too when it could not be read.
     void ClearStatusLine() const;

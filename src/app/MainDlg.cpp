@@ -5,6 +5,7 @@
 #include "knowledge/QuickConfigDlg.h"
 #include "knowledge/WizardDlg.h"
 #include "services/CommandState.h"
+#include "services/ManagerSession.h"
 #include "skin/AboutDlg.h"
 #include "skin/SkinRules.h"
 #include "startup/StartupItemsDlg.h"
@@ -14,7 +15,12 @@
 #include <windowsx.h>
 
 CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
-    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true), m_commands(*this, m_reporter, pszServiceDatabase)
+    : CSkinDialog(IDD_MAIN, pParent, Title::WindowText, nullptr, true),
+      m_commands(*this, m_reporter,
+                 std::make_unique<CManagerSession>(std::wstring(),
+                                                   pszServiceDatabase != nullptr
+                                                       ? GbkText::ToWide(pszServiceDatabase).c_str()
+                                                       : nullptr))
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
@@ -266,7 +272,7 @@ void CMainDlg::OnUndoLast()
 
 void CMainDlg::OnStartupItems()
 {
-    CStartupItemsDlg dialog(this, &m_commands.Journal());
+    CStartupItemsDlg dialog(this, &m_commands.Journal(), m_commands.Session().RegistryRoot());
     dialog.DoModal();
     m_commands.RefreshUndoCommand();
 }

@@ -9,7 +9,7 @@
 #include "knowledge/ConfigurationHost.h"
 #include "res/resource.h"
 #include "services/ApplyRequest.h"
-#include "services/ServiceEnumeration.h"
+#include "common/GbkText.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
 #include "ui/Controls.h"
@@ -50,7 +50,7 @@ public:
     bool Preview(ApplyRequest* pRequest, HWND hOwner) override { return m_commands.Preview(pRequest, hOwner); }
     std::string ServiceDisplayName(const std::string& strName) override
     {
-        return m_commands.ServiceDisplayName(strName);
+        return m_commands.ServiceDisplayName(GbkText::ToWide(strName));
     }
 
     using FileChooser = CServiceCommands::FileChooser;
@@ -63,8 +63,8 @@ public:
     {
         m_commands.Journal().SetSecurityReader(std::move(reader));
     }
-    // And their own stand-in for the manager's enumeration.
-    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_commands.SetServiceEnumerator(std::move(enumerate)); }
+    // And their own session: a stand-in, or one whose enumeration is theirs.
+    void SetServiceSession(std::unique_ptr<IServiceSession> pSession) { m_commands.SetSession(std::move(pSession)); }
 
     // For the tests, which drive the window as a user would.
     int SelectedRow() const { return m_commands.SelectedRow(); }

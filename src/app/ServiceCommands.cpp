@@ -4,6 +4,7 @@
 #include "changes/ChangePlanner.h"
 #include "changes/JournalTexts.h"
 #include "changes/PreviewDlg.h"
+#include "changes/ServiceRecordIO.h"
 #include "changes/UndoRestore.h"
 #include "common/ScopedValue.h"
 #include "knowledge/ServiceAdvice.h"
@@ -29,17 +30,26 @@ const char* const kExportDone = "服务配置文件保存成功!";
 const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
 const char* const kFileError = "文件错误！请选择正确的配置文件！";
 
+std::string ExportLeftOutText(int nLeftOut)
+{
+    return "有 " + std::to_string(nLeftOut) + " 个服务的名称含有配置文件无法表示的字符,未写入此文件。";
+}
+
 // Set while a command or a pass holds the service slot.
 using CBusyScope = CScopedValue<bool>;
 // Boxes raised inside the scope go to its window.
 using COwnerScope = CScopedValue<HWND>;
 } // namespace
 
-CServiceCommands::CServiceCommands(IServiceView& view, IReporter& reporter, const char* pszServiceDatabase)
-    : m_view(view), m_reporter(reporter), m_service(pszServiceDatabase)
+CServiceCommands::CServiceCommands(IServiceView& view, IReporter& reporter, std::unique_ptr<IServiceSession> pSession)
+    : m_view(view), m_reporter(reporter), m_pSession(std::move(pSession))
 {
-    if (!m_service.BuffersReady())
-        m_reporter.Report(ReportKind::Plain, ServiceWrapperTexts::kAllocationFailed);
+}
+
+void CServiceCommands::SetSession(std::unique_ptr<IServiceSession> pSession)
+{
+    // The poller starts afresh under the new session's registry root.
+    m_pSession = std::move(pSession);
 }
 
 void CServiceCommands::Attach(HWND hList, HWND hDialog, HWND hDependsTree)
@@ -99,7 +109,7 @@ ReportAnswer CServiceCommands::Notify(const std::string& strText, ReportKind kin
 void CServiceCommands::ReportServiceFailure(DWORD dwError)
 {
     // Every open fails without a manager; the wrapper's own notice says why.
-    if (m_service.ManagerHandle() == nullptr)
+    if (m_pSession->ManagerError() != 0)
         m_reporter.Report(ReportKind::Plain, ServiceWrapperTexts::kNoManagerHandle);
     Notify(ServiceFailureText(dwError));
 }
@@ -123,7 +133,7 @@ void CServiceCommands::FillServiceList(const std::string& strFilter)
     CBusyScope busy(m_bBusy, true);
     std::vector<ServiceRow> rows;
     auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
-    if (DWORD dwError = ReadServiceRows(m_service, m_enumServices, m_poller, &rows, report))
+    if (DWORD dwError = ReadServiceRows(*m_pSession, m_poller, &rows, report))
     {
         // Without a first list there is nothing to work on; later the list
         // shown stays as it is.
@@ -145,9 +155,9 @@ void CServiceCommands::FillServiceList(const std::string& strFilter)
     m_view.SetSummary(ServiceListRules::SummaryText(m_rows.Count(), strFilter));
 }
 
-std::string CServiceCommands::ServiceDisplayName(const std::string& strName)
+std::string CServiceCommands::ServiceDisplayName(const std::wstring& wstrName)
 {
-    return DisplayNameOf(m_service, strName);
+    return DisplayNameOf(*m_pSession, wstrName);
 }
 
 void CServiceCommands::ShowServiceDetails()
@@ -158,7 +168,7 @@ void CServiceCommands::ShowServiceDetails()
     if (pRow == nullptr)
         return;
     ServiceDetails details;
-    if (DWORD dwError = ReadServiceDetails(m_service, pRow->strName, &details,
+    if (DWORD dwError = ReadServiceDetails(*m_pSession, pRow->wstrName, &details,
                                            [this](DWORD dwFailure) { ReportServiceFailure(dwFailure); }))
     {
         // Gone behind the list: there is nothing left to show, and no path.
@@ -175,7 +185,7 @@ void CServiceCommands::ShowServiceDetails()
         m_view.EnableDeleteCommand(!advice.IsProtected());
         strAdvice = advice.AdviceText();
     }
-    m_details.Show(m_service, details, strAdvice);
+    m_details.Show(*m_pSession, details, strAdvice);
 }
 
 void CServiceCommands::SyncRememberedRow()
@@ -220,7 +230,7 @@ void CServiceCommands::RefreshServiceStates()
         SyncRememberedRow();
     CBusyScope busy(m_bBusy, true);
     // A pass reports nothing: a failed look is simply tried again next time.
-    if (m_poller.Refresh(m_service.ManagerHandle()) != 0)
+    if (m_poller.Refresh(*m_pSession) != 0)
         return;
     // Each row is read from the list once: with thousands of services the
     // messages to the list are most of what a pass costs beyond the look.
@@ -228,7 +238,7 @@ void CServiceCommands::RefreshServiceStates()
     for (int i = 0; i < nCount;)
     {
         ServiceRow* pRow = m_rows.RowAt(i);
-        const CServicePoller::Status* pStatus = m_poller.Find(pRow->strName);
+        const CServicePoller::Status* pStatus = m_poller.Find(pRow->wstrName);
         if (pStatus == nullptr)
         {
             // Deleted behind the program's back.
@@ -258,7 +268,7 @@ void CServiceCommands::ControlSelectedService(RunOperation operation)
     CBusyScope busy(m_bBusy, true);
     int nRow = m_nSelected;
     ServiceRow* pRow = m_rows.RowAt(nRow);
-    if (DWORD dwError = RunServiceOperation(m_service, pRow->strName, operation))
+    if (DWORD dwError = RunServiceOperation(*m_pSession, pRow->wstrName, operation))
     {
         ReportRowFailure(nRow, dwError);
         return;
@@ -337,8 +347,7 @@ void CServiceCommands::Apply(const ApplyRequest& request, HWND hOwner)
 void CServiceCommands::ApplyNow(const ApplyRequest& request)
 {
     CBusyScope busy(m_bBusy, true);
-    CStartTypeApplier applier(
-        m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+    CStartTypeApplier applier(*m_pSession, [this](const std::wstring&, DWORD dwError) { ReportServiceFailure(dwError); });
     applier.SetJournal(&m_journal);
     CStartTypeApplier::Outcome outcome = CStartTypeApplier::Outcome::Applied;
     switch (request.mode)
@@ -368,8 +377,8 @@ CStartTypeApplier::Outcome CServiceCommands::ApplyToRows(const ApplyRequest& req
 {
     DWORD dwStartType = static_cast<DWORD>(request.nValue);
     // A row whose service is gone leaves before the message about it.
-    CStartTypeApplier applier(m_service, [this](const std::string& strName, DWORD dwError) {
-        int nRow = m_rows.Find(strName);
+    CStartTypeApplier applier(*m_pSession, [this](const std::wstring& wstrName, DWORD dwError) {
+        int nRow = m_rows.Find(wstrName);
         if (dwError == ERROR_SERVICE_DOES_NOT_EXIST && nRow != -1)
             RemoveRow(nRow);
         ReportServiceFailure(dwError);
@@ -424,15 +433,15 @@ bool CServiceCommands::Preview(ApplyRequest* pRequest, HWND hOwner)
     PreviewContent content;
     {
         CBusyScope busy(m_bBusy, true);
-        CStartTypeApplier applier(
-            m_service, [this](const std::string&, DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices);
+        CStartTypeApplier applier(*m_pSession,
+                                  [this](const std::wstring&, DWORD dwError) { ReportServiceFailure(dwError); });
         StartTypePlan plan;
         CStartTypeApplier::Outcome outcome = applier.Plan(*pRequest, &plan);
         if (outcome == CStartTypeApplier::Outcome::Unreadable)
             Notify(kFileError);
         if (outcome != CStartTypeApplier::Outcome::Applied)
             return false;
-        content = PreviewStartTypePlan(m_service, plan, JournalTexts::kPreviewTitle);
+        content = PreviewStartTypePlan(*m_pSession, plan, JournalTexts::kPreviewTitle);
     }
     return m_preview(content, BoxOwner()) && content.bAnyChange;
 }
@@ -495,7 +504,7 @@ void CServiceCommands::UndoLast()
     {
         CBusyScope busy(m_bBusy, true);
         UndoPlan::Facts facts;
-        if (DWORD dwError = ReadUndoFacts(m_service, entry, &facts, m_enumServices, &m_poller))
+        if (DWORD dwError = ReadUndoFacts(*m_pSession, entry, &facts, &m_poller))
         {
             ReportServiceFailure(dwError);
             m_view.StartStatusTimer();
@@ -525,7 +534,7 @@ void CServiceCommands::UndoLast()
         // Taking back is not itself journalled: the next undo reaches the
         // application before this one.
         CBusyScope busy(m_bBusy, true);
-        unrestored = RestoreUndoPlan(m_service, entry, plan);
+        unrestored = RestoreUndoPlan(*m_pSession, entry, plan);
     });
     progress.DoModal();
     m_bApplying = false;
@@ -554,13 +563,17 @@ ExportOutcome CServiceCommands::ExportBackup(HWND hOwner)
     if (!m_chooseFile(BoxOwner(), true, &strPath))
         return ExportOutcome::Cancelled;
     CBusyScope busy(m_bBusy, true);
+    int nLeftOut = 0;
     if (!WriteServiceConfigFile(
-            m_service, strPath, [this](DWORD dwError) { ReportServiceFailure(dwError); }, m_enumServices))
+            *m_pSession, strPath, [this](DWORD dwError) { ReportServiceFailure(dwError); }, &nLeftOut))
     {
         Notify(kExportFailed);
         return ExportOutcome::Failed;
     }
     Notify(kExportDone);
+    // The file cannot name them: said, so that nobody counts on it for them.
+    if (nLeftOut > 0)
+        Notify(ExportLeftOutText(nLeftOut), ReportKind::Information);
     return ExportOutcome::Saved;
 }
 
@@ -582,17 +595,17 @@ void CServiceCommands::DeleteSelectedService()
     m_view.StopStatusTimer();
     {
         CBusyScope busy(m_bBusy, true);
-        std::string strName = m_rows.RowAt(m_nSelected)->strName;
+        std::wstring wstrName = m_rows.RowAt(m_nSelected)->wstrName;
         if (Notify(kDeleteWarning, ReportKind::Question) == ReportAnswer::Yes)
-            DeleteNamedService(strName);
+            DeleteNamedService(wstrName);
     }
     m_view.StartStatusTimer();
 }
 
-void CServiceCommands::DeleteNamedService(const std::string& strName)
+void CServiceCommands::DeleteNamedService(const std::wstring& wstrName)
 {
-    int nRow = m_rows.Find(strName);
-    if (nRow == -1 || strName.empty())
+    int nRow = m_rows.Find(wstrName);
+    if (nRow == -1 || wstrName.empty())
     {
         Notify(kSelectPrompt);
         return;
@@ -604,17 +617,16 @@ void CServiceCommands::DeleteNamedService(const std::string& strName)
     DWORD dwError = 0;
     bool bJournalled = false;
     {
-        CServiceControl::COpenService open(m_service, strName, CServiceControl::kAccessDelete);
-        dwError = open.Error();
+        CService service;
+        dwError = m_pSession->Open(wstrName, IServiceSession::kAccessDelete, &service);
         ChangeJournal::ServiceRecord record;
-        record.strName = strName;
         if (dwError == 0)
-            dwError = m_service.QueryWholeConfig(&record);
+            dwError = ReadServiceRecord(service, wstrName, &record);
         if (dwError == 0)
         {
             // Some managers answer with no dependencies; their store has them.
             if (record.dependencies.empty())
-                record.dependencies = CServicesKey().ReadDependencies(strName);
+                record.dependencies = CServicesKey(m_pSession->RegistryRoot()).ReadDependencies(wstrName);
             entry.services.push_back(std::move(record));
             if (!m_journal.Begin(&entry))
             {
@@ -622,7 +634,7 @@ void CServiceCommands::DeleteNamedService(const std::string& strName)
                 return;
             }
             bJournalled = true;
-            dwError = m_service.StopAndDelete();
+            dwError = service.StopAndDelete();
             if (dwError == 0)
                 m_journal.RecordDeleted(0);
         }

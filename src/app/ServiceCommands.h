@@ -12,12 +12,12 @@
 #include "common/Reporter.h"
 #include "config/ServiceConfigStore.h"
 #include "services/ApplyRequest.h"
-#include "services/ServiceControl.h"
-#include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
+#include "services/ServiceSession.h"
 #include "services/StartTypeApplier.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 // The parts of the main window the commands show their outcome in.
@@ -43,13 +43,16 @@ public:
     using Previewer = std::function<bool(const PreviewContent& content, HWND hOwner)>;
     static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner);
 
-    // Everything the commands tell the user goes to reporter.
-    CServiceCommands(IServiceView& view, IReporter& reporter, const char* pszServiceDatabase);
+    // Everything the commands tell the user goes to reporter; every
+    // service is reached through the session.
+    CServiceCommands(IServiceView& view, IReporter& reporter, std::unique_ptr<IServiceSession> pSession);
 
     void Attach(HWND hList, HWND hDialog, HWND hDependsTree);
     void Setup(HIMAGELIST hImages);
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
-    void SetServiceEnumerator(EnumServicesFunction enumerate) { m_enumServices = std::move(enumerate); }
+    // Another computer's session, or a test's stand-in, from here on.
+    void SetSession(std::unique_ptr<IServiceSession> pSession);
+    IServiceSession& Session() { return *m_pSession; }
     void SetPreviewer(Previewer previewer) { m_preview = std::move(previewer); }
     void SetJournalPath(const std::string& strPath) { m_journal = CJournalFile(strPath); }
     void SetLegacyJournalPath(const std::string& strPath) { m_strLegacyJournal = strPath; }
@@ -107,7 +110,7 @@ public:
     // Says once where the journal lives now when an earlier version's is
     // still in the user's folder, and keeps that one under another name.
     void NoticeMovedJournal();
-    std::string ServiceDisplayName(const std::string& strName);
+    std::string ServiceDisplayName(const std::wstring& wstrName);
 
     HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
     ReportAnswer Notify(const std::string& strText, ReportKind kind = ReportKind::Warning);
@@ -122,12 +125,12 @@ private:
     void ReportRowFailure(int nRow, DWORD dwError);
     void ApplyNow(const ApplyRequest& request);
     CStartTypeApplier::Outcome ApplyToRows(const ApplyRequest& request);
-    void DeleteNamedService(const std::string& strName);
+    void DeleteNamedService(const std::wstring& wstrName);
     void NotifyJournalFailed();
 
     IServiceView& m_view;
     IReporter& m_reporter;
-    CServiceControl m_service;
+    std::unique_ptr<IServiceSession> m_pSession;
     CServiceListView m_rows;
     CDetailsPane m_details;
     CServicePoller m_poller;
@@ -137,8 +140,8 @@ private:
     // Set once the first listing has succeeded; before it nothing can go on.
     bool m_bListed = false;
     bool m_bApplying = false;
-    // Set while a command or a pass uses the one open-service slot; a tick
-    // that falls due meanwhile is dropped.
+    // Set while a command or a pass is under way; a tick that falls due
+    // meanwhile is dropped.
     bool m_bBusy = false;
     HWND m_hBoxOwner = nullptr;
     // The category shown, for a list made again after an undo.
@@ -147,5 +150,4 @@ private:
     Previewer m_preview = ShowPreviewWindow;
     CJournalFile m_journal{CJournalFile::DefaultPath()};
     std::string m_strLegacyJournal = CJournalFile::LegacyPath();
-    EnumServicesFunction m_enumServices = EnumServicesStatusA;
 };

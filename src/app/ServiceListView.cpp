@@ -1,8 +1,8 @@
 #include "app/ServiceListView.h"
 
 #include "app/ServiceListRules.h"
+#include "common/GbkText.h"
 #include "services/CommandState.h"
-#include "services/ServiceRegistry.h"
 
 #include <algorithm>
 
@@ -68,11 +68,11 @@ ServiceRow* CServiceListView::RowAt(int nRow) const
     return reinterpret_cast<ServiceRow*>(m_list.GetItemData(nRow));
 }
 
-int CServiceListView::Find(const std::string& strName) const
+int CServiceListView::Find(const std::wstring& wstrName) const
 {
     for (int i = 0; i < Count(); ++i)
     {
-        if (RowAt(i)->strName == strName)
+        if (RowAt(i)->wstrName == wstrName)
             return i;
     }
     return -1;
@@ -124,23 +124,23 @@ void CServiceListView::SortByDisplayName() const
 const RunOperationInfo& InfoOf(RunOperation operation)
 {
     static const RunOperationInfo kOperations[] = {
-        {CServiceControl::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
-        {CServiceControl::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
+        {IServiceSession::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
+        {IServiceSession::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
          kCommandsStartable},
-        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
+        {IServiceSession::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
          kCommandsPaused},
-        {CServiceControl::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
+        {IServiceSession::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
          SERVICE_CONTINUE_PENDING, kCommandsPauseAndStop},
     };
     return kOperations[operation - kRunStart];
 }
 
-DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, RunOperation operation)
+DWORD RunServiceOperation(IServiceSession& session, const std::wstring& wstrName, RunOperation operation)
 {
     const RunOperationInfo& info = InfoOf(operation);
-    CServiceControl::COpenService open(service, strName, info.dwAccess);
-    if (open.Error() != 0)
-        return open.Error();
+    CService service;
+    if (DWORD dwError = session.Open(wstrName, info.dwAccess, &service))
+        return dwError;
     SERVICE_STATUS status = {};
     return info.dwControl == 0 ? service.Start() : service.Control(info.dwControl, &status);
 }
@@ -155,13 +155,13 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
     for (int i = 0; i < Count(); ++i)
     {
         if (i == nRow || (bTicked && m_list.GetCheck(i)))
-            targets.push_back({RowAt(i)->strName, dwStartType});
+            targets.push_back({RowAt(i)->wstrName, dwStartType});
     }
     const ServiceRow* pRemembered = RowAt(nRow);
-    std::string strRemembered = pRemembered != nullptr ? pRemembered->strName : std::string();
-    CStartTypeApplier::Outcome outcome =
-        applier.Apply(targets, CStartTypeApplier::Reporting::Everything, [&](const std::string& strName, DWORD dwError) {
-            int nAt = Find(strName);
+    std::wstring wstrRemembered = pRemembered != nullptr ? pRemembered->wstrName : std::wstring();
+    CStartTypeApplier::Outcome outcome = applier.Apply(
+        targets, CStartTypeApplier::Reporting::Everything, [&](const std::wstring& wstrName, DWORD dwError) {
+            int nAt = Find(wstrName);
             if (nAt == -1)
                 return;
             if (dwError == 0)
@@ -174,41 +174,40 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
             if (bTicked)
                 m_list.SetCheck(nAt, FALSE);
         });
-    *pbRowLeft = !strRemembered.empty() && Find(strRemembered) == -1;
+    *pbRowLeft = !wstrRemembered.empty() && Find(wstrRemembered) == -1;
     return outcome;
 }
 
-DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate, CServicePoller& poller,
-                      std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report)
+DWORD ReadServiceRows(IServiceSession& session, CServicePoller& poller, std::vector<ServiceRow>* pRows,
+                      const std::function<void(DWORD dwError)>& report)
 {
     pRows->clear();
-    std::vector<EnumeratedServiceA> services;
-    if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
         return dwError;
+    poller.UseRoot(session.RegistryRoot());
     // Opening and reading every service's key again costs three calls to
     // the registry per row; what the poller keeps is as fresh, since the
     // store's change notice makes it read again.
     poller.CheckStartTypes();
-    for (const EnumeratedServiceA& listed : services)
+    for (const EnumeratedService& listed : services)
     {
         ServiceRow row;
-        row.strName = listed.strName;
-        row.strDisplayName = listed.strDisplayName;
+        row.wstrName = listed.wstrName;
+        row.strName = GbkText::FromWide(listed.wstrName);
+        row.strDisplayName = GbkText::FromWide(listed.wstrDisplayName);
         row.dwState = listed.status.dwCurrentState;
         row.dwAccepted = listed.status.dwControlsAccepted;
         // The manager's own store answers at once; ask the manager itself
         // only for a service whose key cannot be read.
         DWORD dwStartType = 0;
-        row.bStartTypeKnown = poller.StartTypeOf(row.strName, &dwStartType);
+        row.bStartTypeKnown = poller.StartTypeOf(row.wstrName, &dwStartType);
         if (!row.bStartTypeKnown)
         {
-            DWORD dwError = 0;
-            {
-                CServiceControl::COpenService open(service, row.strName, CServiceControl::kAccessRead);
-                dwError = open.Error();
-                if (dwError == 0)
-                    dwError = service.QueryStartType(&dwStartType);
-            }
+            CService service;
+            DWORD dwError = session.Open(row.wstrName, IServiceSession::kAccessRead, &service);
+            if (dwError == 0)
+                dwError = service.QueryStartType(&dwStartType);
             // Removed since it was listed: it gets no row.
             if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
                 continue;

@@ -4,9 +4,8 @@
 #pragma once
 
 #include "app/ServiceRow.h"
-#include "services/ServiceControl.h"
-#include "services/ServiceEnumeration.h"
 #include "services/ServicePoller.h"
+#include "services/ServiceSession.h"
 #include "services/StartTypeApplier.h"
 #include "ui/Controls.h"
 
@@ -30,8 +29,8 @@ public:
     int Count() const { return m_list.GetItemCount(); }
     // nullptr for a row that is not there.
     ServiceRow* RowAt(int nRow) const;
-    // The row of a service, by its exact name; -1 when it has none.
-    int Find(const std::string& strName) const;
+    // The row of a service, by its exact real name; -1 when it has none.
+    int Find(const std::wstring& wstrName) const;
     void Remove(int nRow);
     // Writes the row's texts and icon again from its data.
     void Show(int nRow) const;
@@ -71,11 +70,11 @@ struct RunOperationInfo
 };
 const RunOperationInfo& InfoOf(RunOperation operation);
 // 0 or the error of the open or of the command itself.
-DWORD RunServiceOperation(CServiceControl& service, const std::string& strName, RunOperation operation);
+DWORD RunServiceOperation(IServiceSession& session, const std::wstring& wstrName, RunOperation operation);
 
 // Every Win32 service as a row: the start type from the manager's store as
 // the poller keeps it, or from the manager for one whose key cannot be
 // read. A service removed since the listing gets no row; other failures go
 // to report. 0 or the listing's error, with no rows.
-DWORD ReadServiceRows(CServiceControl& service, const EnumServicesFunction& enumerate, CServicePoller& poller,
-                      std::vector<ServiceRow>* pRows, const std::function<void(DWORD dwError)>& report);
+DWORD ReadServiceRows(IServiceSession& session, CServicePoller& poller, std::vector<ServiceRow>* pRows,
+                      const std::function<void(DWORD dwError)>& report);

@@ -9,8 +9,9 @@
 
 struct ServiceRow
 {
-    std::string strName;        // GBK
-    std::string strDisplayName; // GBK
+    std::wstring wstrName;      // the real name, which every command uses
+    std::string strName;        // GBK, for display ("?" where GBK has no character)
+    std::string strDisplayName; // GBK, for display
     std::uint32_t dwState = ServiceTexts::kStateStopped;
     // Unknown when neither the store nor the manager could say.
     bool bStartTypeKnown = true;

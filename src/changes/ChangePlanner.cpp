@@ -1,7 +1,8 @@
 #include "changes/ChangePlanner.h"
 
 #include "changes/StartTypePreview.h"
-#include "common/AsciiText.h"
+#include "common/GbkText.h"
+#include "common/WideText.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "startup/RunValues.h"
@@ -15,36 +16,44 @@ namespace
 // (and is right where the manager itself answers with none, as Wine's
 // always does); the manager is asked only for a service whose key cannot
 // be read.
-std::vector<std::string> DependenciesOf(CServiceControl& service, const CServicesKey& key, const std::string& strName)
+std::vector<std::wstring> DependenciesOf(IServiceSession& session, const CServicesKey& key,
+                                         const std::wstring& wstrName)
 {
     bool bKeyRead = false;
-    std::vector<std::string> dependencies = key.ReadDependencies(strName, &bKeyRead, false);
+    std::vector<std::wstring> dependencies = key.ReadDependencies(wstrName, &bKeyRead, false);
     if (!bKeyRead)
     {
-        CServiceControl::COpenService open(service, strName, SERVICE_QUERY_CONFIG);
-        if (open.Error() == 0)
-            service.QueryDependencies(&dependencies);
+        CService service;
+        ServiceConfig config;
+        if (session.Open(wstrName, SERVICE_QUERY_CONFIG, &service) == 0 && service.QueryConfig(&config) == 0)
+            dependencies = config.dependencies;
     }
     return dependencies;
 }
 
 // The stored start type, or the manager's where the store has none.
-bool CurrentStartType(CServiceControl& service, const CServicesKey& key, const std::string& strName,
+bool CurrentStartType(IServiceSession& session, const CServicesKey& key, const std::wstring& wstrName,
                       DWORD* pdwCurrent)
 {
-    if (key.ReadStartType(strName, pdwCurrent))
+    if (key.ReadStartType(wstrName, pdwCurrent))
         return true;
-    CServiceControl::COpenService open(service, strName, SERVICE_QUERY_CONFIG);
-    return open.Error() == 0 && service.QueryStartType(pdwCurrent) == 0;
+    CService service;
+    return session.Open(wstrName, SERVICE_QUERY_CONFIG, &service) == 0 && service.QueryStartType(pdwCurrent) == 0;
+}
+
+// What shows a listed service: its display name, or its name.
+std::string ShownName(const EnumeratedService& service)
+{
+    return GbkText::FromWide(service.wstrDisplayName.empty() ? service.wstrName : service.wstrDisplayName);
 }
 } // namespace
 
-PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePlan& plan, const std::string& strTitle)
+PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle)
 {
-    std::unordered_map<std::string, const EnumeratedServiceA*> listed;
-    for (const EnumeratedServiceA& entry : plan.services)
-        listed.emplace(AsciiLower(entry.strName), &entry);
-    CServicesKey key;
+    std::unordered_map<std::wstring, const EnumeratedService*> listed;
+    for (const EnumeratedService& entry : plan.services)
+        listed.emplace(WideAsciiLower(entry.wstrName), &entry);
+    CServicesKey key(session.RegistryRoot());
 
     // Only running services can be stopped by a change, so only their
     // dependencies are read, and only when something would be disabled.
@@ -54,10 +63,10 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
         bDisables = bDisables || target.dwStartType == SERVICE_DISABLED;
     if (bDisables)
     {
-        for (const EnumeratedServiceA& entry : plan.services)
+        for (const EnumeratedService& entry : plan.services)
         {
             if (entry.status.dwCurrentState != SERVICE_STOPPED)
-                running.AddRunning(entry.strName, entry.strDisplayName, DependenciesOf(service, key, entry.strName));
+                running.AddRunning(entry.wstrName, ShownName(entry), DependenciesOf(session, key, entry.wstrName));
         }
     }
 
@@ -65,60 +74,60 @@ PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePla
     for (const StartTypeTarget& target : plan.targets)
     {
         PlannedService planned;
-        planned.strName = target.strName;
+        planned.strName = GbkText::FromWide(target.wstrName);
         planned.dwNew = target.dwStartType;
-        auto found = listed.find(AsciiLower(target.strName));
+        auto found = listed.find(WideAsciiLower(target.wstrName));
         if (found != listed.end())
-        {
-            planned.strName = found->second->strName;
-            planned.strDisplayName = found->second->strDisplayName;
-        }
+            planned.strDisplayName = GbkText::FromWide(found->second->wstrDisplayName);
         DWORD dwCurrent = 0;
-        planned.bCurrentKnown = CurrentStartType(service, key, planned.strName, &dwCurrent);
+        planned.bCurrentKnown = CurrentStartType(session, key, target.wstrName, &dwCurrent);
         planned.dwCurrent = dwCurrent;
         // Only a change that disables can stop what needs the service; one
         // already disabled stops nothing new.
         if (target.dwStartType == SERVICE_DISABLED && !(planned.bCurrentKnown && dwCurrent == SERVICE_DISABLED))
-            planned.runningDependents = running.Of(planned.strName);
+            planned.runningDependents = running.Of(target.wstrName);
         services.push_back(std::move(planned));
     }
     return StartTypePreview::Build(strTitle, services, {plan.nNotInstalled, plan.drivers, plan.file});
 }
 
-DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
-                    const EnumServicesFunction& enumerate, CServicePoller* pPoller)
+DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
+                    CServicePoller* pPoller)
 {
     *pFacts = UndoPlan::Facts();
     // One look at the manager answers for every service the entry names:
     // an entry may name thousands, most of them long gone.
-    std::vector<EnumeratedServiceA> services;
+    std::vector<EnumeratedService> services;
     if (!entry.startTypes.empty() || !entry.services.empty())
     {
-        if (DWORD dwError = EnumerateWin32Services(service.ManagerHandle(), &services, enumerate))
+        if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
             return dwError;
     }
-    std::unordered_map<std::string, const EnumeratedServiceA*> listed;
-    for (const EnumeratedServiceA& listedService : services)
-        listed.emplace(AsciiLower(listedService.strName), &listedService);
-    auto find = [&listed](const std::string& strName) -> const EnumeratedServiceA* {
-        auto found = listed.find(AsciiLower(strName));
+    std::unordered_map<std::wstring, const EnumeratedService*> listed;
+    for (const EnumeratedService& listedService : services)
+        listed.emplace(WideAsciiLower(listedService.wstrName), &listedService);
+    auto find = [&listed](const std::wstring& wstrName) -> const EnumeratedService* {
+        auto found = listed.find(WideAsciiLower(wstrName));
         return found != listed.end() ? found->second : nullptr;
     };
 
-    CServicesKey key;
+    CServicesKey key(session.RegistryRoot());
     // The poller keeps what it read unless the store has changed since.
     if (pPoller != nullptr)
+    {
+        pPoller->UseRoot(session.RegistryRoot());
         pPoller->CheckStartTypes();
+    }
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
     {
         UndoPlan::CurrentStartType current;
-        if (const EnumeratedServiceA* pListed = find(record.strName))
+        if (const EnumeratedService* pListed = find(record.wstrName))
         {
             current.bInstalled = true;
-            current.strDisplayName = pListed->strDisplayName;
+            current.strDisplayName = GbkText::FromWide(pListed->wstrDisplayName);
             DWORD dwCurrent = 0;
-            current.bKnown = (pPoller != nullptr && pPoller->StartTypeOf(pListed->strName, &dwCurrent)) ||
-                             CurrentStartType(service, key, pListed->strName, &dwCurrent);
+            current.bKnown = (pPoller != nullptr && pPoller->StartTypeOf(pListed->wstrName, &dwCurrent)) ||
+                             CurrentStartType(session, key, pListed->wstrName, &dwCurrent);
             current.dwCurrent = dwCurrent;
         }
         pFacts->startTypes.push_back(current);
@@ -127,20 +136,20 @@ DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry,
     {
         UndoPlan::CurrentRunValue current;
         DWORD dwType = 0;
-        HKEY hRoot = RunValues::RootFromToken(record.strRoot);
-        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.strName, &dwType,
+        HKEY hRoot = RunValues::RootFromToken(record.strRoot, session.RegistryRoot());
+        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.wstrName, &dwType,
                                                                &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
         pFacts->runValues.push_back(current);
     }
     for (const ChangeJournal::ServiceRecord& record : entry.services)
     {
-        bool bPresent = find(record.strName) != nullptr;
+        bool bPresent = find(record.wstrName) != nullptr;
         // The list holds Win32 services only; a driver is asked for by name.
         if (!bPresent && (record.dwServiceType & SERVICE_WIN32) == 0)
         {
-            CServiceControl::COpenService open(service, record.strName, SERVICE_QUERY_STATUS);
-            bPresent = open.Error() != ERROR_SERVICE_DOES_NOT_EXIST;
+            CService service;
+            bPresent = session.Open(record.wstrName, SERVICE_QUERY_STATUS, &service) != ERROR_SERVICE_DOES_NOT_EXIST;
         }
         pFacts->services.push_back({bPresent});
     }

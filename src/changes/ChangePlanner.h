@@ -6,19 +6,19 @@
 #include "changes/ChangeJournal.h"
 #include "changes/ChangePreview.h"
 #include "changes/UndoPlan.h"
-#include "services/ServiceControl.h"
+#include "services/ServiceSession.h"
 #include "services/StartTypeApplier.h"
 
 #include <string>
 
-PreviewContent PreviewStartTypePlan(CServiceControl& service, const StartTypePlan& plan, const std::string& strTitle);
+PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle);
 
 class CServicePoller;
 // What is there now of everything the entry changed, for UndoPlan::Make:
 // one enumeration of the manager and at most one registry read per record,
 // however many records the entry holds; start types come from the poller's
 // store when one is given. 0, or the enumeration's error.
-DWORD ReadUndoFacts(CServiceControl& service, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
-                    const EnumServicesFunction& enumerate = EnumServicesStatusA, CServicePoller* pPoller = nullptr);
+DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry, UndoPlan::Facts* pFacts,
+                    CServicePoller* pPoller = nullptr);
 // The code page's own spelling for the undo preview, never a look-alike.
 bool SpellInGbk(std::uint32_t nCodePoint, std::string* pstrGbk);

@@ -1,6 +1,7 @@
 #include "changes/StartTypePreview.h"
 
 #include "common/AsciiText.h"
+#include "common/WideText.h"
 #include "services/ServiceTexts.h"
 
 #include <cstdio>
@@ -12,36 +13,36 @@ namespace
 constexpr const char* kLineFormat = "每行应为“服务名&启动类型”,启动类型为自动、手动或已禁用。";
 } // namespace
 
-void CRunningDependents::AddRunning(const std::string& strName, const std::string& strDisplayName,
-                                    const std::vector<std::string>& dependencies)
+void CRunningDependents::AddRunning(const std::wstring& wstrName, const std::string& strShownName,
+                                    const std::vector<std::wstring>& dependencies)
 {
-    std::string strKey = AsciiLower(strName);
-    m_displayNames[strKey] = strDisplayName.empty() ? strName : strDisplayName;
-    for (const std::string& strDependency : dependencies)
+    std::wstring wstrKey = WideAsciiLower(wstrName);
+    m_displayNames[wstrKey] = strShownName;
+    for (const std::wstring& wstrDependency : dependencies)
     {
-        if (strDependency.empty() || strDependency[0] == '+')
+        if (wstrDependency.empty() || wstrDependency[0] == L'+')
             continue;
-        m_dependentsOf[AsciiLower(strDependency)].push_back(strKey);
+        m_dependentsOf[WideAsciiLower(wstrDependency)].push_back(wstrKey);
     }
 }
 
-std::vector<std::string> CRunningDependents::Of(const std::string& strName) const
+std::vector<std::string> CRunningDependents::Of(const std::wstring& wstrName) const
 {
     std::vector<std::string> names;
-    std::set<std::string> seen = {AsciiLower(strName)};
-    std::vector<std::string> pending = {AsciiLower(strName)};
+    std::set<std::wstring> seen = {WideAsciiLower(wstrName)};
+    std::vector<std::wstring> pending = {WideAsciiLower(wstrName)};
     // Breadth first, so direct dependents come before those that need them.
     for (size_t i = 0; i < pending.size(); ++i)
     {
         auto found = m_dependentsOf.find(pending[i]);
         if (found == m_dependentsOf.end())
             continue;
-        for (const std::string& strDependent : found->second)
+        for (const std::wstring& wstrDependent : found->second)
         {
-            if (!seen.insert(strDependent).second)
+            if (!seen.insert(wstrDependent).second)
                 continue;
-            pending.push_back(strDependent);
-            names.push_back(m_displayNames.at(strDependent));
+            pending.push_back(wstrDependent);
+            names.push_back(m_displayNames.at(wstrDependent));
         }
     }
     return names;

@@ -29,17 +29,18 @@ struct PlannedService
 class CRunningDependents
 {
 public:
-    // A running service and the services it depends on (groups, marked by
-    // a leading '+', are not followed).
-    void AddRunning(const std::string& strName, const std::string& strDisplayName,
-                    const std::vector<std::string>& dependencies);
-    // Display names of every running service that needs strName, directly
-    // or through another running service, each once, in the order found.
-    std::vector<std::string> Of(const std::string& strName) const;
+    // A running service by its real name, the text that shows it (its
+    // display name, or its name when it has none), and the services it
+    // depends on (groups, marked by a leading '+', are not followed).
+    void AddRunning(const std::wstring& wstrName, const std::string& strShownName,
+                    const std::vector<std::wstring>& dependencies);
+    // What shows every running service that needs wstrName, directly or
+    // through another running service, each once, in the order found.
+    std::vector<std::string> Of(const std::wstring& wstrName) const;
 
 private:
-    std::map<std::string, std::string> m_displayNames;               // lower-case name -> display name
-    std::map<std::string, std::vector<std::string>> m_dependentsOf;  // lower-case name -> lower-case names
+    std::map<std::wstring, std::string> m_displayNames;                // lower-case name -> shown text
+    std::map<std::wstring, std::vector<std::wstring>> m_dependentsOf;  // lower-case name -> lower-case names
 };
 
 namespace StartTypePreview

@@ -1,13 +1,12 @@
 #include "changes/UndoRestore.h"
 
+#include "changes/ChangePlanner.h"
+#include "changes/ServiceRecordIO.h"
 #include "services/ServiceErrors.h"
 #include "startup/RunValues.h"
 
 namespace
 {
-// Opened once to read what the service has and to set it back.
-constexpr DWORD kAccessChangeAndRead = SERVICE_CHANGE_CONFIG | SERVICE_QUERY_CONFIG;
-
 // Keeps the note of a record left alone; true unless it is to be restored.
 bool LeftAlone(UndoPlan::Verdict verdict, std::string& strNote, std::vector<UndoPlan::Unrestored>* pUnrestored,
                size_t nRow)
@@ -18,48 +17,50 @@ bool LeftAlone(UndoPlan::Verdict verdict, std::string& strNote, std::vector<Undo
 }
 } // namespace
 
-std::vector<UndoPlan::Unrestored> RestoreUndoPlan(CServiceControl& service, const ChangeJournal::Entry& entry,
+std::vector<UndoPlan::Unrestored> RestoreUndoPlan(IServiceSession& session, const ChangeJournal::Entry& entry,
                                                   const UndoPlan::Plan& plan)
 {
+    const UndoPlan::GbkSpeller spell = SpellInGbk;
     std::vector<UndoPlan::Unrestored> unrestored;
     size_t nRow = 0;
     for (const UndoPlan::StartTypeRestore& restore : plan.startTypes)
     {
         const ChangeJournal::StartTypeRecord& record = entry.startTypes[restore.nRecord];
         // Read on the handle that sets it: nothing else comes between.
-        CServiceControl::COpenService open(service, record.strName, kAccessChangeAndRead);
+        CService service;
+        DWORD dwError = session.Open(record.wstrName, IServiceSession::kAccessChangeAndRead, &service);
         UndoPlan::CurrentStartType current;
-        current.bInstalled = open.Error() != ERROR_SERVICE_DOES_NOT_EXIST;
+        current.bInstalled = dwError != ERROR_SERVICE_DOES_NOT_EXIST;
         DWORD dwCurrent = 0;
-        DWORD dwError = open.Error();
         if (dwError == 0)
             dwError = service.QueryStartType(&dwCurrent);
         current.bKnown = dwError == 0;
         current.dwCurrent = dwCurrent;
         std::string strNote;
         if (dwError != 0 && current.bInstalled)
-            unrestored.push_back({nRow, UndoPlan::StartTypeFailed(record.strName, ServiceFailureText(dwError))});
-        else if (!LeftAlone(UndoPlan::JudgeStartType(record, current, &strNote), strNote, &unrestored, nRow))
+            unrestored.push_back({nRow, UndoPlan::StartTypeFailed(record.wstrName, ServiceFailureText(dwError), spell)});
+        else if (!LeftAlone(UndoPlan::JudgeStartType(record, current, &strNote, spell), strNote, &unrestored, nRow))
         {
             if (DWORD dwChange = service.ChangeStartType(restore.dwStartType))
-                unrestored.push_back({nRow, UndoPlan::StartTypeFailed(record.strName, ServiceFailureText(dwChange))});
+                unrestored.push_back(
+                    {nRow, UndoPlan::StartTypeFailed(record.wstrName, ServiceFailureText(dwChange), spell)});
         }
         ++nRow;
     }
     for (size_t nIndex : plan.runValues)
     {
         const ChangeJournal::RunValueRecord& record = entry.runValues[nIndex];
-        HKEY hRoot = RunValues::RootFromToken(record.strRoot);
+        HKEY hRoot = RunValues::RootFromToken(record.strRoot, session.RegistryRoot());
         UndoPlan::CurrentRunValue current;
         DWORD dwType = 0;
-        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.strName, &dwType,
+        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.wstrName, &dwType,
                                                                &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
         std::string strNote;
-        if (!LeftAlone(UndoPlan::JudgeRunValue(record, current, &strNote), strNote, &unrestored, nRow) &&
+        if (!LeftAlone(UndoPlan::JudgeRunValue(record, current, &strNote, spell), strNote, &unrestored, nRow) &&
             (hRoot == nullptr ||
-             RunValues::Write(hRoot, record.strKey, record.strName, record.dwType, record.data) != ERROR_SUCCESS))
-            unrestored.push_back({nRow, UndoPlan::RunValueFailed(record)});
+             RunValues::Write(hRoot, record.strKey, record.wstrName, record.dwType, record.data) != ERROR_SUCCESS))
+            unrestored.push_back({nRow, UndoPlan::RunValueFailed(record, spell)});
         ++nRow;
     }
     for (size_t nIndex : plan.services)
@@ -67,18 +68,20 @@ std::vector<UndoPlan::Unrestored> RestoreUndoPlan(CServiceControl& service, cons
         const ChangeJournal::ServiceRecord& record = entry.services[nIndex];
         UndoPlan::CurrentService current;
         {
-            CServiceControl::COpenService open(service, record.strName, SERVICE_QUERY_STATUS);
-            current.bPresent = open.Error() != ERROR_SERVICE_DOES_NOT_EXIST;
+            CService service;
+            current.bPresent =
+                session.Open(record.wstrName, SERVICE_QUERY_STATUS, &service) != ERROR_SERVICE_DOES_NOT_EXIST;
         }
         std::string strNote;
-        if (!LeftAlone(UndoPlan::JudgeService(record, current, &strNote), strNote, &unrestored, nRow))
+        if (!LeftAlone(UndoPlan::JudgeService(record, current, &strNote, spell), strNote, &unrestored, nRow))
         {
-            DWORD dwError = service.CreateFromRecord(record);
+            DWORD dwError = CreateServiceFromRecord(session, record);
             // Made by someone else between the look and the creation.
             if (dwError == ERROR_SERVICE_EXISTS)
-                LeftAlone(UndoPlan::JudgeService(record, {true}, &strNote), strNote, &unrestored, nRow);
+                LeftAlone(UndoPlan::JudgeService(record, {true}, &strNote, spell), strNote, &unrestored, nRow);
             else if (dwError != 0)
-                unrestored.push_back({nRow, UndoPlan::ServiceFailed(record.strName, ServiceFailureText(dwError))});
+                unrestored.push_back(
+                    {nRow, UndoPlan::ServiceFailed(record.wstrName, ServiceFailureText(dwError), spell)});
         }
         ++nRow;
     }

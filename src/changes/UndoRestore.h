@@ -5,11 +5,11 @@
 
 #include "changes/ChangeJournal.h"
 #include "changes/UndoPlan.h"
-#include "services/ServiceControl.h"
+#include "services/ServiceSession.h"
 
 #include <vector>
 
 // The plan's rows that were not restored, each with its note; nothing is
 // told on the way, however many fail.
-std::vector<UndoPlan::Unrestored> RestoreUndoPlan(CServiceControl& service, const ChangeJournal::Entry& entry,
+std::vector<UndoPlan::Unrestored> RestoreUndoPlan(IServiceSession& session, const ChangeJournal::Entry& entry,
                                                   const UndoPlan::Plan& plan);

@@ -8,3 +8,5 @@
 
 // The names up to an empty one or the end of the data, never past nBytes.
 std::vector<std::string> SplitMultiString(const char* pData, std::size_t nBytes);
+// The same for UTF-16 lists, nChars counted in characters.
+std::vector<std::wstring> SplitMultiString(const wchar_t* pData, std::size_t nChars);

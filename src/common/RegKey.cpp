@@ -30,6 +30,26 @@ LONG CRegKey::Create(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
     return nResult;
 }
 
+LONG CRegKey::Open(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
+{
+    Close();
+    HKEY hKey = nullptr;
+    LONG nResult = RegOpenKeyExW(hParent, pszSubkey, 0, samDesired, &hKey);
+    if (nResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return nResult;
+}
+
+LONG CRegKey::Create(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
+{
+    Close();
+    HKEY hKey = nullptr;
+    LONG nResult = RegCreateKeyExW(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
+    if (nResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return nResult;
+}
+
 void CRegKey::Close()
 {
     if (m_hKey != nullptr)

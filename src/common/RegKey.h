@@ -17,6 +17,9 @@ public:
     LONG Open(HKEY hParent, const char* pszSubkey, REGSAM samDesired);
     // Opens the key, making it (and the keys above it) when it is missing.
     LONG Create(HKEY hParent, const char* pszSubkey, REGSAM samDesired);
+    // The same by real (UTF-16) names.
+    LONG Open(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired);
+    LONG Create(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired);
 
     bool IsOpen() const { return m_hKey != nullptr; }
     HKEY Get() const { return m_hKey; }

@@ -6,10 +6,11 @@
 #include <functional>
 #include <string>
 
-// Name (GBK), type and data of one value; the data is only good during the call.
+// Real name, type and data of one value; the data (strings in UTF-16) is
+// only good during the call.
 using RegistryValueVisitor =
-    std::function<void(const std::string& strName, DWORD dwType, const BYTE* pData, DWORD dwDataSize)>;
-using RegistrySubkeyVisitor = std::function<void(const std::string& strName)>;
+    std::function<void(const std::wstring& wstrName, DWORD dwType, const BYTE* pData, DWORD dwDataSize)>;
+using RegistrySubkeyVisitor = std::function<void(const std::wstring& wstrName)>;
 
 // Each value of the key in the order the registry gives. ERROR_SUCCESS once
 // the end is reached, otherwise the error that ended the walk early.

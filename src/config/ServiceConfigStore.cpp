@@ -1,7 +1,9 @@
 #include "config/ServiceConfigStore.h"
 
 #include "common/FileHandle.h"
+#include "common/GbkText.h"
 #include "config/ServiceConfigFile.h"
+#include "services/ServiceTexts.h"
 
 #include <commdlg.h>
 
@@ -36,13 +38,14 @@ bool ChooseServiceConfigFile(HWND hOwner, bool bSave, std::string* pstrPath)
     return true;
 }
 
-bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath,
-                            const std::function<void(DWORD dwError)>& report, const EnumServicesFunction& enumerate)
+bool WriteServiceConfigFile(IServiceSession& session, const std::string& strPath,
+                            const std::function<void(DWORD dwError)>& report, int* pnLeftOut)
 {
+    *pnLeftOut = 0;
     // The list first: a failed enumeration leaves an older file as it was.
-    std::vector<EnumeratedServiceA> services;
+    std::vector<EnumeratedService> services;
     CFileHandle file;
-    if (EnumerateWin32Services(service.ManagerHandle(), &services, enumerate) != 0 || !file.Create(strPath))
+    if (session.Enumerate(SERVICE_WIN32, &services) != 0 || !file.Create(strPath))
         return false;
     // Half a backup is no backup: the file goes again when anything fails.
     auto abandon = [&] {
@@ -50,17 +53,21 @@ bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath
         DeleteFileA(strPath.c_str());
         return false;
     };
-    for (const EnumeratedServiceA& listed : services)
+    for (const EnumeratedService& listed : services)
     {
-        std::string strStartType;
-        int nIndex = 0;
-        DWORD dwError = 0;
+        // The file is GBK: a name it cannot hold exactly would name another
+        // service, or none, when the file is read.
+        std::string strName;
+        if (!GbkText::FromWideExactly(listed.wstrName, &strName))
         {
-            CServiceControl::COpenService open(service, listed.strName, CServiceControl::kAccessRead);
-            dwError = open.Error();
-            if (dwError == 0)
-                dwError = service.QueryConfig(&strStartType, nullptr, nullptr, nullptr, &nIndex);
+            ++*pnLeftOut;
+            continue;
         }
+        DWORD dwStartType = 0;
+        CService service;
+        DWORD dwError = session.Open(listed.wstrName, IServiceSession::kAccessRead, &service);
+        if (dwError == 0)
+            dwError = service.QueryStartType(&dwStartType);
         if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
             continue;
         if (dwError != 0)
@@ -68,7 +75,7 @@ bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath
             report(dwError);
             continue;
         }
-        if (!file.Write(ServiceConfigFile::FormatRecord(listed.strName, strStartType)))
+        if (!file.Write(ServiceConfigFile::FormatRecord(strName, ServiceTexts::StartTypeText(dwStartType))))
             return abandon();
     }
     if (!FlushFileBuffers(file.Get()))

@@ -3,8 +3,7 @@
 // ServiceConfigFile's).
 #pragma once
 
-#include "services/ServiceControl.h"
-#include "services/ServiceEnumeration.h"
+#include "services/ServiceSession.h"
 
 #include <windows.h>
 
@@ -30,7 +29,7 @@ bool ReadServiceConfigFile(const std::string& strPath, std::string* pstrData);
 // listing that fails leaves an older file as it was, and a write that fails
 // removes the half-written one: false in both cases. A service that cannot
 // be read gets no line; its failure goes to report, unless it was removed
-// since the listing.
-bool WriteServiceConfigFile(CServiceControl& service, const std::string& strPath,
-                            const std::function<void(DWORD dwError)>& report,
-                            const EnumServicesFunction& enumerate = EnumServicesStatusA);
+// since the listing. A service whose name GBK cannot hold exactly is left
+// out and counted in *pnLeftOut.
+bool WriteServiceConfigFile(IServiceSession& session, const std::string& strPath,
+                            const std::function<void(DWORD dwError)>& report, int* pnLeftOut);

@@ -1,50 +1,56 @@
 #include "services/ServiceDetails.h"
 
+#include "common/GbkText.h"
 #include "services/ServiceRegistry.h"
 
-DWORD ReadServiceDetails(CServiceControl& service, const std::string& strName, ServiceDetails* pDetails,
-                         const std::function<void(DWORD dwError)>& report,
-                         const EnumDependentsFunction& enumerateDependents)
+DWORD ReadServiceDetails(IServiceSession& session, const std::wstring& wstrName, ServiceDetails* pDetails,
+                         const std::function<void(DWORD dwError)>& report)
 {
     *pDetails = ServiceDetails();
     {
-        CServiceControl::COpenService open(service, strName, CServiceControl::kAccessDetails);
-        if (open.Error() == ERROR_SERVICE_DOES_NOT_EXIST)
-            return open.Error();
-        if (open.Error() != 0)
+        CService service;
+        DWORD dwOpen = session.Open(wstrName, IServiceSession::kAccessDetails, &service);
+        if (dwOpen == ERROR_SERVICE_DOES_NOT_EXIST)
+            return dwOpen;
+        if (dwOpen != 0)
         {
-            report(open.Error());
+            report(dwOpen);
         }
         else
         {
-            if (DWORD dwError = service.QueryStatus(nullptr, &pDetails->dwAccepted))
+            SERVICE_STATUS status = {};
+            if (DWORD dwError = service.QueryStatus(&status))
                 report(dwError);
-            if (DWORD dwError = service.QueryDescription(&pDetails->strDescription))
+            pDetails->dwAccepted = status.dwControlsAccepted;
+            std::wstring wstrDescription;
+            if (DWORD dwError = service.QueryDescription(&wstrDescription))
                 report(dwError);
-            if (DWORD dwError = service.QueryConfig(nullptr, &pDetails->strBinaryPath, nullptr, nullptr, nullptr))
+            pDetails->strDescription = GbkText::FromWide(wstrDescription);
+            ServiceConfig config;
+            if (DWORD dwError = service.QueryConfig(&config))
                 report(dwError);
-            service.QueryDependencies(&pDetails->dependencies);
-            if (DWORD dwDependentsError =
-                    EnumerateDependentServices(service.ServiceHandle(), &pDetails->dependents, enumerateDependents))
+            pDetails->strBinaryPath = GbkText::FromWide(config.wstrBinaryPath);
+            pDetails->dependencies = config.dependencies;
+            if (DWORD dwDependentsError = service.EnumerateDependents(&pDetails->dependents))
                 report(dwDependentsError);
         }
     }
     // Wine answers both dependency queries empty although the registry
     // holds the lists; on Windows the two agree.
-    CServicesKey servicesKey;
+    CServicesKey servicesKey(session.RegistryRoot());
     if (pDetails->dependencies.empty())
-        pDetails->dependencies = servicesKey.ReadDependencies(strName);
+        pDetails->dependencies = servicesKey.ReadDependencies(wstrName);
     if (pDetails->dependents.empty())
-        pDetails->dependents = servicesKey.ReadDependents(strName);
+        pDetails->dependents = servicesKey.ReadDependents(wstrName);
     return 0;
 }
 
-std::string DisplayNameOf(CServiceControl& service, const std::string& strName)
+std::string DisplayNameOf(IServiceSession& session, const std::wstring& wstrName)
 {
-    std::string strDisplay;
-    CServiceControl::COpenService open(service, strName, CServiceControl::kAccessRead);
-    if (open.Error() == 0 && service.QueryConfig(nullptr, nullptr, nullptr, &strDisplay, nullptr) == 0 &&
-        !strDisplay.empty())
-        return strDisplay;
-    return strName;
+    CService service;
+    ServiceConfig config;
+    if (session.Open(wstrName, IServiceSession::kAccessRead, &service) == 0 && service.QueryConfig(&config) == 0 &&
+        !config.wstrDisplayName.empty())
+        return GbkText::FromWide(config.wstrDisplayName);
+    return GbkText::FromWide(wstrName);
 }

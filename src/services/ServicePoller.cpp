@@ -1,8 +1,8 @@
 #include "services/ServicePoller.h"
 
-#include "common/AsciiText.h"
-#include "services/ServiceEnumeration.h"
+#include "common/WideText.h"
 #include "services/ServiceRegistry.h"
+#include "services/ServiceSession.h"
 
 #include <vector>
 
@@ -20,31 +20,33 @@ CServicePoller::~CServicePoller()
 void CServicePoller::WatchServicesKey()
 {
     if (!m_watchedKey.IsOpen())
-        m_watchedKey.Open(HKEY_LOCAL_MACHINE, CServicesKey::kPath, KEY_NOTIFY);
+        m_watchedKey.Open(m_hRoot, IServiceSession::kServicesKeyPath, KEY_NOTIFY);
     ResetEvent(m_hChanged);
     // Without a watch every start type is read again on every pass.
-    if (!m_watchedKey.IsOpen() || m_hChanged == nullptr ||
+    if (m_hRoot == nullptr || !m_watchedKey.IsOpen() || m_hChanged == nullptr ||
         RegNotifyChangeKeyValue(m_watchedKey.Get(), TRUE, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME,
                                 m_hChanged, TRUE) != ERROR_SUCCESS)
         m_bStartTypesStale = true;
 }
 
-bool CServicePoller::ReadStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType)
+bool CServicePoller::ReadStartType(const std::wstring& wstrKey, const wchar_t* pszName, DWORD* pdwStartType)
 {
+    if (m_hRoot == nullptr)
+        return false;
     if (!m_servicesKey.IsOpen() &&
-        m_servicesKey.Open(HKEY_LOCAL_MACHINE, CServicesKey::kPath, KEY_READ) != ERROR_SUCCESS)
+        m_servicesKey.Open(m_hRoot, IServiceSession::kServicesKeyPath, KEY_READ) != ERROR_SUCCESS)
         return false;
     // A kept key may belong to a service deleted and made again since; it
     // is opened afresh once when it no longer answers.
     for (int nTry = 0; nTry < 2; ++nTry)
     {
-        auto found = m_serviceKeys.find(strKey);
+        auto found = m_serviceKeys.find(wstrKey);
         if (found == m_serviceKeys.end())
         {
             CRegKey key;
             if (key.Open(m_servicesKey.Get(), pszName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
                 return false;
-            found = m_serviceKeys.emplace(strKey, std::move(key)).first;
+            found = m_serviceKeys.emplace(wstrKey, std::move(key)).first;
         }
         LONG nResult = CServicesKey::ReadStartValue(found->second.Get(), pdwStartType);
         if (nResult == ERROR_SUCCESS)
@@ -54,6 +56,18 @@ bool CServicePoller::ReadStartType(const std::string& strKey, const char* pszNam
             return false;
     }
     return false;
+}
+
+void CServicePoller::UseRoot(HKEY hRoot)
+{
+    if (hRoot == m_hRoot)
+        return;
+    m_hRoot = hRoot;
+    m_serviceKeys.clear();
+    m_startTypes.clear();
+    m_servicesKey.Close();
+    m_watchedKey.Close();
+    m_bStartTypesStale = true;
 }
 
 bool CServicePoller::StartTypesMayHaveChanged()
@@ -74,34 +88,35 @@ void CServicePoller::CheckStartTypes()
     m_startTypes.clear();
 }
 
-bool CServicePoller::KeptStartType(const std::string& strKey, const char* pszName, DWORD* pdwStartType)
+bool CServicePoller::KeptStartType(const std::wstring& wstrKey, const wchar_t* pszName, DWORD* pdwStartType)
 {
-    auto kept = m_startTypes.find(strKey);
+    auto kept = m_startTypes.find(wstrKey);
     if (kept != m_startTypes.end())
     {
         *pdwStartType = kept->second;
         return true;
     }
-    if (!ReadStartType(strKey, pszName, pdwStartType))
+    if (!ReadStartType(wstrKey, pszName, pdwStartType))
         return false;
-    m_startTypes[strKey] = *pdwStartType;
+    m_startTypes[wstrKey] = *pdwStartType;
     return true;
 }
 
-DWORD CServicePoller::Refresh(SC_HANDLE hManager)
+DWORD CServicePoller::Refresh(IServiceSession& session)
 {
-    std::vector<EnumeratedServiceA> services;
-    if (DWORD dwError = EnumerateWin32Services(hManager, &services))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
         return dwError;
+    UseRoot(session.RegistryRoot());
 
     CheckStartTypes();
     m_services.clear();
-    for (const EnumeratedServiceA& service : services)
+    for (const EnumeratedService& service : services)
     {
-        std::string strKey = AsciiLower(service.strName);
+        std::wstring wstrKey = WideAsciiLower(service.wstrName);
         Status status = {service.status.dwCurrentState, service.status.dwControlsAccepted, false, 0};
-        status.bStartTypeKnown = KeptStartType(strKey, service.strName.c_str(), &status.dwStartType);
-        m_services[strKey] = status;
+        status.bStartTypeKnown = KeptStartType(wstrKey, service.wstrName.c_str(), &status.dwStartType);
+        m_services[wstrKey] = status;
     }
     // Keys of services that are gone are let go.
     for (auto it = m_serviceKeys.begin(); it != m_serviceKeys.end();)
@@ -114,13 +129,13 @@ DWORD CServicePoller::Refresh(SC_HANDLE hManager)
     return 0;
 }
 
-bool CServicePoller::StartTypeOf(const std::string& strServiceName, DWORD* pdwStartType)
+bool CServicePoller::StartTypeOf(const std::wstring& wstrServiceName, DWORD* pdwStartType)
 {
-    return KeptStartType(AsciiLower(strServiceName), strServiceName.c_str(), pdwStartType);
+    return KeptStartType(WideAsciiLower(wstrServiceName), wstrServiceName.c_str(), pdwStartType);
 }
 
-const CServicePoller::Status* CServicePoller::Find(const std::string& strServiceName) const
+const CServicePoller::Status* CServicePoller::Find(const std::wstring& wstrServiceName) const
 {
-    auto found = m_services.find(AsciiLower(strServiceName));
+    auto found = m_services.find(WideAsciiLower(wstrServiceName));
     return found != m_services.end() ? &found->second : nullptr;
 }

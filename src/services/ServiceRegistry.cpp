@@ -1,19 +1,21 @@
 #include "services/ServiceRegistry.h"
 
-#include "common/AsciiText.h"
 #include "common/MultiString.h"
 #include "common/RegistryListing.h"
+#include "common/WideText.h"
+#include "services/ServiceSession.h"
 
-CServicesKey::CServicesKey()
+CServicesKey::CServicesKey(HKEY hRoot)
 {
-    m_key.Open(HKEY_LOCAL_MACHINE, kPath, KEY_READ);
+    if (hRoot != nullptr)
+        m_key.Open(hRoot, IServiceSession::kServicesKeyPath, KEY_READ);
 }
 
 LONG CServicesKey::ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType)
 {
     DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
     LONG nResult =
-        RegQueryValueExA(hServiceKey, "Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
+        RegQueryValueExW(hServiceKey, L"Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
     if (nResult != ERROR_SUCCESS)
         return nResult;
     if (dwType != REG_DWORD || dwSize != sizeof(dwValue))
@@ -22,67 +24,69 @@ LONG CServicesKey::ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType)
     return ERROR_SUCCESS;
 }
 
-bool CServicesKey::ReadStartType(const std::string& strService, DWORD* pdwStartType) const
+bool CServicesKey::ReadStartType(const std::wstring& wstrService, DWORD* pdwStartType) const
 {
     CRegKey service;
-    return m_key.IsOpen() && service.Open(m_key.Get(), strService.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+    return m_key.IsOpen() && service.Open(m_key.Get(), wstrService.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS &&
            ReadStartValue(service.Get(), pdwStartType) == ERROR_SUCCESS;
 }
 
-std::vector<std::string> CServicesKey::ReadMultiString(HKEY hKey, const char* pszValue) const
+std::vector<std::wstring> CServicesKey::ReadMultiString(HKEY hKey, const wchar_t* pszValue) const
 {
     // Most lists fit the first buffer, so one call is usually enough; a
     // longer one is read again with the size it gave.
-    std::vector<char> data(512);
+    std::vector<wchar_t> data(256);
     for (int nTry = 0; nTry < 3; ++nTry)
     {
-        DWORD dwType = 0, dwSize = static_cast<DWORD>(data.size());
-        LONG lResult = RegQueryValueExA(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data.data()), &dwSize);
-        if (lResult == ERROR_MORE_DATA && dwSize > data.size())
+        DWORD dwType = 0, dwSize = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        LONG lResult =
+            RegQueryValueExW(hKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(data.data()), &dwSize);
+        if (lResult == ERROR_MORE_DATA && dwSize > data.size() * sizeof(wchar_t))
         {
-            data.assign(dwSize, '\0');
+            data.assign(dwSize / sizeof(wchar_t) + 1, L'\0');
             continue;
         }
         if (lResult != ERROR_SUCCESS || (dwType != REG_MULTI_SZ && dwType != REG_SZ) || dwSize == 0)
             return {};
-        return SplitMultiString(data.data(), dwSize < data.size() ? dwSize : data.size());
+        size_t nChars = dwSize / sizeof(wchar_t);
+        return SplitMultiString(data.data(), nChars < data.size() ? nChars : data.size());
     }
     return {};
 }
 
-std::vector<std::string> CServicesKey::ReadDependencies(const std::string& strService, bool* pbKeyRead,
-                                                        bool bGroups) const
+std::vector<std::wstring> CServicesKey::ReadDependencies(const std::wstring& wstrService, bool* pbKeyRead,
+                                                         bool bGroups) const
 {
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     CRegKey service;
-    bool bOpened = m_key.IsOpen() && service.Open(m_key.Get(), strService.c_str(), KEY_READ) == ERROR_SUCCESS;
+    bool bOpened = m_key.IsOpen() && service.Open(m_key.Get(), wstrService.c_str(), KEY_READ) == ERROR_SUCCESS;
     if (pbKeyRead != nullptr)
         *pbKeyRead = bOpened;
     if (!bOpened)
         return names;
-    names = ReadMultiString(service.Get(), "DependOnService");
+    names = ReadMultiString(service.Get(), L"DependOnService");
     if (bGroups)
     {
-        for (const std::string& strGroup : ReadMultiString(service.Get(), "DependOnGroup"))
-            names.push_back("+" + strGroup);
+        for (const std::wstring& wstrGroup : ReadMultiString(service.Get(), L"DependOnGroup"))
+            names.push_back(L"+" + wstrGroup);
     }
     return names;
 }
 
-std::vector<std::string> CServicesKey::ReadDependents(const std::string& strService) const
+std::vector<std::wstring> CServicesKey::ReadDependents(const std::wstring& wstrService) const
 {
-    std::vector<std::string> dependents;
+    std::vector<std::wstring> dependents;
     if (!m_key.IsOpen())
         return dependents;
-    ForEachRegistrySubkey(m_key.Get(), [&](const std::string& strName) {
+    ForEachRegistrySubkey(m_key.Get(), [&](const std::wstring& wstrName) {
         CRegKey service;
-        if (service.Open(m_key.Get(), strName.c_str(), KEY_READ) != ERROR_SUCCESS)
+        if (service.Open(m_key.Get(), wstrName.c_str(), KEY_READ) != ERROR_SUCCESS)
             return;
-        for (const std::string& strDependency : ReadMultiString(service.Get(), "DependOnService"))
+        for (const std::wstring& wstrDependency : ReadMultiString(service.Get(), L"DependOnService"))
         {
-            if (EqualsNoCaseAscii(strDependency, strService))
+            if (EqualsNoCaseWide(wstrDependency, wstrService))
             {
-                dependents.push_back(strName);
+                dependents.push_back(wstrName);
                 break;
             }
         }

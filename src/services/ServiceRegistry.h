@@ -1,6 +1,7 @@
 // What the manager keeps about its services in the registry, under
-// SYSTEM\CurrentControlSet\Services. Read where the manager's own answer is
-// slow (start types of a whole list) or empty (dependencies under Wine).
+// SYSTEM\CurrentControlSet\Services of its computer's root. Read where the
+// manager's own answer is slow (start types of a whole list) or empty
+// (dependencies under Wine).
 #pragma once
 
 #include "common/RegKey.h"
@@ -13,9 +14,9 @@
 class CServicesKey
 {
 public:
-    static constexpr const char* kPath = "SYSTEM\\CurrentControlSet\\Services";
-
-    CServicesKey();
+    // hRoot is the HKEY_LOCAL_MACHINE of the session's computer; a null one
+    // gives a key that reads nothing.
+    explicit CServicesKey(HKEY hRoot);
     CServicesKey(const CServicesKey&) = delete;
     CServicesKey& operator=(const CServicesKey&) = delete;
 
@@ -25,18 +26,19 @@ public:
     static LONG ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType);
 
     bool IsOpen() const { return m_key.IsOpen(); }
+    HKEY Get() const { return m_key.Get(); }
     // The stored start type; false when the key or value cannot be read.
-    bool ReadStartType(const std::string& strService, DWORD* pdwStartType) const;
+    bool ReadStartType(const std::wstring& wstrService, DWORD* pdwStartType) const;
     // DependOnService, then (unless bGroups is false) DependOnGroup with
     // each group marked by '+'; *pbKeyRead, when asked, says whether the
     // service's key could be read.
-    std::vector<std::string> ReadDependencies(const std::string& strService, bool* pbKeyRead = nullptr,
-                                              bool bGroups = true) const;
+    std::vector<std::wstring> ReadDependencies(const std::wstring& wstrService, bool* pbKeyRead = nullptr,
+                                               bool bGroups = true) const;
     // The services whose DependOnService names this one.
-    std::vector<std::string> ReadDependents(const std::string& strService) const;
+    std::vector<std::wstring> ReadDependents(const std::wstring& wstrService) const;
 
 private:
-    std::vector<std::string> ReadMultiString(HKEY hKey, const char* pszValue) const;
+    std::vector<std::wstring> ReadMultiString(HKEY hKey, const wchar_t* pszValue) const;
 
     CRegKey m_key;
 };

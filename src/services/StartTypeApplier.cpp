@@ -1,7 +1,8 @@
 #include "services/StartTypeApplier.h"
 
 #include "changes/JournalFile.h"
-#include "common/AsciiText.h"
+#include "common/GbkText.h"
+#include "common/WideText.h"
 #include "config/ServiceConfigFile.h"
 #include "config/ServiceConfigStore.h"
 #include "knowledge/ServiceAdvice.h"
@@ -14,42 +15,38 @@
 
 namespace
 {
-// Opened once to read what a service has and once to change it.
-constexpr DWORD kAccessChangeAndRead = SERVICE_CHANGE_CONFIG | SERVICE_QUERY_CONFIG;
-
 // Adds a target, or gives one already there the later value, so each
 // service is changed once, to what its last record says.
 class CTargetList
 {
 public:
     explicit CTargetList(StartTypePlan* pPlan) : m_pPlan(pPlan) {}
-    void Add(const std::string& strName, DWORD dwStartType)
+    void Add(const std::wstring& wstrName, DWORD dwStartType)
     {
-        auto inserted = m_index.emplace(AsciiLower(strName), m_pPlan->targets.size());
+        auto inserted = m_index.emplace(WideAsciiLower(wstrName), m_pPlan->targets.size());
         if (inserted.second)
-            m_pPlan->targets.push_back({strName, dwStartType});
+            m_pPlan->targets.push_back({wstrName, dwStartType});
         else
             m_pPlan->targets[inserted.first->second].dwStartType = dwStartType;
     }
-    void Missing(const std::string& strName)
+    void Missing(const std::wstring& wstrName)
     {
-        if (m_missingKeys.insert(AsciiLower(strName)).second)
-            m_missing.push_back(strName);
+        if (m_missingKeys.insert(WideAsciiLower(wstrName)).second)
+            m_missing.push_back(wstrName);
     }
     // Names not listed as Win32 services, each once, as first written.
-    const std::vector<std::string>& MissingNames() const { return m_missing; }
+    const std::vector<std::wstring>& MissingNames() const { return m_missing; }
 
 private:
     StartTypePlan* m_pPlan;
-    std::unordered_map<std::string, size_t> m_index;
-    std::unordered_set<std::string> m_missingKeys;
-    std::vector<std::string> m_missing;
+    std::unordered_map<std::wstring, size_t> m_index;
+    std::unordered_set<std::wstring> m_missingKeys;
+    std::vector<std::wstring> m_missing;
 };
 } // namespace
 
-CStartTypeApplier::CStartTypeApplier(CServiceControl& service, FailureReport reportFailure,
-                                     EnumServicesFunction enumerate)
-    : m_service(service), m_reportFailure(std::move(reportFailure)), m_enumerate(std::move(enumerate))
+CStartTypeApplier::CStartTypeApplier(IServiceSession& session, FailureReport reportFailure)
+    : m_session(session), m_reportFailure(std::move(reportFailure))
 {
 }
 
@@ -61,22 +58,26 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
         return Outcome::Unreadable;
     // Only what the manager lists as a Win32 service now: a line naming a
     // driver is skipped, and counted apart from names nobody knows.
-    std::vector<EnumeratedServiceA> services;
-    if (DWORD dwError = EnumerateWin32Services(m_service.ManagerHandle(), &services, m_enumerate))
+    std::vector<EnumeratedService> services;
+    if (DWORD dwError = m_session.Enumerate(SERVICE_WIN32, &services))
     {
-        m_reportFailure(std::string(), dwError);
+        m_reportFailure(std::wstring(), dwError);
         return Outcome::NotListed;
     }
-    std::unordered_set<std::string> listed;
-    for (const EnumeratedServiceA& service : services)
-        listed.insert(AsciiLower(service.strName));
+    // Each target by the name the manager lists it under.
+    std::unordered_map<std::wstring, std::wstring> listed;
+    for (const EnumeratedService& service : services)
+        listed.emplace(WideAsciiLower(service.wstrName), service.wstrName);
     pPlan->services = std::move(services);
     CTargetList targets(pPlan);
+    // Names from the knowledge base and from files are GBK.
     auto add = [&](const std::string& strName, DWORD dwStartType) {
-        if (listed.count(AsciiLower(strName)) != 0)
-            targets.Add(strName, dwStartType);
+        std::wstring wstrName = GbkText::ToWide(strName);
+        auto found = listed.find(WideAsciiLower(wstrName));
+        if (found != listed.end())
+            targets.Add(found->second, dwStartType);
         else
-            targets.Missing(strName);
+            targets.Missing(wstrName);
     };
     if (request.mode == kApplyProfile)
     {
@@ -100,28 +101,28 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
     return Outcome::Applied;
 }
 
-void CStartTypeApplier::ClassifyMissing(const std::vector<std::string>& missing, StartTypePlan* pPlan)
+void CStartTypeApplier::ClassifyMissing(const std::vector<std::wstring>& missing, StartTypePlan* pPlan)
 {
     // One listing of the drivers, and only when a name was not a Win32
     // service; one that fails leaves every such name not installed.
-    std::unordered_set<std::string> drivers;
-    std::vector<EnumeratedServiceA> listed;
-    if (!missing.empty() && EnumerateServices(m_service.ManagerHandle(), SERVICE_DRIVER, &listed, m_enumerate) == 0)
+    std::unordered_set<std::wstring> drivers;
+    std::vector<EnumeratedService> listed;
+    if (!missing.empty() && m_session.Enumerate(SERVICE_DRIVER, &listed) == 0)
     {
-        for (const EnumeratedServiceA& driver : listed)
-            drivers.insert(AsciiLower(driver.strName));
+        for (const EnumeratedService& driver : listed)
+            drivers.insert(WideAsciiLower(driver.wstrName));
     }
-    for (const std::string& strName : missing)
+    for (const std::wstring& wstrName : missing)
     {
-        if (drivers.count(AsciiLower(strName)) != 0)
-            pPlan->drivers.push_back(strName);
+        if (drivers.count(WideAsciiLower(wstrName)) != 0)
+            pPlan->drivers.push_back(GbkText::FromWide(wstrName));
         else
             ++pPlan->nNotInstalled;
     }
 }
 
 CStartTypeApplier::Outcome CStartTypeApplier::Apply(const std::vector<StartTypeTarget>& targets, Reporting reporting,
-                                                    const std::function<void(const std::string&, DWORD)>& onDone)
+                                                    const std::function<void(const std::wstring&, DWORD)>& onDone)
 {
     // What each service has now, before anything is changed; a service
     // that cannot be read is not changed, since it could not be put back.
@@ -136,22 +137,22 @@ CStartTypeApplier::Outcome CStartTypeApplier::Apply(const std::vector<StartTypeT
     for (size_t i = 0; i < targets.size(); ++i)
     {
         DWORD dwBefore = 0;
-        CServiceControl::COpenService open(m_service, targets[i].strName, kAccessChangeAndRead);
-        reads[i].dwError = open.Error();
+        CService service;
+        reads[i].dwError = m_session.Open(targets[i].wstrName, IServiceSession::kAccessChangeAndRead, &service);
         reads[i].bOpenFailed = reads[i].dwError != 0;
         if (reads[i].dwError == 0)
-            reads[i].dwError = m_service.QueryStartType(&dwBefore);
+            reads[i].dwError = service.QueryStartType(&dwBefore);
         if (reads[i].dwError == 0)
-            entry.startTypes.push_back({targets[i].strName, dwBefore, targets[i].dwStartType, false, 0});
+            entry.startTypes.push_back({targets[i].wstrName, dwBefore, targets[i].dwStartType, false, 0});
     }
     bool bJournalled = m_pJournal != nullptr && !entry.startTypes.empty();
     if (bJournalled && !m_pJournal->Begin(&entry))
         return Outcome::JournalFailed;
 
-    auto fail = [&](const std::string& strName, DWORD dwError, bool bOpen) {
+    auto fail = [&](const std::wstring& wstrName, DWORD dwError, bool bOpen) {
         bool bTell = reporting == Reporting::Everything || (reporting == Reporting::ChangesOnly && !bOpen);
         if (bTell)
-            m_reportFailure(strName, dwError);
+            m_reportFailure(wstrName, dwError);
     };
     for (size_t i = 0; i < targets.size(); ++i)
     {
@@ -160,32 +161,32 @@ CStartTypeApplier::Outcome CStartTypeApplier::Apply(const std::vector<StartTypeT
         bool bOpen = reads[i].bOpenFailed;
         if (dwError == 0)
         {
-            CServiceControl::COpenService open(m_service, target.strName, kAccessChangeAndRead);
-            dwError = open.Error();
+            CService service;
+            dwError = m_session.Open(target.wstrName, IServiceSession::kAccessChangeAndRead, &service);
             bOpen = dwError != 0;
             if (dwError == 0)
             {
-                dwError = m_service.ChangeStartType(target.dwStartType);
+                dwError = service.ChangeStartType(target.dwStartType);
                 DWORD dwTook = 0;
-                if (bJournalled && m_service.QueryStartType(&dwTook) == 0)
-                    m_pJournal->RecordStartTypeTook(target.strName, dwTook);
+                if (bJournalled && service.QueryStartType(&dwTook) == 0)
+                    m_pJournal->RecordStartTypeTook(target.wstrName, dwTook);
             }
         }
         if (dwError != 0)
-            fail(target.strName, dwError, bOpen);
+            fail(target.wstrName, dwError, bOpen);
         if (onDone)
-            onDone(target.strName, dwError);
+            onDone(target.wstrName, dwError);
     }
     if (bJournalled)
         m_pJournal->End();
     return Outcome::Applied;
 }
 
-DWORD CStartTypeApplier::ApplyToService(const std::string& strName, DWORD dwStartType)
+DWORD CStartTypeApplier::ApplyToService(const std::wstring& wstrName, DWORD dwStartType)
 {
     DWORD dwResult = 0;
-    if (Apply({{strName, dwStartType}}, Reporting::Everything,
-              [&](const std::string&, DWORD dwError) { dwResult = dwError; }) == Outcome::JournalFailed)
+    if (Apply({{wstrName, dwStartType}}, Reporting::Everything,
+              [&](const std::wstring&, DWORD dwError) { dwResult = dwError; }) == Outcome::JournalFailed)
         return ERROR_WRITE_FAULT;
     return dwResult;
 }

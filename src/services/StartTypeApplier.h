@@ -6,8 +6,7 @@
 
 #include "config/ServiceConfigFile.h"
 #include "services/ApplyRequest.h"
-#include "services/ServiceControl.h"
-#include "services/ServiceEnumeration.h"
+#include "services/ServiceSession.h"
 
 #include <functional>
 #include <string>
@@ -18,7 +17,7 @@ class CJournalFile;
 // One service and the start type a request gives it.
 struct StartTypeTarget
 {
-    std::string strName;
+    std::wstring wstrName; // as the manager lists it
     DWORD dwStartType = 0;
 };
 
@@ -30,9 +29,9 @@ struct StartTypePlan
     // Services the request names that the manager does not know.
     int nNotInstalled = 0;
     // The manager's list the plan was made against.
-    std::vector<EnumeratedServiceA> services;
+    std::vector<EnumeratedService> services;
     // Names the request gives that the manager knows as drivers, which no
-    // start-type request changes; each once, as first written.
+    // start-type request changes; each once, as first written (GBK).
     std::vector<std::string> drivers;
     // A file's lines the reader does not take, and its encoding.
     ServiceConfigFile::Findings file;
@@ -42,7 +41,7 @@ class CStartTypeApplier
 {
 public:
     // Told of each failure that is not silent, with the service's name.
-    using FailureReport = std::function<void(const std::string& strName, DWORD dwError)>;
+    using FailureReport = std::function<void(const std::wstring& wstrName, DWORD dwError)>;
 
     enum class Outcome
     {
@@ -61,8 +60,7 @@ public:
         Nothing,        // a file's records fail silently
     };
 
-    CStartTypeApplier(CServiceControl& service, FailureReport reportFailure,
-                      EnumServicesFunction enumerate = EnumServicesStatusA);
+    CStartTypeApplier(IServiceSession& session, FailureReport reportFailure);
 
     // Every application is journalled there first; none when not set.
     void SetJournal(CJournalFile* pJournal) { m_pJournal = pJournal; }
@@ -75,10 +73,10 @@ public:
     // error that stopped it (already reported as the policy says), unless
     // the journal failed, when nothing is changed and nobody is told.
     Outcome Apply(const std::vector<StartTypeTarget>& targets, Reporting reporting,
-                  const std::function<void(const std::string& strName, DWORD dwError)>& onDone = {});
+                  const std::function<void(const std::wstring& wstrName, DWORD dwError)>& onDone = {});
 
     // One service to a start type code; 0 or the error, already reported.
-    DWORD ApplyToService(const std::string& strName, DWORD dwStartType);
+    DWORD ApplyToService(const std::wstring& wstrName, DWORD dwStartType);
     // The profile's start type for every installed service of the
     // knowledge base; one not installed is skipped without a word.
     Outcome ApplyProfile(int nProfile);
@@ -89,10 +87,9 @@ public:
 
 private:
     // Counts the names not listed as Win32 services: drivers, or not installed.
-    void ClassifyMissing(const std::vector<std::string>& missing, StartTypePlan* pPlan);
+    void ClassifyMissing(const std::vector<std::wstring>& missing, StartTypePlan* pPlan);
 
-    CServiceControl& m_service;
+    IServiceSession& m_session;
     FailureReport m_reportFailure;
-    EnumServicesFunction m_enumerate;
     CJournalFile* m_pJournal = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "changes/JournalFile.h"
 #include "changes/JournalTexts.h"
+#include "common/GbkText.h"
 #include "common/RegKey.h"
 #include "common/RegistryListing.h"
 #include "res/resource.h"
@@ -18,19 +19,20 @@ namespace
 {
 const char* const kDeleteFailed = "Error!";
 
-struct RootName
+// A command as the list shows it: a string value's text (UTF-16 in the
+// registry) up to its first NUL, in GBK; any other value's bytes as they are.
+std::string CommandText(DWORD dwType, const BYTE* pData, DWORD dwDataSize)
 {
-    HKEY hRoot;
-    const char* pszName;
-};
-const RootName kRoots[] = {
-    {HKEY_CURRENT_USER, StartupItemRules::kCurrentUser},
-    {HKEY_LOCAL_MACHINE, StartupItemRules::kLocalMachine},
-};
+    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
+        return StartupItemRules::DataAsText(pData, dwDataSize);
+    std::wstring wstrText(reinterpret_cast<const wchar_t*>(pData), dwDataSize / sizeof(wchar_t));
+    return GbkText::FromWide(wstrText.substr(0, wstrText.find(L'\0')));
+}
 } // namespace
 
-CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent, CJournalFile* pJournal)
-    : CSkinDialog(IDD_STARTUP_ITEMS, pParent, Title::Fixed, "系统启动项优化", true), m_pJournal(pJournal)
+CStartupItemsDlg::CStartupItemsDlg(CWnd* pParent, CJournalFile* pJournal, HKEY hLocalMachine)
+    : CSkinDialog(IDD_STARTUP_ITEMS, pParent, Title::Fixed, "系统启动项优化", true), m_pJournal(pJournal),
+      m_hLocalMachine(hLocalMachine)
 {
 }
 
@@ -70,18 +72,17 @@ BOOL CStartupItemsDlg::OnInitDialog()
     m_listItems.InsertColumn(2, "位置", LVCFMT_LEFT, 200);
 
     AddRunKeyValues(HKEY_CURRENT_USER, StartupItemRules::kRunKeyPath);
-    AddRunKeyValues(HKEY_LOCAL_MACHINE, StartupItemRules::kRunKeyPath);
+    AddRunKeyValues(m_hLocalMachine, StartupItemRules::kRunKeyPath);
     return TRUE;
 }
 
 void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
 {
     const char* pszRootName = nullptr;
-    for (const RootName& root : kRoots)
-    {
-        if (root.hRoot == hRoot)
-            pszRootName = root.pszName;
-    }
+    if (hRoot == HKEY_CURRENT_USER)
+        pszRootName = StartupItemRules::kCurrentUser;
+    else if (hRoot != nullptr && hRoot == m_hLocalMachine)
+        pszRootName = StartupItemRules::kLocalMachine;
     if (pszRootName == nullptr)
         return;
 
@@ -89,9 +90,11 @@ void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
     if (key.Open(hRoot, strSubkey.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return;
     // A key that goes away meanwhile keeps the rows read before.
-    ForEachRegistryValue(key.Get(), [&](const std::string& strName, DWORD, const BYTE* pData, DWORD dwDataSize) {
-        AddRow({hRoot, pszRootName, strSubkey, strName, StartupItemRules::DataAsText(pData, dwDataSize)});
-    });
+    ForEachRegistryValue(key.Get(),
+                         [&](const std::wstring& wstrName, DWORD dwType, const BYTE* pData, DWORD dwDataSize) {
+                             AddRow({hRoot, pszRootName, strSubkey, wstrName, GbkText::FromWide(wstrName),
+                                     CommandText(dwType, pData, dwDataSize)});
+                         });
 }
 
 std::string CStartupItemsDlg::LocationText(const Item& item)
@@ -169,15 +172,15 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
     for (size_t i = 0; i < rows.size(); ++i)
     {
         const Item& item = *ItemAt(rows[i]);
-        const char* pszRoot = RunValues::RootToken(item.hRoot);
+        const char* pszRoot = RunValues::RootToken(item.hRoot, m_hLocalMachine);
         if (pszRoot == nullptr)
             continue;
         ChangeJournal::RunValueRecord record;
         record.strRoot = pszRoot;
         record.strKey = item.strSubkey;
-        record.strName = item.strName;
+        record.wstrName = item.wstrName;
         DWORD dwType = 0;
-        if (RunValues::Read(item.hRoot, item.strSubkey, item.strName, &dwType, &record.data) != ERROR_SUCCESS)
+        if (RunValues::Read(item.hRoot, item.strSubkey, item.wstrName, &dwType, &record.data) != ERROR_SUCCESS)
             continue;
         record.dwType = dwType;
         records[i] = entry.runValues.size();
@@ -211,7 +214,7 @@ bool CStartupItemsDlg::DeleteRunValue(const Item& item)
 {
     CRegKey key;
     bool bDeleted = key.Open(item.hRoot, item.strSubkey.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS &&
-                    RegDeleteValueA(key.Get(), item.strName.c_str()) == ERROR_SUCCESS;
+                    RegDeleteValueW(key.Get(), item.wstrName.c_str()) == ERROR_SUCCESS;
     if (!bDeleted)
         m_pReporter->Report(ReportKind::Warning, kDeleteFailed);
     return bDeleted;

@@ -16,8 +16,10 @@ class CJournalFile;
 class CStartupItemsDlg : public CSkinDialog
 {
 public:
-    // Deletions are noted in pJournal first, when one is given.
-    explicit CStartupItemsDlg(CWnd* pParent = nullptr, CJournalFile* pJournal = nullptr);
+    // Deletions are noted in pJournal first, when one is given. The
+    // machine's Run key is read under hLocalMachine, the root the session
+    // of the computer opened.
+    CStartupItemsDlg(CWnd* pParent, CJournalFile* pJournal, HKEY hLocalMachine);
     ~CStartupItemsDlg() override;
 
     const CListCtrl& ItemList() const { return m_listItems; }
@@ -43,7 +45,8 @@ private:
         HKEY hRoot;
         const char* pszRootName;
         std::string strSubkey;
-        std::string strName; // "" for the key's default value
+        std::wstring wstrName; // the real name; "" for the key's default value
+        std::string strName;   // GBK, for display
         std::string strCommand;
     };
 
@@ -56,6 +59,7 @@ private:
     bool DeleteRunValue(const Item& item);
 
     CJournalFile* m_pJournal;
+    HKEY m_hLocalMachine;
     CWindowReporter m_ownReporter{[this] { return m_hWnd; }};
     IReporter* m_pReporter = &m_ownReporter;
     CSkinButton m_btnExit;
