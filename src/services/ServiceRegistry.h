@@ -14,6 +14,9 @@
 class CServicesKey
 {
 public:
+    // The same path as IServiceSession::kServicesKeyPath, for 8-bit calls.
+    static constexpr const char* kPath = "SYSTEM\\CurrentControlSet\\Services";
+
     // hRoot is the HKEY_LOCAL_MACHINE of the session's computer; a null one
     // gives a key that reads nothing.
     explicit CServicesKey(HKEY hRoot);

@@ -6,6 +6,7 @@
 
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
+#include "services/ManagerSession.h"
 
 namespace
 {
@@ -375,17 +376,38 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
     EXPECT_EQ(0, m_pDialog->ServiceList().GetItemCount());
 }
 
+// Lists through this computer's manager and opens through a session that
+// has none: a user whose rights end at the list.
+class CListOnlySession : public IServiceSession
+{
+public:
+    const std::wstring& ComputerName() const override { return m_none.ComputerName(); }
+    DWORD ManagerError() const override { return m_none.ManagerError(); }
+    DWORD Enumerate(DWORD dwType, std::vector<EnumeratedService>* pServices) override
+    {
+        return m_pList->Enumerate(dwType, pServices);
+    }
+    DWORD Open(const std::wstring& wstrName, DWORD dwAccess, CService* pService) override
+    {
+        return m_none.Open(wstrName, dwAccess, pService);
+    }
+    DWORD Create(const std::wstring& wstrName, const ServiceConfig& config, CService* pService) override
+    {
+        return m_none.Create(wstrName, config, pService);
+    }
+    HKEY RegistryRoot() const override { return m_none.RegistryRoot(); }
+
+private:
+    std::unique_ptr<IServiceSession> m_pList = OpenServiceSession();
+    CManagerSession m_none{std::wstring(), L"QmNoSuchDatabase"};
+};
+
 // Listed through another door all the same, a row with no manager behind
 // it first says why, under the program's name and owned by no window.
 TEST_F(MainWindowTest, WithoutAManagerARowSaysWhyBeforeItsFailure)
 {
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    ASSERT_NE(nullptr, hManager);
     m_pDialog.reset(new CMainDlg(nullptr, "QmNoSuchDatabase"));
-    m_pDialog->SetServiceEnumerator([hManager](SC_HANDLE, DWORD dwType, DWORD dwState, ENUM_SERVICE_STATUSA* pServices,
-                                               DWORD cbSize, DWORD* pcbNeeded, DWORD* pnReturned, DWORD* pResume) {
-        return EnumServicesStatusA(hManager, dwType, dwState, pServices, cbSize, pcbNeeded, pnReturned, pResume);
-    });
+    m_pDialog->SetServiceSession(std::make_unique<CListOnlySession>());
     ASSERT_TRUE(m_pDialog->Create());
     KillTimer(Window(), CMainDlg::kStatusTimer);
     m_watcher.Clear();
@@ -404,7 +426,6 @@ TEST_F(MainWindowTest, WithoutAManagerARowSaysWhyBeforeItsFailure)
     }
     m_watcher.Clear();
     m_pDialog.reset();
-    CloseServiceHandle(hManager);
 }
 std::string BinaryPathOf(const std::string& strName)
 {

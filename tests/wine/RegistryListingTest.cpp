@@ -1,6 +1,7 @@
 // The registry walks behind the startup items and the dependents list, on
 // real keys of the registry that change while they are walked.
 #include "common/RegKey.h"
+#include "common/GbkText.h"
 #include "common/RegistryListing.h"
 
 #include <gtest/gtest.h>
@@ -188,11 +189,12 @@ TEST(RegistryListingTest, ValueWalkEndsWithWhatWasReadWhenTheKeyChanges)
         std::vector<std::pair<std::string, std::string>> seen;
         LONG nResult = -1;
         auto walk = [&] {
-            return ForEachRegistryValue(hKey, [&](const std::string& strName, DWORD dwType, const BYTE* pData,
+            return ForEachRegistryValue(hKey, [&](const std::wstring& wstrName, DWORD dwType, const BYTE* pData,
                                                   DWORD dwDataSize) {
                 EXPECT_EQ(static_cast<DWORD>(REG_SZ), dwType);
-                seen.emplace_back(strName, std::string(reinterpret_cast<const char*>(pData),
-                                                       dwDataSize > 0 ? dwDataSize - 1 : 0));
+                // Names and string data come back as UTF-16.
+                std::wstring wstrData(reinterpret_cast<const wchar_t*>(pData), dwDataSize / sizeof(wchar_t));
+                seen.emplace_back(GbkText::FromWide(wstrName), GbkText::FromWide(wstrData.substr(0, wstrData.find(L'\0'))));
                 if (static_cast<int>(seen.size()) == c.nActAfter)
                     act();
             });
@@ -244,8 +246,8 @@ TEST(RegistryListingTest, SubkeyWalkEndsWithWhatWasReadWhenTheKeyChanges)
         std::vector<std::string> seen;
         LONG nResult = -1;
         auto walk = [&] {
-            return ForEachRegistrySubkey(hKey, [&](const std::string& strName) {
-                seen.push_back(strName);
+            return ForEachRegistrySubkey(hKey, [&](const std::wstring& wstrName) {
+                seen.push_back(GbkText::FromWide(wstrName));
                 if (static_cast<int>(seen.size()) == c.nDeleteAfter)
                 {
                     EXPECT_EQ(ERROR_SUCCESS, key.Delete());

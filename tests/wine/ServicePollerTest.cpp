@@ -5,6 +5,8 @@
 
 #include "support/ServicesKeyWatch.h"
 #include "support/TestServices.h"
+#include "support/TextLists.h"
+#include "services/ServiceSession.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +24,10 @@ constexpr DWORD kNoticeTimeoutMs = 2000;
 // One look of the poller at the manager, through a handle of the test's own.
 testing::AssertionResult Pass(CServicePoller& poller)
 {
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    if (hManager == nullptr)
-        return testing::AssertionFailure() << "no manager: " << GetLastError();
-    DWORD dwError = poller.Refresh(hManager);
-    CloseServiceHandle(hManager);
+    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
+    if (DWORD dwError = pSession->ManagerError())
+        return testing::AssertionFailure() << "no manager: " << dwError;
+    DWORD dwError = poller.Refresh(*pSession);
     if (dwError != 0)
         return testing::AssertionFailure() << "the pass failed with " << dwError;
     return testing::AssertionSuccess();
@@ -38,7 +39,7 @@ testing::AssertionResult Pass(CServicePoller& poller)
 testing::AssertionResult Reports(const CServicePoller& poller, const CTestService& service, DWORD dwState,
                                  DWORD dwStartType)
 {
-    const CServicePoller::Status* pStatus = poller.Find(service.Name());
+    const CServicePoller::Status* pStatus = poller.Find(Wide(service.Name()));
     if (pStatus == nullptr)
         return testing::AssertionFailure() << service.Name() << " is not in the last pass";
     SERVICE_STATUS manager = {};
@@ -112,7 +113,7 @@ TEST(ServicePollerTest, APassReportsStatesControlsAndStoredStartTypes)
         SCOPED_TRACE(cases[i].pszWhat);
         EXPECT_TRUE(Reports(poller, *services[i], cases[i].dwState, cases[i].dwStartType));
     }
-    EXPECT_EQ(nullptr, poller.Find(UniqueServiceName("QmPollNeverRegistered")));
+    EXPECT_EQ(nullptr, poller.Find(Wide(UniqueServiceName("QmPollNeverRegistered"))));
 }
 
 // States come with every enumeration; a start type is read again only after
@@ -193,10 +194,10 @@ TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
     CServicePoller poller;
     DWORD dwStartType = 0;
     poller.CheckStartTypes();
-    ASSERT_TRUE(poller.StartTypeOf(changed.Name(), &dwStartType));
+    ASSERT_TRUE(poller.StartTypeOf(Wide(changed.Name()), &dwStartType));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), dwStartType);
-    EXPECT_FALSE(poller.StartTypeOf(unreadable.Name(), &dwStartType));
-    EXPECT_FALSE(poller.StartTypeOf(UniqueServiceName("QmPollNeverRegistered"), &dwStartType));
+    EXPECT_FALSE(poller.StartTypeOf(Wide(unreadable.Name()), &dwStartType));
+    EXPECT_FALSE(poller.StartTypeOf(Wide(UniqueServiceName("QmPollNeverRegistered")), &dwStartType));
     ASSERT_TRUE(Pass(poller));
 
     CServicesKeyWatch watch;
@@ -222,9 +223,9 @@ TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
         ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
         poller.CheckStartTypes();
         dwStartType = 0;
-        EXPECT_TRUE(poller.StartTypeOf(strUpper, &dwStartType));
+        EXPECT_TRUE(poller.StartTypeOf(Wide(strUpper), &dwStartType));
         EXPECT_EQ(step.dwStartType, dwStartType);
-        EXPECT_FALSE(poller.StartTypeOf(unreadable.Name(), &dwStartType));
+        EXPECT_FALSE(poller.StartTypeOf(Wide(unreadable.Name()), &dwStartType));
         ASSERT_TRUE(Pass(poller));
         EXPECT_TRUE(Reports(poller, changed, SERVICE_STOPPED, step.dwStartType));
     }
@@ -259,7 +260,7 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
 
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(goneDefinition.strName));
+    EXPECT_EQ(nullptr, poller.Find(Wide(goneDefinition.strName)));
     EXPECT_TRUE(Reports(poller, *pRemade, SERVICE_STOPPED, SERVICE_AUTO_START));
     EXPECT_TRUE(Reports(poller, stays, SERVICE_STOPPED, SERVICE_DEMAND_START));
 
@@ -267,7 +268,7 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     ASSERT_TRUE(watch.Arm());
     pRemade->Remove();
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(remadeDefinition.strName));
+    EXPECT_EQ(nullptr, poller.Find(Wide(remadeDefinition.strName)));
     ASSERT_TRUE(watch.Arm());
     remadeDefinition.dwStartType = SERVICE_DEMAND_START;
     pRemade = std::make_unique<CTestService>(remadeDefinition);
@@ -305,17 +306,16 @@ TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
         }
     }
 
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE);
-    ASSERT_NE(nullptr, hManager);
+    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
+    ASSERT_EQ(0u, pSession->ManagerError());
     CServicePoller poller;
-    DWORD dwResult = poller.Refresh(hManager);
-    CloseServiceHandle(hManager);
+    DWORD dwResult = poller.Refresh(*pSession);
     ASSERT_EQ(0u, dwResult);
     for (const auto& pair : pairs)
     {
         SCOPED_TRACE(testing::PrintToString(pair.strUpper));
-        const CServicePoller::Status* pUpper = poller.Find(pair.strUpper);
-        const CServicePoller::Status* pLower = poller.Find(pair.strLower);
+        const CServicePoller::Status* pUpper = poller.Find(Wide(pair.strUpper));
+        const CServicePoller::Status* pLower = poller.Find(Wide(pair.strLower));
         ASSERT_NE(nullptr, pUpper);
         ASSERT_NE(nullptr, pLower);
         EXPECT_NE(pUpper, pLower);
@@ -328,7 +328,7 @@ TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
     std::string strAsciiLower = pairs[0].strUpper;
     strAsciiLower[0] = 'q';
     strAsciiLower[1] = 'M';
-    EXPECT_EQ(poller.Find(pairs[0].strUpper), poller.Find(strAsciiLower));
+    EXPECT_EQ(poller.Find(Wide(pairs[0].strUpper)), poller.Find(Wide(strAsciiLower)));
 }
 
 } // namespace

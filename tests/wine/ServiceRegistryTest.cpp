@@ -4,6 +4,7 @@
 
 #include "common/AsciiText.h"
 #include "support/TestServices.h"
+#include "support/TextLists.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(ServiceRegistryTest, StartTypesAreReadAsStored)
         {"no Start value", dwWin32, SERVICE_DEMAND_START,
          [](CTestService& service) { return service.DeleteStoredValue("Start"); }, false, 0},
     };
-    CServicesKey servicesKey;
+    CServicesKey servicesKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(servicesKey.IsOpen());
     for (const Case& c : cases)
     {
@@ -70,11 +71,11 @@ TEST(ServiceRegistryTest, StartTypesAreReadAsStored)
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
         DWORD dwRead = 0xDEAD;
-        EXPECT_EQ(c.bRead, servicesKey.ReadStartType(service.Name(), &dwRead));
+        EXPECT_EQ(c.bRead, servicesKey.ReadStartType(Wide(service.Name()), &dwRead));
         EXPECT_EQ(c.bRead ? c.dwExpected : 0xDEAD, dwRead) << "nothing is written when nothing was read";
     }
     DWORD dwRead = 0xDEAD;
-    EXPECT_FALSE(servicesKey.ReadStartType(UniqueServiceName("QmStoreNeverRegistered"), &dwRead));
+    EXPECT_FALSE(servicesKey.ReadStartType(Wide(UniqueServiceName("QmStoreNeverRegistered")), &dwRead));
     EXPECT_EQ(0xDEADu, dwRead);
 }
 
@@ -110,7 +111,7 @@ TEST(ServiceRegistryTest, DependenciesAreReadFromTheStore)
          },
          {}},
     };
-    CServicesKey servicesKey;
+    CServicesKey servicesKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(servicesKey.IsOpen());
     for (const Case& c : cases)
     {
@@ -120,9 +121,9 @@ TEST(ServiceRegistryTest, DependenciesAreReadFromTheStore)
         CTestService service(definition);
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
-        EXPECT_EQ(c.expected, servicesKey.ReadDependencies(service.Name()));
+        EXPECT_EQ(c.expected, InGbk(servicesKey.ReadDependencies(Wide(service.Name()))));
     }
-    EXPECT_EQ(std::vector<std::string>{}, servicesKey.ReadDependencies(UniqueServiceName("QmStoreNeverRegistered")));
+    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependencies(Wide(UniqueServiceName("QmStoreNeverRegistered")))));
 }
 
 // Every service naming the target in DependOnService, without regard to the
@@ -163,10 +164,10 @@ TEST(ServiceRegistryTest, DependentsAreTheServicesNamingTheTarget)
         services.push_back(std::make_unique<CTestService>(definition));
         ASSERT_TRUE(services.back()->Created());
     }
-    CServicesKey servicesKey;
+    CServicesKey servicesKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(servicesKey.IsOpen());
-    EXPECT_EQ(Sorted({services[0]->Name(), services[1]->Name()}), Sorted(servicesKey.ReadDependents(strTarget)));
-    EXPECT_EQ(std::vector<std::string>{services[4]->Name()}, servicesKey.ReadDependents(strGbkTarget));
-    EXPECT_EQ(std::vector<std::string>{}, servicesKey.ReadDependents(services[0]->Name()));
+    EXPECT_EQ(Sorted({services[0]->Name(), services[1]->Name()}), Sorted(InGbk(servicesKey.ReadDependents(Wide(strTarget)))));
+    EXPECT_EQ(std::vector<std::string>{services[4]->Name()}, InGbk(servicesKey.ReadDependents(Wide(strGbkTarget))));
+    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependents(Wide(services[0]->Name()))));
 }
 } // namespace

@@ -135,7 +135,7 @@ TEST_F(SkinTest, EveryDialogWearsTheFrame)
     CMainDlg* pMain = m_pDialog.get();
     const Case cases[] = {
         {"quick-config", [pMain] { return new CQuickConfigDlg(pMain); }, true},
-        {"startup-items", [] { return new CStartupItemsDlg(nullptr); }, true},
+        {"startup-items", [] { return new CStartupItemsDlg(nullptr, nullptr, HKEY_LOCAL_MACHINE); }, true},
         {"about", [pMain] { return new CAboutDlg(pMain); }, false},
         {"wizard", [pMain] { return new CWizardDlg(pMain); }, true},
         {"please-wait", [pMain] { return new CProgressDlg(pMain, [](HWND) {}); }, false},

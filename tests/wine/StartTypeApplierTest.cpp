@@ -1,6 +1,7 @@
 // The applier of start-type requests on its own, against real services.
 #include "services/StartTypeApplier.h"
 #include "support/TestServices.h"
+#include "support/TextLists.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,8 @@ class StartTypeApplierTest : public testing::Test
 protected:
     CStartTypeApplier Applier()
     {
-        return CStartTypeApplier(m_service, [this](const std::string& strName, DWORD dwError) {
-            m_failures.push_back({strName, dwError});
+        return CStartTypeApplier(*m_pSession, [this](const std::wstring& wstrName, DWORD dwError) {
+            m_failures.push_back({GbkText::FromWide(wstrName), dwError});
         });
     }
 
@@ -40,7 +41,7 @@ protected:
         return spec;
     }
 
-    CServiceControl m_service;
+    std::unique_ptr<IServiceSession> m_pSession = OpenServiceSession();
     std::vector<Failure> m_failures;
 };
 
@@ -52,12 +53,12 @@ TEST_F(StartTypeApplierTest, OneServiceTakesTheCodeOrReportsWhyNot)
     CStartTypeApplier applier = Applier();
     for (DWORD dwStartType : {SERVICE_AUTO_START, SERVICE_DISABLED, SERVICE_DEMAND_START})
     {
-        EXPECT_EQ(0u, applier.ApplyToService(service.Name(), dwStartType));
+        EXPECT_EQ(0u, applier.ApplyToService(Wide(service.Name()), dwStartType));
         EXPECT_EQ(dwStartType, service.ConfiguredStartType());
     }
     // Boot start cannot be given to a Win32 service; a missing one is 1060.
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), applier.ApplyToService(service.Name(), SERVICE_BOOT_START));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), applier.ApplyToService("QmNoSuchService", 2));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), applier.ApplyToService(Wide(service.Name()), SERVICE_BOOT_START));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), applier.ApplyToService(Wide("QmNoSuchService"), 2));
     EXPECT_EQ((std::vector<Failure>{{service.Name(), ERROR_INVALID_PARAMETER},
                                     {"QmNoSuchService", ERROR_SERVICE_DOES_NOT_EXIST}}),
               m_failures);

@@ -90,7 +90,7 @@ class StartupItemsTest : public MainWindowHarness
 protected:
     testing::AssertionResult OpenItems(CJournalFile* pJournal = nullptr)
     {
-        m_pItems.reset(new CStartupItemsDlg(nullptr, pJournal));
+        m_pItems.reset(new CStartupItemsDlg(nullptr, pJournal, HKEY_LOCAL_MACHINE));
         if (!m_pItems->Create())
             return testing::AssertionFailure() << "the window was not created";
         return testing::AssertionSuccess();

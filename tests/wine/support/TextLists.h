@@ -9,3 +9,19 @@ inline bool Contains(const std::vector<std::string>& items, const std::string& i
 {
     return std::find(items.begin(), items.end(), item) != items.end();
 }
+
+#include "common/GbkText.h"
+
+// The tests name services in GBK; the program's own names are UTF-16.
+inline std::wstring Wide(const std::string& strGbk)
+{
+    return GbkText::ToWide(strGbk);
+}
+
+inline std::vector<std::string> InGbk(const std::vector<std::wstring>& names)
+{
+    std::vector<std::string> gbk;
+    for (const std::wstring& wstrName : names)
+        gbk.push_back(GbkText::FromWide(wstrName));
+    return gbk;
+}
