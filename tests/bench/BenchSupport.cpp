@@ -2,6 +2,8 @@
 
 #include "app/MainDlg.h"
 #include "app/ServiceListRules.h"
+#include "common/GbkText.h"
+#include "services/ServiceTexts.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -33,7 +35,7 @@ std::string SummaryOf(HWND hDialog)
 // Our services left in the manager, found by the stem and this process id.
 int CountLeftovers(const char* pszStem)
 {
-    CServiceControl control;
+    CBenchManager control;
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
     if (control.ManagerHandle() == nullptr || EnumerateServicesInto(control.ManagerHandle(), &buffer, &dwCount) != 0)
@@ -214,7 +216,7 @@ std::unique_ptr<CMainDlg> OpenMainWindow()
     return pDialog;
 }
 
-bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
+bool WarmUpEnumeration(const CBenchManager& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
 {
     if (control.ManagerHandle() == nullptr)
     {
@@ -230,7 +232,7 @@ bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffe
     return true;
 }
 
-int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows)
+int RunPerServiceLoop(CBenchManager& control, std::vector<ManagerRow>* pRows)
 {
     std::vector<BYTE> buffer;
     DWORD dwCount = 0;
@@ -243,12 +245,17 @@ int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows)
     {
         ManagerRow& row = (*pRows)[i];
         row.strName = pServices[i].lpServiceName;
-        DWORD dwError = control.Open(row.strName, CServiceControl::kAccessRead);
+        CService service;
+        SERVICE_STATUS status = {};
+        DWORD dwStartType = 0;
+        DWORD dwError = control.Session().Open(GbkText::ToWide(row.strName), IServiceSession::kAccessRead, &service);
         if (dwError == 0)
-            dwError = control.QueryStatus(&row.strState, nullptr);
+            dwError = service.QueryStatus(&status);
         if (dwError == 0)
-            dwError = control.QueryConfig(&row.strStartType, nullptr, nullptr, nullptr, &row.nImage);
-        control.Close();
+            dwError = service.QueryStartType(&dwStartType);
+        row.strState = ServiceTexts::RunStateText(status.dwCurrentState);
+        row.strStartType = ServiceTexts::StartTypeText(dwStartType);
+        row.nImage = ServiceTexts::StartTypeIndex(dwStartType);
         if (dwError != 0)
             ++nFailures;
     }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/MainDlg.h"
-#include "services/ServiceControl.h"
+#include "services/ServiceSession.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
 #include "support/Waiting.h"
@@ -61,7 +61,28 @@ std::unique_ptr<CMainDlg> OpenMainWindow();
 
 // Checks the manager opened and makes one unmeasured enumeration, so that
 // caches are warm before anything is timed; false, said, when either fails.
-bool WarmUpEnumeration(const CServiceControl& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
+// This computer's manager twice over: a raw handle for the enumeration every
+// figure is held against, and the session the program itself uses.
+class CBenchManager
+{
+public:
+    CBenchManager() : m_hManager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS)) {}
+    ~CBenchManager()
+    {
+        if (m_hManager != nullptr)
+            CloseServiceHandle(m_hManager);
+    }
+    CBenchManager(const CBenchManager&) = delete;
+    CBenchManager& operator=(const CBenchManager&) = delete;
+    SC_HANDLE ManagerHandle() const { return m_hManager; }
+    IServiceSession& Session() { return *m_pSession; }
+
+private:
+    SC_HANDLE m_hManager;
+    std::unique_ptr<IServiceSession> m_pSession = OpenServiceSession();
+};
+
+bool WarmUpEnumeration(const CBenchManager& control, std::vector<BYTE>* pBuffer, DWORD* pdwCount);
 
 struct ManagerRow
 {
@@ -75,7 +96,7 @@ struct ManagerRow
 // registry: the manager's own answer, service by service. Returns the
 // number of services whose open or queries failed, or -1 when the
 // enumeration itself failed.
-int RunPerServiceLoop(CServiceControl& control, std::vector<ManagerRow>* pRows);
+int RunPerServiceLoop(CBenchManager& control, std::vector<ManagerRow>* pRows);
 
 // Holds the whole list, filled with every service, to what the manager
 // answers service by service, so that a fast fill or pass is also a right

@@ -6,7 +6,7 @@
 #include "app/ServiceListRules.h"
 #include "bench/BenchSupport.h"
 #include "res/resource.h"
-#include "services/ServiceControl.h"
+#include "services/ServiceSession.h"
 #include "services/ServiceTexts.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
@@ -45,7 +45,7 @@ int Run(ServiceBed& services)
     if (!pDialog)
         return 1;
 
-    CServiceControl control;
+    CBenchManager control;
     // One of each first, unmeasured: caches and the list's storage warm up.
     std::vector<BYTE> buffer;
     DWORD dwEnumerated = 0;

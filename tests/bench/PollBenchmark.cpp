@@ -5,6 +5,7 @@
 // while nothing happens.
 #include "app/MainDlg.h"
 #include "bench/BenchSupport.h"
+#include "common/GbkText.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "services/ServiceTexts.h"
@@ -47,19 +48,20 @@ void PrintFineSamples(const std::string& strName, const Samples& samples)
 // name, the start type and the image, then the state and the start type
 // again to compare) and the by-name lookups. A poller of its own, so that
 // the window's is untouched.
-void MeasurePassParts(SC_HANDLE hManager, const CListCtrl& list, double dPassBeyondEnumeration)
+void MeasurePassParts(CBenchManager& control, const CListCtrl& list, double dPassBeyondEnumeration)
 {
+    SC_HANDLE hManager = control.ManagerHandle();
     CServicePoller poller;
     // The first look reads every start type; the timed ones find them kept.
-    if (poller.Refresh(hManager) != 0)
+    if (poller.Refresh(control.Session()) != 0)
     {
         std::printf("error: the poller's own look at the manager failed\n");
         return;
     }
-    std::vector<std::string> names;
+    std::vector<std::wstring> names;
     int nRows = list.GetItemCount();
     for (int i = 0; i < nRows; ++i)
-        names.push_back(list.GetItemText(i, 1));
+        names.push_back(GbkText::ToWide(list.GetItemText(i, 1)));
 
     Samples refresh, enumeration, reads, lookups;
     std::vector<BYTE> buffer;
@@ -72,7 +74,7 @@ void MeasurePassParts(SC_HANDLE hManager, const CListCtrl& list, double dPassBey
         enumeration.ms.push_back(MsSince(llStart));
 
         llStart = Ticks();
-        poller.Refresh(hManager);
+        poller.Refresh(control.Session());
         refresh.ms.push_back(MsSince(llStart));
 
         llStart = Ticks();
@@ -88,8 +90,8 @@ void MeasurePassParts(SC_HANDLE hManager, const CListCtrl& list, double dPassBey
 
         llStart = Ticks();
         nFound = 0;
-        for (const std::string& strName : names)
-            nFound += poller.Find(strName) != nullptr ? 1 : 0;
+        for (const std::wstring& wstrName : names)
+            nFound += poller.Find(wstrName) != nullptr ? 1 : 0;
         lookups.ms.push_back(MsSince(llStart));
     }
     if (refresh.ms.empty())
@@ -169,7 +171,7 @@ int Run(ServiceBed& services)
     HWND hDialog = pDialog->GetSafeHwnd();
     const CListCtrl& list = pDialog->ServiceList();
 
-    CServiceControl control;
+    CBenchManager control;
     // One of each first, unmeasured: caches warm up, and the first pass
     // reads every start type, which the idle ones after it find kept.
     std::vector<BYTE> buffer;
@@ -262,7 +264,7 @@ int Run(ServiceBed& services)
                 static_cast<double>(ullEnumerationCpu) / 10000.0 / kIdleRounds, kIdleRounds);
     double dRatio = pass.Median() / enumeration.Median();
     std::printf("pass/enumeration: %.2f\n", dRatio);
-    MeasurePassParts(control.ManagerHandle(), list, pass.Median() - enumeration.Median());
+    MeasurePassParts(control, list, pass.Median() - enumeration.Median());
 
     // A start type changed behind the window's back: the store's notice
     // makes the next pass read every start type again.
@@ -309,12 +311,12 @@ int Run(ServiceBed& services)
         // What reading every start type costs by itself.
         LONGLONG llReads = Ticks();
         {
-            CServicesKey servicesKey;
+            CServicesKey servicesKey(control.Session().RegistryRoot());
             const auto* pServices = reinterpret_cast<const ENUM_SERVICE_STATUSA*>(buffer.data());
             for (DWORD i = 0; i < dwEnumerated; ++i)
             {
                 DWORD dwRead = 0;
-                servicesKey.ReadStartType(pServices[i].lpServiceName, &dwRead);
+                servicesKey.ReadStartType(GbkText::ToWide(pServices[i].lpServiceName), &dwRead);
             }
         }
         startTypeReads.ms.push_back(MsSince(llReads));

@@ -6,11 +6,12 @@
 // service's current start type and the running dependents of each one it
 // would disable.
 #include "bench/BenchSupport.h"
+#include "common/GbkText.h"
 #include "changes/ChangePlanner.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
-#include "services/ServiceControl.h"
-#include "services/ServiceEnumeration.h"
+#include "services/ServiceSession.h"
+#include "services/ServiceSession.h"
 #include "services/StartTypeApplier.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
@@ -75,13 +76,13 @@ int Run(ServiceBed& services)
     std::printf("knowledge base services registered: %zu (%d of them running)\n", known.size(), nStarted);
 
     CMessageBoxWatcher watcher;
-    CServiceControl control;
+    CBenchManager control;
     std::vector<BYTE> buffer;
     DWORD dwEnumerated = 0;
     if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
         return 1;
-    CStartTypeApplier applier(control, [](const std::string& strName, DWORD dwError) {
-        std::printf("error: %s: %lu\n", strName.c_str(), dwError);
+    CStartTypeApplier applier(control.Session(), [](const std::wstring& wstrName, DWORD dwError) {
+        std::printf("error: %s: %lu\n", GbkText::FromWide(wstrName).c_str(), dwError);
     });
     ApplyRequest request;
     request.mode = kApplyProfile;
@@ -93,9 +94,9 @@ int Run(ServiceBed& services)
     {
         if (Interrupted())
             return 1;
-        std::vector<EnumeratedServiceA> listed;
+        std::vector<EnumeratedService> listed;
         LONGLONG llEnum = Ticks();
-        DWORD dwError = EnumerateWin32Services(control.ManagerHandle(), &listed);
+        DWORD dwError = control.Session().Enumerate(SERVICE_WIN32, &listed);
         enumeration.ms.push_back(MsSince(llEnum));
         if (dwError != 0)
         {
@@ -110,7 +111,7 @@ int Run(ServiceBed& services)
             return 1;
         }
         planning.ms.push_back(MsSince(llPreview));
-        content = PreviewStartTypePlan(control, plan, "配置预览");
+        content = PreviewStartTypePlan(control.Session(), plan, "配置预览");
         preview.ms.push_back(MsSince(llPreview));
         dwEnumerated = static_cast<DWORD>(listed.size());
     }

@@ -10,7 +10,8 @@
 #include "app/MainDlg.h"
 #include "app/ServiceListRules.h"
 #include "bench/BenchSupport.h"
-#include "services/ServiceEnumeration.h"
+#include "common/GbkText.h"
+#include "services/ServiceSession.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceTexts.h"
 #include "support/MainWindowHarness.h"
@@ -238,7 +239,7 @@ bool TimeChangePasses(CMainDlg& dialog, CTestService& changed, CServicesKeyWatch
 // figure cannot be trusted.
 bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, SizeFigures* pFigures)
 {
-    CServiceControl control;
+    CBenchManager control;
     SC_HANDLE hManager = control.ManagerHandle();
     pFigures->nRegistered = static_cast<int>(services.size());
 
@@ -335,8 +336,10 @@ void PrintFineSamples(const char* pszName, const Samples& samples)
 // rows back before anything reads them) and turning its redraw back on,
 // which updates its scroll bar; for the pass, a poller's look at the
 // manager, the one list read per row and the lookups by name.
-void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
+void MeasureParts(CMainDlg& dialog, CBenchManager& control, int nRegistered)
 {
+    SC_HANDLE hManager = control.ManagerHandle();
+    IServiceSession& session = control.Session();
     const CListCtrl& list = dialog.ServiceList();
     HWND hList = list.GetSafeHwnd();
     int nRows = list.GetItemCount();
@@ -346,8 +349,11 @@ void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
         for (int nColumn = 0; nColumn < 4; ++nColumn)
             texts[nColumn].push_back(list.GetItemText(i, nColumn));
     }
+    std::vector<std::wstring> names;
+    for (const std::string& strName : texts[1])
+        names.push_back(GbkText::ToWide(strName));
     CServicePoller poller;
-    poller.Refresh(hManager);
+    poller.Refresh(session);
 
     Samples enumeration, fill, pass, listEnumeration, deleteAll, inserts, subitemTexts, redrawOn, refresh, reads,
         lookups;
@@ -363,9 +369,9 @@ void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
         time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); });
         PumpMessages();
         time(&pass, [&dialog] { dialog.RefreshServiceStates(); });
-        time(&listEnumeration, [hManager] {
-            std::vector<EnumeratedServiceA> services;
-            EnumerateWin32Services(hManager, &services);
+        time(&listEnumeration, [&session] {
+            std::vector<EnumeratedService> services;
+            session.Enumerate(SERVICE_WIN32, &services);
         });
 
         // In the fill's order: redraw off first.
@@ -386,14 +392,14 @@ void MeasureParts(CMainDlg& dialog, SC_HANDLE hManager, int nRegistered)
         dialog.FillServiceList(ServiceListRules::kAll);
         PumpMessages();
 
-        time(&refresh, [&] { poller.Refresh(hManager); });
+        time(&refresh, [&] { poller.Refresh(session); });
         time(&reads, [&] {
             for (int i = 0; i < nRows; ++i)
                 list.GetItemData(i);
         });
         time(&lookups, [&] {
-            for (const std::string& strName : texts[1])
-                poller.Find(strName);
+            for (const std::wstring& wstrName : names)
+                poller.Find(wstrName);
         });
     }
     if (enumeration.ms.empty())
@@ -512,8 +518,8 @@ int Run(ServiceBed& services)
         // The smallest list, where fixed costs weigh most, and the largest.
         if (&size == &kSizes[0] || &size == &kSizes[std::size(kSizes) - 1])
         {
-            CServiceControl control;
-            MeasureParts(*pDialog, control.ManagerHandle(), size.nServices);
+            CBenchManager control;
+            MeasureParts(*pDialog, control, size.nServices);
         }
     }
 

@@ -8,9 +8,10 @@
 // registry; the preview window it opens is timed as well, and once the way
 // the facts were read before, with an open of every named service.
 #include "bench/BenchSupport.h"
+#include "common/GbkText.h"
 #include "changes/ChangePlanner.h"
 #include "changes/PreviewDlg.h"
-#include "services/ServiceEnumeration.h"
+#include "services/ServiceSession.h"
 #include "services/ServicePoller.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/Waiting.h"
@@ -41,34 +42,34 @@ ChangeJournal::Entry HugeEntry(const ServiceBed& services)
         // What it has now is what this program set: each one goes back.
         DWORD dwNow = pService->ConfiguredStartType();
         DWORD dwBefore = dwNow == SERVICE_DEMAND_START ? SERVICE_AUTO_START : SERVICE_DEMAND_START;
-        entry.startTypes.push_back({pService->Name(), dwBefore, dwNow, true, dwNow});
+        entry.startTypes.push_back({GbkText::ToWide(pService->Name()), dwBefore, dwNow, true, dwNow});
     }
     std::string strGone = UniqueServiceName("QmUndoGone") + "_";
     for (int i = static_cast<int>(entry.startTypes.size()); i < kRecords; ++i)
-        entry.startTypes.push_back({strGone + std::to_string(i), SERVICE_AUTO_START, SERVICE_DISABLED, true,
-                                    SERVICE_DISABLED});
+        entry.startTypes.push_back({GbkText::ToWide(strGone + std::to_string(i)), SERVICE_AUTO_START,
+                                    SERVICE_DISABLED, true, SERVICE_DISABLED});
     return entry;
 }
 
 // How the facts were read before: every named service opened in turn.
-void ReadByOpening(CServiceControl& control, const ChangeJournal::Entry& entry)
+void ReadByOpening(CBenchManager& control, const ChangeJournal::Entry& entry)
 {
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
     {
-        CServiceControl::COpenService open(control, record.strName, SERVICE_QUERY_CONFIG);
+        CService service;
         DWORD dwCurrent = 0;
-        if (open.Error() == 0 && control.QueryStartType(&dwCurrent) == 0)
-            control.QueryConfig(nullptr, nullptr, nullptr, nullptr, nullptr);
+        if (control.Session().Open(record.wstrName, SERVICE_QUERY_CONFIG, &service) == 0)
+            service.QueryStartType(&dwCurrent);
     }
 }
 
 // The facts and the plan, timed together.
-double TimePlan(CServiceControl& control, const ChangeJournal::Entry& entry, CServicePoller* pPoller,
+double TimePlan(CBenchManager& control, const ChangeJournal::Entry& entry, CServicePoller* pPoller,
                 UndoPlan::Plan* pPlan)
 {
     LONGLONG llPlan = Ticks();
     UndoPlan::Facts facts;
-    if (DWORD dwError = ReadUndoFacts(control, entry, &facts, EnumServicesStatusA, pPoller))
+    if (DWORD dwError = ReadUndoFacts(control.Session(), entry, &facts, pPoller))
     {
         std::printf("error: the enumeration failed: %lu\n", dwError);
         return -1;
@@ -93,7 +94,7 @@ double TimeWindow(const PreviewContent& content)
 int Run(ServiceBed& services)
 {
     CMessageBoxWatcher watcher;
-    CServiceControl control;
+    CBenchManager control;
     std::vector<BYTE> buffer;
     DWORD dwEnumerated = 0;
     if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
@@ -101,7 +102,7 @@ int Run(ServiceBed& services)
     ChangeJournal::Entry entry = HugeEntry(services);
     // The window's passes keep the poller's start types as they go.
     CServicePoller poller;
-    if (poller.Refresh(control.ManagerHandle()) != 0)
+    if (poller.Refresh(control.Session()) != 0)
         return 1;
 
     Samples planning, fromRegistry, enumeration, window, rowsOnly, notesOnly;
@@ -110,9 +111,9 @@ int Run(ServiceBed& services)
     {
         if (Interrupted())
             return 1;
-        std::vector<EnumeratedServiceA> listed;
+        std::vector<EnumeratedService> listed;
         LONGLONG llEnum = Ticks();
-        DWORD dwError = EnumerateWin32Services(control.ManagerHandle(), &listed);
+        DWORD dwError = control.Session().Enumerate(SERVICE_WIN32, &listed);
         enumeration.ms.push_back(MsSince(llEnum));
         planning.ms.push_back(TimePlan(control, entry, &poller, &plan));
         fromRegistry.ms.push_back(TimePlan(control, entry, nullptr, &plan));
