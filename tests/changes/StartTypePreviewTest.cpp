@@ -11,11 +11,14 @@ using Names = std::vector<std::string>;
 CRunningDependents Sample()
 {
     CRunningDependents running;
-    running.AddRunning("Web", "网页服务", {"RPC", "+NetGroup"});
-    running.AddRunning("Mail", "邮件服务", {"web", "+Net"});
-    running.AddRunning("Cron", "", {"Mail"});
-    running.AddRunning("Loop", "回环", {"Back"});
-    running.AddRunning("Back", "后台", {"Loop", ""});
+    running.AddRunning(L"Web", "网页服务", {L"RPC", L"+NetGroup"});
+    running.AddRunning(L"Mail", "邮件服务", {L"web", L"+Net"});
+    running.AddRunning(L"Cron", "Cron", {L"Mail"});
+    running.AddRunning(L"Loop", "回环", {L"Back"});
+    running.AddRunning(L"Back", "后台", {L"Loop", L""});
+    // Names GBK shows alike are two services.
+    running.AddRunning(L"Qm\uAC00", "Qm(AC00)", {L"Cron"});
+    running.AddRunning(L"Qm?", "Qm?", {L"Web"});
     return running;
 }
 
@@ -23,20 +26,20 @@ TEST(StartTypePreviewTest, RunningDependentsAreFollowedThroughRunningServices)
 {
     const struct
     {
-        const char* pszService;
+        const wchar_t* pszService;
         Names expected;
     } kCases[] = {
-        {"Rpc", {"网页服务", "邮件服务", "Cron"}}, // direct first, names case-blind, no display name: own name
-        {"Web", {"邮件服务", "Cron"}},
-        {"Cron", {}},
-        {"NetGroup", {}}, // groups are not services
-        {"+NetGroup", {}},
-        {"Loop", {"后台"}}, // a cycle ends, the service itself is not its own dependent
-        {"Nobody", {}},
+        {L"Rpc", {"网页服务", "邮件服务", "Qm?", "Cron", "Qm(AC00)"}}, // direct first, names case-blind
+        {L"Web", {"邮件服务", "Qm?", "Cron", "Qm(AC00)"}},
+        {L"Cron", {"Qm(AC00)"}},
+        {L"NetGroup", {}}, // groups are not services
+        {L"+NetGroup", {}},
+        {L"Loop", {"后台"}}, // a cycle ends, the service itself is not its own dependent
+        {L"Nobody", {}},
     };
     CRunningDependents running = Sample();
-    for (const auto& test : kCases)
-        EXPECT_EQ(test.expected, running.Of(test.pszService)) << test.pszService;
+    for (size_t i = 0; i < std::size(kCases); ++i)
+        EXPECT_EQ(kCases[i].expected, running.Of(kCases[i].pszService)) << i;
 }
 
 TEST(StartTypePreviewTest, OnlyChangesAreRowsAndOnlyDisablingMarks)

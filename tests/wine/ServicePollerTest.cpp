@@ -39,7 +39,7 @@ testing::AssertionResult Pass(CServicePoller& poller)
 testing::AssertionResult Reports(const CServicePoller& poller, const CTestService& service, DWORD dwState,
                                  DWORD dwStartType)
 {
-    const CServicePoller::Status* pStatus = poller.Find(Wide(service.Name()));
+    const CServicePoller::Status* pStatus = poller.Find(WideFromGbk(service.Name()));
     if (pStatus == nullptr)
         return testing::AssertionFailure() << service.Name() << " is not in the last pass";
     SERVICE_STATUS manager = {};
@@ -113,7 +113,7 @@ TEST(ServicePollerTest, APassReportsStatesControlsAndStoredStartTypes)
         SCOPED_TRACE(cases[i].pszWhat);
         EXPECT_TRUE(Reports(poller, *services[i], cases[i].dwState, cases[i].dwStartType));
     }
-    EXPECT_EQ(nullptr, poller.Find(Wide(UniqueServiceName("QmPollNeverRegistered"))));
+    EXPECT_EQ(nullptr, poller.Find(WideFromGbk(UniqueServiceName("QmPollNeverRegistered"))));
 }
 
 // States come with every enumeration; a start type is read again only after
@@ -194,10 +194,10 @@ TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
     CServicePoller poller;
     DWORD dwStartType = 0;
     poller.CheckStartTypes();
-    ASSERT_TRUE(poller.StartTypeOf(Wide(changed.Name()), &dwStartType));
+    ASSERT_TRUE(poller.StartTypeOf(WideFromGbk(changed.Name()), &dwStartType));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), dwStartType);
-    EXPECT_FALSE(poller.StartTypeOf(Wide(unreadable.Name()), &dwStartType));
-    EXPECT_FALSE(poller.StartTypeOf(Wide(UniqueServiceName("QmPollNeverRegistered")), &dwStartType));
+    EXPECT_FALSE(poller.StartTypeOf(WideFromGbk(unreadable.Name()), &dwStartType));
+    EXPECT_FALSE(poller.StartTypeOf(WideFromGbk(UniqueServiceName("QmPollNeverRegistered")), &dwStartType));
     ASSERT_TRUE(Pass(poller));
 
     CServicesKeyWatch watch;
@@ -223,9 +223,9 @@ TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
         ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
         poller.CheckStartTypes();
         dwStartType = 0;
-        EXPECT_TRUE(poller.StartTypeOf(Wide(strUpper), &dwStartType));
+        EXPECT_TRUE(poller.StartTypeOf(WideFromGbk(strUpper), &dwStartType));
         EXPECT_EQ(step.dwStartType, dwStartType);
-        EXPECT_FALSE(poller.StartTypeOf(Wide(unreadable.Name()), &dwStartType));
+        EXPECT_FALSE(poller.StartTypeOf(WideFromGbk(unreadable.Name()), &dwStartType));
         ASSERT_TRUE(Pass(poller));
         EXPECT_TRUE(Reports(poller, changed, SERVICE_STOPPED, step.dwStartType));
     }
@@ -260,7 +260,7 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     ASSERT_TRUE(watch.WaitChanged(kNoticeTimeoutMs)) << "no change notice from the store";
 
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(Wide(goneDefinition.strName)));
+    EXPECT_EQ(nullptr, poller.Find(WideFromGbk(goneDefinition.strName)));
     EXPECT_TRUE(Reports(poller, *pRemade, SERVICE_STOPPED, SERVICE_AUTO_START));
     EXPECT_TRUE(Reports(poller, stays, SERVICE_STOPPED, SERVICE_DEMAND_START));
 
@@ -268,7 +268,7 @@ TEST(ServicePollerTest, DeletedServicesLeaveAndNamesMadeAgainAreReadAfresh)
     ASSERT_TRUE(watch.Arm());
     pRemade->Remove();
     ASSERT_TRUE(Pass(poller));
-    EXPECT_EQ(nullptr, poller.Find(Wide(remadeDefinition.strName)));
+    EXPECT_EQ(nullptr, poller.Find(WideFromGbk(remadeDefinition.strName)));
     ASSERT_TRUE(watch.Arm());
     remadeDefinition.dwStartType = SERVICE_DEMAND_START;
     pRemade = std::make_unique<CTestService>(remadeDefinition);
@@ -314,8 +314,8 @@ TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
     for (const auto& pair : pairs)
     {
         SCOPED_TRACE(testing::PrintToString(pair.strUpper));
-        const CServicePoller::Status* pUpper = poller.Find(Wide(pair.strUpper));
-        const CServicePoller::Status* pLower = poller.Find(Wide(pair.strLower));
+        const CServicePoller::Status* pUpper = poller.Find(WideFromGbk(pair.strUpper));
+        const CServicePoller::Status* pLower = poller.Find(WideFromGbk(pair.strLower));
         ASSERT_NE(nullptr, pUpper);
         ASSERT_NE(nullptr, pLower);
         EXPECT_NE(pUpper, pLower);
@@ -328,7 +328,7 @@ TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
     std::string strAsciiLower = pairs[0].strUpper;
     strAsciiLower[0] = 'q';
     strAsciiLower[1] = 'M';
-    EXPECT_EQ(poller.Find(Wide(pairs[0].strUpper)), poller.Find(Wide(strAsciiLower)));
+    EXPECT_EQ(poller.Find(WideFromGbk(pairs[0].strUpper)), poller.Find(WideFromGbk(strAsciiLower)));
 }
 
 } // namespace

@@ -71,11 +71,11 @@ TEST(ServiceRegistryTest, StartTypesAreReadAsStored)
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
         DWORD dwRead = 0xDEAD;
-        EXPECT_EQ(c.bRead, servicesKey.ReadStartType(Wide(service.Name()), &dwRead));
+        EXPECT_EQ(c.bRead, servicesKey.ReadStartType(WideFromGbk(service.Name()), &dwRead));
         EXPECT_EQ(c.bRead ? c.dwExpected : 0xDEAD, dwRead) << "nothing is written when nothing was read";
     }
     DWORD dwRead = 0xDEAD;
-    EXPECT_FALSE(servicesKey.ReadStartType(Wide(UniqueServiceName("QmStoreNeverRegistered")), &dwRead));
+    EXPECT_FALSE(servicesKey.ReadStartType(WideFromGbk(UniqueServiceName("QmStoreNeverRegistered")), &dwRead));
     EXPECT_EQ(0xDEADu, dwRead);
 }
 
@@ -121,9 +121,9 @@ TEST(ServiceRegistryTest, DependenciesAreReadFromTheStore)
         CTestService service(definition);
         ASSERT_TRUE(service.Created());
         ASSERT_TRUE(c.prepare(service));
-        EXPECT_EQ(c.expected, InGbk(servicesKey.ReadDependencies(Wide(service.Name()))));
+        EXPECT_EQ(c.expected, InGbk(servicesKey.ReadDependencies(WideFromGbk(service.Name()))));
     }
-    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependencies(Wide(UniqueServiceName("QmStoreNeverRegistered")))));
+    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependencies(WideFromGbk(UniqueServiceName("QmStoreNeverRegistered")))));
 }
 
 // Every service naming the target in DependOnService, without regard to the
@@ -166,8 +166,8 @@ TEST(ServiceRegistryTest, DependentsAreTheServicesNamingTheTarget)
     }
     CServicesKey servicesKey(HKEY_LOCAL_MACHINE);
     ASSERT_TRUE(servicesKey.IsOpen());
-    EXPECT_EQ(Sorted({services[0]->Name(), services[1]->Name()}), Sorted(InGbk(servicesKey.ReadDependents(Wide(strTarget)))));
-    EXPECT_EQ(std::vector<std::string>{services[4]->Name()}, InGbk(servicesKey.ReadDependents(Wide(strGbkTarget))));
-    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependents(Wide(services[0]->Name()))));
+    EXPECT_EQ(Sorted({services[0]->Name(), services[1]->Name()}), Sorted(InGbk(servicesKey.ReadDependents(WideFromGbk(strTarget)))));
+    EXPECT_EQ(std::vector<std::string>{services[4]->Name()}, InGbk(servicesKey.ReadDependents(WideFromGbk(strGbkTarget))));
+    EXPECT_EQ(std::vector<std::string>{}, InGbk(servicesKey.ReadDependents(WideFromGbk(services[0]->Name()))));
 }
 } // namespace

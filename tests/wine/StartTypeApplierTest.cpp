@@ -53,12 +53,12 @@ TEST_F(StartTypeApplierTest, OneServiceTakesTheCodeOrReportsWhyNot)
     CStartTypeApplier applier = Applier();
     for (DWORD dwStartType : {SERVICE_AUTO_START, SERVICE_DISABLED, SERVICE_DEMAND_START})
     {
-        EXPECT_EQ(0u, applier.ApplyToService(Wide(service.Name()), dwStartType));
+        EXPECT_EQ(0u, applier.ApplyToService(WideFromGbk(service.Name()), dwStartType));
         EXPECT_EQ(dwStartType, service.ConfiguredStartType());
     }
     // Boot start cannot be given to a Win32 service; a missing one is 1060.
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), applier.ApplyToService(Wide(service.Name()), SERVICE_BOOT_START));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), applier.ApplyToService(Wide("QmNoSuchService"), 2));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), applier.ApplyToService(WideFromGbk(service.Name()), SERVICE_BOOT_START));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST), applier.ApplyToService(WideFromGbk("QmNoSuchService"), 2));
     EXPECT_EQ((std::vector<Failure>{{service.Name(), ERROR_INVALID_PARAMETER},
                                     {"QmNoSuchService", ERROR_SERVICE_DOES_NOT_EXIST}}),
               m_failures);

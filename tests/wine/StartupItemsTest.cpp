@@ -4,9 +4,11 @@
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
 #include "support/TestFiles.h"
+#include "support/TextLists.h"
 
 #include "changes/JournalFile.h"
 #include "common/RegKey.h"
+#include "common/RegistryListing.h"
 #include "startup/StartupItemRules.h"
 #include "startup/StartupItemsDlg.h"
 
@@ -16,7 +18,8 @@ const char* const kRunKey = StartupItemRules::kRunKeyPath;
 const std::string kUserLocation = std::string("HKEY_CURRENT_USER\\") + kRunKey;
 const std::string kMachineLocation = std::string("HKEY_LOCAL_MACHINE\\") + kRunKey;
 
-// Empties both Run keys for the test and puts back what was there.
+// Empties both Run keys for the test and puts back what was there, every
+// value by its real name.
 class CRunKeysScope
 {
 public:
@@ -25,36 +28,19 @@ public:
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
         {
             CRegKey key = Open(hRoot);
-            for (;;)
-            {
-                char szName[16384];
-                DWORD dwName = sizeof(szName), dwType = 0, dwData = 0;
-                if (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, nullptr, &dwData) !=
-                    ERROR_SUCCESS)
-                    break;
-                std::vector<BYTE> data(dwData + 1);
-                dwName = sizeof(szName);
-                RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, &dwType, data.data(), &dwData);
-                m_saved.push_back({hRoot, szName, dwType, std::vector<BYTE>(data.begin(), data.begin() + dwData)});
-                RegDeleteValueA(key.Get(), szName);
-            }
+            ForEachRegistryValue(key.Get(), [&](const std::wstring& wstrName, DWORD dwType, const BYTE* pData,
+                                                DWORD dwData) {
+                m_saved.push_back({hRoot, wstrName, dwType, std::vector<BYTE>(pData, pData + dwData)});
+            });
+            Empty(key.Get());
         }
     }
     ~CRunKeysScope()
     {
         for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-        {
-            CRegKey key = Open(hRoot);
-            char szName[16384];
-            DWORD dwName = sizeof(szName);
-            while (RegEnumValueA(key.Get(), 0, szName, &dwName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-            {
-                RegDeleteValueA(key.Get(), szName);
-                dwName = sizeof(szName);
-            }
-        }
+            Empty(Open(hRoot).Get());
         for (const Saved& saved : m_saved)
-            RegSetValueExA(Open(saved.hRoot).Get(), saved.strName.c_str(), 0, saved.dwType, saved.data.data(),
+            RegSetValueExW(Open(saved.hRoot).Get(), saved.wstrName.c_str(), 0, saved.dwType, saved.data.data(),
                            static_cast<DWORD>(saved.data.size()));
     }
     static CRegKey Open(HKEY hRoot)
@@ -68,17 +54,33 @@ public:
         RegSetValueExA(Open(hRoot).Get(), strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
                        static_cast<DWORD>(strData.size()));
     }
-    static bool Has(HKEY hRoot, const std::string& strName)
+    static void SetWide(HKEY hRoot, const std::wstring& wstrName, const std::wstring& wstrCommand)
     {
-        return RegQueryValueExA(Open(hRoot).Get(), strName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+        RegSetValueExW(Open(hRoot).Get(), wstrName.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(wstrCommand.c_str()),
+                       static_cast<DWORD>((wstrCommand.size() + 1) * sizeof(wchar_t)));
+    }
+    static bool Has(HKEY hRoot, const std::string& strName) { return HasWide(hRoot, WideFromGbk(strName)); }
+    static bool HasWide(HKEY hRoot, const std::wstring& wstrName)
+    {
+        return RegQueryValueExW(Open(hRoot).Get(), wstrName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                ERROR_SUCCESS;
     }
 
 private:
+    static void Empty(HKEY hKey)
+    {
+        std::vector<std::wstring> names;
+        ForEachRegistryValue(hKey, [&](const std::wstring& wstrName, DWORD, const BYTE*, DWORD) {
+            names.push_back(wstrName);
+        });
+        for (const std::wstring& wstrName : names)
+            RegDeleteValueW(hKey, wstrName.c_str());
+    }
     struct Saved
     {
         HKEY hRoot;
-        std::string strName;
+        std::wstring wstrName;
         DWORD dwType;
         std::vector<BYTE> data;
     };
@@ -354,9 +356,8 @@ TEST_F(StartupItemsTest, ValuesThatCouldNotBeDeletedKeepTheirRows)
 }
 
 // A value as the registry keeps it: its type and bytes (strings in UTF-16).
-std::string RawValue(HKEY hRoot, const std::string& strName)
+std::string RawValue(HKEY hRoot, const std::wstring& wideName)
 {
-    std::wstring wideName = WideFromGbk(strName);
     CRegKey key = CRunKeysScope::Open(hRoot);
     DWORD dwSize = 0, dwType = 0;
     if (RegQueryValueExW(key.Get(), wideName.c_str(), nullptr, &dwType, nullptr, &dwSize) != ERROR_SUCCESS)
@@ -366,6 +367,11 @@ std::string RawValue(HKEY hRoot, const std::string& strName)
         ERROR_SUCCESS)
         return "(none)";
     return std::to_string(dwType) + ":" + data.substr(0, dwSize);
+}
+
+std::string RawValue(HKEY hRoot, const std::string& strName)
+{
+    return RawValue(hRoot, WideFromGbk(strName));
 }
 
 // Bytes written as the registry will keep them: no code page between, and
@@ -472,6 +478,41 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     EXPECT_EQ(1, std::count_if(m_previews[1].notes.begin(), m_previews[1].notes.end(),
                                [](const std::string& strNote) { return strNote.find("保留不动") != std::string::npos; }));
     EXPECT_EQ(strOther, RawValue(HKEY_CURRENT_USER, "Tray"));
+}
+
+// Two values whose names GBK shows alike ("QmRun?"): the ticked row deletes
+// its own value, leaves the list, and comes back by its real name on undo.
+TEST_F(StartupItemsTest, ValuesShownAlikeAreEachActedOnByTheirRealName)
+{
+    CRunKeysScope keys;
+    const std::wstring wstrKorean = L"QmRun\uAC00", wstrAsked = L"QmRun?";
+    CRunKeysScope::SetWide(HKEY_CURRENT_USER, wstrKorean, L"C:\\kr.exe");
+    CRunKeysScope::SetWide(HKEY_CURRENT_USER, wstrAsked, L"C:\\q.exe");
+    std::string strBefore = RawValue(HKEY_CURRENT_USER, wstrKorean);
+    ASSERT_TRUE(OpenWindow());
+    CJournalFile journal(m_strJournalPath);
+    ASSERT_TRUE(OpenItems(&journal));
+    ShowWindow(Items(), SW_SHOW);
+    SetForegroundWindow(Items());
+    PumpMessages();
+    EXPECT_EQ((std::vector<std::string>{"QmRun?", "QmRun?"}), Column(0));
+    std::vector<std::string> commands = Column(1);
+    auto korean = std::find(commands.begin(), commands.end(), "C:\\kr.exe");
+    ASSERT_NE(commands.end(), korean);
+    ASSERT_TRUE(ClickCheckBox(static_cast<int>(korean - commands.begin())));
+    PressDelete();
+    EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts());
+    EXPECT_FALSE(CRunKeysScope::HasWide(HKEY_CURRENT_USER, wstrKorean));
+    EXPECT_TRUE(CRunKeysScope::HasWide(HKEY_CURRENT_USER, wstrAsked));
+    EXPECT_EQ(std::vector<std::string>{"C:\\q.exe"}, Column(1));
+    m_pItems.reset();
+
+    SendCommand(ID_UNDO_LAST);
+    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
+    ASSERT_EQ(1u, m_previews.size());
+    EXPECT_NE(std::string::npos, m_previews[0].notes.at(0).find("QmRun<U+AC00>")) << m_previews[0].notes.at(0);
+    EXPECT_EQ(strBefore, RawValue(HKEY_CURRENT_USER, wstrKorean));
+    EXPECT_TRUE(CRunKeysScope::HasWide(HKEY_CURRENT_USER, wstrAsked));
 }
 
 TEST_F(StartupItemsTest, AJournalThatCannotBeWrittenDeletesNothing)

@@ -158,7 +158,7 @@ ChangeJournal::RunValueRecord RunValue(const std::string& strName, const std::st
                                        const std::wstring& command)
 {
     std::string data(reinterpret_cast<const char*>(command.c_str()), (command.size() + 1) * sizeof(wchar_t));
-    return {strRoot, kRunKey, Wide(strName), REG_SZ, data, true};
+    return {strRoot, kRunKey, WideFromGbk(strName), REG_SZ, data, true};
 }
 
 TEST_F(UndoTest, AProfileIsTakenBackToEveryStartTypeBeforeIt)
@@ -637,7 +637,7 @@ TEST_F(PreviewFlowTest, TheUndoPreviewShowsWhatItWouldWriteInFull)
     EXPECT_TRUE(s_bApplyEnabled);
     DWORD dwType = 0;
     std::string data;
-    EXPECT_NE(ERROR_SUCCESS, RunValues::Read(HKEY_CURRENT_USER, kRunKey, Wide(strValue), &dwType, &data)) << "取消 wrote";
+    EXPECT_NE(ERROR_SUCCESS, RunValues::Read(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), &dwType, &data)) << "取消 wrote";
 }
 
 // Whatever changes between the preview and its restore stays as it was
@@ -652,8 +652,8 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
     ChangeJournal::Entry service;
     service.kind = ChangeJournal::Kind::ServiceRemoval;
     service.services.resize(1);
-    service.services[0].wstrName = Wide(theirsSpec.strName);
-    service.services[0].wstrPath = Wide(CTestService::TestBedCommandLine(""));
+    service.services[0].wstrName = WideFromGbk(theirsSpec.strName);
+    service.services[0].wstrPath = WideFromGbk(CTestService::TestBedCommandLine(""));
     service.services[0].dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     service.services[0].dwStartType = SERVICE_AUTO_START;
     service.services[0].bDeleted = true;
@@ -679,12 +679,12 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
          "服务 " + mine.Name() + " 的启动类型已在别处改为\"自动\",保留不动。",
          [&] { return mine.ConfiguredStartType() == SERVICE_AUTO_START; }},
         {"a startup value written elsewhere", [&] { WriteJournal(value); },
-         [&] { EXPECT_EQ(ERROR_SUCCESS, RunValues::Write(HKEY_CURRENT_USER, kRunKey, Wide(strValue), REG_SZ, theirs.data)); },
+         [&] { EXPECT_EQ(ERROR_SUCCESS, RunValues::Write(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), REG_SZ, theirs.data)); },
          "启动项 " + strValue + " 已在别处重新写入(HKCU" + strRun + "),保留不动。",
          [&] {
              DWORD dwType = 0;
              std::string data;
-             return RunValues::Read(HKEY_CURRENT_USER, kRunKey, Wide(strValue), &dwType, &data) == 0 && data == theirs.data;
+             return RunValues::Read(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), &dwType, &data) == 0 && data == theirs.data;
          }},
         {"a service made elsewhere", [&] { WriteJournal(service); },
          [&] { pTheirs.reset(new CTestService(theirsSpec)); }, "服务 " + theirsSpec.strName + " 已重新存在,不再创建。",
@@ -721,7 +721,7 @@ TEST_F(PreviewFlowTest, AHugeEntryWithNothingToRestoreShowsItsNotesInThePreview)
     ChangeJournal::Entry entry;
     std::string strStem = UniqueServiceName("QmGone") + "_";
     for (int i = 0; i < kRecords; ++i)
-        entry.startTypes.push_back({Wide(strStem + std::to_string(i)), 2, 4, true, 4});
+        entry.startTypes.push_back({WideFromGbk(strStem + std::to_string(i)), 2, 4, true, 4});
     ASSERT_TRUE(OpenWindow());
     WriteJournal(entry);
     UndoInWindows(IDC_BTN_PREVIEW_CANCEL, "undo-preview-10000");

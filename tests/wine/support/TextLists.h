@@ -12,12 +12,7 @@ inline bool Contains(const std::vector<std::string>& items, const std::string& i
 
 #include "common/GbkText.h"
 
-// The tests name services in GBK; the program's own names are UTF-16.
-inline std::wstring Wide(const std::string& strGbk)
-{
-    return GbkText::ToWide(strGbk);
-}
-
+// The program's own names are UTF-16; the tests name services in GBK.
 inline std::vector<std::string> InGbk(const std::vector<std::wstring>& names)
 {
     std::vector<std::string> gbk;
