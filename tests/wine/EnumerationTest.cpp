@@ -7,11 +7,13 @@
 #include "common/FileHandle.h"
 #include "config/ServiceConfigFile.h"
 #include "services/ServiceEnumeration.h"
+#include "support/ListingBridge.h"
 #include "support/TestFiles.h"
 
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <type_traits>
 
 namespace
 {
@@ -27,23 +29,31 @@ DWORD WideLength(const std::string& text)
     return static_cast<DWORD>(WideFromGbk(text).size());
 }
 
-// A service manager of the test's making. Windows fills the buffer from the
+enum class FakeBehaviour
+{
+    Windows,
+    Wine,
+    NeverEnough, // more data, never any progress
+};
+
+// A service manager of the test's making, answering the 8-bit or the wide
+// call (Entry: ENUM_SERVICE_STATUSA or W). Windows fills the buffer from the
 // front with as many entries as fit (their strings from the back), returns
 // ERROR_MORE_DATA with the resume handle on the next entry and the bytes
 // the remaining entries need; Wine returns nothing but the size of the
 // whole list in wide characters, an untrustworthy count and the resume
 // handle as it was.
-class CFakeManager
+template <typename Entry>
+class CFakeManagerOf
 {
 public:
-    enum class Behaviour
-    {
-        Windows,
-        Wine,
-        NeverEnough, // more data, never any progress
-    };
+    using Behaviour = FakeBehaviour;
+    static constexpr bool kWide = std::is_same<Entry, ENUM_SERVICE_STATUSW>::value;
+    using Char = std::conditional_t<kWide, wchar_t, char>;
+    using Text = std::basic_string<Char>;
+    using BatchFunction = std::function<BOOL(SC_HANDLE, DWORD, DWORD, Entry*, DWORD, DWORD*, DWORD*, DWORD*)>;
 
-    explicit CFakeManager(Behaviour behaviour = Behaviour::Windows) : m_behaviour(behaviour) {}
+    explicit CFakeManagerOf(Behaviour behaviour = Behaviour::Windows) : m_behaviour(behaviour) {}
 
     std::vector<FakeService> services;
     // Runs before the call with that number (from 1) is answered.
@@ -59,23 +69,31 @@ public:
 
     int Calls() const { return m_nCalls; }
 
-    EnumServicesFunction Function()
+    BatchFunction Function()
     {
-        return [this](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSA* pServices, DWORD cbBufSize, DWORD* pcbNeeded,
+        return [this](SC_HANDLE, DWORD, DWORD, Entry* pServices, DWORD cbBufSize, DWORD* pcbNeeded,
                       DWORD* pdwReturned, DWORD* pdwResume) {
             return Answer(pServices, cbBufSize, pcbNeeded, pdwReturned, pdwResume);
         };
     }
 
+    // A name as this call gives it.
+    static Text TextOf(const std::string& gbk)
+    {
+        if constexpr (kWide)
+            return WideFromGbk(gbk);
+        else
+            return gbk;
+    }
+
     static DWORD EntryBytes(const FakeService& service)
     {
-        return static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSA) + service.strName.size() + 1 +
-                                  service.strDisplayName.size() + 1);
+        return static_cast<DWORD>(sizeof(Entry) + (TextOf(service.strName).size() + 1 +
+                                                   TextOf(service.strDisplayName).size() + 1) * sizeof(Char));
     }
 
 private:
-    BOOL Answer(ENUM_SERVICE_STATUSA* pServices, DWORD cbBufSize, DWORD* pcbNeeded, DWORD* pdwReturned,
-                DWORD* pdwResume)
+    BOOL Answer(Entry* pServices, DWORD cbBufSize, DWORD* pcbNeeded, DWORD* pdwReturned, DWORD* pdwResume)
     {
         ++m_nCalls;
         if (beforeCall)
@@ -111,17 +129,19 @@ private:
         if (m_behaviour == Behaviour::Wine && !bAll)
             return AnswerAsWine(cbBufSize, pcbNeeded, pdwReturned);
 
-        char* pStrings = reinterpret_cast<char*>(pServices) + cbBufSize;
+        Char* pStrings = reinterpret_cast<Char*>(pServices) + cbBufSize / sizeof(Char);
         for (DWORD i = 0; i < dwTaken; ++i)
         {
-            const FakeService& service = services[dwStart + i];
-            pStrings -= service.strName.size() + 1;
-            std::memcpy(pStrings, service.strName.c_str(), service.strName.size() + 1);
+            const Text name = TextOf(services[dwStart + i].strName);
+            const Text display = TextOf(services[dwStart + i].strDisplayName);
+            pStrings -= name.size() + 1;
+            std::memcpy(pStrings, name.c_str(), (name.size() + 1) * sizeof(Char));
             pServices[i].lpServiceName = pStrings;
-            pStrings -= service.strDisplayName.size() + 1;
-            std::memcpy(pStrings, service.strDisplayName.c_str(), service.strDisplayName.size() + 1);
+            pStrings -= display.size() + 1;
+            std::memcpy(pStrings, display.c_str(), (display.size() + 1) * sizeof(Char));
             pServices[i].lpDisplayName = pStrings;
-            pServices[i].ServiceStatus = {SERVICE_WIN32_OWN_PROCESS, service.dwState, SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
+            pServices[i].ServiceStatus = {SERVICE_WIN32_OWN_PROCESS, services[dwStart + i].dwState,
+                                          SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
         }
         *pdwReturned = dwTaken;
         if (bAll)
@@ -146,9 +166,9 @@ private:
             dwWide += static_cast<DWORD>(sizeof(ENUM_SERVICE_STATUSW)) +
                       (WideLength(service.strName) + 1 + WideLength(service.strDisplayName) + 1) * 2;
         *pdwReturned = 7;
-        // The wide list is fetched into twice the caller's size; when that
-        // held it, only the narrowing failed.
-        if (2 * cbBufSize >= dwWide)
+        // The 8-bit call fetches the wide list into twice the caller's size;
+        // when that held it, only the narrowing failed.
+        if (!kWide && 2 * cbBufSize >= dwWide)
         {
             *pcbNeeded = 0;
             SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -180,6 +200,8 @@ private:
     Behaviour m_behaviour;
     int m_nCalls = 0;
 };
+using CFakeManager = CFakeManagerOf<ENUM_SERVICE_STATUSA>;
+using CFakeWideManager = CFakeManagerOf<ENUM_SERVICE_STATUSW>;
 
 std::vector<FakeService> FakeServices(int nCount)
 {
@@ -341,6 +363,87 @@ TEST(ServiceEnumerationTest, AnErrorEndsTheEnumerationWithAnEmptyList)
             EXPECT_EQ(c.nFailFromCall, manager.Calls()) << "a refusal is not asked again";
         }
         EXPECT_LE(manager.Calls(), 40) << "the enumeration gives up within bounds";
+    }
+}
+
+// The wide loop against the same stand-ins answering the wide call: its
+// resume logic, its answer to Wine's whole-list sizes and its errors.
+TEST(ServiceListingTest, TheWideLoopListsEveryServiceOnceWhateverTheBatches)
+{
+    using Behaviour = FakeBehaviour;
+    auto installOnSecondCall = [](bool bFront) {
+        return [bFront](std::vector<FakeService>& services, int nCall) {
+            FakeService late = {bFront ? "QmAEarly" : "QmZLate", "后来安装的服务", SERVICE_STOPPED};
+            if (nCall == 2)
+                services.insert(bFront ? services.begin() : services.end(), late);
+        };
+    };
+    struct Case
+    {
+        const char* pszWhat;
+        Behaviour behaviour;
+        int nServices;
+        std::function<void(std::vector<FakeService>& services, int nCall)> change;
+        int nMinCalls;
+        int nFailFromCall;
+        DWORD dwError; // the loop's answer: 0, the refusal, or ~0u for any error
+    };
+    const DWORD dwAnyError = ~0u;
+    const Case cases[] = {
+        {"a short list", Behaviour::Windows, 20, nullptr, 1, 0, 0},
+        {"batches of what fits", Behaviour::Windows, kManyServices, nullptr, 2, 0, 0},
+        {"a service installed behind the resume point", Behaviour::Windows, kManyServices, installOnSecondCall(false),
+         2, 0, 0},
+        {"a service installed before the resume point", Behaviour::Windows, kManyServices, installOnSecondCall(true),
+         2, 0, 0},
+        {"Wine's answers", Behaviour::Wine, kManyServices, nullptr, 2, 0, 0},
+        {"Wine's answers, a service installed between calls", Behaviour::Wine, kManyServices,
+         installOnSecondCall(false), 2, 0, 0},
+        {"refused after the first batch", Behaviour::Windows, kManyServices, nullptr, 2, 2, ERROR_ACCESS_DENIED},
+        {"refused after Wine's size answer", Behaviour::Wine, kManyServices, nullptr, 2, 2, ERROR_ACCESS_DENIED},
+        {"more data that never comes", Behaviour::NeverEnough, kManyServices, nullptr, 2, 0, dwAnyError},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        CFakeWideManager manager(c.behaviour);
+        manager.services = FakeServices(c.nServices);
+        const std::vector<FakeService> original = manager.services;
+        if (c.change)
+            manager.beforeCall = [&](int nCall) { c.change(manager.services, nCall); };
+        manager.nFailFromCall = c.nFailFromCall;
+        manager.dwError = c.dwError;
+        std::vector<EnumeratedService> listed = {{L"left over", L"", {}}};
+        DWORD dwResult = ListServicesThrough(nullptr, SERVICE_WIN32, &listed, manager.Function());
+        EXPECT_GE(manager.Calls(), c.nMinCalls);
+        EXPECT_LE(manager.Calls(), 40) << "the enumeration gives up within bounds";
+        if (c.dwError != 0)
+        {
+            if (c.dwError != dwAnyError)
+            {
+                EXPECT_EQ(c.dwError, dwResult);
+            }
+            EXPECT_NE(0u, dwResult);
+            EXPECT_TRUE(listed.empty()) << listed.size() << " entries";
+            if (c.nFailFromCall != 0)
+            {
+                EXPECT_EQ(c.nFailFromCall, manager.Calls()) << "a refusal is not asked again";
+            }
+            continue;
+        }
+        ASSERT_EQ(0u, dwResult);
+        // Every service once, in the manager's order, with the one installed
+        // meanwhile unless it went in ahead of the resume point.
+        const bool bAhead = c.change && manager.services.front().strName == "QmAEarly";
+        const std::vector<FakeService>& expected = bAhead ? original : manager.services;
+        ASSERT_EQ(expected.size(), listed.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+        {
+            ASSERT_EQ(WideFromGbk(expected[i].strName), listed[i].wstrName) << "entry " << i;
+            EXPECT_EQ(WideFromGbk(expected[i].strDisplayName), listed[i].wstrDisplayName) << "entry " << i;
+            EXPECT_EQ(expected[i].dwState, listed[i].status.dwCurrentState) << "entry " << i;
+        }
+        EXPECT_EQ(original.size() + (c.change && !bAhead ? 1 : 0), listed.size());
     }
 }
 

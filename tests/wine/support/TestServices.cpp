@@ -26,9 +26,10 @@ bool IsTestService(SC_HANDLE hService)
 
 // Deletes a service of that name, stopping it first, whatever it accepts.
 // bOurs: registered by this process, whatever program it names.
-void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName, bool bOurs = false)
+void StopAndDeleteByName(SC_HANDLE hManager, const std::wstring& wstrName, bool bOurs = false)
 {
-    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_ALL_ACCESS);
+    const std::string strName = GbkFromWide(wstrName); // for the messages
+    SC_HANDLE hService = OpenServiceW(hManager, wstrName.c_str(), SERVICE_ALL_ACCESS);
     if (hService == nullptr)
         return;
     if (!bOurs && !IsTestService(hService))
@@ -45,7 +46,7 @@ void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName, bool bO
             if (!bAskedToQuit)
             {
                 // The test bed's own way out works whatever controls it accepts.
-                HANDLE hQuit = OpenEventA(EVENT_MODIFY_STATE, FALSE, ("QmTestBed.Quit." + strName).c_str());
+                HANDLE hQuit = OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"QmTestBed.Quit." + wstrName).c_str());
                 if (hQuit != nullptr)
                 {
                     bAskedToQuit = SetEvent(hQuit) != FALSE;
@@ -65,7 +66,7 @@ void StopAndDeleteByName(SC_HANDLE hManager, const std::string& strName, bool bO
     CloseServiceHandle(hService);
     PollFor(
         [&] {
-            SC_HANDLE hCheck = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_STATUS);
+            SC_HANDLE hCheck = OpenServiceW(hManager, wstrName.c_str(), SERVICE_QUERY_STATUS);
             if (hCheck == nullptr)
                 return true;
             CloseServiceHandle(hCheck);
@@ -196,6 +197,8 @@ std::string CTestService::TestBedCommandLine(const std::string& strArguments)
 
 CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
 {
+    if (!m_spec.wstrName.empty())
+        m_spec.strName = GbkFromWide(m_spec.wstrName);
     m_hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (m_hManager == nullptr)
     {
@@ -204,22 +207,22 @@ CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
     }
     // Fixed names (knowledge-base services) may be left over from a crash;
     // a "Qm" name is always a test's, whatever program it was given.
-    StopAndDeleteByName(m_hManager, m_spec.strName, m_spec.strName.compare(0, 2, "Qm") == 0);
+    StopAndDeleteByName(m_hManager, WideName(), WideName().compare(0, 2, L"Qm") == 0);
 
     std::string strPath =
         m_spec.strBinaryPath.empty() ? TestBedCommandLine(m_spec.strArguments) : m_spec.strBinaryPath;
-    std::string strDisplay = m_spec.strDisplayName.empty() ? m_spec.strName : m_spec.strDisplayName;
+    std::wstring wstrDisplay = m_spec.strDisplayName.empty() ? WideName() : WideFromGbk(m_spec.strDisplayName);
     std::wstring dependencies = MultiString(m_spec.dependencies);
     // A leftover may hold the display name under another service name.
-    char szKeyName[256] = {};
-    DWORD dwKeyLength = sizeof(szKeyName);
-    if (GetServiceKeyNameA(m_hManager, strDisplay.c_str(), szKeyName, &dwKeyLength) &&
-        lstrcmpiA(szKeyName, m_spec.strName.c_str()) != 0)
+    wchar_t szKeyName[256] = {};
+    DWORD dwKeyLength = ARRAYSIZE(szKeyName);
+    if (GetServiceKeyNameW(m_hManager, wstrDisplay.c_str(), szKeyName, &dwKeyLength) &&
+        lstrcmpiW(szKeyName, WideName().c_str()) != 0)
         StopAndDeleteByName(m_hManager, szKeyName);
     // The wide call keeps the whole dependency list; Wine's narrow one keeps
     // only the first name.
     SC_HANDLE hService = CreateServiceW(
-        m_hManager, WideFromGbk(m_spec.strName).c_str(), WideFromGbk(strDisplay).c_str(), SERVICE_ALL_ACCESS,
+        m_hManager, WideName().c_str(), wstrDisplay.c_str(), SERVICE_ALL_ACCESS,
         m_spec.dwServiceType, m_spec.dwStartType, SERVICE_ERROR_IGNORE, WideFromGbk(strPath).c_str(), nullptr,
         nullptr, m_spec.dependencies.empty() ? nullptr : dependencies.c_str(), nullptr, nullptr);
     if (hService == nullptr)
@@ -251,7 +254,17 @@ void CTestService::Remove()
     m_bRemoved = true;
     // A service given another program than the test bed is ours only when
     // its registration here succeeded.
-    StopAndDeleteByName(m_hManager, m_spec.strName, m_dwCreateError == 0);
+    StopAndDeleteByName(m_hManager, WideName(), m_dwCreateError == 0);
+}
+
+std::wstring CTestService::WideName() const
+{
+    return m_spec.wstrName.empty() ? WideFromGbk(m_spec.strName) : m_spec.wstrName;
+}
+
+SC_HANDLE CTestService::OpenOwn(DWORD dwAccess) const
+{
+    return OpenServiceW(m_hManager, WideName().c_str(), dwAccess);
 }
 
 testing::AssertionResult CTestService::Created() const
@@ -264,7 +277,7 @@ testing::AssertionResult CTestService::Created() const
 
 testing::AssertionResult CTestService::Start()
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_START);
+    SC_HANDLE hService = OpenOwn(SERVICE_START);
     if (hService == nullptr)
         return testing::AssertionFailure() << "open for start failed with " << GetLastError();
     BOOL bStarted = StartServiceA(hService, 0, nullptr);
@@ -285,7 +298,7 @@ testing::AssertionResult CTestService::StartAndWaitRunning()
 
 testing::AssertionResult CTestService::ChangeStartType(DWORD dwStartType)
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_CHANGE_CONFIG);
+    SC_HANDLE hService = OpenOwn(SERVICE_CHANGE_CONFIG);
     if (hService == nullptr)
         return testing::AssertionFailure() << "open for a change failed with " << GetLastError();
     BOOL bChanged = ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr,
@@ -335,7 +348,7 @@ testing::AssertionResult CTestService::DeleteStoredValue(const char* pszValue)
 
 testing::AssertionResult CTestService::SendControl(DWORD dwControl)
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_ALL_ACCESS);
+    SC_HANDLE hService = OpenOwn(SERVICE_ALL_ACCESS);
     if (hService == nullptr)
         return testing::AssertionFailure() << "open for control failed with " << GetLastError();
     SERVICE_STATUS status = {};
@@ -349,7 +362,7 @@ testing::AssertionResult CTestService::SendControl(DWORD dwControl)
 
 bool CTestService::QueryStatus(SERVICE_STATUS* pStatus) const
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_STATUS);
+    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_STATUS);
     if (hService == nullptr)
         return false;
     BOOL bQueried = QueryServiceStatus(hService, pStatus);
@@ -365,7 +378,7 @@ DWORD CTestService::CurrentState() const
 
 DWORD CTestService::ConfiguredStartType() const
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_CONFIG);
+    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_CONFIG);
     if (hService == nullptr)
         return 0xFFFFFFFF;
     DWORD dwStartType = ReadServiceConfig(hService).dwStartType;
@@ -375,7 +388,7 @@ DWORD CTestService::ConfiguredStartType() const
 
 bool CTestService::Exists() const
 {
-    SC_HANDLE hService = OpenServiceA(m_hManager, m_spec.strName.c_str(), SERVICE_QUERY_STATUS);
+    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_STATUS);
     if (hService == nullptr)
         return false;
     CloseServiceHandle(hService);

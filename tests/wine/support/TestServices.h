@@ -13,6 +13,9 @@
 struct TestServiceSpec
 {
     std::string strName;
+    // The real name when set, for names GBK cannot hold; strName is then
+    // made from it ("?" for such characters) and only names it in messages.
+    std::wstring wstrName;
     std::string strDisplayName; // GBK; the name when empty
     std::string strArguments;   // options of the test-bed program
     DWORD dwStartType = SERVICE_DEMAND_START;
@@ -58,6 +61,8 @@ public:
     // Whether the registration succeeded, with the reason when not.
     testing::AssertionResult Created() const;
     const std::string& Name() const { return m_spec.strName; }
+    // The name the manager knows it by.
+    std::wstring WideName() const;
 
     // Returns once the manager has started it (it may still be pending).
     testing::AssertionResult Start();
@@ -83,7 +88,7 @@ public:
     // Stops and deletes the service now; the destructor does it otherwise.
     void Remove();
 
-    // HKLM\SYSTEM\CurrentControlSet\Services\<name>.
+    // HKLM\SYSTEM\CurrentControlSet\Services\<name>, for a name GBK holds.
     std::string KeyPath() const;
 
     // Full path of the test-bed program beside the running test program.
@@ -92,6 +97,8 @@ public:
     static std::string TestBedCommandLine(const std::string& strArguments);
 
 private:
+    SC_HANDLE OpenOwn(DWORD dwAccess) const;
+
     TestServiceSpec m_spec;
     SC_HANDLE m_hManager = nullptr;
     DWORD m_dwCreateError = 0;
