@@ -2,7 +2,10 @@
 // polling that follows them, start-type changes, deletion and the menus.
 #include "support/DialogDriver.h"
 #include "support/MainWindowHarness.h"
+#include "support/TestFiles.h"
 #include "support/TextLists.h"
+
+#include "services/ServiceSession.h"
 
 #include <unordered_map>
 
@@ -645,4 +648,112 @@ TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
     m_watcher.SetAnswer(IDOK);
     EXPECT_TRUE(IsWindow(Window()));
 }
+// What the manager holds of a service, by its real name.
+struct WideConfig
+{
+    std::wstring wstrPath, wstrDisplay, wstrDescription;
+    DWORD dwStartType = 0;
+    bool operator==(const WideConfig& other) const
+    {
+        return wstrPath == other.wstrPath && wstrDisplay == other.wstrDisplay &&
+               wstrDescription == other.wstrDescription && dwStartType == other.dwStartType;
+    }
+};
+
+WideConfig ReadWideConfig(const std::wstring& wstrName)
+{
+    WideConfig seen;
+    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
+    CService service;
+    ServiceConfig config;
+    if (pSession->Open(wstrName, IServiceSession::kAccessRead, &service) == 0 && service.QueryConfig(&config) == 0 &&
+        service.QueryDescription(&seen.wstrDescription) == 0)
+    {
+        seen.wstrPath = config.wstrBinaryPath;
+        seen.wstrDisplay = config.wstrDisplayName;
+        seen.dwStartType = config.dwStartType;
+    }
+    return seen;
+}
+
+// Names GBK cannot hold: QmKr<U+AC00> and QmKr? show alike, yet each row
+// acts on its own service; one alone is listed; a deletion comes back
+// whole; the backup leaves out what it cannot name and says so.
+TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
+{
+    const std::wstring wstrStem = WideFromGbk(UniqueServiceName("QmKr"));
+    TestServiceSpec korean, asked, alone;
+    korean.wstrName = wstrStem + L"\uAC00";
+    korean.strDisplayName = "韩文名服务";
+    asked.wstrName = wstrStem + L"?";
+    asked.strDisplayName = "问号名服务";
+    alone.wstrName = WideFromGbk(UniqueServiceName("QmAlone")) + L"\uAC01";
+    alone.strDisplayName = "独有韩文服务";
+    CTestService koreanService(korean), askedService(asked), aloneService(alone);
+    for (CTestService* pService : {&koreanService, &askedService, &aloneService})
+        ASSERT_TRUE(pService->Created());
+    // What the deletion must bring back, spelt in characters GBK lacks.
+    const WideConfig before = {L"C:\\\uAC00\\svc.exe -k", L"Disp \uAC00", L"\uAC00\uAC01 text", SERVICE_DEMAND_START};
+    {
+        SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE hService = OpenServiceW(hManager, korean.wstrName.c_str(), SERVICE_ALL_ACCESS);
+        SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(before.wstrDescription.c_str())};
+        bool bSet = hService != nullptr &&
+                    ChangeServiceConfigW(hService, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                                         before.wstrPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         before.wstrDisplay.c_str()) &&
+                    ChangeServiceConfig2W(hService, SERVICE_CONFIG_DESCRIPTION, &description);
+        CloseServiceHandle(hService);
+        CloseServiceHandle(hManager);
+        ASSERT_TRUE(bSet);
+    }
+    ASSERT_TRUE(OpenWindow());
+    const CListCtrl& list = m_pDialog->ServiceList();
+    auto rowShowing = [&list](const std::string& strDisplay) {
+        for (int i = 0; i < list.GetItemCount(); ++i)
+        {
+            if (list.GetItemText(i, 0) == strDisplay)
+                return i;
+        }
+        return -1;
+    };
+    for (const char* pszDisplay : {"韩文名服务", "问号名服务", "独有韩文服务"})
+        EXPECT_NE(-1, rowShowing(pszDisplay)) << pszDisplay;
+    EXPECT_EQ(list.GetItemText(rowShowing("韩文名服务"), 1), list.GetItemText(rowShowing("问号名服务"), 1));
+
+    ClickRow(rowShowing("韩文名服务"));
+    SendCommand(IDC_BTN_DISABLED);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), koreanService.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), askedService.ConfiguredStartType());
+    SendCommand(IDC_BTN_MANUAL);
+
+    m_watcher.SetAnswer(IDYES);
+    ClickRow(rowShowing("韩文名服务"));
+    SendCommand(ID_DELETE_SERVICE);
+    EXPECT_EQ("删除成功!", m_watcher.Texts().back());
+    m_watcher.Clear();
+    EXPECT_TRUE(koreanService.WaitUntilGone());
+    EXPECT_TRUE(askedService.Exists());
+
+    SendCommand(ID_UNDO_LAST);
+    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    EXPECT_EQ(before, ReadWideConfig(korean.wstrName));
+
+    std::string strPath = "C:\\windows\\temp\\qm_names_" + std::to_string(GetCurrentProcessId()) + ".svc";
+    m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) {
+        *pstrPath = strPath;
+        return true;
+    });
+    SendCommand(ID_EXPORT_CONFIG);
+    EXPECT_EQ((std::vector<std::string>{"服务配置文件保存成功!",
+                                        "有 2 个服务的名称含有配置文件无法表示的字符,未写入此文件。"}),
+              m_watcher.Texts());
+    m_watcher.Clear();
+    std::string strFile = ReadFileText(strPath);
+    DeleteFileA(strPath.c_str());
+    EXPECT_NE(std::string::npos, strFile.find(GbkFromWide(asked.wstrName) + "&手动\r\n"));
+    EXPECT_EQ(strFile.find(GbkFromWide(asked.wstrName) + "&"), strFile.rfind(GbkFromWide(asked.wstrName) + "&"));
+}
+
 } // namespace
