@@ -1,4 +1,5 @@
 #include "changes/ChangeJournal.h"
+#include "common/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ std::string Dump(const std::vector<Entry>& entries)
         for (const StartTypeRecord& record : entry.startTypes)
         {
             strDump += " starttype\n";
-            field("name", Shown(record.strName));
+            field("name", Shown(Utf8FromWide(record.wstrName)));
             number("before", record.dwBefore);
             number("set", record.dwSet);
             number("tookKnown", record.bTookKnown);
@@ -69,7 +70,7 @@ std::string Dump(const std::vector<Entry>& entries)
             strDump += " runvalue\n";
             field("root", Shown(record.strRoot));
             field("key", Shown(record.strKey));
-            field("name", Shown(record.strName));
+            field("name", Shown(Utf8FromWide(record.wstrName)));
             number("type", record.dwType);
             field("data", Shown(record.data));
             number("deleted", record.bDeleted);
@@ -77,19 +78,19 @@ std::string Dump(const std::vector<Entry>& entries)
         for (const ServiceRecord& record : entry.services)
         {
             strDump += " service\n";
-            field("name", Shown(record.strName));
+            field("name", Shown(Utf8FromWide(record.wstrName)));
             number("type", record.dwServiceType);
             number("start", record.dwStartType);
             number("error", record.dwErrorControl);
-            field("path", Shown(record.strPath));
-            field("group", Shown(record.strLoadOrderGroup));
+            field("path", Shown(Utf8FromWide(record.wstrPath)));
+            field("group", Shown(Utf8FromWide(record.wstrLoadOrderGroup)));
             number("dependencies", record.dependencies.size());
-            for (const std::string& strDependency : record.dependencies)
-                field("dependency", Shown(strDependency));
-            field("account", Shown(record.strAccount));
-            field("display", Shown(record.strDisplayName));
+            for (const std::wstring& wstrDependency : record.dependencies)
+                field("dependency", Shown(Utf8FromWide(wstrDependency)));
+            field("account", Shown(Utf8FromWide(record.wstrAccount)));
+            field("display", Shown(Utf8FromWide(record.wstrDisplayName)));
             number("hasDescription", record.bHasDescription);
-            field("description", Shown(record.strDescription));
+            field("description", Shown(Utf8FromWide(record.wstrDescription)));
             number("deleted", record.bDeleted);
         }
     }
@@ -105,34 +106,37 @@ std::string AllBytes()
 }
 
 // Texts that would break a field or a line if they were written as they are.
-std::vector<std::string> HostileTexts()
+std::vector<std::wstring> HostileTexts()
 {
-    return {"",
-            "-",
-            "--",
-            "%",
-            "%2D",
-            "%%41",
-            "a b",
-            " leading and trailing ",
-            "tab\there",
-            "line\r\nbreak",
-            "\n",
-            "\r",
-            ";",
-            "x ;",
-            "GBK 服务 名称-控制",
-            // "\x95\x5C" is one GBK character whose second byte is a backslash.
-            "\x95\x5C\x95\x5C",
-            std::string("nul\0inside", 10),
-            std::string(1, '\0'),
-            "\x7F",
-            "\xFF\xFE\x80\x81",
-            AllBytes().substr(1),
-            std::string(5000, 'x')};
+    return {L"",
+            L"-",
+            L"--",
+            L"%",
+            L"%2D",
+            L"%%41",
+            L"a b",
+            L" leading and trailing ",
+            L"tab\there",
+            L"line\r\nbreak",
+            L"\n",
+            L"\r",
+            L";",
+            L"x ;",
+            L"中文 服务 名称-控制",
+            // Hangul, a surrogate pair, a lone low and a lone high surrogate.
+            std::wstring{L'Q', wchar_t(0xAC00), wchar_t(0xD83D), wchar_t(0xDE00), wchar_t(0xDC00), wchar_t(0xD800)},
+            std::wstring(L"nul\0inside", 10),
+            std::wstring(1, L'\0'),
+            L"\x7F",
+            L"\xFF\xFE\x80\x81",
+            WideFromAscii(AllBytes().substr(1, 0x7F)) + L"\x80\xFF\x7FF\x800\xD7FF\xE000\xFFFD\xFFFF",
+            std::wstring(5000, L'x'),
+            // GBK has no U+AC00: both names were once read back as "QmKr?".
+            L"QmKr\uAC00",
+            L"QmKr?"};
 }
 
-std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& texts = HostileTexts())
+std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::wstring>& texts = HostileTexts())
 {
     std::vector<Entry> entries;
 
@@ -143,7 +147,7 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
     for (size_t i = 0; i < texts.size(); ++i)
     {
         StartTypeRecord record;
-        record.strName = "S" + texts[i]; // all different: results name their record
+        record.wstrName = L"S" + texts[i]; // all different: results name their record
         record.dwBefore = static_cast<uint32_t>(i % 5);
         record.dwSet = static_cast<uint32_t>(2 + i % 3);
         record.bTookKnown = i % 3 != 0;
@@ -162,9 +166,9 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
         RunValueRecord record;
         record.strRoot = i % 2 ? "HKLM" : "HKCU";
         record.strKey = kRunKey;
-        record.strName = texts[i];
+        record.wstrName = texts[i];
         record.dwType = static_cast<uint32_t>(i % 12);
-        record.data = i == 0 ? std::string() : i == 1 ? AllBytes() : texts[i];
+        record.data = i == 0 ? std::string() : i == 1 ? AllBytes() : Utf8FromWide(texts[i]);
         record.bDeleted = i % 2 == 0;
         runValues.runValues.push_back(record);
     }
@@ -177,32 +181,32 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::string>& tex
         Entry removal;
         removal.nId = static_cast<uint32_t>(10 + 7 * i);
         removal.kind = Kind::ServiceRemoval;
-        removal.strWhen = texts[(i + 1) % texts.size()];
+        removal.strWhen = Utf8FromWide(texts[(i + 1) % texts.size()]);
         ServiceRecord record;
-        record.strName = "S" + texts[i];
+        record.wstrName = L"S" + texts[i];
         record.dwServiceType = i % 2 ? 0x10 : 0x1E0;
         record.dwStartType = static_cast<uint32_t>(2 + i % 3);
         record.dwErrorControl = static_cast<uint32_t>(i % 4);
-        record.strPath = "P" + texts[(i + 2) % texts.size()];
-        record.strLoadOrderGroup = texts[(i + 4) % texts.size()];
+        record.wstrPath = L"P" + texts[(i + 2) % texts.size()];
+        record.wstrLoadOrderGroup = texts[(i + 4) % texts.size()];
         switch (i % 4)
         {
         case 0:
             break; // no dependencies
         case 1:
-            record.dependencies = {""};
+            record.dependencies = {L""};
             break;
         case 2:
-            record.dependencies = {"RpcSs", "+Network Group", "-", ";"};
+            record.dependencies = {L"RpcSs", L"+Network Group", L"-", L";"};
             break;
         default:
             record.dependencies = texts;
             break;
         }
-        record.strAccount = texts[(i + 5) % texts.size()];
-        record.strDisplayName = texts[(i + 6) % texts.size()];
+        record.wstrAccount = texts[(i + 5) % texts.size()];
+        record.wstrDisplayName = texts[(i + 6) % texts.size()];
         record.bHasDescription = i % 2 == 0;
-        record.strDescription = texts[(i + 7) % texts.size()];
+        record.wstrDescription = texts[(i + 7) % texts.size()];
         record.bDeleted = i % 3 == 1;
         removal.services.push_back(record);
         removal.bComplete = i % 2 == 1;
@@ -273,14 +277,14 @@ TEST(ChangeJournalTest, WrittenLinesHoldNoRawControlBytes)
 // The format as other programs and later versions will find it.
 TEST(ChangeJournalTest, LinesAreWrittenAsDocumented)
 {
-    EXPECT_EQ("Quillmere change journal 1 GBK\r\n", FormatHeader());
+    EXPECT_EQ("Quillmere change journal 2 UTF-8\r\n", FormatHeader());
 
     Entry startTypes;
     startTypes.nId = 7;
     startTypes.kind = Kind::StartTypes;
     startTypes.strWhen = "2024-05-01 12:00:00";
-    startTypes.startTypes.push_back({"Alerter", 2, 4, true, 4}); // results are not part of the begin
-    startTypes.startTypes.push_back({"VMware NAT Service", 3, 4, false, 0});
+    startTypes.startTypes.push_back({L"Alerter", 2, 4, true, 4}); // results are not part of the begin
+    startTypes.startTypes.push_back({L"VMware NAT Service", 3, 4, false, 0});
     startTypes.bComplete = true;
     EXPECT_EQ("begin 7 start-types 2024-05-01%2012:00:00 ;\r\n"
               "starttype Alerter 2 4 ;\r\n"
@@ -291,9 +295,9 @@ TEST(ChangeJournalTest, LinesAreWrittenAsDocumented)
     runValues.nId = 8;
     runValues.kind = Kind::StartupValues;
     runValues.strWhen = "2024-05-01 12:00:01";
-    runValues.runValues.push_back({"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "", 1,
+    runValues.runValues.push_back({"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"", 1,
                                    std::string("C:\\\0", 4), false});
-    runValues.runValues.push_back({"HKLM", kRunKey, "-", 3, "", false});
+    runValues.runValues.push_back({"HKLM", kRunKey, L"-", 3, "", false});
     EXPECT_EQ("begin 8 startup-values 2024-05-01%2012:00:01 ;\r\n"
               "runvalue HKCU Software\\Microsoft\\Windows\\CurrentVersion\\Run - 1 433A5C00 ;\r\n"
               "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run %2D 3 - ;\r\n",
@@ -304,36 +308,39 @@ TEST(ChangeJournalTest, LinesAreWrittenAsDocumented)
     removal.kind = Kind::ServiceRemoval;
     removal.strWhen = "2024-05-01 12:00:02";
     ServiceRecord service;
-    service.strName = "Spooler";
+    service.wstrName = L"Spooler";
     service.dwServiceType = 16;
     service.dwStartType = 2;
     service.dwErrorControl = 1;
-    service.strPath = "C:\\WINDOWS\\system32\\spoolsv.exe";
-    service.strLoadOrderGroup = "SpoolerGroup";
-    service.dependencies = {"RPCSS", "+Net Group"};
-    service.strAccount = "LocalSystem";
-    service.strDisplayName = "打印 后台处理程序";
+    service.wstrPath = L"C:\\WINDOWS\\system32\\spoolsv.exe";
+    service.wstrLoadOrderGroup = L"SpoolerGroup";
+    service.dependencies = {L"RPCSS", L"+Net Group"};
+    service.wstrAccount = L"LocalSystem";
+    service.wstrDisplayName = L"打印 后台处理程序";
     service.bHasDescription = true;
-    service.strDescription = "100% 可靠";
+    service.wstrDescription = L"100% 可靠";
     removal.services.push_back(service);
     EXPECT_EQ("begin 9 service-removal 2024-05-01%2012:00:02 ;\r\n"
               "service Spooler 16 2 1 C:\\WINDOWS\\system32\\spoolsv.exe SpoolerGroup LocalSystem "
-              "打印%20后台处理程序 1 100%25%20可靠 2 RPCSS +Net%20Group ;\r\n",
+              u8"打印%20后台处理程序 1 100%25%20可靠 2 RPCSS +Net%20Group ;\r\n",
               FormatBegin(removal));
     service.dependencies.clear();
     service.bHasDescription = false;
-    service.strDescription.clear();
-    service.strLoadOrderGroup.clear();
+    service.wstrDescription.clear();
+    service.wstrLoadOrderGroup.clear();
     removal.services = {service};
-    EXPECT_EQ("service Spooler 16 2 1 C:\\WINDOWS\\system32\\spoolsv.exe - LocalSystem 打印%20后台处理程序 0 - 0 ;\r\n",
+    EXPECT_EQ(u8"service Spooler 16 2 1 C:\\WINDOWS\\system32\\spoolsv.exe - LocalSystem 打印%20后台处理程序 0 - 0 ;\r\n",
               FormatBegin(removal).substr(FormatBegin(removal).find("\r\n") + 2));
 
-    EXPECT_EQ("took 7 Alerter 4 ;\r\n", FormatStartTypeTook(7, "Alerter", 4));
-    EXPECT_EQ("took 7 - 4294967295 ;\r\n", FormatStartTypeTook(7, "", 0xFFFFFFFFu));
-    EXPECT_EQ("took 7 %2D 0 ;\r\n", FormatStartTypeTook(7, "-", 0));
-    EXPECT_EQ("took 7 -- 0 ;\r\n", FormatStartTypeTook(7, "--", 0));
+    EXPECT_EQ("took 7 Alerter 4 ;\r\n", FormatStartTypeTook(7, L"Alerter", 4));
+    EXPECT_EQ("took 7 - 4294967295 ;\r\n", FormatStartTypeTook(7, L"", 0xFFFFFFFFu));
+    EXPECT_EQ("took 7 %2D 0 ;\r\n", FormatStartTypeTook(7, L"-", 0));
+    EXPECT_EQ("took 7 -- 0 ;\r\n", FormatStartTypeTook(7, L"--", 0));
     EXPECT_EQ("took 7 a%25b%0D%0Ac%09%7F%00 0 ;\r\n",
-              FormatStartTypeTook(7, std::string("a%b\r\nc\t\x7F\0", 9), 0));
+              FormatStartTypeTook(7, std::wstring(L"a%b\r\nc\t\x7F\0", 9), 0));
+    // UTF-8: Hangul, a surrogate pair as one four-byte form, a lone surrogate as three bytes.
+    EXPECT_EQ("took 7 \xEA\xB0\x80\xF0\x9F\x98\x80\xED\xA0\xBD 0 ;\r\n",
+              FormatStartTypeTook(7, {wchar_t(0xAC00), wchar_t(0xD83D), wchar_t(0xDE00), wchar_t(0xD83D)}, 0));
     EXPECT_EQ("deleted 8 12 ;\r\n", FormatDeleted(8, 12));
     EXPECT_EQ("end 4294967295 ;\r\n", FormatEnd(0xFFFFFFFFu));
     EXPECT_EQ("undone 0 ;\r\n", FormatUndone(0));
@@ -347,14 +354,14 @@ TEST(ChangeJournalTest, AppendedLinesAddUp)
     first.nId = 3;
     first.kind = Kind::StartTypes;
     first.strWhen = "2024-05-01 12:00:00";
-    first.startTypes = {{"A", 2, 4, false, 0}, {"服务", 3, 4, false, 0}, {"C", 4, 2, false, 0}};
+    first.startTypes = {{L"A", 2, 4, false, 0}, {L"服务", 3, 4, false, 0}, {L"C", 4, 2, false, 0}};
     Entry second;
     second.nId = 4;
     second.kind = Kind::StartupValues;
     second.strWhen = "2024-05-01 12:00:05";
-    second.runValues = {{"HKLM", kRunKey, "x", 1, "y", false}, {"HKCU", kRunKey, "z", 1, "", false}};
-    std::string strText = FormatHeader() + FormatBegin(first) + FormatStartTypeTook(3, "服务", 4) +
-                          FormatBegin(second) + FormatStartTypeTook(3, "A", 3) + FormatDeleted(4, 1) +
+    second.runValues = {{"HKLM", kRunKey, L"x", 1, "y", false}, {"HKCU", kRunKey, L"z", 1, "", false}};
+    std::string strText = FormatHeader() + FormatBegin(first) + FormatStartTypeTook(3, L"服务", 4) +
+                          FormatBegin(second) + FormatStartTypeTook(3, L"A", 3) + FormatDeleted(4, 1) +
                           FormatEnd(4) + FormatUndone(4) + FormatEnd(3);
     std::vector<Entry> entries;
     std::string strProblem;
@@ -374,10 +381,10 @@ TEST(ChangeJournalTest, AppendedLinesAddUp)
 
 // A small journal of every kind, one line a piece, to edit in the cases below.
 const std::vector<std::string> kSample = {
-    "Quillmere change journal 1 GBK",                                                              // 1
+    "Quillmere change journal 2 UTF-8",                                                            // 1
     "begin 1 start-types 2024-05-01%2012:00:00 ;",                                                 // 2
     "starttype Alerter 2 4 ;",                                                                     // 3
-    "starttype 服务 3 4 ;",                                                                        // 4
+    u8"starttype 服务 3 4 ;",                                                                      // 4
     "took 1 Alerter 4 ;",                                                                          // 5
     "end 1 ;",                                                                                     // 6
     "begin 2 startup-values 2024-05-02%2008:30:00 ;",                                              // 7
@@ -432,7 +439,7 @@ TEST(ChangeJournalTest, SampleReadsAsItSays)
     ASSERT_EQ(2u, entries[0].startTypes.size());
     EXPECT_TRUE(entries[0].startTypes[0].bTookKnown);
     EXPECT_EQ(4u, entries[0].startTypes[0].dwTook);
-    EXPECT_EQ("服务", entries[0].startTypes[1].strName);
+    EXPECT_EQ(L"服务", entries[0].startTypes[1].wstrName);
     EXPECT_FALSE(entries[0].startTypes[1].bTookKnown);
     EXPECT_TRUE(entries[0].bComplete);
     EXPECT_FALSE(entries[0].bUndone);
@@ -442,11 +449,11 @@ TEST(ChangeJournalTest, SampleReadsAsItSays)
     EXPECT_TRUE(entries[1].bUndone);
     ASSERT_EQ(1u, entries[2].services.size());
     const ServiceRecord& service = entries[2].services[0];
-    EXPECT_EQ("", service.strLoadOrderGroup);
-    EXPECT_EQ("Print Spooler", service.strDisplayName);
+    EXPECT_EQ(L"", service.wstrLoadOrderGroup);
+    EXPECT_EQ(L"Print Spooler", service.wstrDisplayName);
     EXPECT_TRUE(service.bHasDescription);
-    EXPECT_EQ("", service.strDescription);
-    EXPECT_EQ((std::vector<std::string>{"RPCSS", "+Group"}), service.dependencies);
+    EXPECT_EQ(L"", service.wstrDescription);
+    EXPECT_EQ((std::vector<std::wstring>{L"RPCSS", L"+Group"}), service.dependencies);
     EXPECT_TRUE(service.bDeleted);
     // Cut off by a crash: kept, but not complete.
     EXPECT_FALSE(entries[2].bComplete);
@@ -470,7 +477,7 @@ TEST(ChangeJournalTest, HostileInputs)
          ReadOutcome::Read, 0},
         {"last line without an end", strSample.substr(0, strSample.size() - 2), ReadOutcome::Read, 0},
         {"last line ends in CR only", strSample.substr(0, strSample.size() - 1), ReadOutcome::Read, 0},
-        {"header only", "Quillmere change journal 1 GBK", ReadOutcome::Read, 0},
+        {"header only", "Quillmere change journal 2 UTF-8", ReadOutcome::Read, 0},
         {"undone right after its end", WithLineBefore(7, "undone 1 ;"), ReadOutcome::Read, 0},
         {"an entry without records", WithLineBefore(15, "begin 6 start-types - ;"), ReadOutcome::Read, 0},
         {"largest id", WithLineBefore(15, "begin 4294967295 start-types - ;"), ReadOutcome::Read, 0},
@@ -511,10 +518,11 @@ TEST(ChangeJournalTest, HostileInputs)
          ReadOutcome::Damaged, 8},
         {"nothing", "", ReadOutcome::Empty, 0},
 
-        {"other version", "Quillmere change journal 2 GBK\r\n" + strSample.substr(32), ReadOutcome::Foreign, 0},
-        {"other encoding", WithLine(1, "Quillmere change journal 1 UTF-8"), ReadOutcome::Foreign, 0},
-        {"header with a space after it", WithLine(1, "Quillmere change journal 1 GBK "), ReadOutcome::Foreign, 0},
-        {"header in lower case", WithLine(1, "quillmere change journal 1 gbk"), ReadOutcome::Foreign, 0},
+        {"other version", WithLine(1, "Quillmere change journal 3 UTF-8"), ReadOutcome::Foreign, 0},
+        {"the earlier version's header", WithLine(1, kEarlierHeaderLine), ReadOutcome::Foreign, 0},
+        {"other encoding", WithLine(1, "Quillmere change journal 2 GBK"), ReadOutcome::Foreign, 0},
+        {"header with a space after it", WithLine(1, "Quillmere change journal 2 UTF-8 "), ReadOutcome::Foreign, 0},
+        {"header in lower case", WithLine(1, "quillmere change journal 2 utf-8"), ReadOutcome::Foreign, 0},
         {"byte order mark", "\xEF\xBB\xBF" + strSample, ReadOutcome::Foreign, 0},
         {"header cut short", "Quillmere change journ", ReadOutcome::Foreign, 0},
         {"blank first line", "\r\n" + strSample, ReadOutcome::Foreign, 0},
@@ -540,8 +548,8 @@ TEST(ChangeJournalTest, HostileInputs)
         {"begin field missing", WithLine(2, "begin 1 start-types ;"), ReadOutcome::Damaged, 2},
         {"run value field missing", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 ;"), ReadOutcome::Damaged, 8},
         {"end with no id", WithLine(6, "end ;"), ReadOutcome::Damaged, 6},
-        {"last line cut in a number", strSample + "took 1 服务 4", ReadOutcome::Damaged, 15},
-        {"last line cut in a text", strSample + "took 1 服", ReadOutcome::Damaged, 15},
+        {"last line cut in a number", strSample + u8"took 1 服务 4", ReadOutcome::Damaged, 15},
+        {"last line cut in a text", strSample + u8"took 1 服", ReadOutcome::Damaged, 15},
         {"last line cut in the data", strSample.substr(0, strSample.find("433A5C00") + 4), ReadOutcome::Damaged, 8},
         {"last line cut in an escape", strSample.substr(0, strSample.find("%2012:00:00") + 2), ReadOutcome::Damaged,
          2},
@@ -574,6 +582,14 @@ TEST(ChangeJournalTest, HostileInputs)
         {"raw DEL", WithLine(3, "starttype Alert\x7F 2 4 ;"), ReadOutcome::Damaged, 3},
         {"raw NUL", WithLine(3, std::string("starttype Ale\0rter 2 4 ;", 24)), ReadOutcome::Damaged, 3},
         {"raw CR inside a line", WithLine(3, "starttype Alerter\r 2 4 ;"), ReadOutcome::Damaged, 3},
+        // Texts are UTF-8 (a narrow literal is GBK), a lone surrogate as its three bytes.
+        {"name in GBK", WithLine(4, "starttype 服务 3 4 ;"), ReadOutcome::Damaged, 4},
+        {"lone surrogate", WithLine(4, "starttype \xED\xB8\x80 3 4 ;"), ReadOutcome::Read, 0},
+        {"overlong value name", WithLine(8, "runvalue HKLM Software\\Microsoft\\Windows\\CurrentVersion\\Run T\xC0\xAF 1 43 ;"),
+         ReadOutcome::Damaged, 8},
+        {"dependency with a pair as two forms",
+         WithLine(12, "service Spooler 16 2 1 C:\\x.exe - LocalSystem P 1 - 1 \xED\xA0\xBD\xED\xB8\x80 ;"),
+         ReadOutcome::Damaged, 12},
 
         {"data of odd length", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 433A5C0 ;"), ReadOutcome::Damaged, 8},
         {"data in lower case", WithLine(8, "runvalue HKLM SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run Tool 1 433a5c00 ;"), ReadOutcome::Damaged, 8},
@@ -592,7 +608,7 @@ TEST(ChangeJournalTest, HostileInputs)
         {"took for a name not in the entry", WithLine(5, "took 1 Spooler 4 ;"), ReadOutcome::Damaged, 5},
         {"took for a name in another case", WithLine(5, "took 1 alerter 4 ;"), ReadOutcome::Damaged, 5},
         {"took twice", WithLineBefore(6, "took 1 Alerter 2 ;"), ReadOutcome::Damaged, 6},
-        {"took after the end", strSample + "took 1 服务 4 ;\r\n", ReadOutcome::Damaged, 15},
+        {"took after the end", strSample + u8"took 1 服务 4 ;\r\n", ReadOutcome::Damaged, 15},
         {"took for a startup value", WithLineBefore(10, "took 2 Tool 1 ;"), ReadOutcome::Damaged, 10},
         {"deleted out of range", WithLine(9, "deleted 2 1 ;"), ReadOutcome::Damaged, 9},
         {"deleted for a start type", WithLineBefore(6, "deleted 1 0 ;"), ReadOutcome::Damaged, 6},
@@ -654,7 +670,7 @@ TEST(ChangeJournalTest, HostileInputs)
 TEST(ChangeJournalTest, AJournalCutAnywhereIsNeverMisread)
 {
     // Short texts, as the file is read again for every cut.
-    std::vector<std::string> texts = HostileTexts();
+    std::vector<std::wstring> texts = HostileTexts();
     texts.resize(16);
     const std::string strText = FormatJournal(AllKindsWithHostileFields(texts));
     for (size_t nCut = 1; nCut < strText.size(); ++nCut)
@@ -711,7 +727,7 @@ TEST(ChangeJournalTest, TextOverFourMegabytesIsNotAJournal)
     ASSERT_EQ(ReadOutcome::Read, Parse(strText, &entries, &strProblem)) << strProblem;
     ASSERT_EQ(1u, entries.size());
     ASSERT_EQ(1u, entries[0].services.size());
-    EXPECT_EQ(strDescription, entries[0].services[0].strDescription);
+    EXPECT_EQ(std::wstring(strDescription.size(), L'A'), entries[0].services[0].wstrDescription);
 
     strText.insert(strStart.size(), "X");
     EXPECT_EQ(ReadOutcome::Foreign, Parse(strText, &entries, &strProblem));
@@ -721,6 +737,27 @@ TEST(ChangeJournalTest, TextOverFourMegabytesIsNotAJournal)
     EXPECT_EQ(ReadOutcome::Foreign, Parse(Joined(kSample) + std::string(kMaxJournalBytes, '\n'), &entries,
                                           &strProblem));
     EXPECT_EQ(kTooLarge, strProblem);
+}
+
+// The file converts an earlier journal's GBK (a narrow literal) to UTF-8
+// (natively: the u8 literal) and puts this version's header on it.
+TEST(ChangeJournalTest, AnEarlierJournalIsReadOnlyInThisVersionsText)
+{
+    auto journal = [](const std::string& strName) {
+        return std::string(kEarlierHeaderLine) + "\nbegin 1 start-types - ;\nstarttype " + strName + " 3 4 ;\n";
+    };
+    std::vector<Entry> entries;
+    std::string strProblem;
+    EXPECT_TRUE(IsEarlierFormat(journal("服务")));
+    EXPECT_EQ(ReadOutcome::Damaged, Parse(WithCurrentHeader(journal("服务")), &entries, &strProblem));
+    EXPECT_EQ(Damaged(3), strProblem);
+    ASSERT_EQ(ReadOutcome::Read, Parse(WithCurrentHeader(journal(u8"服务")), &entries, &strProblem)) << strProblem;
+    EXPECT_EQ(L"服务", entries.at(0).startTypes.at(0).wstrName);
+    EXPECT_EQ(FormatHeader(), WithCurrentHeader(kEarlierHeaderLine + std::string("\r\n")));
+    EXPECT_TRUE(IsEarlierFormat(kEarlierHeaderLine));
+    for (const std::string& strText : {FormatHeader(), kEarlierHeaderLine + std::string(" \r\n"),
+                                       kEarlierHeaderLine + std::string("X"), std::string(kEarlierHeaderLine, 29)})
+        EXPECT_FALSE(IsEarlierFormat(strText)) << strText;
 }
 
 TEST(ChangeJournalTest, LastUndoableIsTheNewestNotUndone)

@@ -19,6 +19,17 @@ Entry StartTypesEntry(std::vector<ChangeJournal::StartTypeRecord> records)
     return entry;
 }
 
+// Spells the characters of wstrKnown as the GBK literal strGbk has them (two bytes each), no others.
+UndoPlan::GbkSpeller SpellerOf(const std::wstring& wstrKnown, const std::string& strGbk)
+{
+    return [=](std::uint32_t nCodePoint, std::string* pstrGbk) {
+        size_t nAt = nCodePoint > 0xFFFF ? std::wstring::npos : wstrKnown.find(static_cast<wchar_t>(nCodePoint));
+        if (nAt != std::wstring::npos)
+            *pstrGbk = strGbk.substr(2 * nAt, 2);
+        return nAt != std::wstring::npos;
+    };
+}
+
 TEST(UndoPlanTest, StartTypesGoBackOnlyWhereThisProgramsValueStillStands)
 {
     const struct
@@ -29,16 +40,16 @@ TEST(UndoPlanTest, StartTypesGoBackOnlyWhereThisProgramsValueStillStands)
         bool bRestored;
         int nNotes;
     } kCases[] = {
-        {"took and still there", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kDisabled, "甲"}, true, 0},
-        {"already back", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kAuto, ""}, false, 0},
-        {"changed elsewhere", {"A", kAuto, kDisabled, true, kDisabled}, {true, true, kManual, ""}, false, 1},
+        {"took and still there", {L"A", kAuto, kDisabled, true, kDisabled}, {true, true, kDisabled, "甲"}, true, 0},
+        {"already back", {L"A", kAuto, kDisabled, true, kDisabled}, {true, true, kAuto, ""}, false, 0},
+        {"changed elsewhere", {L"A", kAuto, kDisabled, true, kDisabled}, {true, true, kManual, ""}, false, 1},
         // A crash before the result was written: what was set counts.
-        {"took not recorded", {"A", kAuto, kDisabled, false, 0}, {true, true, kDisabled, ""}, true, 0},
+        {"took not recorded", {L"A", kAuto, kDisabled, false, 0}, {true, true, kDisabled, ""}, true, 0},
         // The manager kept another value than was asked: that one is ours.
-        {"took differs from set", {"A", kAuto, kDisabled, true, kManual}, {true, true, kManual, ""}, true, 0},
-        {"took differs, set there", {"A", kAuto, kDisabled, true, kManual}, {true, true, kDisabled, ""}, false, 1},
-        {"gone", {"A", kAuto, kDisabled, true, kDisabled}, {false, false, 0, ""}, false, 1},
-        {"unreadable", {"A", kAuto, kDisabled, true, kDisabled}, {true, false, 0, ""}, false, 1},
+        {"took differs from set", {L"A", kAuto, kDisabled, true, kManual}, {true, true, kManual, ""}, true, 0},
+        {"took differs, set there", {L"A", kAuto, kDisabled, true, kManual}, {true, true, kDisabled, ""}, false, 1},
+        {"gone", {L"A", kAuto, kDisabled, true, kDisabled}, {false, false, 0, ""}, false, 1},
+        {"unreadable", {L"A", kAuto, kDisabled, true, kDisabled}, {true, false, 0, ""}, false, 1},
     };
     for (const auto& test : kCases)
     {
@@ -60,9 +71,9 @@ TEST(UndoPlanTest, StartTypesGoBackOnlyWhereThisProgramsValueStillStands)
 TEST(UndoPlanTest, PreviewRowsAndSummaryOfAMixedEntry)
 {
     Entry entry = StartTypesEntry({
-        {"Back", kAuto, kDisabled, true, kDisabled},
-        {"Same", kManual, kDisabled, true, kDisabled},
-        {"Theirs", kManual, kDisabled, true, kDisabled},
+        {L"Back", kAuto, kDisabled, true, kDisabled},
+        {L"Same", kManual, kDisabled, true, kDisabled},
+        {L"Theirs", kManual, kDisabled, true, kDisabled},
     });
     Facts facts;
     facts.startTypes = {{true, true, kDisabled, "回来"}, {true, true, kManual, ""}, {true, true, kAuto, ""}};
@@ -82,7 +93,7 @@ TEST(UndoPlanTest, PreviewRowsAndSummaryOfAMixedEntry)
 
 TEST(UndoPlanTest, RunValuesComeBackUnlessSomethingElseIsThereNow)
 {
-    ChangeJournal::RunValueRecord record{"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tray",
+    ChangeJournal::RunValueRecord record{"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tray",
                                          1, std::string("c\0:\0", 4), true};
     const struct
     {
@@ -120,8 +131,8 @@ TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
     Entry entry;
     entry.kind = ChangeJournal::Kind::ServiceRemoval;
     ChangeJournal::ServiceRecord record;
-    record.strName = "QmGone";
-    record.strDisplayName = "已删服务";
+    record.wstrName = L"QmGone";
+    record.wstrDisplayName = L"已删服务";
     record.dwStartType = kManual;
     record.bDeleted = true;
     entry.services = {record};
@@ -130,7 +141,7 @@ TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
     {
         Facts facts;
         facts.services = {{bPresent}};
-        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t");
+        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t", SpellerOf(L"已删服务", "已删服务"));
         EXPECT_EQ(!bPresent, plan.Any());
         EXPECT_EQ(1u, plan.preview.notes.size());
         if (!bPresent)
@@ -148,7 +159,7 @@ TEST(UndoPlanTest, DeletedServiceIsMadeAgainOnlyWhenAbsent)
 
 TEST(UndoPlanTest, AnEntryCutOffSaysSoAndFactsShorterThanTheEntryAreNotReadPast)
 {
-    Entry entry = StartTypesEntry({{"A", kAuto, kDisabled, false, 0}, {"B", kAuto, kDisabled, false, 0}});
+    Entry entry = StartTypesEntry({{L"A", kAuto, kDisabled, false, 0}, {L"B", kAuto, kDisabled, false, 0}});
     entry.bComplete = false;
     Facts facts;
     facts.startTypes = {{true, true, kDisabled, ""}};
@@ -156,6 +167,35 @@ TEST(UndoPlanTest, AnEntryCutOffSaysSoAndFactsShorterThanTheEntryAreNotReadPast)
     EXPECT_EQ(1u, plan.startTypes.size());
     ASSERT_FALSE(plan.preview.notes.empty());
     EXPECT_NE(std::string::npos, plan.preview.notes[0].find("没有做完"));
+}
+
+// A character GBK lacks is shown by its code, never as "?": QmKr<U+AC00> is
+// not the service QmKr?, and the restore goes to the real name.
+TEST(UndoPlanTest, CharactersGbkLacksAreShownByTheirCode)
+{
+    ChangeJournal::ServiceRecord service;
+    service.wstrName = L"QmKr\uAC00";
+    service.dwServiceType = 0x10;
+    service.wstrPath = L"C:\\服务\\\uAC00" + std::wstring{wchar_t(0xD83D), wchar_t(0xDE00), wchar_t(0xDC00)};
+    Entry entry = StartTypesEntry(
+        {{service.wstrName, kAuto, kDisabled, true, kDisabled}, {L"QmKr?", kAuto, kDisabled, true, kDisabled}});
+    entry.services = {service};
+    Facts facts;
+    facts.startTypes.assign(2, {true, true, kDisabled, ""});
+    facts.services = {{false}};
+    for (bool bSpeller : {false, true})
+    {
+        UndoPlan::GbkSpeller spell = bSpeller ? SpellerOf(L"服务", "服务") : UndoPlan::GbkSpeller();
+        UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t", spell);
+        EXPECT_EQ(service.wstrName, plan.startTypes.at(0).wstrName);
+        EXPECT_EQ("QmKr<U+AC00>", plan.preview.rows.at(0).strName);
+        EXPECT_EQ("QmKr?", plan.preview.rows.at(1).strName);
+        EXPECT_EQ(std::vector<std::string>{"将重新创建服务 QmKr<U+AC00>:程序 C:\\" +
+                                           std::string(bSpeller ? "服务" : "<U+670D><U+52A1>") +
+                                           "\\<U+AC00><U+1F600><U+DC00>,账户 LocalSystem,类型 独立进程服务,启动类型 未知(0)。"},
+                  plan.preview.notes);
+        EXPECT_EQ("服务 QmKr<U+AC00> 未能重新创建:e", UndoPlan::ServiceFailed(service.wstrName, "e", spell));
+    }
 }
 
 // A forged entry must not make a service or a startup command the user
@@ -170,12 +210,12 @@ TEST(UndoPlanTest, NotesShowWhatARestoreWillRunInFull)
         return bytes;
     };
     ChangeJournal::ServiceRecord service;
-    service.strName = "QmGone";
+    service.wstrName = L"QmGone";
     service.dwServiceType = 0x110;
-    service.strAccount = ".\\admin";
-    service.strPath = "C:\\a.exe\r\n账户 LocalSystem";
+    service.wstrAccount = L".\\admin";
+    service.wstrPath = L"C:\\a.exe\r\n账户 LocalSystem";
     auto value = [](uint32_t dwType, std::string data) {
-        return ChangeJournal::RunValueRecord{"HKCU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", "T",
+        return ChangeJournal::RunValueRecord{"HKCU", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"T",
                                              dwType, data};
     };
     const struct
@@ -198,10 +238,7 @@ TEST(UndoPlanTest, NotesShowWhatARestoreWillRunInFull)
              " ...(共 2200000 字节))"},
         {"empty, of no type known", value(99, ""), "数据(类型 99) (空)"},
     };
-    UndoPlan::GbkSpeller spell = [](std::uint32_t nCodePoint, std::string* pstrGbk) {
-        *pstrGbk = "中";
-        return nCodePoint == 0x4E2D;
-    };
+    UndoPlan::GbkSpeller spell = SpellerOf(L"中账户", "中账户");
     for (const auto& test : kCases)
     {
         Entry entry;

@@ -28,7 +28,7 @@ void CheckAsked(const ChangeJournal::Entry& entry)
 {
     for (const ChangeJournal::StartTypeRecord& record : entry.startTypes)
     {
-        if (record.strName.empty() || record.dwBefore > 4 || record.dwSet < 2 || record.dwSet > 4 ||
+        if (record.wstrName.empty() || record.dwBefore > 4 || record.dwSet < 2 || record.dwSet > 4 ||
             (record.bTookKnown && record.dwTook > 4))
             Fail("a start type the program never sets was accepted");
     }
@@ -51,7 +51,7 @@ void CheckAsked(const ChangeJournal::Entry& entry)
             Fail("a service of a kind the list never shows (a driver) was accepted");
         if (record.dwStartType < 2 || record.dwStartType > 4 || record.dwErrorControl > 3)
             Fail("a service start or error control the program never records was accepted");
-        if (record.strName.empty() || record.strPath.empty())
+        if (record.wstrName.empty() || record.wstrPath.empty())
             Fail("a service without a name or program was accepted");
     }
 }

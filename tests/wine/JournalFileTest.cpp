@@ -52,13 +52,13 @@ void RemoveTree(const std::string& strPath)
     RemoveDirectoryA(strPath.c_str());
 }
 
-Entry StartTypes(std::vector<std::string> names)
+Entry StartTypes(std::vector<std::wstring> names)
 {
     Entry entry;
     entry.kind = Kind::StartTypes;
     DWORD dwBefore = SERVICE_AUTO_START;
-    for (const std::string& strName : names)
-        entry.startTypes.push_back({strName, dwBefore++ % 5, SERVICE_DISABLED, false, 0});
+    for (const std::wstring& wstrName : names)
+        entry.startTypes.push_back({wstrName, dwBefore++ % 5, SERVICE_DISABLED, false, 0});
     return entry;
 }
 
@@ -68,7 +68,7 @@ Entry StartupValues(size_t nValues)
     entry.kind = Kind::StartupValues;
     for (size_t i = 0; i < nValues; ++i)
         entry.runValues.push_back({"HKCU", "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                                   "工具 " + std::to_string(i), REG_SZ, std::string("C:\\t.exe\0", 9), false});
+                                   L"工具 " + std::to_wstring(i), REG_SZ, std::string("C:\\t.exe\0", 9), false});
     return entry;
 }
 
@@ -77,16 +77,16 @@ Entry ServiceRemoval()
     Entry entry;
     entry.kind = Kind::ServiceRemoval;
     ServiceRecord service;
-    service.strName = "QmGone";
+    service.wstrName = L"QmGone";
     service.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     service.dwStartType = SERVICE_DEMAND_START;
     service.dwErrorControl = SERVICE_ERROR_NORMAL;
-    service.strPath = "\"C:\\Program Files\\Qm\\gone.exe\" -service";
-    service.dependencies = {"RpcSs", "+NetworkProvider"};
-    service.strAccount = "LocalSystem";
-    service.strDisplayName = "已删除的服务";
+    service.wstrPath = L"\"C:\\Program Files\\Qm\\gone.exe\" -service";
+    service.dependencies = {L"RpcSs", L"+NetworkProvider"};
+    service.wstrAccount = L"LocalSystem";
+    service.wstrDisplayName = L"已删除的服务";
     service.bHasDescription = true;
-    service.strDescription = "多行\r\n说明 100%";
+    service.wstrDescription = L"多行\r\n说明 100%";
     entry.services.push_back(service);
     return entry;
 }
@@ -124,9 +124,9 @@ protected:
         for (size_t i = 0; i < nEntries; ++i)
         {
             CJournalFile journal(m_strPath);
-            Entry entry = StartTypes({"Svc" + std::to_string(i)});
+            Entry entry = StartTypes({L"Svc" + std::to_wstring(i)});
             ASSERT_TRUE(journal.Begin(&entry)) << i;
-            ASSERT_TRUE(journal.RecordStartTypeTook(entry.startTypes[0].strName, static_cast<DWORD>(i % 5))) << i;
+            ASSERT_TRUE(journal.RecordStartTypeTook(entry.startTypes[0].wstrName, static_cast<DWORD>(i % 5))) << i;
             ASSERT_TRUE(journal.End()) << i;
         }
     }
@@ -151,10 +151,10 @@ TEST_F(JournalFileTest, EntriesAreWrittenAsTheyGoAndReadBack)
     // In folders that are not there yet.
     const std::string strPath = m_strFolder + "\\AppData\\Quillmere\\journal.svcj";
     CJournalFile journal(strPath);
-    EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", 4)) << "nothing begun";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", 4)) << "nothing begun";
     EXPECT_FALSE(journal.End()) << "nothing begun";
 
-    Entry first = StartTypes({"Alerter", "服务 名"});
+    Entry first = StartTypes({L"Alerter", L"服务 名"});
     SYSTEMTIME before = {};
     GetLocalTime(&before);
     ASSERT_TRUE(journal.Begin(&first));
@@ -169,12 +169,12 @@ TEST_F(JournalFileTest, EntriesAreWrittenAsTheyGoAndReadBack)
     std::string strText = ReadFileText(strPath);
     EXPECT_EQ(FormatHeader() + FormatBegin(first), strText);
 
-    ASSERT_TRUE(journal.RecordStartTypeTook("服务 名", SERVICE_DEMAND_START));
-    EXPECT_EQ(strText + FormatStartTypeTook(1, "服务 名", SERVICE_DEMAND_START), ReadFileText(strPath));
-    ASSERT_TRUE(journal.RecordStartTypeTook("Alerter", SERVICE_DISABLED));
+    ASSERT_TRUE(journal.RecordStartTypeTook(L"服务 名", SERVICE_DEMAND_START));
+    EXPECT_EQ(strText + FormatStartTypeTook(1, L"服务 名", SERVICE_DEMAND_START), ReadFileText(strPath));
+    ASSERT_TRUE(journal.RecordStartTypeTook(L"Alerter", SERVICE_DISABLED));
     ASSERT_TRUE(journal.End());
     EXPECT_FALSE(journal.End()) << "ended twice";
-    EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", SERVICE_DISABLED)) << "after the end";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", SERVICE_DISABLED)) << "after the end";
 
     Entry second = StartupValues(3);
     ASSERT_TRUE(journal.Begin(&second));
@@ -195,7 +195,7 @@ TEST_F(JournalFileTest, EntriesAreWrittenAsTheyGoAndReadBack)
     ASSERT_EQ(3u, entries.size());
     EXPECT_EQ(first.strWhen, entries[0].strWhen);
     ASSERT_EQ(2u, entries[0].startTypes.size());
-    EXPECT_EQ("Alerter", entries[0].startTypes[0].strName);
+    EXPECT_EQ(L"Alerter", entries[0].startTypes[0].wstrName);
     EXPECT_EQ(static_cast<uint32_t>(SERVICE_AUTO_START), entries[0].startTypes[0].dwBefore);
     EXPECT_EQ(static_cast<uint32_t>(SERVICE_DISABLED), entries[0].startTypes[0].dwSet);
     EXPECT_TRUE(entries[0].startTypes[0].bTookKnown);
@@ -208,8 +208,8 @@ TEST_F(JournalFileTest, EntriesAreWrittenAsTheyGoAndReadBack)
     EXPECT_FALSE(entries[1].runValues[1].bDeleted);
     EXPECT_TRUE(entries[1].runValues[2].bDeleted);
     ASSERT_EQ(1u, entries[2].services.size());
-    EXPECT_EQ(third.services[0].strPath, entries[2].services[0].strPath);
-    EXPECT_EQ(third.services[0].strDescription, entries[2].services[0].strDescription);
+    EXPECT_EQ(third.services[0].wstrPath, entries[2].services[0].wstrPath);
+    EXPECT_EQ(third.services[0].wstrDescription, entries[2].services[0].wstrDescription);
     EXPECT_EQ(third.services[0].dependencies, entries[2].services[0].dependencies);
     EXPECT_TRUE(entries[2].services[0].bDeleted);
     EXPECT_TRUE(entries[2].bComplete);
@@ -220,26 +220,26 @@ TEST_F(JournalFileTest, EntriesAreWrittenAsTheyGoAndReadBack)
 TEST_F(JournalFileTest, ResultsThatWouldSpoilTheJournalAreRefused)
 {
     CJournalFile journal(m_strPath);
-    Entry twice = StartTypes({"Alerter", "Alerter"});
+    Entry twice = StartTypes({L"Alerter", L"Alerter"});
     EXPECT_FALSE(journal.Begin(&twice)) << "two records of one service";
-    Entry mixed = StartTypes({"Alerter"});
+    Entry mixed = StartTypes({L"Alerter"});
     mixed.runValues = StartupValues(1).runValues;
     EXPECT_FALSE(journal.Begin(&mixed)) << "records of another kind";
     EXPECT_FALSE(FileExists(m_strPath));
 
-    Entry entry = StartTypes({"Alerter", "Browser"});
+    Entry entry = StartTypes({L"Alerter", L"Browser"});
     ASSERT_TRUE(journal.Begin(&entry));
-    ASSERT_TRUE(journal.RecordStartTypeTook("Alerter", 4));
+    ASSERT_TRUE(journal.RecordStartTypeTook(L"Alerter", 4));
     const std::string strText = ReadFileText(m_strPath);
-    EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", 3)) << "a second result";
-    EXPECT_FALSE(journal.RecordStartTypeTook("alerter", 3)) << "a name not in the entry";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", 3)) << "a second result";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"alerter", 3)) << "a name not in the entry";
     EXPECT_FALSE(journal.RecordDeleted(0)) << "start types are not deleted";
     EXPECT_EQ(strText, ReadFileText(m_strPath));
 
     Entry values = StartupValues(2);
     ASSERT_TRUE(journal.Begin(&values));
     const std::string strValues = ReadFileText(m_strPath);
-    EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", 4)) << "belongs to the entry before";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", 4)) << "belongs to the entry before";
     EXPECT_FALSE(journal.RecordDeleted(2)) << "out of range";
     ASSERT_TRUE(journal.RecordDeleted(1));
     EXPECT_FALSE(journal.RecordDeleted(1)) << "deleted twice";
@@ -260,7 +260,7 @@ TEST_F(JournalFileTest, OnlyTheLastTwentyEntriesAreKept)
     CJournalFile journal(m_strPath);
     for (uint32_t nNext = 21; nNext <= 25; ++nNext)
     {
-        Entry entry = StartTypes({"New" + std::to_string(nNext)});
+        Entry entry = StartTypes({L"New" + std::to_wstring(nNext)});
         ASSERT_TRUE(journal.Begin(&entry));
         EXPECT_EQ(nNext, entry.nId);
         // The entry cut off by the next Begin is kept as it was.
@@ -326,14 +326,33 @@ TEST_F(JournalFileTest, AForeignOrDamagedFileIsRefusedAndLeftAsItIs)
         EXPECT_TRUE(entries.empty());
 
         CJournalFile journal(m_strPath);
-        Entry entry = StartTypes({"Alerter"});
+        Entry entry = StartTypes({L"Alerter"});
         EXPECT_FALSE(journal.Begin(&entry));
-        EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", 4));
+        EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", 4));
         EXPECT_FALSE(journal.End());
         EXPECT_FALSE(journal.MarkUndone(1));
         EXPECT_TRUE(ReadFileText(m_strPath) == c.strText) << "the file was changed";
         EXPECT_EQ(std::vector<std::string>{"journal.svcj"}, NamesIn(m_strFolder));
     }
+}
+
+// An earlier version's journal, its names in GBK: read with their real
+// text, and written again whole in UTF-8 by the next Begin.
+TEST_F(JournalFileTest, AnEarlierJournalInGbkIsReadAndRewrittenInUtf8)
+{
+    WriteFileText(m_strPath, kEarlierHeaderLine + std::string("\r\nbegin 1 start-types - ;\r\nstarttype 服务 2 4 ;\r\n"
+                                                              "took 1 服务 4 ;\r\nend 1 ;\r\n"));
+    std::vector<Entry> entries = ReadBack();
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ(L"服务", entries[0].startTypes.at(0).wstrName);
+    EXPECT_TRUE(entries[0].startTypes[0].bTookKnown);
+    CJournalFile journal(m_strPath);
+    Entry entry = StartTypes({L"Alerter"});
+    ASSERT_TRUE(journal.Begin(&entry));
+    EXPECT_EQ(2u, entry.nId);
+    EXPECT_EQ(FormatHeader() + u8"begin 1 start-types - ;\r\nstarttype 服务 2 4 ;\r\ntook 1 服务 4 ;\r\nend 1 ;\r\n" +
+                  FormatBegin(entry),
+              ReadFileText(m_strPath));
 }
 
 // Edited by hand and saved without an end to its last line: read, and
@@ -346,7 +365,7 @@ TEST_F(JournalFileTest, ALastLineWithoutAnEndIsAddedToOnANewLine)
     strText.resize(strText.size() - 2);
     WriteFileText(m_strPath, strText);
     CJournalFile journal(m_strPath);
-    Entry entry = StartTypes({"Alerter"});
+    Entry entry = StartTypes({L"Alerter"});
     ASSERT_TRUE(journal.Begin(&entry));
     EXPECT_EQ(2u, entry.nId);
     EXPECT_EQ(strText + "\r\n" + FormatBegin(entry), ReadFileText(m_strPath));
@@ -361,9 +380,9 @@ TEST_F(JournalFileTest, AJournalWhoseFolderCannotBeMadeFailsToBegin)
     {
         SCOPED_TRACE(strPath);
         CJournalFile journal(strPath);
-        Entry entry = StartTypes({"Alerter"});
+        Entry entry = StartTypes({L"Alerter"});
         EXPECT_FALSE(journal.Begin(&entry));
-        EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", 4));
+        EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", 4));
         EXPECT_FALSE(journal.End());
     }
     EXPECT_EQ("not a folder", ReadFileText(strFile));
@@ -371,7 +390,7 @@ TEST_F(JournalFileTest, AJournalWhoseFolderCannotBeMadeFailsToBegin)
     // Nor where the journal itself is a folder.
     ASSERT_TRUE(CreateDirectoryA(m_strPath.c_str(), nullptr));
     CJournalFile journal(m_strPath);
-    Entry entry = StartTypes({"Alerter"});
+    Entry entry = StartTypes({L"Alerter"});
     EXPECT_FALSE(journal.Begin(&entry));
     EXPECT_TRUE(NamesIn(m_strPath).empty());
     EXPECT_FALSE(CJournalFile("").Begin(&entry)) << "no path at all";
@@ -388,7 +407,7 @@ TEST_F(JournalFileTest, AReadOnlyJournalFailsToBeginAndIsLeftAlone)
         const std::string strText = ReadFileText(m_strPath);
         ASSERT_TRUE(SetFileAttributesA(m_strPath.c_str(), FILE_ATTRIBUTE_READONLY));
         CJournalFile journal(m_strPath);
-        Entry entry = StartTypes({"Alerter"});
+        Entry entry = StartTypes({L"Alerter"});
         EXPECT_FALSE(journal.Begin(&entry));
         EXPECT_FALSE(journal.MarkUndone(1));
         EXPECT_EQ(strText, ReadFileText(m_strPath));
@@ -406,9 +425,9 @@ TEST_F(JournalFileTest, AnEntryCutOffBeforeItsEndReadsAsIncomplete)
 {
     {
         CJournalFile journal(m_strPath);
-        Entry entry = StartTypes({"Alerter", "Browser"});
+        Entry entry = StartTypes({L"Alerter", L"Browser"});
         ASSERT_TRUE(journal.Begin(&entry));
-        ASSERT_TRUE(journal.RecordStartTypeTook("Browser", SERVICE_DISABLED));
+        ASSERT_TRUE(journal.RecordStartTypeTook(L"Browser", SERVICE_DISABLED));
     }
     std::vector<Entry> entries = ReadBack();
     ASSERT_EQ(1u, entries.size());
@@ -421,7 +440,7 @@ TEST_F(JournalFileTest, AnEntryCutOffBeforeItsEndReadsAsIncomplete)
     Entry next = StartupValues(1);
     ASSERT_TRUE(journal.Begin(&next));
     EXPECT_EQ(2u, next.nId);
-    EXPECT_FALSE(journal.RecordStartTypeTook("Alerter", SERVICE_DISABLED)) << "the old entry is not open";
+    EXPECT_FALSE(journal.RecordStartTypeTook(L"Alerter", SERVICE_DISABLED)) << "the old entry is not open";
     ASSERT_TRUE(journal.End());
     entries = ReadBack();
     ASSERT_EQ(2u, entries.size());
@@ -563,7 +582,7 @@ TEST_F(JournalFullDiskTest, AWriteThatFillsTheDiskLeavesTheJournalReadable)
 
     // Records longer than the room left: Begin fails, the file is as it was.
     CJournalFile journal(m_strPath);
-    Entry bulky = StartTypes({std::string(m_nLimit, 'x')});
+    Entry bulky = StartTypes({std::wstring(m_nLimit, L'x')});
     EXPECT_FALSE(journal.Begin(&bulky));
     EXPECT_EQ(strText, ReadFileText(m_strPath));
 
@@ -571,15 +590,15 @@ TEST_F(JournalFullDiskTest, AWriteThatFillsTheDiskLeavesTheJournalReadable)
     size_t nRoom = m_nLimit - strText.size();
     // The begin line and two records take 83 bytes with the name, leaving
     // room for the short result only.
-    std::string strLong(nRoom - 110, 'y');
-    Entry entry = StartTypes({"A", strLong});
+    std::wstring wstrLong(nRoom - 110, L'y');
+    Entry entry = StartTypes({L"A", wstrLong});
     ASSERT_TRUE(journal.Begin(&entry));
     strText = ReadFileText(m_strPath);
     ASSERT_LT(strText.size(), m_nLimit);
-    ASSERT_GT(strText.size() + FormatStartTypeTook(entry.nId, strLong, 4).size(), m_nLimit);
-    EXPECT_FALSE(journal.RecordStartTypeTook(strLong, 4));
+    ASSERT_GT(strText.size() + FormatStartTypeTook(entry.nId, wstrLong, 4).size(), m_nLimit);
+    EXPECT_FALSE(journal.RecordStartTypeTook(wstrLong, 4));
     EXPECT_EQ(strText, ReadFileText(m_strPath));
-    EXPECT_TRUE(journal.RecordStartTypeTook("A", 4));
+    EXPECT_TRUE(journal.RecordStartTypeTook(L"A", 4));
     EXPECT_EQ(3u, ReadBack().size());
 }
 } // namespace
