@@ -377,9 +377,11 @@ private:
     bool Begin(const Fields& fields)
     {
         Entry entry;
+        std::wstring wstrWhen; // every text of the file is UTF-8, the time too
         if (fields.size() != 4 || !ParseNumber(fields[1], &entry.nId) || !ParseKind(fields[2], &entry.kind) ||
-            !UnescapeText(fields[3], &entry.strWhen))
+            !UnescapeText(fields[3], &wstrWhen))
             return false;
+        entry.strWhen = Utf8FromWide(wstrWhen);
         if (!m_entries.empty() && entry.nId <= m_entries.back().nId)
             return false;
         m_entries.push_back(entry);

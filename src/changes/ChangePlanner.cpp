@@ -158,23 +158,14 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
 
 bool SpellInGbk(std::uint32_t nCodePoint, std::string* pstrGbk)
 {
-    constexpr UINT kGbkCodePage = 936;
-    wchar_t units[2] = {static_cast<wchar_t>(nCodePoint), 0};
-    int nUnits = 1;
+    std::wstring wstrUnits(1, static_cast<wchar_t>(nCodePoint));
     if (nCodePoint >= 0x10000)
     {
-        units[0] = static_cast<wchar_t>(0xD800 + ((nCodePoint - 0x10000) >> 10));
-        units[1] = static_cast<wchar_t>(0xDC00 + ((nCodePoint - 0x10000) & 0x3FF));
-        nUnits = 2;
+        wstrUnits = {static_cast<wchar_t>(0xD800 + ((nCodePoint - 0x10000) >> 10)),
+                     static_cast<wchar_t>(0xDC00 + ((nCodePoint - 0x10000) & 0x3FF))};
     }
-    char szGbk[8];
-    BOOL bDefaultUsed = FALSE;
-    // No best fit: a character shown as a look-alike ("À" as "A") would
-    // show another command than the one that runs.
-    int nBytes = WideCharToMultiByte(kGbkCodePage, WC_NO_BEST_FIT_CHARS, units, nUnits, szGbk, sizeof(szGbk),
-                                     nullptr, &bDefaultUsed);
-    if (nBytes <= 0 || bDefaultUsed)
-        return false;
-    pstrGbk->assign(szGbk, static_cast<size_t>(nBytes));
-    return true;
+    // Only the code page's own spelling: a look-alike (an accented letter
+    // as its bare one) or a "?" would show another command than the one
+    // that runs.
+    return GbkText::FromWideExactly(wstrUnits, pstrGbk);
 }

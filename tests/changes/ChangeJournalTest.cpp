@@ -538,6 +538,7 @@ TEST(ChangeJournalTest, HostileInputs)
         {"unknown keyword", WithLine(9, "removed 2 0 ;"), ReadOutcome::Damaged, 9},
         {"keyword in upper case", WithLine(2, "BEGIN 1 start-types 2024-05-01%2012:00:00 ;"), ReadOutcome::Damaged, 2},
         {"unknown kind", WithLine(2, "begin 1 start-type 2024-05-01%2012:00:00 ;"), ReadOutcome::Damaged, 2},
+        {"time not UTF-8", WithLine(2, "begin 1 start-types 2024-05-01\xFF ;"), ReadOutcome::Damaged, 2},
         {"no closing field", WithLine(6, "end 1"), ReadOutcome::Damaged, 6},
         {"closing field glued on", WithLine(6, "end 1;"), ReadOutcome::Damaged, 6},
         {"space after the closing field", WithLine(6, "end 1 ; "), ReadOutcome::Damaged, 6},
