@@ -684,7 +684,6 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     const std::wstring wstrStem = WideFromGbk(UniqueServiceName("QmKr"));
     TestServiceSpec korean, asked, alone;
     korean.wstrName = wstrStem + L"\uAC00";
-    korean.strDisplayName = "韩文名服务";
     asked.wstrName = wstrStem + L"?";
     asked.strDisplayName = "问号名服务";
     alone.wstrName = WideFromGbk(UniqueServiceName("QmAlone")) + L"\uAC01";
@@ -717,18 +716,19 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
         }
         return -1;
     };
-    for (const char* pszDisplay : {"韩文名服务", "问号名服务", "独有韩文服务"})
-        EXPECT_NE(-1, rowShowing(pszDisplay)) << pszDisplay;
-    EXPECT_EQ(list.GetItemText(rowShowing("韩文名服务"), 1), list.GetItemText(rowShowing("问号名服务"), 1));
+    const std::string strKoreanShown = GbkFromWide(before.wstrDisplay); // "Disp ?"
+    for (const std::string& strDisplay : {strKoreanShown, std::string("问号名服务"), std::string("独有韩文服务")})
+        EXPECT_NE(-1, rowShowing(strDisplay)) << strDisplay;
+    EXPECT_EQ(list.GetItemText(rowShowing(strKoreanShown), 1), list.GetItemText(rowShowing("问号名服务"), 1));
 
-    ClickRow(rowShowing("韩文名服务"));
+    ClickRow(rowShowing(strKoreanShown));
     SendCommand(IDC_BTN_DISABLED);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), koreanService.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), askedService.ConfiguredStartType());
     SendCommand(IDC_BTN_MANUAL);
 
     m_watcher.SetAnswer(IDYES);
-    ClickRow(rowShowing("韩文名服务"));
+    ClickRow(rowShowing(strKoreanShown));
     SendCommand(ID_DELETE_SERVICE);
     EXPECT_EQ("删除成功!", m_watcher.Texts().back());
     m_watcher.Clear();

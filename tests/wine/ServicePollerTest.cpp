@@ -190,9 +190,11 @@ TEST(ServicePollerTest, StartTypesAskedBetweenPassesFollowTheStore)
     for (char& c : strUpper)
         c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
 
-    // Before any pass as well: the window fills its list first.
+    // Before any pass as well: the window fills its list first, under its
+    // session's root.
     CServicePoller poller;
     DWORD dwStartType = 0;
+    poller.UseRoot(HKEY_LOCAL_MACHINE);
     poller.CheckStartTypes();
     ASSERT_TRUE(poller.StartTypeOf(WideFromGbk(changed.Name()), &dwStartType));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), dwStartType);

@@ -509,6 +509,7 @@ TEST_F(StartupItemsTest, ValuesShownAlikeAreEachActedOnByTheirRealName)
 
     SendCommand(ID_UNDO_LAST);
     EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
+    m_watcher.Clear();
     ASSERT_EQ(1u, m_previews.size());
     EXPECT_NE(std::string::npos, m_previews[0].notes.at(0).find("QmRun<U+AC00>")) << m_previews[0].notes.at(0);
     EXPECT_EQ(strBefore, RawValue(HKEY_CURRENT_USER, wstrKorean));
