@@ -11,7 +11,8 @@
 std::string ReadFileText(const std::string& strPath)
 {
     std::string strData;
-    if (!ReadWholeFile(strPath, &strData, 1 << 24))
+    // Large enough for the program itself, built with its debug information.
+    if (!ReadWholeFile(strPath, &strData, 1 << 26))
         return "(unreadable)";
     return strData;
 }
