@@ -10,44 +10,39 @@ CRegKey& CRegKey::operator=(CRegKey&& other) noexcept
     return *this;
 }
 
+LONG CRegKey::Keep(LONG nResult, HKEY hKey)
+{
+    if (nResult == ERROR_SUCCESS)
+        m_hKey = hKey;
+    return nResult;
+}
+
 LONG CRegKey::Open(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    LONG nResult = RegOpenKeyExA(hParent, pszSubkey, 0, samDesired, &hKey);
-    if (nResult == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return nResult;
+    return Keep(RegOpenKeyExA(hParent, pszSubkey, 0, samDesired, &hKey), hKey);
 }
 
 LONG CRegKey::Create(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    LONG nResult = RegCreateKeyExA(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
-    if (nResult == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return nResult;
+    return Keep(RegCreateKeyExA(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr), hKey);
 }
 
 LONG CRegKey::Open(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    LONG nResult = RegOpenKeyExW(hParent, pszSubkey, 0, samDesired, &hKey);
-    if (nResult == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return nResult;
+    return Keep(RegOpenKeyExW(hParent, pszSubkey, 0, samDesired, &hKey), hKey);
 }
 
 LONG CRegKey::Create(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    LONG nResult = RegCreateKeyExW(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
-    if (nResult == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return nResult;
+    return Keep(RegCreateKeyExW(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr), hKey);
 }
 
 void CRegKey::Close()

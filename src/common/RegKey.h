@@ -33,5 +33,8 @@ public:
     void Close();
 
 private:
+    // Holds the key a successful call gave.
+    LONG Keep(LONG nResult, HKEY hKey);
+
     HKEY m_hKey = nullptr;
 };

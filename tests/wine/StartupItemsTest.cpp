@@ -97,6 +97,17 @@ protected:
             return testing::AssertionFailure() << "the window was not created";
         return testing::AssertionSuccess();
     }
+    // Opened and shown in front, for clicks on its check boxes.
+    testing::AssertionResult ShowItems(CJournalFile* pJournal)
+    {
+        testing::AssertionResult opened = OpenItems(pJournal);
+        if (!opened)
+            return opened;
+        ShowWindow(Items(), SW_SHOW);
+        SetForegroundWindow(Items());
+        PumpMessages();
+        return testing::AssertionSuccess();
+    }
     HWND Items() const { return m_pItems->GetSafeHwnd(); }
     const CListCtrl& List() const { return m_pItems->ItemList(); }
     std::vector<std::string> Column(int nColumn) const
@@ -421,10 +432,7 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     }
     ASSERT_TRUE(OpenWindow());
     CJournalFile journal(m_strJournalPath);
-    ASSERT_TRUE(OpenItems(&journal));
-    ShowWindow(Items(), SW_SHOW);
-    SetForegroundWindow(Items());
-    PumpMessages();
+    ASSERT_TRUE(ShowItems(&journal));
     ASSERT_EQ(8, List().GetItemCount());
     for (int i = 0; i < List().GetItemCount(); ++i)
     {
@@ -457,10 +465,7 @@ TEST_F(StartupItemsTest, DeletedValuesComeBackByteForByteOnUndo)
     EXPECT_EQ(1, nAside);
 
     // A value written again meanwhile is not overwritten by a later undo.
-    ASSERT_TRUE(OpenItems(&journal));
-    ShowWindow(Items(), SW_SHOW);
-    SetForegroundWindow(Items());
-    PumpMessages();
+    ASSERT_TRUE(ShowItems(&journal));
     for (int i = 0; i < List().GetItemCount(); ++i)
     {
         if (List().GetItemText(i, 0) == "Tray")
@@ -491,10 +496,7 @@ TEST_F(StartupItemsTest, ValuesShownAlikeAreEachActedOnByTheirRealName)
     std::string strBefore = RawValue(HKEY_CURRENT_USER, wstrKorean);
     ASSERT_TRUE(OpenWindow());
     CJournalFile journal(m_strJournalPath);
-    ASSERT_TRUE(OpenItems(&journal));
-    ShowWindow(Items(), SW_SHOW);
-    SetForegroundWindow(Items());
-    PumpMessages();
+    ASSERT_TRUE(ShowItems(&journal));
     EXPECT_EQ((std::vector<std::string>{"QmRun?", "QmRun?"}), Column(0));
     std::vector<std::string> commands = Column(1);
     auto korean = std::find(commands.begin(), commands.end(), "C:\\kr.exe");
@@ -523,10 +525,7 @@ TEST_F(StartupItemsTest, AJournalThatCannotBeWrittenDeletesNothing)
     std::string strBlocker = "C:\\windows\\temp\\qm-startup-blocker-" + std::to_string(GetCurrentProcessId());
     WriteFileText(strBlocker, "a file where the folder would be");
     CJournalFile journal(strBlocker + "\\journal.svcj");
-    ASSERT_TRUE(OpenItems(&journal));
-    ShowWindow(Items(), SW_SHOW);
-    SetForegroundWindow(Items());
-    PumpMessages();
+    ASSERT_TRUE(ShowItems(&journal));
     ASSERT_EQ(1, List().GetItemCount());
     ASSERT_TRUE(ClickCheckBox(0));
     PressDelete();
