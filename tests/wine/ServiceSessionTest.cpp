@@ -1,6 +1,8 @@
 // The session over the real manager (CManagerSession) and its owned service
 // handles against Wine's service control manager, with services registered
 // from the test-bed program.
+#include "common/MultiString.h"
+#include "common/RegKey.h"
 #include "common/WideText.h"
 #include "services/ManagerSession.h"
 #include "support/MessageBoxWatcher.h"
@@ -11,17 +13,14 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
 {
 using Access = IServiceSession;
-
-std::wstring Wide(const std::string& gbk)
-{
-    return WideFromGbk(gbk);
-}
 
 CService OpenOrNothing(IServiceSession& session, const std::wstring& wstrName, DWORD dwAccess)
 {
@@ -37,9 +36,24 @@ ServiceConfig ConfigOf(CService& service)
     return config;
 }
 
-// Polls the state until it is dwTarget, returning the distinct states seen
-// on the way (the target last).
-std::vector<DWORD> StatesUntil(CService& service, DWORD dwTarget, DWORD dwTimeoutMs = 15000)
+std::wstring TestBedLine(const std::string& strArguments)
+{
+    return WideFromGbk(CTestService::TestBedCommandLine(strArguments));
+}
+
+ServiceConfig TestBedConfig(DWORD dwStartType, const std::wstring& wstrPath = TestBedLine(""),
+                            const std::wstring& wstrDisplayName = L"Qm")
+{
+    ServiceConfig config;
+    config.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+    config.dwStartType = dwStartType;
+    config.wstrBinaryPath = wstrPath;
+    config.wstrDisplayName = wstrDisplayName;
+    return config;
+}
+
+// The distinct states read until the state is dwTarget (the target last).
+std::vector<DWORD> StatesUntil(CService& service, DWORD dwTarget)
 {
     std::vector<DWORD> seen;
     PollFor(
@@ -50,7 +64,7 @@ std::vector<DWORD> StatesUntil(CService& service, DWORD dwTarget, DWORD dwTimeou
                 seen.push_back(dwState);
             return dwState == dwTarget;
         },
-        "state " + std::to_string(dwTarget), dwTimeoutMs);
+        "state " + std::to_string(dwTarget));
     return seen;
 }
 
@@ -63,195 +77,158 @@ std::vector<EnumeratedService> Named(const std::vector<EnumeratedService>& list,
     return found;
 }
 
-// Deletes a service the test made through a session, on every way out.
-class CMadeService
-{
-public:
-    CMadeService(IServiceSession& session, std::wstring wstrName) : m_session(session), m_wstrName(std::move(wstrName))
-    {
-    }
-    ~CMadeService()
-    {
-        CService service;
-        if (m_session.Open(m_wstrName, Access::kAccessDelete, &service) == 0)
-            service.StopAndDelete();
-    }
-    CMadeService(const CMadeService&) = delete;
-    CMadeService& operator=(const CMadeService&) = delete;
-
-private:
-    IServiceSession& m_session;
-    std::wstring m_wstrName;
-};
-
 // DependOnService of a service's key, where Wine keeps the whole list.
 std::vector<std::wstring> StoredDependencies(const std::wstring& wstrName)
 {
-    std::vector<std::wstring> names;
-    std::wstring wstrPath = std::wstring(IServiceSession::kServicesKeyPath) + L"\\" + wstrName;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wstrPath.c_str(), 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-        return names;
-    std::vector<wchar_t> buffer(4096, L'\0');
-    DWORD cbData = static_cast<DWORD>((buffer.size() - 2) * sizeof(wchar_t));
-    if (RegQueryValueExW(hKey, L"DependOnService", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &cbData) == ERROR_SUCCESS)
+    CRegKey key;
+    wchar_t buffer[2048] = {};
+    DWORD cbData = sizeof(buffer) - 2 * sizeof(wchar_t);
+    if (key.Open(HKEY_LOCAL_MACHINE, (std::wstring(Access::kServicesKeyPath) + L"\\" + wstrName).c_str(),
+                 KEY_QUERY_VALUE) != ERROR_SUCCESS ||
+        RegQueryValueExW(key.Get(), L"DependOnService", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
+                         &cbData) != ERROR_SUCCESS)
+        return {};
+    return SplitMultiString(buffer, cbData / sizeof(wchar_t));
+}
+
+// Makes a service through the session under a name of this run (its display
+// name followed by that name), gives it the description and reads all of it
+// back as given. The CTestService only removes it, on every way out.
+void CreateAndReadBack(IServiceSession& session, ServiceConfig config, const std::wstring& wstrDescription)
+{
+    TestServiceSpec spec = TestBed("QmMade");
+    spec.bRegister = false;
+    CTestService made(spec);
+    const std::wstring wstrName = made.WideName();
+    config.wstrDisplayName += L" " + wstrName;
+    CService created;
+    ASSERT_EQ(0u, session.Create(wstrName, config, &created));
+    ASSERT_TRUE(created.IsOpen());
+    EXPECT_EQ(0u, created.ChangeDescription(wstrDescription));
+    EXPECT_EQ(config.wstrBinaryPath, ConfigOf(created).wstrBinaryPath) << "the created handle answers";
+
+    CService handle = OpenOrNothing(session, wstrName, Access::kAccessRead);
+    ServiceConfig read = ConfigOf(handle);
+    EXPECT_EQ(config.dwServiceType, read.dwServiceType);
+    EXPECT_EQ(config.dwStartType, read.dwStartType);
+    EXPECT_EQ(config.dwErrorControl, read.dwErrorControl);
+    EXPECT_EQ(config.wstrBinaryPath, read.wstrBinaryPath);
+    EXPECT_EQ(config.wstrDisplayName, read.wstrDisplayName);
+    // Wine's manager answers no dependencies at all; its registry has them.
+    if (!read.dependencies.empty())
     {
-        for (const wchar_t* p = buffer.data(); *p != L'\0'; p += lstrlenW(p) + 1)
-            names.emplace_back(p);
+        EXPECT_EQ(config.dependencies, read.dependencies);
     }
-    RegCloseKey(hKey);
-    return names;
+    EXPECT_EQ(config.dependencies, StoredDependencies(wstrName));
+    EXPECT_EQ(L"LocalSystem", read.wstrAccount);
+    std::wstring wstrRead = L"kept";
+    ASSERT_EQ(0u, handle.QueryDescription(&wstrRead));
+    EXPECT_EQ(wstrDescription, wstrRead);
+    EXPECT_EQ(0u, created.Delete());
 }
 
-std::wstring ThisComputersName()
+// Every call of a handle that is not open answers 6 and sets no output.
+void ExpectNothingAnswers(CService& closed)
 {
-    wchar_t szName[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD dwLength = ARRAYSIZE(szName);
-    GetComputerNameW(szName, &dwLength);
-    return szName;
+    EXPECT_FALSE(closed.IsOpen());
+    SERVICE_STATUS status = {};
+    status.dwCurrentState = 99;
+    ServiceConfig config;
+    config.wstrDisplayName = L"kept";
+    std::wstring wstrText = L"kept";
+    bool bDelayed = true;
+    std::vector<std::wstring> names = {L"kept"};
+    DWORD dwStartType = 77;
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryStatus(&status));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryConfig(&config));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryStartType(&dwStartType));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDescription(&wstrText));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDelayedAutoStart(&bDelayed));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.EnumerateDependents(&names));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.ChangeStartType(SERVICE_AUTO_START));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.ChangeDescription(L"x"));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Start());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Control(SERVICE_CONTROL_STOP, &status));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.StopAndDelete());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Delete());
+    EXPECT_EQ(99u, status.dwCurrentState);
+    EXPECT_EQ(L"kept", config.wstrDisplayName);
+    EXPECT_EQ(L"kept", wstrText);
+    EXPECT_TRUE(bDelayed);
+    EXPECT_EQ(std::vector<std::wstring>{L"kept"}, names);
+    EXPECT_EQ(77u, dwStartType);
 }
 
-TEST(ServiceSessionOpenTest, OpenAnswersWithTheManagersCodes)
+// Open answers with the manager's codes; a failed open closes what the
+// handle held. A handle not open, never opened or moved away, answers 6.
+TEST(ServiceSessionOpenTest, OpenAnswersWithTheManagersCodesAndAClosedHandleWith6)
 {
-    CTestService service(TestBed("QmOpen", ""));
+    CTestService service(TestBed("QmOpen", "--accept=stop"));
     ASSERT_TRUE(service.Created());
-    struct Case
-    {
-        std::wstring wstrName;
-        DWORD dwExpected;
-    };
-    const Case cases[] = {
+    const std::pair<std::wstring, DWORD> cases[] = {
         {service.WideName(), 0},
         {L"qmopen" + service.WideName().substr(6), 0}, // names match without case
         {service.WideName() + L" ", ERROR_SERVICE_DOES_NOT_EXIST},
-        {Wide(UniqueServiceName("QmMissing")), ERROR_SERVICE_DOES_NOT_EXIST},
+        {WideFromGbk(UniqueServiceName("QmMissing")), ERROR_SERVICE_DOES_NOT_EXIST},
         {L"", ERROR_INVALID_NAME},
     };
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
     ASSERT_EQ(0u, pSession->ManagerError());
-    for (const Case& c : cases)
+    for (const auto& [wstrName, dwExpected] : cases)
     {
-        SCOPED_TRACE(GbkFromWide(L"name \"" + c.wstrName + L"\""));
-        CService opened;
-        EXPECT_EQ(c.dwExpected, pSession->Open(c.wstrName, Access::kAccessRead, &opened));
-        EXPECT_EQ(c.dwExpected == 0, opened.IsOpen());
+        SCOPED_TRACE(GbkFromWide(L"name \"" + wstrName + L"\""));
+        CService opened = OpenOrNothing(*pSession, service.WideName(), Access::kAccessDelete);
+        ASSERT_TRUE(opened.IsOpen());
+        EXPECT_EQ(dwExpected, pSession->Open(wstrName, Access::kAccessRead, &opened));
+        EXPECT_EQ(dwExpected == 0, opened.IsOpen());
+        if (dwExpected != 0)
+            ExpectNothingAnswers(opened);
         opened.Close();
         EXPECT_FALSE(opened.IsOpen());
     }
+    CService never, moved = OpenOrNothing(*pSession, service.WideName(), Access::kAccessDelete);
+    CService taker = std::move(moved);
+    SERVICE_STATUS status = {};
+    EXPECT_EQ(0u, taker.QueryStatus(&status)) << "the handle moved on answers";
+    ExpectNothingAnswers(never);
+    ExpectNothingAnswers(moved);
+    EXPECT_TRUE(service.Exists());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
 }
 
-// Every call of a handle that is not open answers 6, whether nothing was
-// opened, the last open failed (closing what it held) or it was moved away.
-TEST(ServiceSessionOpenTest, OperationsWithoutAnOpenServiceAnswerInvalidHandle)
-{
-    CTestService service(TestBed("QmClosed", "--accept=stop"));
-    ASSERT_TRUE(service.Created());
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    const char* ways[] = {"without an open", "after a failed open", "moved from"};
-    for (const char* pszWay : ways)
-    {
-        SCOPED_TRACE(pszWay);
-        CService closed, taker;
-        if (pszWay != ways[0])
-        {
-            ASSERT_EQ(0u, pSession->Open(service.WideName(), Access::kAccessDelete, &closed));
-        }
-        if (pszWay == ways[1])
-        {
-            ASSERT_EQ(static_cast<DWORD>(ERROR_SERVICE_DOES_NOT_EXIST),
-                      pSession->Open(Wide(UniqueServiceName("QmMissing")), Access::kAccessDelete, &closed));
-        }
-        if (pszWay == ways[2])
-        {
-            taker = std::move(closed);
-            SERVICE_STATUS status = {};
-            EXPECT_EQ(0u, taker.QueryStatus(&status)) << "the handle moved on answers";
-        }
-        EXPECT_FALSE(closed.IsOpen());
-        SERVICE_STATUS status = {};
-        status.dwCurrentState = 99;
-        ServiceConfig config;
-        config.wstrDisplayName = L"kept";
-        std::wstring wstrText = L"kept";
-        bool bDelayed = true;
-        std::vector<std::wstring> names = {L"kept"};
-        DWORD dwStartType = 77;
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryStatus(&status));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryConfig(&config));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryStartType(&dwStartType));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDescription(&wstrText));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.QueryDelayedAutoStart(&bDelayed));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.EnumerateDependents(&names));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.ChangeStartType(SERVICE_AUTO_START));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.ChangeDescription(L"x"));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Start());
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Control(SERVICE_CONTROL_STOP, &status));
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.StopAndDelete());
-        EXPECT_EQ(ERROR_INVALID_HANDLE, closed.Delete());
-        // A failed call sets no output.
-        EXPECT_EQ(99u, status.dwCurrentState);
-        EXPECT_EQ(L"kept", config.wstrDisplayName);
-        EXPECT_EQ(L"kept", wstrText);
-        EXPECT_TRUE(bDelayed);
-        EXPECT_EQ(std::vector<std::wstring>{L"kept"}, names);
-        EXPECT_EQ(77u, dwStartType);
-        EXPECT_TRUE(service.Exists());
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
-    }
-}
-
-// Where one shared slot used to close the outer service, every handle
-// answers for its own, and one that outlives its session still does.
-TEST(ServiceSessionOpenTest, HandlesOpenAtOnceEachAnswerForTheirOwnService)
-{
-    CTestService first(TestBed("QmFirst", "", SERVICE_DISABLED));
-    CTestService second(TestBed("QmSecond", "", SERVICE_AUTO_START));
-    ASSERT_TRUE(first.Created());
-    ASSERT_TRUE(second.Created());
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    CService handles[3];
-    ASSERT_EQ(0u, pSession->Open(first.WideName(), Access::kAccessRead, &handles[0]));
-    ASSERT_EQ(0u, pSession->Open(second.WideName(), Access::kAccessChangeAndRead, &handles[1]));
-    ASSERT_EQ(0u, pSession->Open(first.WideName(), Access::kAccessRead, &handles[2]));
-    pSession.reset();
-    const DWORD expected[] = {SERVICE_DISABLED, SERVICE_AUTO_START, SERVICE_DISABLED};
-    // The second time round the third handle is closed: the others answer on.
-    for (int nRound = 0; nRound < 2; ++nRound)
-    {
-        for (int i = 0; i < 3 - nRound; ++i)
-        {
-            SCOPED_TRACE("handle " + std::to_string(i) + ", round " + std::to_string(nRound));
-            DWORD dwStartType = 0;
-            ASSERT_EQ(0u, handles[i].QueryStartType(&dwStartType));
-            EXPECT_EQ(expected[i], dwStartType);
-            EXPECT_EQ(i == 1 ? second.WideName() : first.WideName(), ConfigOf(handles[i]).wstrDisplayName);
-        }
-        handles[2].Close();
-    }
-    EXPECT_EQ(0u, handles[1].ChangeStartType(SERVICE_DEMAND_START)) << "changes need the manager the session left";
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), second.ConfiguredStartType());
-}
-
-// Saying why is the caller's (see the main window's test).
+// A database that does not exist, or a computer Wine's manager opens for
+// any name but whose registry is not there: no manager at all, so this
+// computer's services are not passed off as the other's. Saying why is the
+// caller's (see the main window's test).
 TEST(ServiceSessionOpenTest, WithoutAManagerEveryCallAnswersInvalidHandleAndRaisesNoBox)
 {
     CMessageBoxWatcher watcher;
-    CManagerSession session(L"", L"QmNoSuchDatabase");
-    EXPECT_NE(0u, session.ManagerError());
-    std::vector<EnumeratedService> listed = {{L"left over", L"", {}}};
-    EXPECT_EQ(ERROR_INVALID_HANDLE, session.Enumerate(SERVICE_WIN32, &listed));
-    EXPECT_TRUE(listed.empty());
-    CService service;
-    EXPECT_EQ(ERROR_INVALID_HANDLE, session.Open(L"Spooler", Access::kAccessRead, &service));
-    EXPECT_FALSE(service.IsOpen());
-    ServiceConfig config;
-    config.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    config.dwStartType = SERVICE_DEMAND_START;
-    config.wstrBinaryPath = Wide(CTestService::TestBedCommandLine(""));
-    EXPECT_EQ(ERROR_INVALID_HANDLE, session.Create(Wide(UniqueServiceName("QmNoManager")), config, &service));
-    EXPECT_FALSE(service.IsOpen());
-    EXPECT_EQ(ERROR_INVALID_HANDLE, service.Start());
+    // The computer, the database, the manager's error (0: any but 0), whether
+    // the registry is there.
+    const std::tuple<const wchar_t*, const wchar_t*, DWORD, bool> cases[] = {
+        {L"", L"QmNoSuchDatabase", 0, true},
+        {L"qm-no-such-host", nullptr, ERROR_BAD_NETPATH, false},
+        {L"\\\\qm-no-such-host", nullptr, ERROR_BAD_NETPATH, false},
+    };
+    for (const auto& [pszComputer, pszDatabase, dwError, bRegistry] : cases)
+    {
+        SCOPED_TRACE(GbkFromWide(pszComputer));
+        CManagerSession session(pszComputer, pszDatabase);
+        EXPECT_EQ(pszComputer[0] ? L"qm-no-such-host" : L"", session.ComputerName());
+        EXPECT_TRUE(dwError == 0 ? session.ManagerError() != 0 : session.ManagerError() == dwError)
+            << session.ManagerError();
+        EXPECT_EQ(bRegistry, session.RegistryRoot() != nullptr);
+        std::vector<EnumeratedService> listed = {{L"left over", L"", {}}};
+        EXPECT_EQ(ERROR_INVALID_HANDLE, session.Enumerate(SERVICE_WIN32, &listed));
+        EXPECT_TRUE(listed.empty());
+        CService service;
+        EXPECT_EQ(ERROR_INVALID_HANDLE, session.Open(L"Spooler", Access::kAccessRead, &service));
+        EXPECT_FALSE(service.IsOpen());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, session.Create(WideFromGbk(UniqueServiceName("QmNoManager")),
+                                                       TestBedConfig(SERVICE_DEMAND_START), &service));
+        EXPECT_FALSE(service.IsOpen());
+        EXPECT_EQ(ERROR_INVALID_HANDLE, service.Start());
+    }
     EXPECT_TRUE(watcher.Boxes().empty());
 }
 
@@ -263,178 +240,123 @@ TEST(ServiceSessionStatusTest, RunStatesAreReadAsTheManagerGivesThem)
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
     CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessDelete);
     ASSERT_TRUE(handle.IsOpen());
-
     SERVICE_STATUS status = {};
     ASSERT_EQ(0u, handle.QueryStatus(&status));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_STOPPED), status.dwCurrentState);
-    struct Step
-    {
-        const char* pszWhat;
-        std::function<DWORD()> action;
-        DWORD dwPending;
-        DWORD dwTarget;
+    // The control (0 to start), the pending state read on the way, the target.
+    const std::tuple<DWORD, DWORD, DWORD> steps[] = {
+        {0, SERVICE_START_PENDING, SERVICE_RUNNING},
+        {SERVICE_CONTROL_PAUSE, SERVICE_PAUSE_PENDING, SERVICE_PAUSED},
+        {SERVICE_CONTROL_CONTINUE, SERVICE_CONTINUE_PENDING, SERVICE_RUNNING},
+        {SERVICE_CONTROL_STOP, SERVICE_STOP_PENDING, SERVICE_STOPPED},
     };
-    const Step steps[] = {
-        {"start", [&] { return handle.Start(); }, SERVICE_START_PENDING, SERVICE_RUNNING},
-        {"pause", [&] { return handle.Control(SERVICE_CONTROL_PAUSE, &status); }, SERVICE_PAUSE_PENDING,
-         SERVICE_PAUSED},
-        {"continue", [&] { return handle.Control(SERVICE_CONTROL_CONTINUE, &status); }, SERVICE_CONTINUE_PENDING,
-         SERVICE_RUNNING},
-        {"stop", [&] { return handle.Control(SERVICE_CONTROL_STOP, &status); }, SERVICE_STOP_PENDING,
-         SERVICE_STOPPED},
-    };
-    for (const Step& step : steps)
+    for (const auto& [dwControl, dwPending, dwTarget] : steps)
     {
-        SCOPED_TRACE(step.pszWhat);
-        ASSERT_EQ(0u, step.action());
-        std::vector<DWORD> seen = StatesUntil(handle, step.dwTarget);
-        ASSERT_EQ(step.dwTarget, seen.back());
-        EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), step.dwPending))
-            << "the pending state was never read";
+        SCOPED_TRACE(testing::Message() << "control " << dwControl);
+        ASSERT_EQ(0u, dwControl == 0 ? handle.Start() : handle.Control(dwControl, &status));
+        std::vector<DWORD> seen = StatesUntil(handle, dwTarget);
+        ASSERT_EQ(dwTarget, seen.back());
+        EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), dwPending)) << "the pending state was never read";
     }
 }
 
-TEST(ServiceSessionStatusTest, AcceptedControlsArePassedOnUnchanged)
+// All open at once (the first service twice), every handle answers for its
+// own record as registered, twice, and goes on doing so with its session
+// gone and the extra handle closed after the first round. A record longer
+// than the first 4096-byte buffer is read whole, again from the grown
+// buffers. Boot and system start exist only on drivers.
+TEST(ServiceSessionConfigTest, EachHandleReadsItsOwnRecordAsRegistered)
 {
-    struct Case
+    const std::string strPadding = "--pad=" + std::string(5000, 'p');
+    const wchar_t* const pszDriver = L"C:\\windows\\system32\\drivers\\null.sys";
+    const struct
     {
-        const char* pszAccept;
-        DWORD dwExpected;
-    };
-    const Case cases[] = {
-        {"--accept=none", 0},
-        {"--accept=stop", SERVICE_ACCEPT_STOP},
-        {"--accept=pause", SERVICE_ACCEPT_PAUSE_CONTINUE},
-        {"--accept=stop,pause", SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE},
-    };
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.pszAccept);
-        CTestService service(TestBed("QmAccept", c.pszAccept));
-        ASSERT_TRUE(service.Created());
-        ASSERT_TRUE(service.StartAndWaitRunning());
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessRead);
-        SERVICE_STATUS status = {};
-        status.dwControlsAccepted = 0xDEAD;
-        ASSERT_EQ(0u, handle.QueryStatus(&status));
-        EXPECT_EQ(c.dwExpected, status.dwControlsAccepted);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), status.dwCurrentState);
-    }
-}
-
-TEST(ServiceSessionConfigTest, TypesAndStartTypesComeBackAsStored)
-{
-    struct Case
-    {
-        const char* pszWhat;
+        std::string strArguments;
         DWORD dwServiceType;
         DWORD dwStartType;
-    };
-    // Boot and system start exist only on driver entries.
-    const Case cases[] = {
-        {"automatic", SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START},
-        {"manual", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START},
-        {"disabled", SERVICE_WIN32_OWN_PROCESS, SERVICE_DISABLED},
-        {"boot driver", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START},
-        {"system driver", SERVICE_KERNEL_DRIVER, SERVICE_SYSTEM_START},
-    };
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.pszWhat);
-        TestServiceSpec spec = TestBed("QmStartType", "", c.dwStartType);
-        spec.dwServiceType = c.dwServiceType;
-        if (c.dwServiceType == SERVICE_KERNEL_DRIVER)
-            spec.strBinaryPath = "C:\\windows\\system32\\drivers\\null.sys";
-        CTestService service(spec);
-        ASSERT_TRUE(service.Created());
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessRead);
-        ServiceConfig config = ConfigOf(handle);
-        EXPECT_EQ(c.dwServiceType, config.dwServiceType);
-        EXPECT_EQ(c.dwStartType, config.dwStartType);
-        DWORD dwStartType = 0;
-        EXPECT_EQ(0u, handle.QueryStartType(&dwStartType));
-        EXPECT_EQ(c.dwStartType, dwStartType);
-    }
-}
-
-TEST(ServiceSessionConfigTest, PathDisplayNameAndDescriptionComeBackAsStored)
-{
-    TestServiceSpec spec = TestBed("QmDetails", "--accept=stop");
-    spec.strDisplayName = "测试服务甲";
-    spec.strDescription = "用于测试的服务。\n第二行";
-    CTestService described(spec);
-    ASSERT_TRUE(described.Created());
-    CTestService plain(TestBed("QmPlain", ""));
-    ASSERT_TRUE(plain.Created());
-
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    CService handle = OpenOrNothing(*pSession, described.WideName(), Access::kAccessRead);
-    ServiceConfig config = ConfigOf(handle);
-    EXPECT_EQ(Wide(CTestService::TestBedCommandLine("--accept=stop")), config.wstrBinaryPath);
-    EXPECT_TRUE(config.dependencies.empty());
-    EXPECT_EQ(L"测试服务甲", config.wstrDisplayName);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_ERROR_IGNORE), config.dwErrorControl);
-    EXPECT_EQ(L"LocalSystem", config.wstrAccount) << "the account is passed on as the manager names it";
-    std::wstring wstrDescription;
-    ASSERT_EQ(0u, handle.QueryDescription(&wstrDescription));
-    EXPECT_EQ(L"用于测试的服务。\n第二行", wstrDescription);
-
-    handle = OpenOrNothing(*pSession, plain.WideName(), Access::kAccessRead);
-    wstrDescription = L"kept";
-    ASSERT_EQ(0u, handle.QueryDescription(&wstrDescription));
-    EXPECT_EQ(L"", wstrDescription) << "no description reads as the empty text";
-}
-
-// A record longer than the first 4096-byte buffer must be read whole, again
-// from the grown buffers, while another handle reads a short one.
-TEST(ServiceSessionConfigTest, RecordsLongerThanTheFirstBufferAreReadWhole)
-{
-    std::string strPadding = "--pad=" + std::string(5000, 'p');
-    TestServiceSpec spec = TestBed("QmLong", strPadding);
-    for (int i = 0; i < 2500; ++i)
-        spec.strDescription += "服";
-    CTestService longService(spec);
-    ASSERT_TRUE(longService.Created());
-    TestServiceSpec shortSpec = TestBed("QmShort", "--accept=stop");
-    shortSpec.strDescription = "短";
-    CTestService shortService(shortSpec);
-    ASSERT_TRUE(shortService.Created());
-
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    CService longHandle = OpenOrNothing(*pSession, longService.WideName(), Access::kAccessRead);
-    CService shortHandle = OpenOrNothing(*pSession, shortService.WideName(), Access::kAccessRead);
-    for (int nRound = 0; nRound < 2; ++nRound)
-    {
-        SCOPED_TRACE(nRound);
+        std::wstring wstrDisplayName; // the name when empty
         std::wstring wstrDescription;
-        ServiceConfig config = ConfigOf(longHandle);
-        EXPECT_EQ(Wide(CTestService::TestBedCommandLine(strPadding)), config.wstrBinaryPath);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), config.dwStartType);
-        ASSERT_EQ(0u, longHandle.QueryDescription(&wstrDescription));
-        EXPECT_EQ(Wide(spec.strDescription), wstrDescription);
-
-        EXPECT_EQ(Wide(CTestService::TestBedCommandLine("--accept=stop")), ConfigOf(shortHandle).wstrBinaryPath);
-        ASSERT_EQ(0u, shortHandle.QueryDescription(&wstrDescription));
-        EXPECT_EQ(L"短", wstrDescription);
+    } cases[] = {
+        {"", SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, L"", L""},
+        {"--accept=stop", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, L"测试服务甲", L"用于测试的服务。\n第二行"},
+        {"", SERVICE_WIN32_OWN_PROCESS, SERVICE_DISABLED, L"", L""},
+        {"", SERVICE_KERNEL_DRIVER, SERVICE_BOOT_START, L"", L""},
+        {"", SERVICE_KERNEL_DRIVER, SERVICE_SYSTEM_START, L"", L""},
+        {strPadding, SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, L"", std::wstring(2500, L'服')},
+        {"--accept=stop", SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, L"", L"短"},
+    };
+    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
+    std::vector<std::unique_ptr<CTestService>> services;
+    std::vector<CService> handles;
+    for (const auto& c : cases)
+    {
+        TestServiceSpec spec = TestBed("QmConfig", c.strArguments, c.dwStartType);
+        spec.dwServiceType = c.dwServiceType;
+        spec.strBinaryPath = c.dwServiceType == SERVICE_KERNEL_DRIVER ? GbkFromWide(pszDriver) : "";
+        spec.strDisplayName = GbkFromWide(c.wstrDisplayName);
+        spec.strDescription = GbkFromWide(c.wstrDescription);
+        services.push_back(std::make_unique<CTestService>(spec));
+        ASSERT_TRUE(services.back()->Created());
+        handles.push_back(OpenOrNothing(*pSession, services.back()->WideName(), Access::kAccessChangeAndRead));
+        ASSERT_TRUE(handles.back().IsOpen());
     }
+    handles.push_back(OpenOrNothing(*pSession, services[0]->WideName(), Access::kAccessRead));
+    ASSERT_TRUE(handles.back().IsOpen());
+    pSession.reset();
+    for (std::size_t nRound = 0; nRound < 2; ++nRound)
+    {
+        for (std::size_t i = 0; i < handles.size() - nRound; ++i)
+        {
+            const std::size_t n = i % services.size();
+            const auto& c = cases[n];
+            SCOPED_TRACE("case " + std::to_string(i) + ", round " + std::to_string(nRound));
+            ServiceConfig config = ConfigOf(handles[i]);
+            EXPECT_EQ(c.dwServiceType, config.dwServiceType);
+            EXPECT_EQ(c.dwStartType, config.dwStartType);
+            EXPECT_EQ(c.dwServiceType == SERVICE_KERNEL_DRIVER ? pszDriver : TestBedLine(c.strArguments),
+                      config.wstrBinaryPath);
+            EXPECT_EQ(c.wstrDisplayName.empty() ? services[n]->WideName() : c.wstrDisplayName,
+                      config.wstrDisplayName);
+            EXPECT_TRUE(config.dependencies.empty());
+            EXPECT_EQ(static_cast<DWORD>(SERVICE_ERROR_IGNORE), config.dwErrorControl);
+            EXPECT_EQ(L"LocalSystem", config.wstrAccount) << "the account is passed on as the manager names it";
+            DWORD dwStartType = 0;
+            EXPECT_EQ(0u, handles[i].QueryStartType(&dwStartType));
+            EXPECT_EQ(c.dwStartType, dwStartType);
+            std::wstring wstrDescription = L"kept";
+            ASSERT_EQ(0u, handles[i].QueryDescription(&wstrDescription));
+            EXPECT_EQ(c.wstrDescription, wstrDescription) << "no description reads as the empty text";
+        }
+        handles.back().Close();
+    }
+    EXPECT_EQ(0u, handles[0].ChangeStartType(SERVICE_DEMAND_START)) << "changes need the manager the session left";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), services[0]->ConfiguredStartType());
 }
 
-TEST(ServiceSessionChangeTest, EachStartTypeIsSetAndDescriptionsAreChanged)
+// Each start type is set (alternating with manual, so that every step is a
+// real change); a refused change leaves the database unlocked for the next.
+TEST(ServiceSessionChangeTest, StartTypesAndDescriptionsAreChanged)
 {
     CTestService service(TestBed("QmChange", ""));
     ASSERT_TRUE(service.Created());
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    // Alternating with manual, so that every step is a real change.
-    for (DWORD dwStartType : {SERVICE_AUTO_START, SERVICE_DEMAND_START, SERVICE_DISABLED, SERVICE_DEMAND_START,
-                              SERVICE_AUTO_START})
+    const DWORD dwChange = Access::kAccessChangeConfig;
+    // The access, the start type asked for, the answer, the start type stored.
+    const std::tuple<DWORD, DWORD, DWORD, DWORD> steps[] = {
+        {Access::kAccessRead, SERVICE_AUTO_START, ERROR_ACCESS_DENIED, SERVICE_DEMAND_START},
+        {dwChange, SERVICE_AUTO_START, 0, SERVICE_AUTO_START},
+        {dwChange, SERVICE_DEMAND_START, 0, SERVICE_DEMAND_START},
+        {dwChange, SERVICE_DISABLED, 0, SERVICE_DISABLED},
+        {dwChange, SERVICE_DEMAND_START, 0, SERVICE_DEMAND_START},
+        {dwChange, SERVICE_AUTO_START, 0, SERVICE_AUTO_START},
+    };
+    for (const auto& [dwAccess, dwStartType, dwExpected, dwStored] : steps)
     {
-        SCOPED_TRACE(dwStartType);
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessChangeConfig);
-        EXPECT_EQ(0u, handle.ChangeStartType(dwStartType));
+        SCOPED_TRACE(testing::Message() << "access " << dwAccess << ", start type " << dwStartType);
+        CService handle = OpenOrNothing(*pSession, service.WideName(), dwAccess);
+        EXPECT_EQ(dwExpected, handle.ChangeStartType(dwStartType));
         handle.Close();
-        EXPECT_EQ(dwStartType, service.ConfiguredStartType());
+        EXPECT_EQ(dwStored, service.ConfiguredStartType());
     }
     for (const std::wstring& wstrDescription : {std::wstring(L"新的说明"), std::wstring(L"")})
     {
@@ -446,58 +368,10 @@ TEST(ServiceSessionChangeTest, EachStartTypeIsSetAndDescriptionsAreChanged)
     }
 }
 
-// The database lock is released on the failure path as well: the next
-// change goes through.
-TEST(ServiceSessionChangeTest, AFailedChangeLeavesTheDatabaseUnlocked)
-{
-    CTestService service(TestBed("QmLock", ""));
-    ASSERT_TRUE(service.Created());
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    CService reader = OpenOrNothing(*pSession, service.WideName(), Access::kAccessRead);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), reader.ChangeStartType(SERVICE_AUTO_START));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
-
-    CService changer = OpenOrNothing(*pSession, service.WideName(), Access::kAccessChangeConfig);
-    EXPECT_EQ(0u, changer.ChangeStartType(SERVICE_AUTO_START));
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), service.ConfiguredStartType());
-}
-
-TEST(ServiceSessionDeleteTest, StoppedAndRunningServicesAreDeleted)
-{
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (bool bRunning : {false, true})
-    {
-        SCOPED_TRACE(bRunning ? "running" : "stopped");
-        CTestService service(TestBed("QmDelete", "--accept=stop"));
-        ASSERT_TRUE(service.Created());
-        if (bRunning)
-        {
-            ASSERT_TRUE(service.StartAndWaitRunning());
-        }
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessDelete);
-        // Stopping a stopped service would have failed with 1062 and kept it.
-        EXPECT_EQ(0u, handle.StopAndDelete());
-        handle.Close();
-        EXPECT_TRUE(service.WaitUntilGone());
-    }
-}
-
-TEST(ServiceSessionDeleteTest, AServiceThatWillNotStopIsNotDeleted)
-{
-    CTestService service(TestBed("QmKeep", "--accept=none"));
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.StartAndWaitRunning());
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessDelete);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL), handle.StopAndDelete());
-    handle.Close();
-    EXPECT_TRUE(service.Exists());
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), service.CurrentState());
-}
-
-// The codes the manager answers reach the caller unchanged; each is one
-// the error table has a message for.
-TEST(ServiceSessionErrorTest, RefusalsReachTheCallerAsTheirCodes)
+// One service per row, started first when asked (it then reports the
+// controls it accepts unchanged): the action's code reaches the caller as
+// the manager answers it, each one the error table has a message for.
+TEST(ServiceSessionActionTest, ActionsAnswerTheManagersCodes)
 {
     std::string strNotExecutable = "C:\\windows\\temp\\qm_not_a_program.exe";
     HANDLE hFile = CreateFileA(strNotExecutable.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -506,64 +380,81 @@ TEST(ServiceSessionErrorTest, RefusalsReachTheCallerAsTheirCodes)
     WriteFile(hFile, "just text\r\n", 11, &dwWritten, nullptr);
     CloseHandle(hFile);
 
-    struct Case
+    using Action = std::function<DWORD(CService&, CTestService&)>;
+    SERVICE_STATUS status = {};
+    const Action start = [](CService& service, CTestService&) { return service.Start(); };
+    auto control = [&status](DWORD dwCode) -> Action {
+        return [&status, dwCode](CService& service, CTestService&) { return service.Control(dwCode, &status); };
+    };
+    const Action stopWhileStopping = [&status](CService& service, CTestService& test) {
+        EXPECT_EQ(0u, service.Control(SERVICE_CONTROL_STOP, &status));
+        EXPECT_TRUE(test.WaitForState(SERVICE_STOP_PENDING));
+        return service.Control(SERVICE_CONTROL_STOP, &status);
+    };
+    // Stopping a stopped service would fail with 1062 and keep it.
+    const Action deleteGone = [](CService& service, CTestService& test) {
+        DWORD dwError = service.StopAndDelete();
+        service.Close();
+        EXPECT_TRUE(test.WaitUntilGone());
+        return dwError;
+    };
+    const Action deleteKept = [](CService& service, CTestService& test) {
+        DWORD dwError = service.StopAndDelete();
+        service.Close();
+        EXPECT_TRUE(test.Exists());
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), test.CurrentState());
+        return dwError;
+    };
+    const DWORD dwAll = Access::kAccessDelete, dwStop = SERVICE_ACCEPT_STOP, dwPause = SERVICE_ACCEPT_PAUSE_CONTINUE;
+    const DWORD dwManual = SERVICE_DEMAND_START, dwNotStarted = 0xFFFFFFFF;
+    const struct
     {
         const char* pszWhat;
         std::string strArguments;
         DWORD dwStartType;
         std::string strBinaryPath;
-        bool bStartFirst;
+        DWORD dwAccepted; // what it accepts once started, or not started
         DWORD dwAccess;
-        std::function<DWORD(CService&)> action;
+        Action action;
         DWORD dwExpected;
-    };
-    SERVICE_STATUS status = {};
-    auto start = [](CService& service) { return service.Start(); };
-    auto control = [&status](DWORD dwCode) {
-        return [&status, dwCode](CService& service) { return service.Control(dwCode, &status); };
-    };
-    const DWORD dwAll = Access::kAccessDelete;
-    const Case cases[] = {
-        {"start while running", "", SERVICE_DEMAND_START, "", true, dwAll, start, 1056},
-        {"start disabled", "", SERVICE_DISABLED, "", false, dwAll, start, 1058},
-        {"stop a stopped service", "", SERVICE_DEMAND_START, "", false, dwAll, control(SERVICE_CONTROL_STOP),
-         1062},
-        {"pause not accepted", "--accept=stop", SERVICE_DEMAND_START, "", true, dwAll,
-         control(SERVICE_CONTROL_PAUSE), 1052},
-        {"stop not accepted", "--accept=none", SERVICE_DEMAND_START, "", true, dwAll,
-         control(SERVICE_CONTROL_STOP), 1052},
-        {"no such control", "", SERVICE_DEMAND_START, "", true, dwAll, control(256), 87},
-        {"start without the right", "", SERVICE_DEMAND_START, "", false, Access::kAccessRead, start, 5},
-        {"program missing", "", SERVICE_DEMAND_START, "C:\\qm\\no\\such\\program.exe", false, dwAll, start, 2},
-        {"not a program", "", SERVICE_DEMAND_START, strNotExecutable, false, dwAll, start, 193},
-        {"exits before reporting", "--exit-at-start", SERVICE_DEMAND_START, "", false, dwAll, start, 1053},
-        {"never reports", "--never-report", SERVICE_DEMAND_START, "", false, dwAll, start, 1053},
+    } cases[] = {
+        {"start while running", "--accept=stop,pause", dwManual, "", dwStop | dwPause, dwAll, start, 1056},
+        {"start disabled", "", SERVICE_DISABLED, "", dwNotStarted, dwAll, start, 1058},
+        {"stop a stopped service", "", dwManual, "", dwNotStarted, dwAll, control(SERVICE_CONTROL_STOP), 1062},
+        {"pause not accepted", "--accept=stop", dwManual, "", dwStop, dwAll, control(SERVICE_CONTROL_PAUSE), 1052},
+        {"stop not accepted", "--accept=none", dwManual, "", 0, dwAll, control(SERVICE_CONTROL_STOP), 1052},
+        {"no such control", "--accept=pause", dwManual, "", dwPause, dwAll, control(256), 87},
+        {"start without the right", "", dwManual, "", dwNotStarted, Access::kAccessRead, start, 5},
+        {"program missing", "", dwManual, "C:\\qm\\no\\such\\program.exe", dwNotStarted, dwAll, start, 2},
+        {"not a program", "", dwManual, strNotExecutable, dwNotStarted, dwAll, start, 193},
+        {"exits before reporting", "--exit-at-start", dwManual, "", dwNotStarted, dwAll, start, 1053},
+        {"never reports", "--never-report", dwManual, "", dwNotStarted, dwAll, start, 1053},
+        {"stop while stopping", "--stop-pending=3000", dwManual, "", dwStop, dwAll, stopWhileStopping, 1061},
+        {"delete a stopped service", "", dwManual, "", dwNotStarted, dwAll, deleteGone, 0},
+        {"delete a running service", "", dwManual, "", dwStop, dwAll, deleteGone, 0},
+        {"delete one that will not stop", "--accept=none", dwManual, "", 0, dwAll, deleteKept,
+         ERROR_INVALID_SERVICE_CONTROL},
     };
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
         SCOPED_TRACE(c.pszWhat);
-        TestServiceSpec spec = TestBed("QmError", c.strArguments, c.dwStartType);
+        TestServiceSpec spec = TestBed("QmAction", c.strArguments, c.dwStartType);
         spec.strBinaryPath = c.strBinaryPath;
         CTestService service(spec);
         ASSERT_TRUE(service.Created());
-        if (c.bStartFirst)
-        {
-            ASSERT_TRUE(service.StartAndWaitRunning());
-        }
         CService handle;
         ASSERT_EQ(0u, pSession->Open(service.WideName(), c.dwAccess, &handle));
-        EXPECT_EQ(c.dwExpected, c.action(handle));
+        if (c.dwAccepted != dwNotStarted)
+        {
+            ASSERT_TRUE(service.StartAndWaitRunning());
+            status.dwControlsAccepted = 0xDEAD;
+            ASSERT_EQ(0u, handle.QueryStatus(&status));
+            EXPECT_EQ(c.dwAccepted, status.dwControlsAccepted);
+            EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), status.dwCurrentState);
+        }
+        EXPECT_EQ(c.dwExpected, c.action(handle, service));
     }
-
-    // A control while the service is still stopping.
-    CTestService slow(TestBed("QmSlow", "--accept=stop --stop-pending=3000"));
-    ASSERT_TRUE(slow.Created());
-    ASSERT_TRUE(slow.StartAndWaitRunning());
-    CService handle = OpenOrNothing(*pSession, slow.WideName(), Access::kAccessDelete);
-    ASSERT_EQ(0u, handle.Control(SERVICE_CONTROL_STOP, &status));
-    ASSERT_TRUE(slow.WaitForState(SERVICE_STOP_PENDING));
-    EXPECT_EQ(1061u, handle.Control(SERVICE_CONTROL_STOP, &status));
     DeleteFileA(strNotExecutable.c_str());
 }
 
@@ -580,22 +471,22 @@ TEST(ServiceSessionNamesTest, NamesGbkCannotHoldAreListedAndChangedApart)
     std::wstring wstrOnly;
     for (wchar_t ch : wstrSuffix)
         wstrOnly += static_cast<wchar_t>(0xAC00 + ch);
-    const std::wstring names[] = {L"QmKr\uAC00" + wstrSuffix, L"QmKr?" + wstrSuffix};
+    const std::wstring names[] = {L"QmKr\uAC00" + wstrSuffix, L"QmKr?" + wstrSuffix, wstrOnly};
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
     for (int nActedOn : {0, 1})
     {
         SCOPED_TRACE(GbkFromWide(L"acting on " + names[nActedOn]));
         std::vector<std::unique_ptr<CTestService>> services;
-        for (const std::wstring& wstrName : {names[0], names[1], wstrOnly})
+        std::vector<EnumeratedService> listed;
+        for (const std::wstring& wstrName : names)
         {
             TestServiceSpec spec = TestBed("QmKr");
             spec.wstrName = wstrName;
             services.push_back(std::make_unique<CTestService>(spec));
             ASSERT_TRUE(services.back()->Created());
         }
-        std::vector<EnumeratedService> listed;
         ASSERT_EQ(0u, pSession->Enumerate(SERVICE_WIN32, &listed));
-        for (const std::wstring& wstrName : {names[0], names[1], wstrOnly})
+        for (const std::wstring& wstrName : names)
         {
             std::vector<EnumeratedService> found = Named(listed, wstrName);
             ASSERT_EQ(1u, found.size()) << GbkFromWide(wstrName);
@@ -626,91 +517,80 @@ TEST(ServiceSessionNamesTest, NamesGbkCannotHoldAreListedAndChangedApart)
     }
 }
 
-// What Create is given comes back whole from QueryConfig, the dependencies
-// (said twice for Wine's sake) included; descriptions likewise.
+// What Create is given comes back whole, the dependencies (said twice for
+// Wine's sake) included; descriptions likewise.
 TEST(ServiceSessionNamesTest, TextsGbkCannotHoldRoundTripThroughCreate)
 {
-    const std::wstring wstrPath = Wide(CTestService::TestBedCommandLine("")) + L" --note=\uAC00\u00E9\u20AC";
-    struct Case
+    const std::wstring wstrPath = TestBedLine("") + L" --note=\uAC00\u00E9\u20AC";
+    const struct
     {
-        const char* pszWhat;
         std::wstring wstrDisplayName;
         std::wstring wstrAccount;
         std::vector<std::wstring> dependencies;
         std::wstring wstrDescription;
-    };
-    const Case cases[] = {
-        {"GBK texts", L"会话测试服务", L"", {}, L"中文说明"},
-        {"Hangul, accents and an emoji", L"Qm \uAC00\uB098\uB2E4 \u00E9\u00E8 \U0001F600", L"LocalSystem",
-         {}, L"\uC124\uBA85 \u00E9\n\U0001F600 第二行"},
-        {"dependencies", L"Qm \uAC00 依赖", L"localsystem", {L"RpcSs", L"QmDep\uAC00", L"Spooler"}, L""},
+    } cases[] = {
+        {L"会话测试服务", L"", {}, L"中文说明"},
+        {L"Qm \uAC00\uB098\uB2E4 \u00E9\u00E8 \U0001F600", L"LocalSystem", {}, L"\uC124\uBA85 \u00E9\n\U0001F600 第二行"},
+        {L"Qm \uAC00 依赖", L"localsystem", {L"RpcSs", L"QmDep\uAC00", L"Spooler"}, L""},
     };
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.pszWhat);
-        const std::wstring wstrName = Wide(UniqueServiceName("QmMade"));
-        CMadeService made(*pSession, wstrName);
-        ServiceConfig config;
-        config.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-        config.dwStartType = SERVICE_DISABLED;
+        SCOPED_TRACE(GbkFromWide(c.wstrDisplayName));
+        ServiceConfig config = TestBedConfig(SERVICE_DISABLED, wstrPath, c.wstrDisplayName);
         config.dwErrorControl = SERVICE_ERROR_NORMAL;
-        config.wstrBinaryPath = wstrPath;
-        config.wstrDisplayName = c.wstrDisplayName + L" " + wstrName;
         config.wstrAccount = c.wstrAccount;
         config.dependencies = c.dependencies;
-        CService created;
-        ASSERT_EQ(0u, pSession->Create(wstrName, config, &created));
-        ASSERT_TRUE(created.IsOpen());
-        EXPECT_EQ(0u, created.ChangeDescription(c.wstrDescription));
-
-        CService handle = OpenOrNothing(*pSession, wstrName, Access::kAccessRead);
-        ServiceConfig read = ConfigOf(handle);
-        EXPECT_EQ(config.dwServiceType, read.dwServiceType);
-        EXPECT_EQ(config.dwStartType, read.dwStartType);
-        EXPECT_EQ(config.dwErrorControl, read.dwErrorControl);
-        EXPECT_EQ(wstrPath, read.wstrBinaryPath);
-        EXPECT_EQ(config.wstrDisplayName, read.wstrDisplayName);
-        // Wine's manager answers no dependencies at all; its registry has them.
-        if (!read.dependencies.empty())
-        {
-            EXPECT_EQ(c.dependencies, read.dependencies);
-        }
-        EXPECT_EQ(c.dependencies, StoredDependencies(wstrName));
-        EXPECT_EQ(L"LocalSystem", read.wstrAccount);
-        std::wstring wstrDescription = L"kept";
-        ASSERT_EQ(0u, handle.QueryDescription(&wstrDescription));
-        EXPECT_EQ(c.wstrDescription, wstrDescription);
-        EXPECT_EQ(0u, created.Delete());
+        CreateAndReadBack(*pSession, config, c.wstrDescription);
     }
 }
 
-// Wine's manager, like XP's, knows no delayed-start level: the flag is read
-// from the service key's DelayedAutostart value, as Windows keeps it.
-TEST(ServiceSessionDelayedTest, TheDelayedFlagIsReadFromTheServicesKey)
+// This computer by its own name goes through the named paths (the manager
+// by name, the registry through RegConnectRegistryW, which Wine answers
+// with HKEY_LOCAL_MACHINE itself) end to end. Wine's manager, like XP's,
+// knows no delayed-start level: every session reads the flag from the
+// service key's DelayedAutostart value, as Windows keeps it.
+TEST(ServiceSessionComputerTest, ThisComputerWorksByItsOwnNameAndWithout)
 {
-    CTestService service(TestBed("QmDelayed", "", SERVICE_AUTO_START));
+    wchar_t szComputer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD dwLength = ARRAYSIZE(szComputer);
+    GetComputerNameW(szComputer, &dwLength);
+    const std::wstring wstrComputer = szComputer;
+    ASSERT_FALSE(wstrComputer.empty());
+    CTestService service(TestBed("QmNamed", "", SERVICE_AUTO_START));
     ASSERT_TRUE(service.Created());
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
+    SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE hService = OpenServiceW(hManager, service.WideName().c_str(), SERVICE_QUERY_CONFIG);
+    BYTE buffer[64] = {};
+    DWORD dwNeeded = 0;
+    BOOL bAnswered = QueryServiceConfig2W(hService, 3, buffer, sizeof(buffer), &dwNeeded);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), bAnswered ? 0 : GetLastError())
+        << "the manager answered itself: the registry path is not what runs here";
+    CloseServiceHandle(hService);
+    CloseServiceHandle(hManager);
+
+    const std::pair<std::wstring, std::wstring> computers[] = {
+        {L"", L""}, {wstrComputer, wstrComputer}, {L"\\\\" + wstrComputer, wstrComputer}};
+    std::vector<std::unique_ptr<IServiceSession>> sessions;
+    for (const auto& [wstrGiven, wstrName] : computers)
     {
-        SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE hService = OpenServiceW(hManager, service.WideName().c_str(), SERVICE_QUERY_CONFIG);
-        BYTE buffer[64] = {};
-        DWORD dwNeeded = 0;
-        BOOL bAnswered = QueryServiceConfig2W(hService, 3, buffer, sizeof(buffer), &dwNeeded);
-        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), bAnswered ? 0 : GetLastError())
-            << "the manager answered itself: the registry path is not what runs here";
-        CloseServiceHandle(hService);
-        CloseServiceHandle(hManager);
+        SCOPED_TRACE(GbkFromWide(L"computer \"" + wstrGiven + L"\""));
+        sessions.push_back(OpenServiceSession(wstrGiven));
+        IServiceSession& session = *sessions.back();
+        ASSERT_EQ(0u, session.ManagerError());
+        EXPECT_EQ(wstrName, session.ComputerName());
+        ASSERT_NE(nullptr, session.RegistryRoot());
+        std::vector<EnumeratedService> listed;
+        ASSERT_EQ(0u, session.Enumerate(SERVICE_WIN32, &listed));
+        EXPECT_EQ(1u, Named(listed, service.WideName()).size());
+        CService handle = OpenOrNothing(session, service.WideName(), Access::kAccessChangeAndRead);
+        EXPECT_EQ(0u, handle.ChangeStartType(SERVICE_DISABLED));
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), ConfigOf(handle).dwStartType);
+        EXPECT_EQ(0u, handle.ChangeStartType(SERVICE_AUTO_START));
+        CreateAndReadBack(session, TestBedConfig(SERVICE_DEMAND_START), L"");
     }
-    struct Case
-    {
-        const char* pszWhat;
-        std::function<testing::AssertionResult()> store;
-        DWORD dwExpected;
-        bool bDelayed; // the answer; a failure leaves the output alone
-    };
-    const Case cases[] = {
+    // What is stored, the answer and the flag (a failure leaves it alone).
+    const std::tuple<const char*, std::function<testing::AssertionResult()>, DWORD, bool> cases[] = {
         {"no value", [] { return testing::AssertionSuccess(); }, 0, false},
         {"1", [&] { return service.SetStoredDword("DelayedAutostart", 1); }, 0, true},
         {"0", [&] { return service.SetStoredDword("DelayedAutostart", 0); }, 0, false},
@@ -719,83 +599,17 @@ TEST(ServiceSessionDelayedTest, TheDelayedFlagIsReadFromTheServicesKey)
         {"not a number", [&] { return service.SetStoredValue("DelayedAutostart", REG_SZ, std::string("1\0", 2)); },
          ERROR_INVALID_DATA, false},
     };
-    for (const Case& c : cases)
+    for (const auto& [pszWhat, store, dwExpected, bExpected] : cases)
     {
-        SCOPED_TRACE(c.pszWhat);
-        ASSERT_TRUE(c.store());
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessRead);
-        bool bDelayed = !c.bDelayed;
-        EXPECT_EQ(c.dwExpected, handle.QueryDelayedAutoStart(&bDelayed));
-        EXPECT_EQ(c.dwExpected == 0 ? c.bDelayed : !c.bDelayed, bDelayed);
-    }
-}
-
-// ---- Computers ----
-
-// Wine's manager opens for any name; the registry tells an unknown
-// computer, and the session then has no manager at all.
-TEST(ServiceSessionComputerTest, AnUnknownComputerHasNoManagerAndNoRegistry)
-{
-    for (const wchar_t* pszName : {L"qm-no-such-host", L"\\\\qm-no-such-host"})
-    {
-        SCOPED_TRACE(GbkFromWide(pszName));
-        CManagerSession session(pszName);
-        EXPECT_EQ(L"qm-no-such-host", session.ComputerName());
-        EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_NETPATH), session.ManagerError());
-        EXPECT_EQ(nullptr, session.RegistryRoot());
-        std::vector<EnumeratedService> listed;
-        EXPECT_EQ(ERROR_INVALID_HANDLE, session.Enumerate(SERVICE_WIN32, &listed));
-        EXPECT_TRUE(listed.empty()) << "this computer's services are not passed off as the other's";
-        CService service;
-        EXPECT_EQ(ERROR_INVALID_HANDLE, session.Open(L"Spooler", Access::kAccessRead, &service));
-    }
-}
-
-// This computer by its own name goes through the named paths (the manager
-// by name, the registry through RegConnectRegistryW, which Wine answers
-// with HKEY_LOCAL_MACHINE itself) end to end.
-TEST(ServiceSessionComputerTest, ThisComputerWorksByItsOwnNameAndWithout)
-{
-    const std::wstring wstrComputer = ThisComputersName();
-    ASSERT_FALSE(wstrComputer.empty());
-    CTestService service(TestBed("QmNamed", "", SERVICE_AUTO_START));
-    ASSERT_TRUE(service.Created());
-    ASSERT_TRUE(service.SetStoredDword("DelayedAutostart", 1));
-    struct Case
-    {
-        std::wstring wstrGiven;
-        std::wstring wstrName;
-    };
-    const Case cases[] = {{L"", L""}, {wstrComputer, wstrComputer}, {L"\\\\" + wstrComputer, wstrComputer}};
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(GbkFromWide(L"computer \"" + c.wstrGiven + L"\""));
-        std::unique_ptr<IServiceSession> pSession = OpenServiceSession(c.wstrGiven);
-        ASSERT_EQ(0u, pSession->ManagerError());
-        EXPECT_EQ(c.wstrName, pSession->ComputerName());
-        ASSERT_NE(nullptr, pSession->RegistryRoot());
-
-        std::vector<EnumeratedService> listed;
-        ASSERT_EQ(0u, pSession->Enumerate(SERVICE_WIN32, &listed));
-        EXPECT_EQ(1u, Named(listed, service.WideName()).size());
-        CService handle = OpenOrNothing(*pSession, service.WideName(), Access::kAccessChangeAndRead);
-        bool bDelayed = false;
-        EXPECT_EQ(0u, handle.QueryDelayedAutoStart(&bDelayed));
-        EXPECT_TRUE(bDelayed);
-        EXPECT_EQ(0u, handle.ChangeStartType(SERVICE_DISABLED));
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), ConfigOf(handle).dwStartType);
-        EXPECT_EQ(0u, handle.ChangeStartType(SERVICE_AUTO_START));
-
-        const std::wstring wstrMade = Wide(UniqueServiceName("QmMadeNamed"));
-        CMadeService made(*pSession, wstrMade);
-        ServiceConfig config;
-        config.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-        config.dwStartType = SERVICE_DEMAND_START;
-        config.wstrBinaryPath = Wide(CTestService::TestBedCommandLine(""));
-        CService created;
-        ASSERT_EQ(0u, pSession->Create(wstrMade, config, &created));
-        EXPECT_EQ(config.wstrBinaryPath, ConfigOf(created).wstrBinaryPath);
-        EXPECT_EQ(0u, created.Delete());
+        ASSERT_TRUE(store()) << pszWhat;
+        for (std::size_t i = 0; i < sessions.size(); ++i)
+        {
+            SCOPED_TRACE(std::string(pszWhat) + " through session " + std::to_string(i));
+            CService handle = OpenOrNothing(*sessions[i], service.WideName(), Access::kAccessRead);
+            bool bDelayed = !bExpected;
+            EXPECT_EQ(dwExpected, handle.QueryDelayedAutoStart(&bDelayed));
+            EXPECT_EQ(dwExpected == 0 ? bExpected : !bExpected, bDelayed);
+        }
     }
 }
 
@@ -806,17 +620,16 @@ TEST(ServiceSessionEnumerationTest, InjectedEnumeratorsAnswerTheLists)
     CTestService service(TestBed("QmListed"));
     ASSERT_TRUE(service.Created());
     const std::vector<std::wstring> fakeNames = {L"QmFake\uAC00", L"QmFake?", L"\uAC00"};
-    // One whole answer with the names given, strings from the buffer's end.
-    auto fill = [](const std::vector<std::wstring>& names, ENUM_SERVICE_STATUSW* pServices, DWORD cbBufSize,
-                   DWORD* pdwReturned) {
+    // One whole answer with those names, strings from the buffer's end.
+    auto fill = [&](ENUM_SERVICE_STATUSW* pServices, DWORD cbBufSize, DWORD* pdwReturned) {
         auto* pStrings = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(pServices) + cbBufSize);
-        for (std::size_t i = 0; i < names.size(); ++i)
+        for (std::size_t i = 0; i < fakeNames.size(); ++i)
         {
-            pStrings -= names[i].size() + 1;
-            std::copy(names[i].c_str(), names[i].c_str() + names[i].size() + 1, pStrings);
+            pStrings -= fakeNames[i].size() + 1;
+            std::copy(fakeNames[i].c_str(), fakeNames[i].c_str() + fakeNames[i].size() + 1, pStrings);
             pServices[i] = {pStrings, pStrings, {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0}};
         }
-        *pdwReturned = static_cast<DWORD>(names.size());
+        *pdwReturned = static_cast<DWORD>(fakeNames.size());
         return TRUE;
     };
     CManagerSession session(L"");
@@ -827,28 +640,23 @@ TEST(ServiceSessionEnumerationTest, InjectedEnumeratorsAnswerTheLists)
         SCOPED_TRACE(bInjected ? "stand-ins" : "the system's");
         if (bInjected)
             session.SetEnumerators(
-                [&](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdwReturned,
-                    DWORD*) { return fill(fakeNames, p, cb, pdwReturned); },
-                [&](SC_HANDLE, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdwReturned) {
-                    return fill(fakeNames, p, cb, pdwReturned);
-                });
+                [&](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdw, DWORD*) {
+                    return fill(p, cb, pdw);
+                },
+                [&](SC_HANDLE, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdw) { return fill(p, cb, pdw); });
         else
             session.SetEnumerators(nullptr, nullptr);
         std::vector<EnumeratedService> listed;
-        ASSERT_EQ(0u, session.Enumerate(SERVICE_WIN32, &listed));
         std::vector<std::wstring> names;
+        ASSERT_EQ(0u, session.Enumerate(SERVICE_WIN32, &listed));
         ASSERT_EQ(0u, handle.EnumerateDependents(&names));
         EXPECT_EQ(bInjected ? 0u : 1u, Named(listed, service.WideName()).size());
+        EXPECT_EQ(bInjected ? fakeNames : std::vector<std::wstring>(), names) << "nothing depends on the test service";
         if (bInjected)
         {
             ASSERT_EQ(fakeNames.size(), listed.size());
             for (std::size_t i = 0; i < fakeNames.size(); ++i)
                 EXPECT_EQ(fakeNames[i], listed[i].wstrName);
-            EXPECT_EQ(fakeNames, names);
-        }
-        else
-        {
-            EXPECT_TRUE(names.empty()) << "nothing depends on the test service";
         }
     }
 }

@@ -2,12 +2,14 @@
 // the program's tests of those answers stand on these.
 #include "services/StandInSession.h"
 
+#include "common/RegKey.h"
 #include "common/WideText.h"
 #include "support/StandInComputer.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace
 {
@@ -16,15 +18,7 @@ using Action = std::function<DWORD(CStandInSession&, CService&)>;
 // Everyone may do everything but change the configuration.
 const wchar_t* const kNoChanges = L"O:SYG:SYD:(D;;DC;;;WD)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;WD)";
 constexpr DWORD kUserInstance = SERVICE_WIN32_SHARE_PROCESS | 0x40 | CStandInSession::kUserServiceInstance;
-
-ServiceConfig Made()
-{
-    ServiceConfig config;
-    config.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
-    config.dwStartType = SERVICE_DEMAND_START;
-    config.wstrBinaryPath = L"x.exe";
-    return config;
-}
+const ServiceConfig kMade = {SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, 0, L"x.exe", L"", {}, L"", L""};
 
 SERVICE_STATUS Running(DWORD dwAccepts)
 {
@@ -37,27 +31,6 @@ DWORD StateOf(CService& service)
     return service.QueryStatus(&status) == 0 ? status.dwCurrentState : 0;
 }
 
-// One row: the service opened with the rights, then the action's answer
-// (or the open's, when it fails).
-struct Step
-{
-    const wchar_t* pszName;
-    DWORD dwAccess;
-    Action action;
-    DWORD dwExpected;
-};
-
-void RunSteps(CStandInSession& session, const std::vector<Step>& steps)
-{
-    for (size_t i = 0; i < steps.size(); ++i)
-    {
-        SCOPED_TRACE(testing::Message() << "step " << i << " on " << steps[i].pszName);
-        CService service;
-        DWORD dwError = session.Open(steps[i].pszName, steps[i].dwAccess, &service);
-        EXPECT_EQ(steps[i].dwExpected, dwError != 0 ? dwError : steps[i].action(session, service));
-    }
-}
-
 Action Control(DWORD dwControl, DWORD dwStateAfter)
 {
     return [=](CStandInSession&, CService& service) {
@@ -67,19 +40,30 @@ Action Control(DWORD dwControl, DWORD dwStateAfter)
         return dwError;
     };
 }
+
+Action CreateAs(const wchar_t* pszName)
+{
+    return [=](CStandInSession& session, CService& service) { return session.Create(pszName, kMade, &service); };
+}
 } // namespace
 
-TEST(StandInSessionTest, RightsComeFromTheDescriptorAndTheHandle)
+// Each row opens the service with the rights, then gives the action's answer
+// (or the open's, when it fails): the rights come from the descriptor and
+// the handle, states move and refusals come as on Windows.
+TEST(StandInSessionTest, RightsStatesAndRefusalsComeAsOnWindows)
 {
     CStandInComputer computer;
     StandInService guarded(L"QmGuarded");
     guarded.wstrSddl = kNoChanges;
-    ASSERT_TRUE(computer.Add({guarded, StandInService(L"QmOpen")}));
+    ASSERT_TRUE(computer.Add({guarded, {L"QmOpen"}, {L"QmUser", kUserInstance},
+                              {L"QmOff", SERVICE_WIN32_OWN_PROCESS, SERVICE_DISABLED}, {L"QmPlain"}, {L"QmBusy"}}));
     auto pSession = computer.Session();
+    ASSERT_EQ(0u, pSession->SetStatus(L"qmbusy", Running(SERVICE_ACCEPT_STOP)));
+    const DWORD dwAll = SERVICE_ALL_ACCESS;
     const Action open = [](CStandInSession&, CService& service) { return service.IsOpen() ? 0u : 6u; };
     const Action change = [](CStandInSession&, CService& s) { return s.ChangeStartType(SERVICE_DISABLED); };
-    const Action stop = Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED);
-    RunSteps(*pSession, {
+    const Action start = [](CStandInSession&, CService& service) { return service.Start(); };
+    const std::tuple<const wchar_t*, DWORD, Action, DWORD> steps[] = {
         {L"qmGUARDED", GENERIC_READ, open, 0},
         {L"QmGuarded", SERVICE_START | SERVICE_STOP, open, 0},
         {L"QmGuarded", SERVICE_CHANGE_CONFIG, open, ERROR_ACCESS_DENIED},
@@ -88,31 +72,15 @@ TEST(StandInSessionTest, RightsComeFromTheDescriptorAndTheHandle)
         {L"QmGuarded", GENERIC_ALL, open, ERROR_ACCESS_DENIED},
         // Opened for all it may have, it still may not change.
         {L"QmGuarded", MAXIMUM_ALLOWED, change, ERROR_ACCESS_DENIED},
-        {L"QmOpen", SERVICE_QUERY_STATUS, [](CStandInSession&, CService& service) { return StateOf(service); },
-         SERVICE_STOPPED},
+        {L"QmOpen", SERVICE_QUERY_STATUS, [](CStandInSession&, CService& s) { return StateOf(s); }, SERVICE_STOPPED},
         {L"QmOpen", SERVICE_QUERY_STATUS, change, ERROR_ACCESS_DENIED},
-        {L"QmOpen", SERVICE_QUERY_STATUS, stop, ERROR_ACCESS_DENIED},
-        {L"QmOpen", GENERIC_READ, [](CStandInSession&, CService& service) { return service.Delete(); },
-         ERROR_ACCESS_DENIED},
+        {L"QmOpen", SERVICE_QUERY_STATUS, Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED), ERROR_ACCESS_DENIED},
+        {L"QmOpen", GENERIC_READ, [](CStandInSession&, CService& s) { return s.Delete(); }, ERROR_ACCESS_DENIED},
         {L"QmOpen", GENERIC_EXECUTE, change, ERROR_ACCESS_DENIED},
         {L"QmOpen", GENERIC_WRITE, change, 0},
         {L"QmOpen ", GENERIC_READ, open, ERROR_SERVICE_DOES_NOT_EXIST},
         {L"", GENERIC_READ, open, ERROR_INVALID_NAME},
-    });
-}
-
-TEST(StandInSessionTest, StatesMoveAndRefusalsComeAsOnWindows)
-{
-    CStandInComputer computer;
-    ASSERT_TRUE(computer.Add({{L"QmUser", kUserInstance}, {L"QmOff", SERVICE_WIN32_OWN_PROCESS, SERVICE_DISABLED},
-                              {L"QmPlain"}, {L"QmBusy"}}));
-    auto pSession = computer.Session();
-    ASSERT_EQ(0u, pSession->SetStatus(L"qmbusy", Running(SERVICE_ACCEPT_STOP)));
-    const DWORD dwAll = SERVICE_ALL_ACCESS;
-    const Action start = [](CStandInSession&, CService& service) { return service.Start(); };
-    RunSteps(*pSession, {
-        {L"QmUser", dwAll, [](CStandInSession&, CService& s) { return s.ChangeStartType(SERVICE_DISABLED); },
-         ERROR_INVALID_PARAMETER},
+        {L"QmUser", dwAll, change, ERROR_INVALID_PARAMETER},
         {L"QmUser", dwAll, [](CStandInSession&, CService& s) { return s.ChangeDescription(L"x"); },
          ERROR_INVALID_PARAMETER},
         {L"QmPlain", dwAll, [](CStandInSession&, CService& s) { return s.ChangeStartType(SERVICE_SYSTEM_START); },
@@ -124,11 +92,17 @@ TEST(StandInSessionTest, StatesMoveAndRefusalsComeAsOnWindows)
         {L"QmPlain", dwAll, start, 0},
         {L"QmPlain", dwAll, Control(SERVICE_CONTROL_INTERROGATE, SERVICE_RUNNING), 0},
         {L"QmPlain", dwAll, Control(SERVICE_CONTROL_STOP, SERVICE_STOPPED), 0},
-        {L"QmBusy", dwAll, [](CStandInSession& session, CService& s) { return session.Create(L"QMPLAIn", Made(), &s); },
-         ERROR_SERVICE_EXISTS},
-        {L"QmBusy", dwAll, [](CStandInSession& session, CService& s) { return session.Create(L"", Made(), &s); },
-         ERROR_INVALID_NAME},
-    });
+        {L"QmBusy", dwAll, CreateAs(L"QMPLAIn"), ERROR_SERVICE_EXISTS},
+        {L"QmBusy", dwAll, CreateAs(L""), ERROR_INVALID_NAME},
+    };
+    int nStep = 0;
+    for (const auto& [pszName, dwAccess, action, dwExpected] : steps)
+    {
+        SCOPED_TRACE(testing::Message() << "step " << nStep++ << " on " << pszName);
+        CService service;
+        DWORD dwError = pSession->Open(pszName, dwAccess, &service);
+        EXPECT_EQ(dwExpected, dwError != 0 ? dwError : action(*pSession, service));
+    }
 }
 
 TEST(StandInSessionTest, ALongListComesWholeAndInOrderThroughBatches)
@@ -179,36 +153,31 @@ TEST(StandInSessionTest, ReadsWhatTheStoreHoldsUnderRealNames)
     ServiceConfig madeConfig{SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, 1, L"%SystemRoot%\\m\xAC00.exe", L"G",
                              {L"QmKr\xAC00", L"+QmGroup"}, L".\\qm", L"\xD55C"};
     ASSERT_EQ(0u, pSession->Create(L"QmMade", madeConfig, &made));
-    const struct
+    // The name, the delayed flag, the display name, dependencies, dependents.
+    const std::tuple<const wchar_t*, bool, std::wstring, std::vector<std::wstring>, std::vector<std::wstring>>
+        cases[] = {
+            {L"QmKr\xAC00", false, L"\xD55C\xAE00", {}, {L"QmMade"}},
+            {L"qmkr?", false, L"Question", {}, {}},
+            {L"QmBase", false, L"QmBase", {}, {L"QmAfter"}},
+            {L"QmAfter", true, L"QmAfter", {L"qmbase", L"+QmGroup"}, {}},
+            {L"QmAuto", false, L"QmAuto", {}, {}},
+            {L"QmMade", false, L"\xD55C", madeConfig.dependencies, {}},
+        };
+    for (const auto& [pszName, bExpected, wstrDisplayName, dependencies, expectedDependents] : cases)
     {
-        const wchar_t* pszName;
-        bool bDelayed;
-        std::wstring wstrDisplayName;
-        std::vector<std::wstring> dependencies;
-        std::vector<std::wstring> dependents;
-    } cases[] = {
-        {L"QmKr\xAC00", false, L"\xD55C\xAE00", {}, {L"QmMade"}},
-        {L"qmkr?", false, L"Question", {}, {}},
-        {L"QmBase", false, L"QmBase", {}, {L"QmAfter"}},
-        {L"QmAfter", true, L"QmAfter", {L"qmbase", L"+QmGroup"}, {}},
-        {L"QmAuto", false, L"QmAuto", {}, {}},
-        {L"QmMade", false, L"\xD55C", madeConfig.dependencies, {}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(testing::Message() << c.pszName);
+        SCOPED_TRACE(testing::Message() << pszName);
         CService service;
         ServiceConfig config;
-        bool bDelayed = !c.bDelayed;
+        bool bDelayed = !bExpected;
         std::vector<std::wstring> dependents;
-        ASSERT_EQ(0u, pSession->Open(c.pszName, IServiceSession::kAccessDetails, &service));
+        ASSERT_EQ(0u, pSession->Open(pszName, IServiceSession::kAccessDetails, &service));
         ASSERT_EQ(0u, service.QueryConfig(&config));
         EXPECT_EQ(0u, service.QueryDelayedAutoStart(&bDelayed));
         EXPECT_EQ(0u, service.EnumerateDependents(&dependents));
-        EXPECT_EQ(c.bDelayed, bDelayed);
-        EXPECT_EQ(c.wstrDisplayName, config.wstrDisplayName);
-        EXPECT_EQ(c.dependencies, config.dependencies);
-        EXPECT_EQ(c.dependents, dependents);
+        EXPECT_EQ(bExpected, bDelayed);
+        EXPECT_EQ(wstrDisplayName, config.wstrDisplayName);
+        EXPECT_EQ(dependencies, config.dependencies);
+        EXPECT_EQ(expectedDependents, dependents);
     }
     ServiceConfig config;
     ASSERT_EQ(0u, made.QueryConfig(&config));
@@ -241,7 +210,7 @@ TEST(StandInSessionTest, AComputerOutOfReachAnswers1722Everywhere)
     EXPECT_EQ(nullptr, session.RegistryRoot());
     EXPECT_EQ(DWORD(RPC_S_SERVER_UNAVAILABLE), session.Enumerate(SERVICE_WIN32, &services));
     EXPECT_EQ(DWORD(RPC_S_SERVER_UNAVAILABLE), session.Open(L"QmAny", GENERIC_READ, &service));
-    EXPECT_EQ(DWORD(RPC_S_SERVER_UNAVAILABLE), session.Create(L"QmAny", Made(), &service));
+    EXPECT_EQ(DWORD(RPC_S_SERVER_UNAVAILABLE), session.Create(L"QmAny", kMade, &service));
     EXPECT_EQ(DWORD(RPC_S_SERVER_UNAVAILABLE), session.SetStatus(L"QmAny", Running(0)));
     EXPECT_FALSE(session.EnumerateBatch(nullptr, SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &dwNeeded, &dwCount,
                                         &dwResume));
@@ -257,11 +226,7 @@ TEST(StandInSessionTest, ARunningServiceDeletedIsMarkedUntilStoppedAndClosed)
     auto pSession = computer.Session();
     ASSERT_EQ(0u, pSession->SetStatus(L"QmDoomed", Running(SERVICE_ACCEPT_STOP)));
     auto keyExists = [&] {
-        HKEY hKey = nullptr;
-        bool bExists = RegOpenKeyExW(HKEY_CURRENT_USER, computer.ServiceKey(L"QmDoomed").c_str(), 0, KEY_READ,
-                                     &hKey) == ERROR_SUCCESS;
-        RegCloseKey(hKey);
-        return bExists;
+        return CRegKey().Open(HKEY_CURRENT_USER, computer.ServiceKey(L"QmDoomed").c_str(), KEY_READ) == ERROR_SUCCESS;
     };
     CService first, second;
     ASSERT_EQ(0u, pSession->Open(L"QmDoomed", SERVICE_ALL_ACCESS, &first));

@@ -1,6 +1,10 @@
 #include "support/StandInComputer.h"
 
+#include "common/RegKey.h"
+
 #include <sddl.h>
+
+#include <tuple>
 
 namespace
 {
@@ -11,11 +15,7 @@ LONG SetValue(HKEY hKey, const wchar_t* pszName, DWORD dwType, const void* pData
     return RegSetValueExW(hKey, pszName, 0, dwType, static_cast<const BYTE*>(pData), static_cast<DWORD>(cbData));
 }
 
-LONG SetText(HKEY hKey, const wchar_t* pszName, DWORD dwType, const std::wstring& wstrData)
-{
-    return SetValue(hKey, pszName, dwType, wstrData.c_str(), (wstrData.size() + 1) * sizeof(wchar_t));
-}
-
+// The values in order until one fails; a text left empty is not written.
 LONG WriteService(HKEY hKey, const StandInService& service)
 {
     std::wstring wstrServices, wstrGroups;
@@ -24,41 +24,34 @@ LONG WriteService(HKEY hKey, const StandInService& service)
         bool bGroup = !wstrName.empty() && wstrName[0] == L'+';
         (bGroup ? wstrGroups : wstrServices) += (bGroup ? wstrName.substr(1) : wstrName) + L'\0';
     }
-    DWORD dwDelayed = static_cast<DWORD>(service.nDelayedAutostart);
+    const std::pair<const wchar_t*, DWORD> dwords[] = {{L"Type", service.dwType},
+                                                       {L"Start", service.dwStartType},
+                                                       {L"ErrorControl", service.dwErrorControl},
+                                                       {L"DelayedAutostart", DWORD(service.nDelayedAutostart)}};
+    const std::tuple<const wchar_t*, DWORD, std::wstring> texts[] = {
+        {L"ImagePath", REG_EXPAND_SZ, service.wstrPath}, {L"ObjectName", REG_SZ, L"LocalSystem"},
+        {L"DisplayName", REG_SZ, service.wstrDisplayName}, {L"DependOnService", REG_MULTI_SZ, wstrServices},
+        {L"DependOnGroup", REG_MULTI_SZ, wstrGroups}};
     LONG nResult = ERROR_SUCCESS;
-    // Written in order until one fails; a text left empty is not written.
-    auto setDword = [&](const wchar_t* pszName, const DWORD& dwValue) {
-        if (nResult == ERROR_SUCCESS)
-            nResult = SetValue(hKey, pszName, REG_DWORD, &dwValue, sizeof(DWORD));
-    };
-    auto setText = [&](const wchar_t* pszName, DWORD dwType, const std::wstring& wstrData) {
+    // The delayed flag, last, only when set.
+    for (int i = 0; i < (service.nDelayedAutostart < 0 ? 3 : 4) && nResult == ERROR_SUCCESS; ++i)
+        nResult = SetValue(hKey, dwords[i].first, REG_DWORD, &dwords[i].second, sizeof(DWORD));
+    for (const auto& [pszName, dwType, wstrData] : texts)
+    {
         if (nResult == ERROR_SUCCESS && !wstrData.empty())
-            nResult = SetText(hKey, pszName, dwType, wstrData);
-    };
-    setDword(L"Type", service.dwType);
-    setDword(L"Start", service.dwStartType);
-    setDword(L"ErrorControl", service.dwErrorControl);
-    setText(L"ImagePath", REG_EXPAND_SZ, service.wstrPath);
-    setText(L"ObjectName", REG_SZ, L"LocalSystem");
-    setText(L"DisplayName", REG_SZ, service.wstrDisplayName);
-    setText(L"DependOnService", REG_MULTI_SZ, wstrServices);
-    setText(L"DependOnGroup", REG_MULTI_SZ, wstrGroups);
-    if (service.nDelayedAutostart >= 0)
-        setDword(L"DelayedAutostart", dwDelayed);
-    if (nResult || service.wstrSddl.empty())
+            nResult = SetValue(hKey, pszName, dwType, wstrData.c_str(), (wstrData.size() + 1) * sizeof(wchar_t));
+    }
+    if (nResult != ERROR_SUCCESS || service.wstrSddl.empty())
         return nResult;
     PSECURITY_DESCRIPTOR pDescriptor = nullptr;
     ULONG cbDescriptor = 0;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(service.wstrSddl.c_str(), SDDL_REVISION_1, &pDescriptor,
                                                               &cbDescriptor))
         return static_cast<LONG>(GetLastError());
-    HKEY hSecurity = nullptr;
-    nResult = RegCreateKeyExW(hKey, L"Security", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &hSecurity, nullptr);
+    CRegKey security;
+    nResult = security.Create(hKey, L"Security", KEY_SET_VALUE);
     if (nResult == ERROR_SUCCESS)
-    {
-        nResult = SetValue(hSecurity, L"Security", REG_BINARY, pDescriptor, cbDescriptor);
-        RegCloseKey(hSecurity);
-    }
+        nResult = SetValue(security.Get(), L"Security", REG_BINARY, pDescriptor, cbDescriptor);
     LocalFree(pDescriptor);
     return nResult;
 }
@@ -69,10 +62,7 @@ CStandInComputer::CStandInComputer(const std::wstring& wstrComputerName)
                      std::to_wstring(GetTickCount())),
       m_wstrComputerName(wstrComputerName.empty() ? L"local" : wstrComputerName)
 {
-    HKEY hKey = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, (m_wstrStoreKey + L"\\" + m_wstrComputerName).c_str(), 0, nullptr, 0,
-                        KEY_READ, nullptr, &hKey, nullptr) == ERROR_SUCCESS)
-        RegCloseKey(hKey);
+    CRegKey().Create(HKEY_CURRENT_USER, (m_wstrStoreKey + L"\\" + m_wstrComputerName).c_str(), KEY_READ);
 }
 
 CStandInComputer::~CStandInComputer()
@@ -91,14 +81,10 @@ testing::AssertionResult CStandInComputer::Add(const std::vector<StandInService>
 {
     for (const StandInService& service : added)
     {
-        HKEY hKey = nullptr;
-        LONG nResult = RegCreateKeyExW(HKEY_CURRENT_USER, ServiceKey(service.wstrName).c_str(), 0, nullptr, 0,
-                                       KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+        CRegKey key;
+        LONG nResult = key.Create(HKEY_CURRENT_USER, ServiceKey(service.wstrName).c_str(), KEY_ALL_ACCESS);
         if (nResult == ERROR_SUCCESS)
-        {
-            nResult = WriteService(hKey, service);
-            RegCloseKey(hKey);
-        }
+            nResult = WriteService(key.Get(), service);
         if (nResult != ERROR_SUCCESS)
             return testing::AssertionFailure() << "service " << service.wstrName << " not added: " << nResult;
     }

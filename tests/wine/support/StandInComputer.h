@@ -16,7 +16,7 @@
 struct StandInService
 {
     StandInService(const std::wstring& wstr, DWORD dwServiceType = SERVICE_WIN32_OWN_PROCESS,
-                       DWORD dwStart = SERVICE_DEMAND_START)
+                   DWORD dwStart = SERVICE_DEMAND_START)
         : wstrName(wstr), dwType(dwServiceType), dwStartType(dwStart)
     {
     }
@@ -26,10 +26,10 @@ struct StandInService
     DWORD dwStartType;
     DWORD dwErrorControl = SERVICE_ERROR_NORMAL;
     std::wstring wstrPath = L"C:\\windows\\system32\\qmstandin.exe";
-    std::wstring wstrDisplayName; // none when empty
+    std::wstring wstrDisplayName;           // none when empty
     std::vector<std::wstring> dependencies; // "+Group" names a group
-    std::wstring wstrSddl;        // written as Security\Security when set
-    int nDelayedAutostart = -1;   // none when negative
+    std::wstring wstrSddl;                  // written as Security\Security when set
+    int nDelayedAutostart = -1;             // none when negative
 };
 
 class CStandInComputer
@@ -41,6 +41,7 @@ public:
     CStandInComputer(const CStandInComputer&) = delete;
     CStandInComputer& operator=(const CStandInComputer&) = delete;
 
+    // Writes the services, over any of the same name.
     testing::AssertionResult Add(const std::vector<StandInService>& added);
     std::unique_ptr<CStandInSession> Session() const;
     // Below HKEY_CURRENT_USER: where the computers of this run live.

@@ -208,6 +208,8 @@ CTestService::CTestService(TestServiceSpec spec) : m_spec(std::move(spec))
     // Fixed names (knowledge-base services) may be left over from a crash;
     // a "Qm" name is always a test's, whatever program it was given.
     StopAndDeleteByName(m_hManager, WideName(), WideName().compare(0, 2, L"Qm") == 0);
+    if (!m_spec.bRegister)
+        return;
 
     std::string strPath =
         m_spec.strBinaryPath.empty() ? TestBedCommandLine(m_spec.strArguments) : m_spec.strBinaryPath;

@@ -23,6 +23,9 @@ struct TestServiceSpec
     std::vector<std::string> dependencies; // "+Group" names a group
     std::string strDescription;            // GBK; none when empty
     std::string strBinaryPath;             // replaces the test-bed path when set
+    // False for a service the test makes itself: the name is only cleared
+    // beforehand and the service removed afterwards.
+    bool bRegister = true;
 };
 
 // A test-bed service under a name unique to this run, made from the stem.
