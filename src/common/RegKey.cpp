@@ -21,28 +21,32 @@ LONG CRegKey::Open(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    return Keep(RegOpenKeyExA(hParent, pszSubkey, 0, samDesired, &hKey), hKey);
+    LONG nResult = RegOpenKeyExA(hParent, pszSubkey, 0, samDesired, &hKey);
+    return Keep(nResult, hKey);
 }
 
 LONG CRegKey::Create(HKEY hParent, const char* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    return Keep(RegCreateKeyExA(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr), hKey);
+    LONG nResult = RegCreateKeyExA(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
+    return Keep(nResult, hKey);
 }
 
 LONG CRegKey::Open(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    return Keep(RegOpenKeyExW(hParent, pszSubkey, 0, samDesired, &hKey), hKey);
+    LONG nResult = RegOpenKeyExW(hParent, pszSubkey, 0, samDesired, &hKey);
+    return Keep(nResult, hKey);
 }
 
 LONG CRegKey::Create(HKEY hParent, const wchar_t* pszSubkey, REGSAM samDesired)
 {
     Close();
     HKEY hKey = nullptr;
-    return Keep(RegCreateKeyExW(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr), hKey);
+    LONG nResult = RegCreateKeyExW(hParent, pszSubkey, 0, nullptr, 0, samDesired, nullptr, &hKey, nullptr);
+    return Keep(nResult, hKey);
 }
 
 void CRegKey::Close()

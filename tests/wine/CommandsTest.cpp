@@ -7,6 +7,7 @@
 
 #include "services/ServiceSession.h"
 
+#include <tuple>
 #include <unordered_map>
 
 namespace
@@ -648,32 +649,18 @@ TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
     m_watcher.SetAnswer(IDOK);
     EXPECT_TRUE(IsWindow(Window()));
 }
-// What the manager holds of a service, by its real name.
-struct WideConfig
-{
-    std::wstring wstrPath, wstrDisplay, wstrDescription;
-    DWORD dwStartType = 0;
-    bool operator==(const WideConfig& other) const
-    {
-        return wstrPath == other.wstrPath && wstrDisplay == other.wstrDisplay &&
-               wstrDescription == other.wstrDescription && dwStartType == other.dwStartType;
-    }
-};
-
+// Path, display name, description and start type, by the real name.
+using WideConfig = std::tuple<std::wstring, std::wstring, std::wstring, DWORD>;
 WideConfig ReadWideConfig(const std::wstring& wstrName)
 {
-    WideConfig seen;
     std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
     CService service;
     ServiceConfig config;
-    if (pSession->Open(wstrName, IServiceSession::kAccessRead, &service) == 0 && service.QueryConfig(&config) == 0 &&
-        service.QueryDescription(&seen.wstrDescription) == 0)
-    {
-        seen.wstrPath = config.wstrBinaryPath;
-        seen.wstrDisplay = config.wstrDisplayName;
-        seen.dwStartType = config.dwStartType;
-    }
-    return seen;
+    std::wstring wstrDescription;
+    if (pSession->Open(wstrName, IServiceSession::kAccessRead, &service) != 0 || service.QueryConfig(&config) != 0 ||
+        service.QueryDescription(&wstrDescription) != 0)
+        return {};
+    return {config.wstrBinaryPath, config.wstrDisplayName, wstrDescription, config.dwStartType};
 }
 
 // Names GBK cannot hold: QmKr<U+AC00> and QmKr? show alike, yet each row
@@ -692,15 +679,16 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     for (CTestService* pService : {&koreanService, &askedService, &aloneService})
         ASSERT_TRUE(pService->Created());
     // What the deletion must bring back, spelt in characters GBK lacks.
-    const WideConfig before = {L"C:\\\uAC00\\svc.exe -k", L"Disp \uAC00", L"\uAC00\uAC01 text", SERVICE_DEMAND_START};
+    const std::wstring wstrPath = L"C:\\\uAC00\\svc.exe -k", wstrDisplay = L"Disp \uAC00",
+                       wstrDescription = L"\uAC00\uAC01 text";
     {
         SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
         SC_HANDLE hService = OpenServiceW(hManager, korean.wstrName.c_str(), SERVICE_ALL_ACCESS);
-        SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(before.wstrDescription.c_str())};
+        SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(wstrDescription.c_str())};
         bool bSet = hService != nullptr &&
                     ChangeServiceConfigW(hService, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
-                                         before.wstrPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
-                                         before.wstrDisplay.c_str()) &&
+                                         wstrPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         wstrDisplay.c_str()) &&
                     ChangeServiceConfig2W(hService, SERVICE_CONFIG_DESCRIPTION, &description);
         CloseServiceHandle(hService);
         CloseServiceHandle(hManager);
@@ -716,7 +704,7 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
         }
         return -1;
     };
-    const std::string strKoreanShown = GbkFromWide(before.wstrDisplay); // "Disp ?"
+    const std::string strKoreanShown = GbkFromWide(wstrDisplay); // "Disp ?"
     for (const std::string& strDisplay : {strKoreanShown, std::string("问号名服务"), std::string("独有韩文服务")})
         EXPECT_NE(-1, rowShowing(strDisplay)) << strDisplay;
     EXPECT_EQ(list.GetItemText(rowShowing(strKoreanShown), 1), list.GetItemText(rowShowing("问号名服务"), 1));
@@ -738,7 +726,7 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     SendCommand(ID_UNDO_LAST);
     EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
     m_watcher.Clear();
-    EXPECT_EQ(before, ReadWideConfig(korean.wstrName));
+    EXPECT_EQ(WideConfig(wstrPath, wstrDisplay, wstrDescription, SERVICE_DEMAND_START), ReadWideConfig(korean.wstrName));
 
     std::string strPath = "C:\\windows\\temp\\qm_names_" + std::to_string(GetCurrentProcessId()) + ".svc";
     m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) {

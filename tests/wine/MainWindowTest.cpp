@@ -378,28 +378,17 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
 
 // Lists through this computer's manager and opens through a session that
 // has none: a user whose rights end at the list.
-class CListOnlySession : public IServiceSession
+class CListOnlySession : public CManagerSession
 {
 public:
-    const std::wstring& ComputerName() const override { return m_none.ComputerName(); }
-    DWORD ManagerError() const override { return m_none.ManagerError(); }
+    CListOnlySession() : CManagerSession(std::wstring(), L"QmNoSuchDatabase") {}
     DWORD Enumerate(DWORD dwType, std::vector<EnumeratedService>* pServices) override
     {
         return m_pList->Enumerate(dwType, pServices);
     }
-    DWORD Open(const std::wstring& wstrName, DWORD dwAccess, CService* pService) override
-    {
-        return m_none.Open(wstrName, dwAccess, pService);
-    }
-    DWORD Create(const std::wstring& wstrName, const ServiceConfig& config, CService* pService) override
-    {
-        return m_none.Create(wstrName, config, pService);
-    }
-    HKEY RegistryRoot() const override { return m_none.RegistryRoot(); }
 
 private:
     std::unique_ptr<IServiceSession> m_pList = OpenServiceSession();
-    CManagerSession m_none{std::wstring(), L"QmNoSuchDatabase"};
 };
 
 // Listed through another door all the same, a row with no manager behind

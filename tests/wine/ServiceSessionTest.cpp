@@ -68,15 +68,6 @@ std::vector<DWORD> StatesUntil(CService& service, DWORD dwTarget)
     return seen;
 }
 
-// The entries of a list with exactly that name.
-std::vector<EnumeratedService> Named(const std::vector<EnumeratedService>& list, const std::wstring& wstrName)
-{
-    std::vector<EnumeratedService> found;
-    std::copy_if(list.begin(), list.end(), std::back_inserter(found),
-                 [&](const EnumeratedService& entry) { return entry.wstrName == wstrName; });
-    return found;
-}
-
 // DependOnService of a service's key, where Wine keeps the whole list.
 std::vector<std::wstring> StoredDependencies(const std::wstring& wstrName)
 {
@@ -458,65 +449,6 @@ TEST(ServiceSessionActionTest, ActionsAnswerTheManagersCodes)
     DeleteFileA(strNotExecutable.c_str());
 }
 
-// ---- Names and texts GBK cannot hold ----
-
-// The 8-bit calls made "QmKr가…" and "QmKr?…" one service: listed twice
-// under the second's name, each change landing on whichever the manager
-// matched. The session keeps them apart, whichever of the two is acted on.
-TEST(ServiceSessionNamesTest, NamesGbkCannotHoldAreListedAndChangedApart)
-{
-    const std::wstring wstrSuffix = WideFromAscii(UniqueServiceName(""));
-    // A name of such characters only, unique to the run: the suffix's
-    // characters moved into the Hangul block.
-    std::wstring wstrOnly;
-    for (wchar_t ch : wstrSuffix)
-        wstrOnly += static_cast<wchar_t>(0xAC00 + ch);
-    const std::wstring names[] = {L"QmKr\uAC00" + wstrSuffix, L"QmKr?" + wstrSuffix, wstrOnly};
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
-    for (int nActedOn : {0, 1})
-    {
-        SCOPED_TRACE(GbkFromWide(L"acting on " + names[nActedOn]));
-        std::vector<std::unique_ptr<CTestService>> services;
-        std::vector<EnumeratedService> listed;
-        for (const std::wstring& wstrName : names)
-        {
-            TestServiceSpec spec = TestBed("QmKr");
-            spec.wstrName = wstrName;
-            services.push_back(std::make_unique<CTestService>(spec));
-            ASSERT_TRUE(services.back()->Created());
-        }
-        ASSERT_EQ(0u, pSession->Enumerate(SERVICE_WIN32, &listed));
-        for (const std::wstring& wstrName : names)
-        {
-            std::vector<EnumeratedService> found = Named(listed, wstrName);
-            ASSERT_EQ(1u, found.size()) << GbkFromWide(wstrName);
-            EXPECT_EQ(wstrName, found[0].wstrDisplayName);
-        }
-        const std::wstring& wstrKept = names[1 - nActedOn];
-        CService kept = OpenOrNothing(*pSession, wstrKept, Access::kAccessRead);
-        ServiceConfig keptBefore = ConfigOf(kept);
-        ASSERT_EQ(wstrKept, keptBefore.wstrDisplayName);
-
-        CService acted = OpenOrNothing(*pSession, names[nActedOn], Access::kAccessDelete);
-        ASSERT_EQ(0u, acted.ChangeStartType(SERVICE_DISABLED));
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), ConfigOf(acted).dwStartType);
-        EXPECT_EQ(names[nActedOn], ConfigOf(acted).wstrDisplayName);
-        ASSERT_EQ(0u, acted.Delete());
-        acted.Close();
-        EXPECT_TRUE(services[nActedOn]->WaitUntilGone());
-
-        ServiceConfig keptAfter = ConfigOf(kept);
-        EXPECT_EQ(keptBefore.dwStartType, keptAfter.dwStartType);
-        EXPECT_EQ(keptBefore.wstrBinaryPath, keptAfter.wstrBinaryPath);
-        EXPECT_EQ(keptBefore.wstrDisplayName, keptAfter.wstrDisplayName);
-        EXPECT_TRUE(services[1 - nActedOn]->Exists());
-        ASSERT_EQ(0u, pSession->Enumerate(SERVICE_WIN32, &listed));
-        EXPECT_EQ(0u, Named(listed, names[nActedOn]).size());
-        EXPECT_EQ(1u, Named(listed, wstrKept).size());
-        EXPECT_EQ(1u, Named(listed, wstrOnly).size());
-    }
-}
-
 // What Create is given comes back whole, the dependencies (said twice for
 // Wine's sake) included; descriptions likewise.
 TEST(ServiceSessionNamesTest, TextsGbkCannotHoldRoundTripThroughCreate)
@@ -582,7 +514,9 @@ TEST(ServiceSessionComputerTest, ThisComputerWorksByItsOwnNameAndWithout)
         ASSERT_NE(nullptr, session.RegistryRoot());
         std::vector<EnumeratedService> listed;
         ASSERT_EQ(0u, session.Enumerate(SERVICE_WIN32, &listed));
-        EXPECT_EQ(1u, Named(listed, service.WideName()).size());
+        EXPECT_EQ(1, std::count_if(listed.begin(), listed.end(), [&](const EnumeratedService& entry) {
+            return entry.wstrName == service.WideName();
+        }));
         CService handle = OpenOrNothing(session, service.WideName(), Access::kAccessChangeAndRead);
         EXPECT_EQ(0u, handle.ChangeStartType(SERVICE_DISABLED));
         EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), ConfigOf(handle).dwStartType);
@@ -609,54 +543,6 @@ TEST(ServiceSessionComputerTest, ThisComputerWorksByItsOwnNameAndWithout)
             bool bDelayed = !bExpected;
             EXPECT_EQ(dwExpected, handle.QueryDelayedAutoStart(&bDelayed));
             EXPECT_EQ(dwExpected == 0 ? bExpected : !bExpected, bDelayed);
-        }
-    }
-}
-
-// The stand-ins a test gives the session answer its lists; without them
-// the system's calls do again.
-TEST(ServiceSessionEnumerationTest, InjectedEnumeratorsAnswerTheLists)
-{
-    CTestService service(TestBed("QmListed"));
-    ASSERT_TRUE(service.Created());
-    const std::vector<std::wstring> fakeNames = {L"QmFake\uAC00", L"QmFake?", L"\uAC00"};
-    // One whole answer with those names, strings from the buffer's end.
-    auto fill = [&](ENUM_SERVICE_STATUSW* pServices, DWORD cbBufSize, DWORD* pdwReturned) {
-        auto* pStrings = reinterpret_cast<wchar_t*>(reinterpret_cast<BYTE*>(pServices) + cbBufSize);
-        for (std::size_t i = 0; i < fakeNames.size(); ++i)
-        {
-            pStrings -= fakeNames[i].size() + 1;
-            std::copy(fakeNames[i].c_str(), fakeNames[i].c_str() + fakeNames[i].size() + 1, pStrings);
-            pServices[i] = {pStrings, pStrings, {SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0}};
-        }
-        *pdwReturned = static_cast<DWORD>(fakeNames.size());
-        return TRUE;
-    };
-    CManagerSession session(L"");
-    CService handle = OpenOrNothing(session, service.WideName(), Access::kAccessDetails);
-    ASSERT_TRUE(handle.IsOpen());
-    for (bool bInjected : {true, false})
-    {
-        SCOPED_TRACE(bInjected ? "stand-ins" : "the system's");
-        if (bInjected)
-            session.SetEnumerators(
-                [&](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdw, DWORD*) {
-                    return fill(p, cb, pdw);
-                },
-                [&](SC_HANDLE, DWORD, ENUM_SERVICE_STATUSW* p, DWORD cb, DWORD*, DWORD* pdw) { return fill(p, cb, pdw); });
-        else
-            session.SetEnumerators(nullptr, nullptr);
-        std::vector<EnumeratedService> listed;
-        std::vector<std::wstring> names;
-        ASSERT_EQ(0u, session.Enumerate(SERVICE_WIN32, &listed));
-        ASSERT_EQ(0u, handle.EnumerateDependents(&names));
-        EXPECT_EQ(bInjected ? 0u : 1u, Named(listed, service.WideName()).size());
-        EXPECT_EQ(bInjected ? fakeNames : std::vector<std::wstring>(), names) << "nothing depends on the test service";
-        if (bInjected)
-        {
-            ASSERT_EQ(fakeNames.size(), listed.size());
-            for (std::size_t i = 0; i < fakeNames.size(); ++i)
-                EXPECT_EQ(fakeNames[i], listed[i].wstrName);
         }
     }
 }
