@@ -3,6 +3,7 @@
 #include "ui/WinApp.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -189,13 +190,6 @@ BOOL CToolTipCtrl::Create(CWnd* pParent)
     return m_hWnd != nullptr;
 }
 
-CToolTipCtrl::~CToolTipCtrl()
-{
-    // Owned by its parent window too; destroying it twice is harmless.
-    if (m_hWnd != nullptr && IsWindow(m_hWnd))
-        DestroyWindow(m_hWnd);
-}
-
 BOOL CToolTipCtrl::AddTool(HWND hParent, HWND hTool, const char* pszText) const
 {
     TTTOOLINFOA info = {};
@@ -259,4 +253,46 @@ void CBitmap::DeleteObject()
         ::DeleteObject(m_hBitmap);
         m_hBitmap = nullptr;
     }
+}
+
+CImageList::CImageList(CImageList&& other) noexcept : m_hImageList(std::exchange(other.m_hImageList, nullptr))
+{
+}
+
+CImageList& CImageList::operator=(CImageList&& other) noexcept
+{
+    if (this != &other)
+    {
+        DeleteImageList();
+        m_hImageList = std::exchange(other.m_hImageList, nullptr);
+    }
+    return *this;
+}
+
+CMenu::CMenu(CMenu&& other) noexcept : m_hMenu(std::exchange(other.m_hMenu, nullptr))
+{
+}
+
+CMenu& CMenu::operator=(CMenu&& other) noexcept
+{
+    if (this != &other)
+    {
+        DestroyMenu();
+        m_hMenu = std::exchange(other.m_hMenu, nullptr);
+    }
+    return *this;
+}
+
+CBitmap::CBitmap(CBitmap&& other) noexcept : m_hBitmap(std::exchange(other.m_hBitmap, nullptr))
+{
+}
+
+CBitmap& CBitmap::operator=(CBitmap&& other) noexcept
+{
+    if (this != &other)
+    {
+        DeleteObject();
+        m_hBitmap = std::exchange(other.m_hBitmap, nullptr);
+    }
+    return *this;
 }

@@ -91,10 +91,11 @@ public:
     void Activate(BOOL bActivate) const { SendMessage(TTM_ACTIVATE, bActivate); }
     // The tooltip subclasses the tool, so it sees the mouse without relaying.
     BOOL AddTool(HWND hParent, HWND hTool, const char* pszText) const;
-    ~CToolTipCtrl();
+    // The window is its owner's, and goes with it: this wrapper, like every
+    // CWnd, never destroys it.
 };
 
-// Owns its image list.
+// Owns its image list; moved, never copied.
 class CImageList
 {
 public:
@@ -102,6 +103,9 @@ public:
     ~CImageList() { DeleteImageList(); }
     CImageList(const CImageList&) = delete;
     CImageList& operator=(const CImageList&) = delete;
+    // Moved, the handle goes with the move and is freed once.
+    CImageList(CImageList&& other) noexcept;
+    CImageList& operator=(CImageList&& other) noexcept;
 
     BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
     int Add(HICON hIcon) const { return ImageList_AddIcon(m_hImageList, hIcon); }
@@ -123,7 +127,7 @@ private:
 // boxes on and hands that list to its owner.
 void EnableCheckBoxes(HWND hList, DWORD dwOtherExStyles, CImageList* pStateImages);
 
-// Owns a menu loaded from the resources.
+// Owns a menu loaded from the resources; moved, never copied.
 class CMenu
 {
 public:
@@ -131,6 +135,9 @@ public:
     ~CMenu() { DestroyMenu(); }
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
+    // Moved, the handle goes with the move and is freed once.
+    CMenu(CMenu&& other) noexcept;
+    CMenu& operator=(CMenu&& other) noexcept;
 
     BOOL LoadMenu(UINT nId);
     HMENU GetSubMenu(int nPosition) const { return ::GetSubMenu(m_hMenu, nPosition); }
@@ -142,7 +149,7 @@ private:
     HMENU m_hMenu = nullptr;
 };
 
-// Owns a bitmap loaded from the resources.
+// Owns a bitmap loaded from the resources; moved, never copied.
 class CBitmap
 {
 public:
@@ -150,6 +157,9 @@ public:
     ~CBitmap() { DeleteObject(); }
     CBitmap(const CBitmap&) = delete;
     CBitmap& operator=(const CBitmap&) = delete;
+    // Moved, the handle goes with the move and is freed once.
+    CBitmap(CBitmap&& other) noexcept;
+    CBitmap& operator=(CBitmap&& other) noexcept;
 
     BOOL LoadBitmap(UINT nId);
     HBITMAP GetSafeHandle() const { return m_hBitmap; }

@@ -49,6 +49,21 @@ BOOL CDialog::OnInitDialog()
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    // Nothing may unwind through the system's frames above this one: a
+    // handler that throws leaves its message unhandled and the window as it
+    // was, and the next message is dispatched as usual.
+    try
+    {
+        return Route(hWnd, uMsg, wParam, lParam);
+    }
+    catch (...)
+    {
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
     if (uMsg == WM_INITDIALOG)
     {
         auto* pDialog = reinterpret_cast<CDialog*>(lParam);

@@ -126,6 +126,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // What DialogProc does, inside its barrier.
+    static INT_PTR Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     UINT m_nTemplateId;

@@ -1,12 +1,15 @@
 // Our control wrappers on real list and tree views: long GBK texts come back
 // whole, as Wine's controls answer and as Windows' answer.
+#include "res/resource.h"
 #include "ui/Controls.h"
+#include "ui/Dialog.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -180,4 +183,73 @@ INSTANTIATE_TEST_SUITE_P(AnsweredBy, ControlTextTest, testing::Values(false, tru
                          [](const testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("Windows") : std::string("Wine");
                          });
+} // namespace
+
+namespace
+{
+// A handler that fails the way any may (an allocation, a throw of a
+// library): the failure stops at the dialog procedure.
+class CThrowingDlg : public CDialog
+{
+public:
+    static constexpr int kThrowId = 0x7F01;
+    CThrowingDlg() : CDialog(IDD_PROGRESS, nullptr) {}
+    int m_nCalls = 0;
+
+protected:
+    const MessageMapEntry* GetMessageMap() const override
+    {
+        static const MessageMapEntry s_map[] = {
+            QM_ON_COMMAND(kThrowId, CThrowingDlg, OnThrow),
+            QM_END_MESSAGE_MAP,
+        };
+        return s_map;
+    }
+    INT_PTR OnThrow(WPARAM, LPARAM)
+    {
+        ++m_nCalls;
+        throw std::runtime_error("a handler failed");
+    }
+};
+
+TEST(WindowLayerTest, NoExceptionCrossesTheDialogProcedure)
+{
+    CThrowingDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    for (int i = 1; i <= 2; ++i)
+    {
+        EXPECT_EQ(0, SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, MAKEWPARAM(CThrowingDlg::kThrowId, BN_CLICKED), 0));
+        EXPECT_EQ(i, dialog.m_nCalls);
+        EXPECT_TRUE(IsWindow(dialog.GetSafeHwnd()));
+    }
+}
+
+// Owners hand their handle on when moved and free it once; the tooltip is
+// its owner window's, which alone destroys it.
+TEST(WindowLayerTest, OwnersMoveTheirHandlesAndWrappersLeaveWindowsAlone)
+{
+    CImageList images;
+    ASSERT_TRUE(images.Create(16, 16, ILC_COLOR32, 1, 1));
+    HIMAGELIST hImages = images.GetSafeHandle();
+    CImageList moved(std::move(images));
+    EXPECT_EQ(nullptr, images.GetSafeHandle());
+    EXPECT_EQ(hImages, moved.GetSafeHandle());
+    CMenu menu, other;
+    ASSERT_TRUE(menu.LoadMenu(IDR_MAIN_MENU));
+    other = std::move(menu);
+    EXPECT_TRUE(IsMenu(other.GetSubMenu(0)));
+    EXPECT_EQ(nullptr, menu.GetSubMenu(0));
+
+    CThrowingDlg owner;
+    ASSERT_TRUE(owner.Create());
+    HWND hTip = nullptr;
+    {
+        CToolTipCtrl tip;
+        ASSERT_TRUE(tip.Create(&owner));
+        hTip = tip.GetSafeHwnd();
+    }
+    EXPECT_TRUE(IsWindow(hTip)) << "the wrapper destroyed a window its owner holds";
+    DestroyWindow(owner.GetSafeHwnd());
+    EXPECT_FALSE(IsWindow(hTip));
+}
 } // namespace
