@@ -50,17 +50,27 @@ int StartTypeIndex(std::uint32_t dwStartType)
     }
 }
 
-std::uint32_t StartTypeFromWord(const std::string& word)
+bool StartTypeFromWord(const std::string& word, std::uint32_t* pdwStartType)
 {
-    if (word == kAuto)
-        return kStartAuto;
-    if (word == kManual)
-        return kStartDemand;
-    return kStartDisabled;
+    static const struct
+    {
+        const char* pszWord;
+        std::uint32_t dwStartType;
+    } kWords[] = {{kAuto, kStartAuto}, {kManual, kStartDemand}, {kDisabled, kStartDisabled}};
+    for (const auto& known : kWords)
+    {
+        if (word == known.pszWord)
+        {
+            *pdwStartType = known.dwStartType;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool IsSettableStartTypeWord(const std::string& word)
 {
-    return word == kAuto || word == kManual || word == kDisabled;
+    std::uint32_t dwStartType = 0;
+    return StartTypeFromWord(word, &dwStartType);
 }
 } // namespace ServiceTexts

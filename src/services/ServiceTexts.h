@@ -50,9 +50,10 @@ const char* RunStateText(std::uint32_t dwCurrentState);
 const char* StartTypeText(std::uint32_t dwStartType);
 int StartTypeIndex(std::uint32_t dwStartType);
 
-// The start type a word asks for: "自动" automatic, "手动" manual, and every
-// other text, "已禁用" included, disabled. Compared byte for byte.
-std::uint32_t StartTypeFromWord(const std::string& word);
+// The start type a word asks for: "自动" automatic, "手动" manual, "已禁用"
+// disabled, compared byte for byte. Any other text asks for none: false,
+// and nothing is set, so that a word nobody knows never disables.
+bool StartTypeFromWord(const std::string& word, std::uint32_t* pdwStartType);
 
 // True for the three words a user can set; "未知" and anything else is not.
 bool IsSettableStartTypeWord(const std::string& word);

@@ -92,8 +92,9 @@ CStartTypeApplier::Outcome CStartTypeApplier::Plan(const ApplyRequest& request, 
         std::vector<ServiceConfigFile::Record> records = ServiceConfigFile::ParseRecords(strData);
         for (const ServiceConfigFile::Record& record : records)
         {
-            if (ServiceConfigFile::IsApplicable(record))
-                add(record.strName, static_cast<DWORD>(ServiceTexts::StartTypeFromWord(record.strWord)));
+            std::uint32_t dwStartType = 0;
+            if (ServiceConfigFile::IsApplicable(record) && ServiceTexts::StartTypeFromWord(record.strWord, &dwStartType))
+                add(record.strName, dwStartType);
         }
         pPlan->file = ServiceConfigFile::Examine(strData, records);
     }

@@ -20,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         std::string strWord = advice.StartTypeFor(nProfile);
         if (!ServiceTexts::IsSettableStartTypeWord(strWord))
             Fail("a profile's word is not one the program can set");
-        if (ServiceTexts::StartTypeFromWord(strWord) != advice.StartTypeCodeFor(nProfile))
+        std::uint32_t dwStartType = 0;
+        if (!ServiceTexts::StartTypeFromWord(strWord, &dwStartType) ||
+            dwStartType != advice.StartTypeCodeFor(nProfile))
             Fail("a profile's code disagrees with its word");
     }
     if (advice.ServiceName().size() > strText.size() || advice.AdviceText().size() > strText.size())

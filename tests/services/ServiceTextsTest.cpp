@@ -82,17 +82,20 @@ TEST(ServiceTextsTest, WordsMapBackToStartTypes)
         {"自动", 2, true},
         {"手动", 3, true},
         {"已禁用", 4, true},
-        // Everything else disables, and none of it is a word a user sets.
-        {"未知", 4, false},
-        {"", 4, false},
-        {"自动 ", 4, false},
-        {"auto", 4, false},
-        {"\xD7\xD4", 4, false}, // half of "自动"
+        // Everything else asks for no start type (it used to disable, which
+        // an unknown word must never do), and none of it is a word a user sets.
+        {"未知", 0xFFFF, false},
+        {"", 0xFFFF, false},
+        {"自动 ", 0xFFFF, false},
+        {"auto", 0xFFFF, false},
+        {"\xD7\xD4", 0xFFFF, false}, // half of "自动"
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.strWord);
-        EXPECT_EQ(c.dwStartType, ServiceTexts::StartTypeFromWord(c.strWord));
+        std::uint32_t dwStartType = 0xFFFF;
+        EXPECT_EQ(c.bSettable, ServiceTexts::StartTypeFromWord(c.strWord, &dwStartType));
+        EXPECT_EQ(c.dwStartType, dwStartType);
         EXPECT_EQ(c.bSettable, ServiceTexts::IsSettableStartTypeWord(c.strWord));
     }
 }
