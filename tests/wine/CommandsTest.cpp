@@ -653,14 +653,12 @@ TEST_F(CommandsTest, OneServicesFailureNeverEndsTheProgram)
 using WideConfig = std::tuple<std::wstring, std::wstring, std::wstring, DWORD>;
 WideConfig ReadWideConfig(const std::wstring& wstrName)
 {
-    std::unique_ptr<IServiceSession> pSession = OpenServiceSession();
     CService service;
     ServiceConfig config;
-    std::wstring wstrDescription;
-    if (pSession->Open(wstrName, IServiceSession::kAccessRead, &service) != 0 || service.QueryConfig(&config) != 0 ||
-        service.QueryDescription(&wstrDescription) != 0)
-        return {};
-    return {config.wstrBinaryPath, config.wstrDisplayName, wstrDescription, config.dwStartType};
+    std::wstring wstrText;
+    bool bRead = OpenServiceSession()->Open(wstrName, IServiceSession::kAccessRead, &service) == 0 &&
+                 service.QueryConfig(&config) == 0 && service.QueryDescription(&wstrText) == 0;
+    return bRead ? WideConfig(config.wstrBinaryPath, config.wstrDisplayName, wstrText, config.dwStartType) : WideConfig();
 }
 
 // Names GBK cannot hold: QmKr<U+AC00> and QmKr? show alike, yet each row
@@ -697,12 +695,10 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     ASSERT_TRUE(OpenWindow());
     const CListCtrl& list = m_pDialog->ServiceList();
     auto rowShowing = [&list](const std::string& strDisplay) {
-        for (int i = 0; i < list.GetItemCount(); ++i)
-        {
-            if (list.GetItemText(i, 0) == strDisplay)
-                return i;
-        }
-        return -1;
+        int nRow = list.GetItemCount() - 1;
+        while (nRow >= 0 && list.GetItemText(nRow, 0) != strDisplay)
+            --nRow;
+        return nRow;
     };
     const std::string strKoreanShown = GbkFromWide(wstrDisplay); // "Disp ?"
     for (const std::string& strDisplay : {strKoreanShown, std::string("问号名服务"), std::string("独有韩文服务")})
@@ -729,10 +725,7 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     EXPECT_EQ(WideConfig(wstrPath, wstrDisplay, wstrDescription, SERVICE_DEMAND_START), ReadWideConfig(korean.wstrName));
 
     std::string strPath = "C:\\windows\\temp\\qm_names_" + std::to_string(GetCurrentProcessId()) + ".svc";
-    m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) {
-        *pstrPath = strPath;
-        return true;
-    });
+    m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) { return !(*pstrPath = strPath).empty(); });
     SendCommand(ID_EXPORT_CONFIG);
     EXPECT_EQ((std::vector<std::string>{"服务配置文件保存成功!",
                                         "有 2 个服务的名称含有配置文件无法表示的字符,未写入此文件。"}),

@@ -376,8 +376,7 @@ TEST_F(MainWindowTest, WithoutAFirstListingTheProgramEndsAfterItsMessage)
     EXPECT_EQ(0, m_pDialog->ServiceList().GetItemCount());
 }
 
-// Lists through this computer's manager and opens through a session that
-// has none: a user whose rights end at the list.
+// A user whose rights end at the list: this computer's list, no manager.
 class CListOnlySession : public CManagerSession
 {
 public:

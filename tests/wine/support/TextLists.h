@@ -15,8 +15,7 @@ inline bool Contains(const std::vector<std::string>& items, const std::string& i
 // The program's own names are UTF-16; the tests name services in GBK.
 inline std::vector<std::string> InGbk(const std::vector<std::wstring>& names)
 {
-    std::vector<std::string> gbk;
-    for (const std::wstring& wstrName : names)
-        gbk.push_back(GbkText::FromWide(wstrName));
+    std::vector<std::string> gbk(names.size());
+    std::transform(names.begin(), names.end(), gbk.begin(), GbkText::FromWide);
     return gbk;
 }
