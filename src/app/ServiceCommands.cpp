@@ -176,7 +176,7 @@ void CServiceCommands::ShowServiceDetails()
         m_details.ShowPath(std::string());
         return;
     }
-    m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), details.dwAccepted, pRow->StartTypeText()));
+    m_view.UpdateRunCommands(pRow->Commands(details.dwAccepted));
 
     std::string strAdvice;
     if (std::optional<int> nEntry = ServiceKnowledgeBase::FindByServiceName(pRow->strName))
@@ -250,7 +250,7 @@ void CServiceCommands::RefreshServiceStates()
         ++i;
     }
     if (const ServiceRow* pRow = m_rows.RowAt(m_nSelected))
-        m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), pRow->dwAccepted, pRow->StartTypeText()));
+        m_view.UpdateRunCommands(pRow->Commands(pRow->dwAccepted));
 }
 
 bool CServiceCommands::HasSelection()
@@ -285,7 +285,7 @@ void CServiceCommands::StartOrContinue()
 {
     // Start continues a paused service; pause only pauses.
     const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
-    bool bPaused = pRow != nullptr && pRow->StateText() == ServiceTexts::kPaused;
+    bool bPaused = pRow != nullptr && pRow->dwState == ServiceTexts::kStatePaused;
     ControlSelectedService(bPaused ? kRunContinue : kRunStart);
 }
 
@@ -392,8 +392,8 @@ CStartTypeApplier::Outcome CServiceCommands::ApplyToRows(const ApplyRequest& req
         return outcome;
     // A running service keeps its commands; the others follow the change.
     const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
-    if (pRow != nullptr && pRow->StateText() != ServiceTexts::kRunning)
-        m_view.UpdateRunCommands(CommandStateFor(pRow->StateText(), 0, pRow->StartTypeText()));
+    if (pRow != nullptr && pRow->dwState != ServiceTexts::kStateRunning)
+        m_view.UpdateRunCommands(pRow->Commands(0));
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 // the list's display text, which is written from it.
 #pragma once
 
+#include "services/CommandState.h"
 #include "services/ServiceTexts.h"
 
 #include <cstdint>
@@ -27,6 +28,11 @@ struct ServiceRow
     std::string StartTypeText() const
     {
         return bStartTypeKnown ? ServiceTexts::StartTypeText(dwStartType) : ServiceTexts::kUnknownStartType;
+    }
+    // What the run commands may do for the row, given the controls accepted.
+    CommandState Commands(std::uint32_t dwAcceptedNow) const
+    {
+        return CommandStateFor(dwState, dwAcceptedNow, bStartTypeKnown, dwStartType);
     }
     // The row's icon: the start type's, or the boot one's when unknown.
     int Image() const

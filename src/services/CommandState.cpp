@@ -2,10 +2,10 @@
 
 #include "services/ServiceTexts.h"
 
-CommandState CommandStateFor(const std::string& strState, std::uint32_t dwAccepted,
-                             const std::string& strStartType)
+CommandState CommandStateFor(std::uint32_t dwState, std::uint32_t dwAccepted, bool bStartTypeKnown,
+                             std::uint32_t dwStartType)
 {
-    if (strState == ServiceTexts::kRunning)
+    if (dwState == ServiceTexts::kStateRunning)
     {
         // A service that pauses gets stop too, whatever it says about stop.
         if (dwAccepted & kAcceptPauseContinue)
@@ -14,9 +14,9 @@ CommandState CommandStateFor(const std::string& strState, std::uint32_t dwAccept
             return kCommandsNone;
         return kCommandsStopOnly;
     }
-    if (strState == ServiceTexts::kPaused)
+    if (dwState == ServiceTexts::kStatePaused)
         return kCommandsPaused;
-    if (strState.empty() && strStartType != ServiceTexts::kDisabled)
+    if (dwState == ServiceTexts::kStateStopped && !(bStartTypeKnown && dwStartType == ServiceTexts::kStartDisabled))
         return kCommandsStartable;
     return kCommandsNone;
 }

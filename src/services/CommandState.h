@@ -1,5 +1,5 @@
-// Which of start, pause and stop a service allows, from its row's texts and
-// the controls it accepts.
+// Which of start, pause and stop a service allows, from its run state, its
+// start type and the controls it accepts: values, never the words shown.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,9 @@ enum CommandState : int
 constexpr std::uint32_t kAcceptStop = 1;
 constexpr std::uint32_t kAcceptPauseContinue = 2;
 
-CommandState CommandStateFor(const std::string& strState, std::uint32_t dwAccepted,
-                             const std::string& strStartType);
+// A start type that is not known counts as one that allows a start.
+CommandState CommandStateFor(std::uint32_t dwState, std::uint32_t dwAccepted, bool bStartTypeKnown,
+                             std::uint32_t dwStartType);
 
 struct RunCommandEnabling
 {

@@ -10,28 +10,30 @@ TEST(CommandStateTest, RuleGivesTheCommandsOfEachState)
 {
     struct Case
     {
-        std::string strState;
-        std::uint32_t dwAccepted;
-        std::string strStartType;
+        std::uint32_t dwState, dwAccepted;
+        bool bStartTypeKnown;
+        std::uint32_t dwStartType;
         int nExpected;
     };
+    // Run states 1 stopped, 2 starting, 4 running, 6 pausing, 7 paused;
+    // start types 2 automatic, 3 manual, 4 disabled.
     const Case cases[] = {
-        {"已启动", kAcceptStop | kAcceptPauseContinue, "自动", 9},
-        {"已启动", kAcceptPauseContinue, "自动", 9}, // stop enabled all the same
-        {"已启动", 0, "自动", 0},
-        {"已启动", kAcceptStop, "手动", 1},
-        {"已暂停", 0, "手动", 101},
-        {"", 0, "手动", 100},
-        {"", 0, "未知", 100},
-        {"", 0, "已禁用", 0},
-        {"正在启动", kAcceptStop, "自动", 0},
-        {"正在暂停", kAcceptStop, "自动", 0},
-        {"未知状态", kAcceptStop, "自动", 0},
+        {4, kAcceptStop | kAcceptPauseContinue, true, 2, 9},
+        {4, kAcceptPauseContinue, true, 2, 9}, // stop enabled all the same
+        {4, 0, true, 2, 0},
+        {4, kAcceptStop, true, 3, 1},
+        {7, 0, true, 3, 101},
+        {1, 0, true, 3, 100},
+        {1, 0, false, 4, 100}, // a start type not known allows a start
+        {1, 0, true, 4, 0},
+        {2, kAcceptStop, true, 2, 0},
+        {6, kAcceptStop, true, 2, 0},
+        {0, kAcceptStop, true, 2, 0}, // a state the manager never gives
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.strState + "/" + std::to_string(c.dwAccepted) + "/" + c.strStartType);
-        EXPECT_EQ(c.nExpected, CommandStateFor(c.strState, c.dwAccepted, c.strStartType));
+        SCOPED_TRACE(std::to_string(c.dwState) + "/" + std::to_string(c.dwAccepted) + "/" + std::to_string(c.dwStartType));
+        EXPECT_EQ(c.nExpected, CommandStateFor(c.dwState, c.dwAccepted, c.bStartTypeKnown, c.dwStartType));
     }
 }
 
