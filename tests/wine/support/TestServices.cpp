@@ -1,5 +1,6 @@
 #include "support/TestServices.h"
 
+#include "common/GbkText.h"
 #include "common/RegKey.h"
 #include "services/ServiceRegistry.h"
 #include "support/Waiting.h"
@@ -88,26 +89,16 @@ std::wstring MultiString(const std::vector<std::string>& items)
 }
 } // namespace
 
+// As the program turns its texts, so that what a test expects is what a
+// window shows.
 std::wstring WideFromGbk(const std::string& text)
 {
-    if (text.empty())
-        return std::wstring();
-    int nChars = MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring result(nChars, L'\0');
-    MultiByteToWideChar(936, 0, text.data(), static_cast<int>(text.size()), &result[0], nChars);
-    return result;
+    return GbkText::ToWide(text);
 }
 
 std::string GbkFromWide(const std::wstring& text)
 {
-    if (text.empty())
-        return std::string();
-    int nBytes = WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                     nullptr, nullptr);
-    std::string result(nBytes, '\0');
-    WideCharToMultiByte(936, 0, text.data(), static_cast<int>(text.size()), &result[0], nBytes, nullptr,
-                        nullptr);
-    return result;
+    return GbkText::FromWide(text);
 }
 
 TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments, DWORD dwStartType)
