@@ -145,8 +145,8 @@ DWORD RunServiceOperation(IServiceSession& session, const std::wstring& wstrName
     return info.dwControl == 0 ? service.Start() : service.Control(info.dwControl, &status);
 }
 
-CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow,
-                                                            bool bTicked, bool* pbRowLeft)
+bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
+                                      bool* pbRowLeft)
 {
     // The services are named before any is changed: a row that goes with
     // its service (the applier's failure report takes it out) moves the
@@ -159,7 +159,7 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
     }
     const ServiceRow* pRemembered = RowAt(nRow);
     std::wstring wstrRemembered = pRemembered != nullptr ? pRemembered->wstrName : std::wstring();
-    CStartTypeApplier::Outcome outcome = applier.Apply(
+    bool bApplied = applier.Apply(
         targets, CStartTypeApplier::Reporting::Everything, [&](const std::wstring& wstrName, DWORD dwError) {
             int nAt = Find(wstrName);
             if (nAt == -1)
@@ -175,7 +175,7 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
                 m_list.SetCheck(nAt, FALSE);
         });
     *pbRowLeft = !wstrRemembered.empty() && Find(wstrRemembered) == -1;
-    return outcome;
+    return bApplied;
 }
 
 DWORD ReadServiceRows(IServiceSession& session, CServicePoller& poller, std::vector<ServiceRow>* pRows,

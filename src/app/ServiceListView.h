@@ -4,9 +4,9 @@
 #pragma once
 
 #include "app/ServiceRow.h"
+#include "changes/StartTypeApplier.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceSession.h"
-#include "services/StartTypeApplier.h"
 #include "ui/Controls.h"
 
 #include <functional>
@@ -42,8 +42,8 @@ public:
     // whose ticks are cleared. A row shows the change at once (the next
     // pass confirms it); one whose service went is taken out by the
     // applier's failure report, and *pbRowLeft says whether nRow's did.
-    CStartTypeApplier::Outcome ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
-                                              bool* pbRowLeft);
+    // False when the journal refused the change.
+    bool ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked, bool* pbRowLeft);
 
 private:
     CListCtrl m_list;
