@@ -308,6 +308,29 @@ TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
     EXPECT_TRUE(WaitFor([&] { return CellOf("Alerter", 3) == "已禁用"; }, "the list following"));
 }
 
+// What is applied is the plan the preview showed, not one made again: a
+// service of the profile installed while the user reads the preview is
+// left as it is.
+TEST_F(CommandsTest, AProfileAppliesThePlanItsPreviewShowed)
+{
+    TestServiceSpec spec;
+    spec.strName = "Alerter";
+    spec.dwStartType = SERVICE_AUTO_START;
+    CTestService alerter(spec);
+    ASSERT_TRUE(alerter.Created());
+    std::unique_ptr<CTestService> pLate;
+    ASSERT_TRUE(OpenWindow());
+    m_pDialog->SetPreviewer([&](const PreviewContent&, HWND) {
+        spec.strName = "Messenger";
+        pLate = std::make_unique<CTestService>(spec);
+        return true;
+    });
+    EXPECT_EQ(std::vector<std::string>{"建议您在使用此配置前，备份您的当前服务配置！"}, ApplyProfileByMenu(3));
+    ASSERT_TRUE(pLate != nullptr && pLate->Created());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), pLate->ConfiguredStartType());
+}
+
 TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)
 {
     auto pRunning = std::make_unique<CTestService>(TestBed("QmDelRun", "--accept=stop"));
