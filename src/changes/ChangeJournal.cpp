@@ -534,7 +534,10 @@ bool IsAllowedErrorControl(uint32_t dwErrorControl)
 
 bool IsAllowedRunValueLocation(const std::string& strRoot, const std::string& strKey)
 {
-    return (strRoot == "HKLM" || strRoot == "HKCU") && AsciiLower(strKey) == AsciiLower(StartupItemRules::kRunKeyPath);
+    // "HKLM" is how earlier versions named the machine's key, in the view
+    // they saw; "HKLM64" and "HKLM32" name the two views themselves.
+    return (strRoot == "HKLM" || strRoot == "HKLM64" || strRoot == "HKLM32" || strRoot == "HKCU") &&
+           AsciiLower(strKey) == AsciiLower(StartupItemRules::kRunKeyPath);
 }
 
 bool IsAllowedRunValueType(uint32_t dwType)

@@ -136,9 +136,10 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
     {
         UndoPlan::CurrentRunValue current;
         DWORD dwType = 0;
-        HKEY hRoot = RunValues::RootFromToken(record.strRoot, session.RegistryRoot());
-        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.wstrName, &dwType,
-                                                               &current.data) == ERROR_SUCCESS;
+        RunValues::Place place;
+        bool bPlaced = RunValues::PlaceFromToken(record.strRoot, session.RegistryRoot(), &place);
+        current.bPresent = bPlaced && RunValues::Read(place, record.strKey, record.wstrName, &dwType,
+                                                      &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
         pFacts->runValues.push_back(current);
     }

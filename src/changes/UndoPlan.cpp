@@ -3,6 +3,7 @@
 #include "changes/JournalTexts.h"
 #include "common/AsciiText.h"
 #include "services/ServiceTexts.h"
+#include "startup/StartupItemRules.h"
 
 #include <cstdio>
 
@@ -148,7 +149,11 @@ namespace UndoPlan
 {
 std::string RunValueLocation(const ChangeJournal::RunValueRecord& record)
 {
-    return record.strRoot + "\\" + record.strKey;
+    // Either view of the machine's key reads as the machine's, the 32-bit
+    // one marked as the startup items window marks it.
+    bool bThirtyTwoBit = record.strRoot == "HKLM32";
+    return StartupItemRules::LocationText(bThirtyTwoBit || record.strRoot == "HKLM64" ? "HKLM" : record.strRoot,
+                                          record.strKey, bThirtyTwoBit);
 }
 
 std::string RunValueName(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell)

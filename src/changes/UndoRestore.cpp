@@ -50,16 +50,17 @@ std::vector<UndoPlan::Unrestored> RestoreUndoPlan(IServiceSession& session, cons
     for (size_t nIndex : plan.runValues)
     {
         const ChangeJournal::RunValueRecord& record = entry.runValues[nIndex];
-        HKEY hRoot = RunValues::RootFromToken(record.strRoot, session.RegistryRoot());
+        RunValues::Place place;
+        bool bPlaced = RunValues::PlaceFromToken(record.strRoot, session.RegistryRoot(), &place);
         UndoPlan::CurrentRunValue current;
         DWORD dwType = 0;
-        current.bPresent = hRoot != nullptr && RunValues::Read(hRoot, record.strKey, record.wstrName, &dwType,
-                                                               &current.data) == ERROR_SUCCESS;
+        current.bPresent = bPlaced && RunValues::Read(place, record.strKey, record.wstrName, &dwType,
+                                                      &current.data) == ERROR_SUCCESS;
         current.dwType = dwType;
         std::string strNote;
         if (!LeftAlone(UndoPlan::JudgeRunValue(record, current, &strNote, spell), strNote, &unrestored, nRow) &&
-            (hRoot == nullptr ||
-             RunValues::Write(hRoot, record.strKey, record.wstrName, record.dwType, record.data) != ERROR_SUCCESS))
+            (!bPlaced ||
+             RunValues::Write(place, record.strKey, record.wstrName, record.dwType, record.data) != ERROR_SUCCESS))
             unrestored.push_back({nRow, UndoPlan::RunValueFailed(record, spell)});
         ++nRow;
     }

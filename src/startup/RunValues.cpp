@@ -6,33 +6,56 @@
 
 namespace
 {
-const char kLocalMachineToken[] = "HKLM";
-const char kCurrentUserToken[] = "HKCU";
+const struct
+{
+    const char* pszToken;
+    bool bLocalMachine;
+    REGSAM samView;
+} kPlaces[] = {
+    {"HKCU", false, 0},
+    {"HKLM64", true, KEY_WOW64_64KEY},
+    {"HKLM32", true, KEY_WOW64_32KEY},
+    {"HKLM", true, 0},
+};
 } // namespace
 
 namespace RunValues
 {
-const char* RootToken(HKEY hRoot, HKEY hLocalMachine)
+const char* PlaceToken(const Place& place, HKEY hLocalMachine)
 {
-    if (hRoot == nullptr)
-        return nullptr;
-    if (hRoot == hLocalMachine)
-        return kLocalMachineToken;
-    return hRoot == HKEY_CURRENT_USER ? kCurrentUserToken : nullptr;
+    for (const auto& known : kPlaces)
+    {
+        HKEY hRoot = known.bLocalMachine ? hLocalMachine : HKEY_CURRENT_USER;
+        if (place.hRoot != nullptr && place.hRoot == hRoot && place.samView == known.samView)
+            return known.pszToken;
+    }
+    return nullptr;
 }
 
-HKEY RootFromToken(const std::string& strToken, HKEY hLocalMachine)
+bool PlaceFromToken(const std::string& strToken, HKEY hLocalMachine, Place* pPlace)
 {
-    if (strToken == kLocalMachineToken)
-        return hLocalMachine;
-    return strToken == kCurrentUserToken ? HKEY_CURRENT_USER : nullptr;
+    for (const auto& known : kPlaces)
+    {
+        if (strToken != known.pszToken)
+            continue;
+        *pPlace = {known.bLocalMachine ? hLocalMachine : HKEY_CURRENT_USER, known.samView};
+        return pPlace->hRoot != nullptr;
+    }
+    return false;
 }
 
-LONG Read(HKEY hRoot, const std::string& strSubkey, const std::wstring& wstrName, DWORD* pdwType,
+bool HasSeparate32BitView(HKEY hLocalMachine)
+{
+    CRegKey key;
+    return hLocalMachine != nullptr &&
+           key.Open(hLocalMachine, "SOFTWARE\\Wow6432Node", KEY_QUERY_VALUE | KEY_WOW64_64KEY) == ERROR_SUCCESS;
+}
+
+LONG Read(const Place& place, const std::string& strSubkey, const std::wstring& wstrName, DWORD* pdwType,
           std::string* pData)
 {
     CRegKey key;
-    LONG lResult = key.Open(hRoot, strSubkey.c_str(), KEY_QUERY_VALUE);
+    LONG lResult = key.Open(place.hRoot, strSubkey.c_str(), KEY_QUERY_VALUE | place.samView);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     // The value may grow between the size query and the read.
@@ -53,11 +76,11 @@ LONG Read(HKEY hRoot, const std::string& strSubkey, const std::wstring& wstrName
     return lResult;
 }
 
-LONG Write(HKEY hRoot, const std::string& strSubkey, const std::wstring& wstrName, DWORD dwType,
+LONG Write(const Place& place, const std::string& strSubkey, const std::wstring& wstrName, DWORD dwType,
            const std::string& data)
 {
     CRegKey key;
-    LONG lResult = key.Create(hRoot, strSubkey.c_str(), KEY_SET_VALUE);
+    LONG lResult = key.Create(place.hRoot, strSubkey.c_str(), KEY_SET_VALUE | place.samView);
     if (lResult != ERROR_SUCCESS)
         return lResult;
     // The registry adds a closing NUL to string data that lacks one when the
@@ -67,5 +90,12 @@ LONG Write(HKEY hRoot, const std::string& strSubkey, const std::wstring& wstrNam
     guarded.append(2, '\xFF');
     return RegSetValueExW(key.Get(), wstrName.c_str(), 0, dwType,
                           reinterpret_cast<const BYTE*>(guarded.data()), static_cast<DWORD>(data.size()));
+}
+
+LONG Delete(const Place& place, const std::string& strSubkey, const std::wstring& wstrName)
+{
+    CRegKey key;
+    LONG lResult = key.Open(place.hRoot, strSubkey.c_str(), KEY_SET_VALUE | place.samView);
+    return lResult != ERROR_SUCCESS ? lResult : RegDeleteValueW(key.Get(), wstrName.c_str());
 }
 } // namespace RunValues

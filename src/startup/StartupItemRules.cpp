@@ -25,9 +25,9 @@ std::string ExtractIconPath(const std::string& strCommand)
     return strPath;
 }
 
-std::string LocationText(const std::string& strRootName, const std::string& strSubkey)
+std::string LocationText(const std::string& strRootName, const std::string& strSubkey, bool bThirtyTwoBit)
 {
-    return strRootName + "\\" + strSubkey;
+    return strRootName + "\\" + strSubkey + (bThirtyTwoBit ? kThirtyTwoBitView : "");
 }
 
 bool SplitLocation(const std::string& strLocation, std::string* pstrRootName, std::string* pstrSubkey)

@@ -15,8 +15,12 @@ constexpr const char* kLocalMachine = "HKEY_LOCAL_MACHINE";
 // letter on when there is one. Case-sensitive, as the command is written.
 std::string ExtractIconPath(const std::string& strCommand);
 
-// "HKEY_...\\SOFTWARE\\...\\Run".
-std::string LocationText(const std::string& strRootName, const std::string& strSubkey);
+// What follows the location of a key in the 32-bit programs' view.
+constexpr const char* kThirtyTwoBitView = " (32位)";
+
+// "HKEY_...\\SOFTWARE\\...\\Run", and kThirtyTwoBitView after it for the
+// 32-bit programs' view.
+std::string LocationText(const std::string& strRootName, const std::string& strSubkey, bool bThirtyTwoBit = false);
 // Splits a location at its first backslash; false when it has none.
 bool SplitLocation(const std::string& strLocation, std::string* pstrRootName, std::string* pstrSubkey);
 

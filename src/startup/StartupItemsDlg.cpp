@@ -70,35 +70,39 @@ BOOL CStartupItemsDlg::OnInitDialog()
     m_listItems.InsertColumn(1, "命令", LVCFMT_LEFT, 230);
     m_listItems.InsertColumn(2, "位置", LVCFMT_LEFT, 200);
 
-    AddRunKeyValues(HKEY_CURRENT_USER, StartupItemRules::kRunKeyPath);
-    AddRunKeyValues(m_hLocalMachine, StartupItemRules::kRunKeyPath);
+    // 32-bit programs register under their own view of the machine's key
+    // on 64-bit Windows; each view is listed, and acted on, as itself.
+    AddRunKeyValues({HKEY_CURRENT_USER, 0}, StartupItemRules::kRunKeyPath);
+    AddRunKeyValues({m_hLocalMachine, KEY_WOW64_64KEY}, StartupItemRules::kRunKeyPath);
+    if (RunValues::HasSeparate32BitView(m_hLocalMachine))
+        AddRunKeyValues({m_hLocalMachine, KEY_WOW64_32KEY}, StartupItemRules::kRunKeyPath);
     return TRUE;
 }
 
-void CStartupItemsDlg::AddRunKeyValues(HKEY hRoot, const std::string& strSubkey)
+void CStartupItemsDlg::AddRunKeyValues(const RunValues::Place& place, const std::string& strSubkey)
 {
     const char* pszRootName = nullptr;
-    if (hRoot == HKEY_CURRENT_USER)
+    if (place.hRoot == HKEY_CURRENT_USER)
         pszRootName = StartupItemRules::kCurrentUser;
-    else if (hRoot != nullptr && hRoot == m_hLocalMachine)
+    else if (place.hRoot != nullptr && place.hRoot == m_hLocalMachine)
         pszRootName = StartupItemRules::kLocalMachine;
     if (pszRootName == nullptr)
         return;
 
     CRegKey key;
-    if (key.Open(hRoot, strSubkey.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+    if (key.Open(place.hRoot, strSubkey.c_str(), KEY_QUERY_VALUE | place.samView) != ERROR_SUCCESS)
         return;
     // A key that goes away meanwhile keeps the rows read before.
     ForEachRegistryValue(key.Get(),
                          [&](const std::wstring& wstrName, DWORD dwType, const BYTE* pData, DWORD dwDataSize) {
-                             AddRow({hRoot, pszRootName, strSubkey, wstrName, GbkText::FromWide(wstrName),
+                             AddRow({place, pszRootName, strSubkey, wstrName, GbkText::FromWide(wstrName),
                                      CommandText(dwType, pData, dwDataSize)});
                          });
 }
 
 std::string CStartupItemsDlg::LocationText(const Item& item)
 {
-    return StartupItemRules::LocationText(item.pszRootName, item.strSubkey);
+    return StartupItemRules::LocationText(item.pszRootName, item.strSubkey, item.place.samView == KEY_WOW64_32KEY);
 }
 
 void CStartupItemsDlg::AddRow(Item item)
@@ -171,7 +175,7 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
     for (size_t i = 0; i < rows.size(); ++i)
     {
         const Item& item = *ItemAt(rows[i]);
-        const char* pszRoot = RunValues::RootToken(item.hRoot, m_hLocalMachine);
+        const char* pszRoot = RunValues::PlaceToken(item.place, m_hLocalMachine);
         if (pszRoot == nullptr)
             continue;
         ChangeJournal::RunValueRecord record;
@@ -179,7 +183,7 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
         record.strKey = item.strSubkey;
         record.wstrName = item.wstrName;
         DWORD dwType = 0;
-        if (RunValues::Read(item.hRoot, item.strSubkey, item.wstrName, &dwType, &record.data) != ERROR_SUCCESS)
+        if (RunValues::Read(item.place, item.strSubkey, item.wstrName, &dwType, &record.data) != ERROR_SUCCESS)
             continue;
         record.dwType = dwType;
         records[i] = entry.runValues.size();
@@ -203,9 +207,7 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
 
 bool CStartupItemsDlg::DeleteRunValue(const Item& item)
 {
-    CRegKey key;
-    bool bDeleted = key.Open(item.hRoot, item.strSubkey.c_str(), KEY_SET_VALUE) == ERROR_SUCCESS &&
-                    RegDeleteValueW(key.Get(), item.wstrName.c_str()) == ERROR_SUCCESS;
+    bool bDeleted = RunValues::Delete(item.place, item.strSubkey, item.wstrName) == ERROR_SUCCESS;
     if (!bDeleted)
         m_pReporter->Report(ReportKind::Warning, kDeleteFailed);
     return bDeleted;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/Reporter.h"
+#include "startup/RunValues.h"
 #include "ui/Controls.h"
 #include "ui/WindowReporter.h"
 #include "skin/SkinButton.h"
@@ -26,7 +27,6 @@ public:
     // In place of the boxes this window raises by default.
     void SetReporter(IReporter& reporter) { m_pReporter = &reporter; }
 
-    void AddRunKeyValues(HKEY hRoot, const std::string& strSubkey);
 
 protected:
     void DoDataExchange() override;
@@ -42,7 +42,7 @@ private:
     // One Run value as a row shows it: where it lives and what it starts.
     struct Item
     {
-        HKEY hRoot;
+        RunValues::Place place;
         const char* pszRootName;
         std::string strSubkey;
         std::wstring wstrName; // the real name; "" for the key's default value
@@ -50,6 +50,9 @@ private:
         std::string strCommand;
     };
 
+    // The values of a Run key in one place: the user's, or the machine's
+    // in one of its views.
+    void AddRunKeyValues(const RunValues::Place& place, const std::string& strSubkey);
     static std::string LocationText(const Item& item);
     void AddRow(Item item);
     // nullptr for a row that is not there.

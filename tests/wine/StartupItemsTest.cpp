@@ -18,41 +18,42 @@ const char* const kRunKey = StartupItemRules::kRunKeyPath;
 const std::string kUserLocation = std::string("HKEY_CURRENT_USER\\") + kRunKey;
 const std::string kMachineLocation = std::string("HKEY_LOCAL_MACHINE\\") + kRunKey;
 
-// Empties both Run keys for the test and puts back what was there, every
-// value by its real name.
+// Empties the Run keys (the machine's in both views) for the test and puts
+// back what was there, every value by its real name.
 class CRunKeysScope
 {
 public:
     CRunKeysScope()
     {
-        for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+        for (const auto& place : kPlaces)
         {
-            CRegKey key = Open(hRoot);
+            CRegKey key = Open(place.first, place.second);
             ForEachRegistryValue(key.Get(), [&](const std::wstring& wstrName, DWORD dwType, const BYTE* pData,
                                                 DWORD dwData) {
-                m_saved.push_back({hRoot, wstrName, dwType, std::vector<BYTE>(pData, pData + dwData)});
+                m_saved.push_back({place, wstrName, dwType, std::vector<BYTE>(pData, pData + dwData)});
             });
             Empty(key.Get());
         }
     }
     ~CRunKeysScope()
     {
-        for (HKEY hRoot : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-            Empty(Open(hRoot).Get());
+        for (const auto& place : kPlaces)
+            Empty(Open(place.first, place.second).Get());
         for (const Saved& saved : m_saved)
-            RegSetValueExW(Open(saved.hRoot).Get(), saved.wstrName.c_str(), 0, saved.dwType, saved.data.data(),
-                           static_cast<DWORD>(saved.data.size()));
+            RegSetValueExW(Open(saved.place.first, saved.place.second).Get(), saved.wstrName.c_str(), 0, saved.dwType,
+                           saved.data.data(), static_cast<DWORD>(saved.data.size()));
     }
-    static CRegKey Open(HKEY hRoot)
+    static CRegKey Open(HKEY hRoot, REGSAM samView = 0)
     {
         CRegKey key;
-        key.Create(hRoot, kRunKey, KEY_ALL_ACCESS);
+        key.Create(hRoot, kRunKey, KEY_ALL_ACCESS | samView);
         return key;
     }
-    static void Set(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& strData)
+    static void Set(HKEY hRoot, const std::string& strName, DWORD dwType, const std::string& strData,
+                    REGSAM samView = 0)
     {
-        RegSetValueExA(Open(hRoot).Get(), strName.c_str(), 0, dwType, reinterpret_cast<const BYTE*>(strData.data()),
-                       static_cast<DWORD>(strData.size()));
+        RegSetValueExA(Open(hRoot, samView).Get(), strName.c_str(), 0, dwType,
+                       reinterpret_cast<const BYTE*>(strData.data()), static_cast<DWORD>(strData.size()));
     }
     static void SetWide(HKEY hRoot, const std::wstring& wstrName, const std::wstring& wstrCommand)
     {
@@ -60,7 +61,11 @@ public:
                        reinterpret_cast<const BYTE*>(wstrCommand.c_str()),
                        static_cast<DWORD>((wstrCommand.size() + 1) * sizeof(wchar_t)));
     }
-    static bool Has(HKEY hRoot, const std::string& strName) { return HasWide(hRoot, WideFromGbk(strName)); }
+    static bool Has(HKEY hRoot, const std::string& strName, REGSAM samView = 0)
+    {
+        return RegQueryValueExW(Open(hRoot, samView).Get(), WideFromGbk(strName).c_str(), nullptr, nullptr, nullptr,
+                                nullptr) == ERROR_SUCCESS;
+    }
     static bool HasWide(HKEY hRoot, const std::wstring& wstrName)
     {
         return RegQueryValueExW(Open(hRoot).Get(), wstrName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
@@ -77,9 +82,12 @@ private:
         for (const std::wstring& wstrName : names)
             RegDeleteValueW(hKey, wstrName.c_str());
     }
+    using Place = std::pair<HKEY, REGSAM>;
+    static inline const Place kPlaces[] = {
+        {HKEY_CURRENT_USER, 0}, {HKEY_LOCAL_MACHINE, 0}, {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
     struct Saved
     {
-        HKEY hRoot;
+        Place place;
         std::wstring wstrName;
         DWORD dwType;
         std::vector<BYTE> data;
@@ -559,6 +567,33 @@ TEST_F(StartupItemsTest, AJournalThatCannotTakeTheDeletionDeletesNothing)
     }
     DeleteFileA(strBlocker.c_str());
     DeleteFileA(strJournal.c_str());
+}
+
+// A 32-bit program's value lives in the machine key's 32-bit view: it is
+// listed as such, deleted from that view alone, and put back into it.
+TEST_F(StartupItemsTest, TheMachineKeysTwoViewsAreListedAndActedOnApart)
+{
+    CRunKeysScope keys;
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "QmBoth", REG_SZ, std::string("C:\\64.exe") + '\0');
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "QmBoth", REG_SZ, std::string("C:\\32.exe") + '\0', KEY_WOW64_32KEY);
+    ASSERT_TRUE(OpenWindow());
+    CJournalFile journal(m_strJournalPath);
+    ASSERT_TRUE(ShowItems(&journal));
+    EXPECT_EQ((std::vector<std::string>{"C:\\64.exe", "C:\\32.exe"}), Column(1));
+    EXPECT_EQ((std::vector<std::string>{kMachineLocation, kMachineLocation + " (32位)"}), Column(2));
+    ASSERT_TRUE(ClickCheckBox(1));
+    PressDelete();
+    EXPECT_FALSE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "QmBoth", KEY_WOW64_32KEY));
+    EXPECT_TRUE(CRunKeysScope::Has(HKEY_LOCAL_MACHINE, "QmBoth"));
+    EXPECT_NE(std::string::npos, ReadFileText(m_strJournalPath).find("HKLM32")) << "the view goes to the journal";
+    m_pItems.reset();
+
+    CRunKeysScope::Set(HKEY_LOCAL_MACHINE, "QmBoth", REG_SZ, std::string("C:\\other64.exe") + '\0');
+    SendCommand(ID_UNDO_LAST);
+    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
+    m_watcher.Clear();
+    ASSERT_TRUE(ShowItems(nullptr));
+    EXPECT_EQ((std::vector<std::string>{"C:\\other64.exe", "C:\\32.exe"}), Column(1));
 }
 
 TEST_F(StartupItemsTest, TheToolsMenuOpensTheWindow)

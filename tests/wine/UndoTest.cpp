@@ -637,7 +637,7 @@ TEST_F(PreviewFlowTest, TheUndoPreviewShowsWhatItWouldWriteInFull)
     EXPECT_TRUE(s_bApplyEnabled);
     DWORD dwType = 0;
     std::string data;
-    EXPECT_NE(ERROR_SUCCESS, RunValues::Read(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), &dwType, &data)) << "取消 wrote";
+    EXPECT_NE(ERROR_SUCCESS, RunValues::Read({HKEY_CURRENT_USER}, kRunKey, WideFromGbk(strValue), &dwType, &data)) << "取消 wrote";
 }
 
 // Whatever changes between the preview and its restore stays as it was
@@ -679,12 +679,12 @@ TEST_F(PreviewFlowTest, WhatChangedMeanwhileOrFailedIsLeftAndShownAfterTheUndo)
          "服务 " + mine.Name() + " 的启动类型已在别处改为\"自动\",保留不动。",
          [&] { return mine.ConfiguredStartType() == SERVICE_AUTO_START; }},
         {"a startup value written elsewhere", [&] { WriteJournal(value); },
-         [&] { EXPECT_EQ(ERROR_SUCCESS, RunValues::Write(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), REG_SZ, theirs.data)); },
+         [&] { EXPECT_EQ(ERROR_SUCCESS, RunValues::Write({HKEY_CURRENT_USER}, kRunKey, WideFromGbk(strValue), REG_SZ, theirs.data)); },
          "启动项 " + strValue + " 已在别处重新写入(HKCU" + strRun + "),保留不动。",
          [&] {
              DWORD dwType = 0;
              std::string data;
-             return RunValues::Read(HKEY_CURRENT_USER, kRunKey, WideFromGbk(strValue), &dwType, &data) == 0 && data == theirs.data;
+             return RunValues::Read({HKEY_CURRENT_USER}, kRunKey, WideFromGbk(strValue), &dwType, &data) == 0 && data == theirs.data;
          }},
         {"a service made elsewhere", [&] { WriteJournal(service); },
          [&] { pTheirs.reset(new CTestService(theirsSpec)); }, "服务 " + theirsSpec.strName + " 已重新存在,不再创建。",
