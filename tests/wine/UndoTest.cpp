@@ -430,25 +430,15 @@ protected:
         EXPECT_TRUE(driver.AllDone()) << "a window did not open";
         EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no message box";
     }
-    static HWND s_hPreview;
-    static int s_nButton;
-    static std::vector<PreviewCells> s_rows;
-    static std::string s_strSummary;
-    static std::string s_strNotes;
-    static bool s_bApplyEnabled;
-    static bool s_bShot;
-    static const char* s_pszShot;
-    static std::function<void()> s_meanwhile;
+    // What the preview showed when it was clicked.
+    static inline HWND s_hPreview = nullptr;
+    static inline int s_nButton = 0;
+    static inline std::vector<PreviewCells> s_rows;
+    static inline std::string s_strSummary, s_strNotes;
+    static inline bool s_bApplyEnabled = false, s_bShot = false;
+    static inline const char* s_pszShot = nullptr;
+    static inline std::function<void()> s_meanwhile;
 };
-HWND PreviewFlowTest::s_hPreview = nullptr;
-int PreviewFlowTest::s_nButton = 0;
-std::vector<PreviewCells> PreviewFlowTest::s_rows;
-std::string PreviewFlowTest::s_strSummary;
-std::string PreviewFlowTest::s_strNotes;
-bool PreviewFlowTest::s_bApplyEnabled = false;
-bool PreviewFlowTest::s_bShot = false;
-const char* PreviewFlowTest::s_pszShot = nullptr;
-std::function<void()> PreviewFlowTest::s_meanwhile;
 
 TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChange)
 {
