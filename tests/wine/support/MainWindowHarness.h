@@ -92,6 +92,17 @@ inline std::string TextOf(HWND hWnd)
     return wnd.GetWindowText();
 }
 
+// The row showing the service of that name, or -1.
+inline int RowOf(const CListCtrl& list, const std::string& strName)
+{
+    for (int i = 0; i < list.GetItemCount(); ++i)
+    {
+        if (list.GetItemText(i, 1) == strName)
+            return i;
+    }
+    return -1;
+}
+
 // Everything the manager lists, as state and start-type texts.
 inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
 {
@@ -205,16 +216,11 @@ protected:
     // A click on the service's row.
     testing::AssertionResult Select(const std::string& strName)
     {
-        const CListCtrl& list = m_pDialog->ServiceList();
-        for (int i = 0; i < list.GetItemCount(); ++i)
-        {
-            if (list.GetItemText(i, 1) == strName)
-            {
-                ClickRow(i);
-                return testing::AssertionSuccess();
-            }
-        }
-        return testing::AssertionFailure() << strName << " is not listed";
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        if (nRow == -1)
+            return testing::AssertionFailure() << strName << " is not listed";
+        ClickRow(nRow);
+        return testing::AssertionSuccess();
     }
 
     void PressKeyInList(WORD wKey)
@@ -270,14 +276,8 @@ protected:
 
     std::string CellOf(const std::string& strName, int nColumn) const
     {
-        int nRow = -1;
-        const CListCtrl& list = m_pDialog->ServiceList();
-        for (int i = 0; i < list.GetItemCount() && nRow == -1; ++i)
-        {
-            if (list.GetItemText(i, 1) == strName)
-                nRow = i;
-        }
-        return nRow == -1 ? "(no row)" : list.GetItemText(nRow, nColumn);
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        return nRow == -1 ? "(no row)" : m_pDialog->ServiceList().GetItemText(nRow, nColumn);
     }
 
     // Puts the run commands in a known state, so that a pass can be seen
@@ -317,16 +317,6 @@ protected:
     bool m_bLastChooserSave = false;
     HWND m_hLastChooserOwner = nullptr;
 };
-
-inline int RowOf(const CListCtrl& list, const std::string& strName)
-{
-    for (int i = 0; i < list.GetItemCount(); ++i)
-    {
-        if (list.GetItemText(i, 1) == strName)
-            return i;
-    }
-    return -1;
-}
 
 inline bool Listed(const CListCtrl& list, const std::string& strName)
 {
