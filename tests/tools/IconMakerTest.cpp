@@ -1,11 +1,12 @@
 #include "../../tools/iconmaker/IcoFile.h"
 #include "../../tools/iconmaker/IconArt.h"
 
+#include "tools/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -27,16 +28,6 @@ struct DecodedImage
     std::vector<bool> vecMasked;   // top-down, AND mask bit per pixel
     bool bMaskPaddingClear = true; // unused bits at the end of each mask row
 };
-
-std::uint32_t ReadU16(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return bytes[at] | (bytes[at + 1] << 8);
-}
-
-std::uint32_t ReadU32(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return ReadU16(bytes, at) | (ReadU16(bytes, at + 2) << 16);
-}
 
 // Reads an .ico as a loader would, checking every count, size and offset
 // against the file instead of trusting the writer.
@@ -113,12 +104,6 @@ testing::AssertionResult DecodeIco(const std::vector<std::uint8_t>& bytes, std::
     return testing::AssertionSuccess();
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& strPath)
-{
-    std::ifstream file(strPath, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 const DecodedImage* FindSize(const std::vector<DecodedImage>& images, int size)
 {
     for (const DecodedImage& image : images)
@@ -134,7 +119,7 @@ TEST(IconMakerTest, CommittedIconsAreWhatTheGeneratorDraws)
     {
         SCOPED_TRACE(nId);
         const std::string strPath = std::string(QM_SOURCE_DIR) + "/src/res/icons/" + IconArt::FileName(nId);
-        const std::vector<std::uint8_t> committed = ReadFile(strPath);
+        const std::vector<std::uint8_t> committed = ReadFileBytes(strPath);
         ASSERT_FALSE(committed.empty()) << "missing " << strPath;
         EXPECT_TRUE(committed == IconArt::BuildFile(nId))
             << strPath << " differs from the drawing code; rerun qm_iconmaker src/res/icons";

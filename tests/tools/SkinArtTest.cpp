@@ -1,5 +1,7 @@
 #include "../../tools/iconmaker/SkinArt.h"
 
+#include "tools/FileBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,8 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <set>
 #include <string>
@@ -59,16 +59,6 @@ struct DecodedBmp
 
     const Rgb& At(int x, int y) const { return vecPixels[static_cast<std::size_t>(y) * nWidth + x]; }
 };
-
-std::uint32_t ReadU16(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return bytes[at] | (bytes[at + 1] << 8);
-}
-
-std::uint32_t ReadU32(const std::vector<std::uint8_t>& bytes, std::size_t at)
-{
-    return ReadU16(bytes, at) | (ReadU16(bytes, at + 2) << 16);
-}
 
 // Reads a .bmp as LoadBitmap would, checking every header field against the
 // file instead of trusting the writer.
@@ -125,12 +115,6 @@ testing::AssertionResult DecodeBmp(const std::vector<std::uint8_t>& bytes, Decod
     return testing::AssertionSuccess();
 }
 
-std::vector<std::uint8_t> ReadFile(const std::string& strPath)
-{
-    std::ifstream file(strPath, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 std::string BitmapDirectory()
 {
     return std::string(QM_SOURCE_DIR) + "/src/res/bitmaps";
@@ -141,7 +125,7 @@ std::string BitmapDirectory()
 DecodedBmp Committed(int nId)
 {
     DecodedBmp image;
-    const std::vector<std::uint8_t> bytes = ReadFile(BitmapDirectory() + "/" + SkinArt::FileName(nId));
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(BitmapDirectory() + "/" + SkinArt::FileName(nId));
     EXPECT_TRUE(DecodeBmp(bytes, image)) << "bitmap " << nId;
     return image;
 }
@@ -181,7 +165,7 @@ TEST(SkinArtTest, CommittedBitmapsAreWhatTheGeneratorDraws)
     {
         SCOPED_TRACE(nId);
         const std::string strPath = BitmapDirectory() + "/" + SkinArt::FileName(nId);
-        const std::vector<std::uint8_t> committed = ReadFile(strPath);
+        const std::vector<std::uint8_t> committed = ReadFileBytes(strPath);
         ASSERT_FALSE(committed.empty()) << "missing " << strPath;
         EXPECT_TRUE(committed == SkinArt::BuildFile(nId))
             << strPath << " differs from the drawing code; rerun qm_iconmaker src/res/icons src/res/bitmaps";

@@ -164,8 +164,7 @@ TEST_F(CommandsTest, RefusalsShowTheirMessagesAndChangeNothing)
         ASSERT_TRUE(Select(c.pService->Name()));
         std::string strBefore = CellOf(c.pService->Name(), 2);
         SendCommand(c.nCommand);
-        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, m_watcher.Texts());
-        m_watcher.Clear();
+        EXPECT_EQ(std::vector<std::string>{c.pszMessage}, m_watcher.Take());
         EXPECT_EQ(strBefore, CellOf(c.pService->Name(), 2));
         ClickRow(-1);
     }
@@ -220,8 +219,7 @@ TEST_F(CommandsTest, StartTypeButtonsChangeTickedAndSelectedRows)
     list.SetCheck(RowOf(list, first.Name()), TRUE);
     list.SetCheck(RowOf(list, second.Name()), TRUE);
     SendCommand(IDC_BTN_DISABLED);
-    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Take());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), first.ConfiguredStartType());
 
     ASSERT_TRUE(Select(selected.Name()));
@@ -269,8 +267,7 @@ TEST_F(CommandsTest, ContextMenuStartTypeSetsTheCommands)
 
     ClickRow(-1);
     SendCommand(ID_MENU_AUTO);
-    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Take());
 }
 
 TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
@@ -290,11 +287,8 @@ TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
     std::vector<std::unique_ptr<CTestService>> services;
     for (const Case& c : cases)
     {
-        TestServiceSpec spec;
-        spec.strName = c.pszName;
-        spec.dwStartType = c.dwExpected == SERVICE_DISABLED ? SERVICE_AUTO_START : SERVICE_DISABLED;
-        services.emplace_back(new CTestService(spec));
-        ASSERT_TRUE(services.back()->Created());
+        DWORD dwBefore = c.dwExpected == SERVICE_DISABLED ? SERVICE_AUTO_START : SERVICE_DISABLED;
+        ASSERT_TRUE(RegisterAll({Named(c.pszName, dwBefore)}, &services));
     }
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
@@ -364,8 +358,7 @@ TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)
         EXPECT_EQ((std::vector<std::string>{
                       "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?",
                       "删除成功!"}),
-                  m_watcher.Texts());
-        m_watcher.Clear();
+                  m_watcher.Take());
         EXPECT_FALSE(Listed(m_pDialog->ServiceList(), pService->Name()));
         EXPECT_EQ(-1, m_pDialog->SelectedRow());
         EXPECT_TRUE(pService->WaitUntilGone());
@@ -373,8 +366,7 @@ TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)
 
     // Without a remembered row the command asks for one and deletes nothing.
     SendCommand(ID_DELETE_SERVICE);
-    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"请选择服务!"}, m_watcher.Take());
     EXPECT_TRUE(IsWindow(Window()));
 }
 
@@ -383,20 +375,7 @@ TEST_F(CommandsTest, DoubleClickTicksARowOrClearsEveryTick)
     ASSERT_TRUE(OpenWindow());
     const CListCtrl& list = m_pDialog->ServiceList();
     ASSERT_GE(list.GetItemCount(), 3);
-    auto doubleClick = [&](int nRow) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        if (nRow >= 0)
-        {
-            item.state = LVIS_SELECTED;
-            list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
-        }
-        NMITEMACTIVATE notify = {};
-        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_DBLCLK)};
-        notify.iItem = nRow;
-        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
-    };
+    auto doubleClick = [&](int nRow) { ClickRow(nRow, NM_DBLCLK); };
     doubleClick(1);
     EXPECT_TRUE(list.GetCheck(1));
     EXPECT_EQ(1, m_pDialog->SelectedRow());
@@ -501,20 +480,7 @@ TEST_F(CommandsTest, RightClickRemembersTheRowThenOpensTheContextMenu)
     POINT ptCursor = {300, 300};
     SetCursorPos(ptCursor.x, ptCursor.y);
     GetCursorPos(&ptCursor);
-    auto rightClick = [&](int nItem) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        list.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        if (nItem >= 0)
-        {
-            item.state = LVIS_SELECTED;
-            list.SendMessage(LVM_SETITEMSTATE, nItem, reinterpret_cast<LPARAM>(&item));
-        }
-        NMITEMACTIVATE notify = {};
-        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_RCLICK)};
-        notify.iItem = nItem;
-        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
-    };
+    auto rightClick = [&](int nItem) { ClickRow(nItem, NM_RCLICK); };
 
     g_pszPopupShot = "context-menu";
     PopupSeen popup = RunCatchingPopup([&] { rightClick(nRow); });
@@ -593,8 +559,7 @@ TEST_F(CommandsTest, DeletionActsOnlyOnTheServiceItAskedAbout)
     EXPECT_EQ((std::vector<std::string>{
                   "警告:删除此服务将会造成此服务不可恢复,并有可能造成系统故障,您是否有200%的把握?",
                   "服务不存在(错误代码1060),本次操作失败!"}),
-              m_watcher.Texts());
-    m_watcher.Clear();
+              m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -700,17 +665,12 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     const std::wstring wstrPath = L"C:\\\uAC00\\svc.exe -k", wstrDisplay = L"Disp \uAC00",
                        wstrDescription = L"\uAC00\uAC01 text";
     {
-        SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-        SC_HANDLE hService = OpenServiceW(hManager, korean.wstrName.c_str(), SERVICE_ALL_ACCESS);
+        COpenedService opened(korean.wstrName, SERVICE_ALL_ACCESS); // closed before the deletion below
         SERVICE_DESCRIPTIONW description = {const_cast<wchar_t*>(wstrDescription.c_str())};
-        bool bSet = hService != nullptr &&
-                    ChangeServiceConfigW(hService, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+        ASSERT_TRUE(ChangeServiceConfigW(opened.Get(), SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
                                          wstrPath.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
                                          wstrDisplay.c_str()) &&
-                    ChangeServiceConfig2W(hService, SERVICE_CONFIG_DESCRIPTION, &description);
-        CloseServiceHandle(hService);
-        CloseServiceHandle(hManager);
-        ASSERT_TRUE(bSet);
+                    ChangeServiceConfig2W(opened.Get(), SERVICE_CONFIG_DESCRIPTION, &description));
     }
     ASSERT_TRUE(OpenWindow());
     const CListCtrl& list = m_pDialog->ServiceList();
@@ -740,19 +700,17 @@ TEST_F(CommandsTest, ServicesShownAlikeAreEachActedOnByTheirRealName)
     EXPECT_TRUE(askedService.Exists());
 
     SendCommand(ID_UNDO_LAST);
-    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"已撤销上次配置!"}, m_watcher.Take());
     EXPECT_EQ(WideConfig(wstrPath, wstrDisplay, wstrDescription, SERVICE_DEMAND_START), ReadWideConfig(korean.wstrName));
 
-    std::string strPath = "C:\\windows\\temp\\qm_names_" + std::to_string(GetCurrentProcessId()) + ".svc";
+    const CTempPath file("qm_names", ".svc");
+    const std::string& strPath = file;
     m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) { return !(*pstrPath = strPath).empty(); });
     SendCommand(ID_EXPORT_CONFIG);
     EXPECT_EQ((std::vector<std::string>{"服务配置文件保存成功!",
                                         "有 2 个服务的名称含有配置文件无法表示的字符,未写入此文件。"}),
-              m_watcher.Texts());
-    m_watcher.Clear();
+              m_watcher.Take());
     std::string strFile = ReadFileText(strPath);
-    DeleteFileA(strPath.c_str());
     EXPECT_NE(std::string::npos, strFile.find(GbkFromWide(asked.wstrName) + "&手动\r\n"));
     EXPECT_EQ(strFile.find(GbkFromWide(asked.wstrName) + "&"), strFile.rfind(GbkFromWide(asked.wstrName) + "&"));
 }

@@ -19,7 +19,6 @@
 namespace
 {
 const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
-const std::string kTempDir = "C:\\windows\\temp\\";
 
 // The please-wait window, told by its text.
 bool IsProgressWindow(HWND hWnd)
@@ -31,19 +30,6 @@ bool IsProgressWindow(HWND hWnd)
 class ConfigTest : public MainWindowHarness
 {
 protected:
-    // The file chooser answers with this path, or cancels when it is empty.
-    void ChooseFile(const std::string& strPath)
-    {
-        m_nChooserCalls = 0;
-        m_pDialog->SetFileChooser([this, strPath](HWND hOwner, bool bSave, std::string* pstrPath) {
-            ++m_nChooserCalls;
-            m_bLastChooserSave = bSave;
-            m_hLastChooserOwner = hOwner;
-            *pstrPath = strPath;
-            return !strPath.empty();
-        });
-    }
-
     // What the please-wait window was like when it appeared.
     struct ProgressSeen
     {
@@ -82,28 +68,30 @@ protected:
         m_watcher.SetAnswer(IDOK);
     }
 
-    int m_nChooserCalls = 0;
-    bool m_bLastChooserSave = false;
-    HWND m_hLastChooserOwner = nullptr;
-};
-
-// Registers the services of the profile table, each on demand start.
-testing::AssertionResult RegisterServices(const std::vector<const char*>& names,
-                                          std::vector<std::unique_ptr<CTestService>>* pServices,
-                                          DWORD dwStartType = SERVICE_DEMAND_START)
-{
-    for (const char* pszName : names)
+    void TearDown() override
     {
-        TestServiceSpec spec;
-        spec.strName = pszName;
-        spec.dwStartType = dwStartType;
-        pServices->emplace_back(new CTestService(spec));
-        testing::AssertionResult created = pServices->back()->Created();
-        if (!created)
-            return created;
+        m_pWizard.reset();
+        MainWindowHarness::TearDown();
     }
-    return testing::AssertionSuccess();
-}
+    // The wizard as its button makes it, on its first question; nullptr
+    // when it is not ready or its window was not made.
+    HWND OpenWizard()
+    {
+        m_pWizard.reset(new CWizardDlg(m_pDialog.get()));
+        return m_pWizard->IsReady() && m_pWizard->Create() ? m_pWizard->GetSafeHwnd() : nullptr;
+    }
+    void Press(HWND hWizard, int nId) { SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0); }
+    // 下一步 until the wizard ends or the condition holds, 40 presses at most.
+    int PressNextUntil(HWND hWizard, const std::function<bool()>& done = [] { return false; })
+    {
+        int nPresses = 0;
+        for (; nPresses < 40 && IsWindow(hWizard) && !done(); ++nPresses)
+            Press(hWizard, IDC_BTN_NEXT);
+        return nPresses;
+    }
+
+    std::unique_ptr<CWizardDlg> m_pWizard;
+};
 
 TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
 {
@@ -113,16 +101,15 @@ TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
     for (CTestService* pService : {&automatic, &manual, &disabled})
         ASSERT_TRUE(pService->Created());
     ASSERT_TRUE(OpenWindow());
-    std::string strPath = kTempDir + "qm_roundtrip.svc";
+    const CTempPath file("qm_roundtrip", ".svc");
     // An older file there is replaced whole.
-    WriteFileText(strPath, "old&自动\r\nleft over from before\r\n");
+    WriteFileText(file, "old&自动\r\nleft over from before\r\n");
 
-    ChooseFile(strPath);
+    ChooseFile(file);
     SendCommand(ID_EXPORT_CONFIG);
     EXPECT_TRUE(m_bLastChooserSave);
-    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Texts());
-    m_watcher.Clear();
-    std::string strFile = ReadFileText(strPath);
+    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Take());
+    std::string strFile = ReadFileText(file);
     EXPECT_EQ(std::string::npos, strFile.find("left over")) << "the old file was replaced";
     EXPECT_NE(std::string::npos, strFile.find(automatic.Name() + "&自动\r\n"));
     EXPECT_NE(std::string::npos, strFile.find(manual.Name() + "&手动\r\n"));
@@ -137,7 +124,6 @@ TEST_F(ConfigTest, ExportThenImportRestoresStartTypes)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), automatic.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), manual.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), disabled.ConfiguredStartType());
-    DeleteFileA(strPath.c_str());
 }
 
 TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
@@ -157,10 +143,10 @@ TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
                           + "\r\n" + "no separator here\r\n"
                           + third.Name() + "&未知\r\n"
                           + fourth.Name() + "&自动\r\n" + fourth.Name() + "&已禁用"; // last one wins, no end
-    std::string strPath = kTempDir + "qm_import.svc";
-    WriteFileText(strPath, strData);
+    const CTempPath file("qm_import", ".svc");
+    WriteFileText(file, strData);
     ASSERT_TRUE(OpenWindow());
-    ChooseFile(strPath);
+    ChooseFile(file);
     SendCommand(ID_IMPORT_CONFIG);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), first.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), second.ConfiguredStartType());
@@ -178,22 +164,20 @@ TEST_F(ConfigTest, ImportAppliesOnlyWellFormedRecordsInOrder)
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(expected, shown);
     EXPECT_NE(std::string::npos, m_previews[0].strSummary.find("1 个未安装")) << m_previews[0].strSummary;
-    DeleteFileA(strPath.c_str());
 }
 
 TEST_F(ConfigTest, FilesThatCannotBeUsedAreReported)
 {
     ASSERT_TRUE(OpenWindow());
-    ChooseFile(kTempDir + "qm_no_such_file.svc");
+    const CTempPath missing("qm_no_such_file", ".svc");
+    ChooseFile(missing);
     SendCommand(ID_IMPORT_CONFIG);
-    EXPECT_EQ(std::vector<std::string>{"文件错误！请选择正确的配置文件！"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"文件错误！请选择正确的配置文件！"}, m_watcher.Take());
 
     // No success message for a file that was never written.
     ChooseFile("C:\\qm\\no\\such\\folder\\config.svc");
     SendCommand(IDC_BTN_EXPORT);
-    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Take());
 
     // Cancelling either chooser does nothing.
     ChooseFile("");
@@ -216,18 +200,7 @@ int g_nSaveDialogTicks = 0;
 
 VOID CALLBACK DriveSaveDialog(HWND, UINT, UINT_PTR nId, DWORD)
 {
-    HWND hDialog = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            if (IsWindowVisible(hWnd) && GetDlgItem(hWnd, 0x47C) != nullptr)
-            {
-                *reinterpret_cast<HWND*>(lParam) = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&hDialog));
+    HWND hDialog = FindThreadWindow([](HWND hWnd) { return GetDlgItem(hWnd, 0x47C) != nullptr; });
     if (hDialog == nullptr)
     {
         // Never leave the test hanging in a dialog that was not recognised.
@@ -263,21 +236,18 @@ VOID CALLBACK DriveSaveDialog(HWND, UINT, UINT_PTR nId, DWORD)
 TEST_F(ConfigTest, TheRealSaveDialogOffersSvcFilesAndAddsTheExtension)
 {
     ASSERT_TRUE(OpenWindow());
-    std::string strExpected = kTempDir + "qm_chosen.svc";
-    DeleteFileA(strExpected.c_str());
+    const CTempPath expected("qm_chosen", ".svc");
     g_saveDialog = SaveDialogSeen();
     g_nSaveDialogTicks = 0;
-    g_strTypedPath = kTempDir + "qm_chosen";
+    g_strTypedPath = expected.Path().substr(0, expected.Path().size() - 4);
     UINT_PTR nTimer = SetTimer(nullptr, 0, 50, DriveSaveDialog);
     SendCommand(ID_EXPORT_CONFIG);
     KillTimer(nullptr, nTimer);
     ASSERT_TRUE(g_saveDialog.bSeen);
     EXPECT_EQ("服务配置文件(*.svc)", g_saveDialog.strFilter);
     EXPECT_EQ("config.svc", g_saveDialog.strInitialName);
-    EXPECT_TRUE(FileExists(strExpected)) << "the default extension was added";
-    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Texts());
-    m_watcher.Clear();
-    DeleteFileA(strExpected.c_str());
+    EXPECT_TRUE(FileExists(expected)) << "the default extension was added";
+    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Take());
 }
 
 // Knowledge-base services registered as test beds, with the start type each
@@ -294,17 +264,18 @@ const ProfileCase kProfileServices[] = {
     {"MySQL", {2, 3, 2, 3, 4}},
     {"VMware NAT Service", {3, 3, 3, 3, 4}},
 };
+std::vector<TestServiceSpec> ProfileServices()
+{
+    std::vector<TestServiceSpec> specs;
+    for (const ProfileCase& c : kProfileServices)
+        specs.push_back(Named(c.pszName));
+    return specs;
+}
 
 TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    for (const ProfileCase& c : kProfileServices)
-    {
-        TestServiceSpec spec;
-        spec.strName = c.pszName;
-        services.emplace_back(new CTestService(spec));
-        ASSERT_TRUE(services.back()->Created());
-    }
+    ASSERT_TRUE(RegisterAll(ProfileServices(), &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
     for (int nProfile = 1; nProfile <= 5; ++nProfile)
@@ -325,9 +296,7 @@ TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
 
 TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
 {
-    TestServiceSpec spec;
-    spec.strName = "Alerter";
-    CTestService alerter(spec);
+    CTestService alerter(Named("Alerter"));
     ASSERT_TRUE(alerter.Created());
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
@@ -341,8 +310,7 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     EXPECT_TRUE(SaveScreenshot("quick-config"));
     // Nothing is preselected.
     SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(std::vector<std::string>{"请选择配置!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"请选择配置!"}, m_watcher.Take());
     ASSERT_TRUE(IsWindow(hDialog));
 
     // Yes to the backup, then the chooser cancelled: the profile still applies.
@@ -353,8 +321,7 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
     EXPECT_EQ(1, m_nChooserCalls);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
     EXPECT_FALSE(IsWindow(hDialog));
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
 
     // Cancel changes nothing.
@@ -375,7 +342,6 @@ TEST_F(ConfigTest, QuickConfigurationAsksForAProfileAndOffersABackup)
 class WizardTest : public ConfigTest
 {
 protected:
-    void Press(HWND hWizard, int nId) { SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), 0); }
     // The click a user makes on the answer, through the button's own handling.
     void Answer(HWND hWizard, int nChoice) { SendMessageA(GetDlgItem(hWizard, nChoice), BM_CLICK, 0, 0); }
     // The lines written after the 93 starting records.
@@ -399,17 +365,15 @@ TEST_F(WizardTest, AsksTheQuestionsOfTheRunningSystem)
     if (const char* pszMarker = getenv("QM_CHILD_MARKER"))
         WriteFileText(pszMarker, "ran");
     ASSERT_TRUE(OpenWindow());
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
     std::string strAsked;
     m_watcher.SetAnswer(IDNO);
     CStartTypeSnapshot snapshot;
-    for (int nGuard = 0; nGuard < 40 && IsWindow(wizard.GetSafeHwnd()); ++nGuard)
-    {
-        strAsked += (strAsked.empty() ? "" : ",") + std::to_string(wizard.CurrentQuestion());
-        Press(wizard.GetSafeHwnd(), IDC_BTN_NEXT);
-    }
+    PressNextUntil(hWizard, [&] {
+        strAsked += (strAsked.empty() ? "" : ",") + std::to_string(m_pWizard->CurrentQuestion());
+        return false;
+    });
     m_watcher.Clear();
     EXPECT_EQ(pszExpected, strAsked);
     EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
@@ -444,9 +408,8 @@ TEST_F(WizardTest, EachWindowsVersionIsAskedItsQuestions)
                        lstrlenA(c.pszVersion) + 1);
         RegCloseKey(hKey);
         SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", c.pszQuestions);
-        const std::string strMarker = kTempDir + "qm_child_ran";
-        DeleteFileA(strMarker.c_str());
-        SetEnvironmentVariableA("QM_CHILD_MARKER", strMarker.c_str());
+        const CTempPath marker("qm_child_ran");
+        SetEnvironmentVariableA("QM_CHILD_MARKER", marker.c_str());
         std::string strCommand = "\"" + strExe + "\" --gtest_filter=WizardTest.AsksTheQuestionsOfTheRunningSystem";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
@@ -457,8 +420,7 @@ TEST_F(WizardTest, EachWindowsVersionIsAskedItsQuestions)
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000));
         GetExitCodeProcess(process.hProcess, &dwExitCode);
         EXPECT_EQ(0u, dwExitCode) << "the child's questions differ; its output above says how";
-        EXPECT_TRUE(FileExists(strMarker)) << "the child's filter picked no test";
-        DeleteFileA(strMarker.c_str());
+        EXPECT_TRUE(FileExists(marker)) << "the child's filter picked no test";
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
         SetEnvironmentVariableA("QM_EXPECT_QUESTIONS", nullptr);
@@ -476,29 +438,15 @@ TEST_F(WizardTest, AnswersAreRecordedAndTheResultApplied)
     // Fax (228) answered yes, Messenger (227) no, MySQL asked nowhere keeps
     // profile 4 (manual), Alerter asked nowhere keeps profile 4 (disabled).
     std::vector<std::unique_ptr<CTestService>> services;
-    for (const char* pszName : {"Fax", "Messenger", "MySQL", "Alerter"})
-    {
-        TestServiceSpec spec;
-        spec.strName = pszName;
-        spec.dwStartType = SERVICE_AUTO_START;
-        services.emplace_back(new CTestService(spec));
-        ASSERT_TRUE(services.back()->Created());
-    }
-    services[2]->Remove();
-    services[2].reset(new CTestService([] {
-        TestServiceSpec spec;
-        spec.strName = "MySQL";
-        spec.dwStartType = SERVICE_DISABLED;
-        return spec;
-    }()));
-    ASSERT_TRUE(services[2]->Created());
+    ASSERT_TRUE(RegisterAll({Named("Fax", SERVICE_AUTO_START), Named("Messenger", SERVICE_AUTO_START),
+                             Named("MySQL", SERVICE_DISABLED), Named("Alerter", SERVICE_AUTO_START)},
+                            &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
 
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
+    CWizardDlg& wizard = *m_pWizard;
     ShowWindow(hWizard, SW_SHOW);
     RedrawWindow(hWizard, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     PumpMessages();
@@ -541,8 +489,7 @@ TEST_F(WizardTest, AnswersAreRecordedAndTheResultApplied)
         Press(hWizard, IDC_BTN_NEXT);
     }
     EXPECT_FALSE(IsWindow(hWizard)) << "finished after the last question";
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
 
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), CStartTypeSnapshot::StartTypeOf("Spooler"));
@@ -557,10 +504,7 @@ TEST_F(WizardTest, AnswersAreRecordedAndTheResultApplied)
 
 TEST_F(WizardTest, ExitAndEscLeaveNoFileAndChangeNothing)
 {
-    TestServiceSpec spec;
-    spec.strName = "Alerter";
-    spec.dwStartType = SERVICE_AUTO_START;
-    CTestService alerter(spec);
+    CTestService alerter(Named("Alerter", SERVICE_AUTO_START));
     ASSERT_TRUE(alerter.Created());
     ASSERT_TRUE(OpenWindow());
     for (int nWay : {IDC_BTN_EXIT, IDCANCEL})
@@ -595,8 +539,7 @@ TEST_F(WizardTest, AWorkingFileThatCannotBeWrittenKeepsTheWizardShut)
     SendCommand(IDC_BTN_WIZARD);
     RemoveDirectoryA(ServiceConfigFile::kTempConfigPath);
     EXPECT_FALSE(bOpened);
-    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Take());
 }
 
 // The five profiles are one choice however the user picks: a click, the
@@ -604,10 +547,7 @@ TEST_F(WizardTest, AWorkingFileThatCannotBeWrittenKeepsTheWizardShut)
 TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    std::vector<const char*> names;
-    for (const ProfileCase& c : kProfileServices)
-        names.push_back(c.pszName);
-    ASSERT_TRUE(RegisterServices(names, &services));
+    ASSERT_TRUE(RegisterAll(ProfileServices(), &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
     CQuickConfigDlg dialog(m_pDialog.get());
@@ -667,8 +607,7 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
         ASSERT_TRUE(pService->ChangeStartType(SERVICE_DEMAND_START));
     m_watcher.SetAnswer(IDNO);
     SendMessageA(GetDlgItem(hDialog, IDOK), BM_CLICK, 0, 0);
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     for (std::size_t i = 0; i < services.size(); ++i)
         EXPECT_EQ(kProfileServices[i].dwByProfile[2], services[i]->ConfiguredStartType())
             << kProfileServices[i].pszName;
@@ -681,41 +620,34 @@ TEST_F(ConfigTest, TheFiveProfilesAreOneChoice)
 TEST_F(ConfigTest, WindowsOpenedFromQuickConfigurationAreModalToIt)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    std::string strPath = kTempDir + "qm_modal_backup.svc";
-    ChooseFile(strPath);
+    const CTempPath file("qm_modal_backup", ".svc");
+    ChooseFile(file);
     HWND hQuick = nullptr;
     ProgressSeen progress;
     m_watcher.SetAnswer(IDYES);
     CDialogDriver driver;
-    driver.When(IDC_CHOICE_1, [&](HWND hDialog) {
-        hQuick = hDialog;
-        PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
-        CDialogDriver::Click(hDialog, IDOK);
-    });
+    driver.When(IDC_CHOICE_1, ChooseProfile(2, &hQuick));
     WatchProgress(driver, hQuick, {IDOK}, &progress);
     SendCommand(ID_QUICK_CONFIG);
     ASSERT_NE(nullptr, hQuick);
     EXPECT_FALSE(IsWindow(hQuick));
     ExpectModalTo(hQuick, progress);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType());
-    DeleteFileA(strPath.c_str());
 }
 
 TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    std::string strPath = kTempDir + "qm_wizard_backup.svc";
-    ChooseFile(strPath);
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
+    const CTempPath file("qm_wizard_backup", ".svc");
+    ChooseFile(file);
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
 
     ProgressSeen progress;
     CDialogDriver driver;
@@ -726,14 +658,12 @@ TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
         if (strText == kBackupAdvice)
             CDialogDriver::Click(hWizard, IDC_BTN_NEXT);
     });
-    for (int nGuard = 0; nGuard < 40 && IsWindow(hWizard); ++nGuard)
-        Press(hWizard, IDC_BTN_NEXT);
+    PressNextUntil(hWizard);
     ASSERT_FALSE(IsWindow(hWizard));
     m_watcher.SetAction(nullptr);
 
     ExpectModalTo(hWizard, progress);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType()) << "applied once";
-    DeleteFileA(strPath.c_str());
 }
 
 // A backup that was asked for and could not be written stops the change:
@@ -741,7 +671,7 @@ TEST_F(WizardTest, WindowsOpenedFromTheWizardAreModalToIt)
 TEST_F(ConfigTest, AFailedBackupChangesNothing)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
     ChooseFile("C:\\qm\\no\\such\\folder\\backup.svc");
@@ -751,24 +681,19 @@ TEST_F(ConfigTest, AFailedBackupChangesNothing)
     SendMessageA(GetDlgItem(hDialog, IDC_CHOICE_5), BM_CLICK, 0, 0);
     m_watcher.SetAnswer(IDYES);
     SendMessageA(hDialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Take());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
     EXPECT_TRUE(IsWindow(hDialog)) << "the user can try again or cancel";
 
     // The same in the wizard: its answers stay for another try.
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
-    for (int nGuard = 0; nGuard < 40 && m_watcher.Texts().empty(); ++nGuard)
-        SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(IDC_BTN_NEXT, BN_CLICKED), 0);
-    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
-    m_watcher.Clear();
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
+    PressNextUntil(hWizard, [&] { return !m_watcher.Texts().empty(); });
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Take());
     EXPECT_TRUE(IsWindow(hWizard));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
     m_watcher.SetAnswer(IDOK);
-    SendMessageA(hWizard, WM_COMMAND, MAKEWPARAM(IDC_BTN_EXIT, BN_CLICKED), 0);
+    Press(hWizard, IDC_BTN_EXIT);
     EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
 }
 
@@ -777,18 +702,16 @@ TEST_F(ConfigTest, AFailedBackupChangesNothing)
 TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     CTestService victim(TestBed("QmWizardVictim", "", SERVICE_DEMAND_START));
     ASSERT_TRUE(victim.Created());
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
 
     const std::string strForged = victim.Name() + "&已禁用\r\nAlerter&自动\r\n";
-    const std::string strPrepared = kTempDir + "qm_forged.svc";
+    const CTempPath prepared("qm_forged", ".svc");
     std::vector<std::string> ways;
     m_watcher.SetAnswer(IDNO);
     m_watcher.SetAction([&](HWND, const std::string& strText) {
@@ -806,11 +729,11 @@ TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
             ways.push_back("overwritten");
         }
         // Or put another file in its place.
-        CFileHandle prepared;
-        if (prepared.Create(strPrepared) && prepared.Write(strForged))
+        CFileHandle preparedFile;
+        if (preparedFile.Create(prepared) && preparedFile.Write(strForged))
         {
-            prepared.Close();
-            if (MoveFileExA(strPrepared.c_str(), pszPath, MOVEFILE_REPLACE_EXISTING))
+            preparedFile.Close();
+            if (MoveFileExA(prepared.c_str(), pszPath, MOVEFILE_REPLACE_EXISTING))
                 ways.push_back("replaced");
         }
         if (DeleteFileA(pszPath))
@@ -820,17 +743,14 @@ TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
                 ways.push_back("recreated");
         }
     });
-    for (int nGuard = 0; nGuard < 40 && IsWindow(hWizard); ++nGuard)
-        Press(hWizard, IDC_BTN_NEXT);
+    PressNextUntil(hWizard);
     m_watcher.SetAction(nullptr);
     ASSERT_FALSE(IsWindow(hWizard));
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
     EXPECT_EQ(std::vector<std::string>{}, ways) << "the working file could be changed under the wizard";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), victim.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType()) << "the game profile";
-    DeleteFileA(strPrepared.c_str());
     DeleteFileA(ServiceConfigFile::kTempConfigPath);
 }
 
@@ -839,16 +759,13 @@ TEST_F(WizardTest, TheWizardAppliesOnlyWhatItWrote)
 TEST_F(WizardTest, ACancelledPreviewKeepsTheWizardOnItsLastQuestion)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
     m_bAcceptPreviews = false;
-    for (int nGuard = 0; nGuard < 40 && m_previews.empty(); ++nGuard)
-        Press(hWizard, IDC_BTN_NEXT);
+    PressNextUntil(hWizard, [&] { return !m_previews.empty(); });
     ASSERT_EQ(1u, m_previews.size());
     EXPECT_TRUE(m_previews[0].bAnyChange);
     EXPECT_TRUE(IsWindow(hWizard)) << "the wizard stays for another try";
@@ -863,8 +780,7 @@ TEST_F(WizardTest, ACancelledPreviewKeepsTheWizardOnItsLastQuestion)
     EXPECT_FALSE(IsWindow(hWizard));
     ASSERT_EQ(2u, m_previews.size());
     EXPECT_EQ(m_previews[0].rows.size(), m_previews[1].rows.size());
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), services[0]->ConfiguredStartType());
     EXPECT_FALSE(strQuestion.empty());
@@ -873,7 +789,8 @@ TEST_F(WizardTest, ACancelledPreviewKeepsTheWizardOnItsLastQuestion)
 
 TEST_F(WizardTest, TheWorkingFileIsMadeNew)
 {
-    const std::string strTheirs = kTempDir + "qm_theirs.svc";
+    const CTempPath theirs("qm_theirs", ".svc");
+    const std::string& strTheirs = theirs;
     WriteFileText(strTheirs, "theirs\r\n");
     DeleteFileA(ServiceConfigFile::kTempConfigPath);
     ASSERT_TRUE(CreateHardLinkA(ServiceConfigFile::kTempConfigPath, strTheirs.c_str(), nullptr)) << GetLastError();
@@ -886,7 +803,6 @@ TEST_F(WizardTest, TheWorkingFileIsMadeNew)
         EXPECT_EQ(strStart, ReadFileText(ServiceConfigFile::kTempConfigPath).substr(0, strStart.size()));
     }
     EXPECT_EQ("theirs\r\n", ReadFileText(strTheirs));
-    DeleteFileA(strTheirs.c_str());
 }
 
 // Import changes only Win32 services the manager lists at that moment, as
@@ -895,7 +811,7 @@ TEST_F(WizardTest, TheWorkingFileIsMadeNew)
 TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_DEMAND_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_DEMAND_START)}, &services));
     CTestService plain(TestBed("QmImportPlain", "", SERVICE_DEMAND_START));
     TestServiceSpec driverSpec = TestBed("QmImportDriver", "", SERVICE_DEMAND_START);
     driverSpec.dwServiceType = SERVICE_KERNEL_DRIVER;
@@ -906,9 +822,9 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
     ASSERT_TRUE(OpenWindow());
     std::string strData = driver.Name() + "&已禁用\r\n" + std::string("Alerter\0x&已禁用\r\n", 18) +
                           plain.Name() + "&已禁用\r\nQmNotInstalledAnywhere&自动\r\n";
-    std::string strPath = kTempDir + "qm_import_kinds.svc";
-    WriteFileText(strPath, strData);
-    ChooseFile(strPath);
+    const CTempPath file("qm_import_kinds", ".svc");
+    WriteFileText(file, strData);
+    ChooseFile(file);
     SendCommand(ID_IMPORT_CONFIG);
     EXPECT_TRUE(m_watcher.Texts().empty());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), driver.ConfiguredStartType()) << "a driver";
@@ -919,7 +835,6 @@ TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
     EXPECT_EQ("将更改 1 个服务的启动类型,0 个不变,1 个未安装,1 个不适用,1 行无法识别。", m_previews[0].strSummary);
     ASSERT_EQ(2u, m_previews[0].notes.size());
     EXPECT_EQ("不适用(驱动程序,不更改):" + driver.Name(), m_previews[0].notes[1]);
-    DeleteFileA(strPath.c_str());
 }
 
 // A file saved as editors save it, in UTF-8 or UTF-16 with their marks: the
@@ -940,11 +855,11 @@ TEST_F(ConfigTest, TheImportsPreviewSaysAFileIsNotGbk)
          "文件是 UTF-16 编码"},
     };
     ASSERT_TRUE(OpenWindow());
-    const std::string strPath = kTempDir + "qm_import_said.svc";
+    const CTempPath file("qm_import_said", ".svc");
     for (const auto& c : kCases)
     {
-        WriteFileText(strPath, c.strData);
-        ChooseFile(strPath);
+        WriteFileText(file, c.strData);
+        ChooseFile(file);
         SendCommand(ID_IMPORT_CONFIG);
         ASSERT_FALSE(m_previews.empty());
         const PreviewContent& preview = m_previews.back();
@@ -952,7 +867,6 @@ TEST_F(ConfigTest, TheImportsPreviewSaysAFileIsNotGbk)
         ASSERT_FALSE(preview.notes.empty());
         EXPECT_NE(std::string::npos, preview.notes[0].find(c.strInNotes)) << preview.notes[0];
     }
-    DeleteFileA(strPath.c_str());
 }
 
 // Run by wine.full_disk with every file of the process limited in size
@@ -975,7 +889,7 @@ protected:
 TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     // Long names make the export outgrow the limit.
     std::vector<std::unique_ptr<CTestService>> bulky;
     for (std::size_t nBytes = 0; nBytes <= m_nLimit;)
@@ -987,15 +901,13 @@ TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
     }
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    const std::string strPath = kTempDir + "qm_full_backup.svc";
-    DeleteFileA(strPath.c_str());
+    const CTempPath file("qm_full_backup", ".svc");
 
     // From the main window: the message, and no half file.
-    ChooseFile(strPath);
+    ChooseFile(file);
     SendCommand(ID_EXPORT_CONFIG);
-    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Texts());
-    m_watcher.Clear();
-    EXPECT_FALSE(FileExists(strPath));
+    EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Take());
+    EXPECT_FALSE(FileExists(file));
 
     // As the backup of quick configuration: nothing changes either.
     CQuickConfigDlg dialog(m_pDialog.get());
@@ -1003,10 +915,9 @@ TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
     SendMessageA(GetDlgItem(dialog.GetSafeHwnd(), IDC_CHOICE_5), BM_CLICK, 0, 0);
     m_watcher.SetAnswer(IDYES);
     SendMessageA(dialog.GetSafeHwnd(), WM_COMMAND, IDOK, 0);
-    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ((std::vector<std::string>{kBackupAdvice, "配置文件无法写入,本次导出失败!"}), m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
-    EXPECT_FALSE(FileExists(strPath));
+    EXPECT_FALSE(FileExists(file));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());
 }
 
@@ -1015,7 +926,7 @@ TEST_F(FullDiskTest, ABackupThatFillsTheDiskIsRemovedAndStopsTheChange)
 TEST_F(FullDiskTest, AWizardWhoseWritesFailAppliesNothing)
 {
     std::vector<std::unique_ptr<CTestService>> services;
-    ASSERT_TRUE(RegisterServices({"Alerter"}, &services, SERVICE_AUTO_START));
+    ASSERT_TRUE(RegisterAll({Named("Alerter", SERVICE_AUTO_START)}, &services));
     std::size_t nStartBytes = 0;
     for (int nId = ServiceKnowledgeBase::kFirstEntryId; nId <= ServiceKnowledgeBase::kLastEntryId; ++nId)
     {
@@ -1025,15 +936,10 @@ TEST_F(FullDiskTest, AWizardWhoseWritesFailAppliesNothing)
     ASSERT_LT(nStartBytes, m_nLimit) << "the starting records alone outgrow the limit; raise it";
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    CWizardDlg wizard(m_pDialog.get());
-    ASSERT_TRUE(wizard.IsReady());
-    ASSERT_TRUE(wizard.Create());
-    HWND hWizard = wizard.GetSafeHwnd();
-    int nPresses = 0;
-    for (; nPresses < 40 && IsWindow(hWizard) && m_watcher.Texts().empty(); ++nPresses)
-        Press(hWizard, IDC_BTN_NEXT);
-    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Texts()) << nPresses << " presses";
-    m_watcher.Clear();
+    HWND hWizard = OpenWizard();
+    ASSERT_NE(nullptr, hWizard);
+    int nPresses = PressNextUntil(hWizard, [&] { return !m_watcher.Texts().empty(); });
+    EXPECT_EQ(std::vector<std::string>{CWizardDlg::kTempFileFailed}, m_watcher.Take()) << nPresses << " presses";
     EXPECT_FALSE(IsWindow(hWizard));
     EXPECT_FALSE(FileExists(ServiceConfigFile::kTempConfigPath));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), services[0]->ConfiguredStartType());

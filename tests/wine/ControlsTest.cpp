@@ -41,32 +41,28 @@ int CopyAsWindowsDoes(const std::string& strText, char* pszBuffer, int nBufferSi
 }
 
 // Asks the control itself with room for anything, then answers the caller
-// as Windows would.
+// as Windows would: LVM_GETITEMTEXT with the length copied, TVM_GETITEM
+// with the control's own result.
+template <class Item>
+LRESULT AskWhole(WNDPROC pfnOriginal, HWND hWnd, UINT uMsg, WPARAM wParam, Item* pItem)
+{
+    std::string strWhole(1 << 16, '\0');
+    Item whole = *pItem;
+    whole.pszText = &strWhole[0];
+    whole.cchTextMax = static_cast<int>(strWhole.size());
+    LRESULT lResult = CallWindowProcA(pfnOriginal, hWnd, uMsg, wParam, reinterpret_cast<LPARAM>(&whole));
+    strWhole.resize(std::strlen(strWhole.c_str()));
+    int nCopied = CopyAsWindowsDoes(strWhole, pItem->pszText, pItem->cchTextMax);
+    return uMsg == LVM_GETITEMTEXTA ? nCopied : lResult;
+}
+
 LRESULT CALLBACK AnswerAsWindows(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     auto pfnOriginal = reinterpret_cast<WNDPROC>(GetPropA(hWnd, kOriginalProc));
-    std::string strWhole(1 << 16, '\0');
     if (uMsg == LVM_GETITEMTEXTA)
-    {
-        auto* pItem = reinterpret_cast<LVITEMA*>(lParam);
-        LVITEMA whole = *pItem;
-        whole.pszText = &strWhole[0];
-        whole.cchTextMax = static_cast<int>(strWhole.size());
-        CallWindowProcA(pfnOriginal, hWnd, uMsg, wParam, reinterpret_cast<LPARAM>(&whole));
-        strWhole.resize(std::strlen(strWhole.c_str()));
-        return CopyAsWindowsDoes(strWhole, pItem->pszText, pItem->cchTextMax);
-    }
+        return AskWhole(pfnOriginal, hWnd, uMsg, wParam, reinterpret_cast<LVITEMA*>(lParam));
     if (uMsg == TVM_GETITEMA && (reinterpret_cast<TVITEMA*>(lParam)->mask & TVIF_TEXT))
-    {
-        auto* pItem = reinterpret_cast<TVITEMA*>(lParam);
-        TVITEMA whole = *pItem;
-        whole.pszText = &strWhole[0];
-        whole.cchTextMax = static_cast<int>(strWhole.size());
-        LRESULT lResult = CallWindowProcA(pfnOriginal, hWnd, uMsg, wParam, reinterpret_cast<LPARAM>(&whole));
-        strWhole.resize(std::strlen(strWhole.c_str()));
-        CopyAsWindowsDoes(strWhole, pItem->pszText, pItem->cchTextMax);
-        return lResult;
-    }
+        return AskWhole(pfnOriginal, hWnd, uMsg, wParam, reinterpret_cast<TVITEMA*>(lParam));
     return CallWindowProcA(pfnOriginal, hWnd, uMsg, wParam, lParam);
 }
 

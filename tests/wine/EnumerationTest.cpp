@@ -452,21 +452,10 @@ class EnumerationWindowTest : public MainWindowHarness
 protected:
     testing::AssertionResult OpenWindowWith(CFakeManager& manager)
     {
-        m_pDialog.reset(new CMainDlg(nullptr));
-        auto pSession = std::make_unique<CManagerSession>(std::wstring());
-        pSession->SetEnumerators(manager.Function(), {});
-        m_pDialog->SetServiceSession(std::move(pSession));
-        if (!m_pDialog->Create())
-            return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
-        PumpMessages();
-        return testing::AssertionSuccess();
-    }
-
-    void ChooseFile(const std::string& strPath)
-    {
-        m_pDialog->SetFileChooser([strPath](HWND, bool, std::string* pstrPath) {
-            *pstrPath = strPath;
-            return true;
+        return OpenWindow(false, [&manager](CMainDlg& dialog) {
+            auto pSession = std::make_unique<CManagerSession>(std::wstring());
+            pSession->SetEnumerators(manager.Function(), {});
+            dialog.SetServiceSession(std::move(pSession));
         });
     }
 
@@ -489,7 +478,8 @@ protected:
         };
     }
 
-    const std::string m_strPath = "C:\\windows\\temp\\qm_enumeration_export.svc";
+    const CTempPath m_path{"qm_enumeration_export", ".svc"};
+    const std::string& m_strPath = m_path;
     CFakeManager m_manager;
     std::vector<std::unique_ptr<CTestService>> m_services;
 };
@@ -518,14 +508,12 @@ TEST_F(EnumerationWindowTest, ExportWritesEveryServiceWhenBatchesMeetAnInstallat
     RegisterServices();
     ChooseFile(m_strPath);
     SendCommand(ID_EXPORT_CONFIG);
-    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{"服务配置文件保存成功!"}, m_watcher.Take());
     ASSERT_EQ(3u, m_services.size());
     std::string strFile = ReadFileText(m_strPath);
     EXPECT_EQ(ManagerView().size(), ServiceConfigFile::ParseRecords(strFile).size()) << "one line per service";
     EXPECT_NE(std::string::npos, strFile.find(m_services[0]->Name() + "&已禁用\r\n"));
     EXPECT_NE(std::string::npos, strFile.find(m_services[2]->Name() + "&自动\r\n"));
-    DeleteFileA(m_strPath.c_str());
 }
 
 TEST_F(EnumerationWindowTest, AFailedEnumerationExportsNothingAndKeepsTheOldFile)
@@ -562,8 +550,7 @@ TEST_F(EnumerationWindowTest, AFailedEnumerationExportsNothingAndKeepsTheOldFile
         ChooseFile(m_strPath);
         SendCommand(ID_EXPORT_CONFIG);
         m_manager.nFailFromCall = 0;
-        EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Texts());
-        m_watcher.Clear();
+        EXPECT_EQ(std::vector<std::string>{"配置文件无法写入,本次导出失败!"}, m_watcher.Take());
         if (c.bOldFile)
         {
             EXPECT_EQ(strOld, ReadFileText(m_strPath));
@@ -574,6 +561,5 @@ TEST_F(EnumerationWindowTest, AFailedEnumerationExportsNothingAndKeepsTheOldFile
         }
         EXPECT_TRUE(IsWindow(Window()));
     }
-    DeleteFileA(m_strPath.c_str());
 }
 } // namespace

@@ -18,40 +18,6 @@ using namespace ChangeJournal;
 
 const char* const kForeign = "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!";
 
-// Every name in a folder but "." and "..".
-std::vector<std::string> NamesIn(const std::string& strFolder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    HANDLE hFind = FindFirstFileA((strFolder + "\\*").c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do
-    {
-        std::string strName = found.cFileName;
-        if (strName != "." && strName != "..")
-            names.push_back(strName);
-    } while (FindNextFileA(hFind, &found));
-    FindClose(hFind);
-    return names;
-}
-
-void RemoveTree(const std::string& strPath)
-{
-    DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
-    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    {
-        DeleteFileA(strPath.c_str());
-        return;
-    }
-    for (const std::string& strName : NamesIn(strPath))
-        RemoveTree(strPath + "\\" + strName);
-    RemoveDirectoryA(strPath.c_str());
-}
-
 Entry StartTypes(std::vector<std::wstring> names)
 {
     Entry entry;
@@ -94,19 +60,6 @@ Entry ServiceRemoval()
 class JournalFileTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char szTemp[MAX_PATH] = {};
-        ASSERT_NE(0u, GetTempPathA(sizeof(szTemp), szTemp));
-        static int s_nFolders = 0;
-        m_strFolder = std::string(szTemp) + "qm_journal_" + std::to_string(GetCurrentProcessId()) + "_" +
-                      std::to_string(++s_nFolders);
-        RemoveTree(m_strFolder);
-        ASSERT_TRUE(CreateDirectoryA(m_strFolder.c_str(), nullptr)) << m_strFolder;
-        m_strPath = m_strFolder + "\\journal.svcj";
-    }
-    void TearDown() override { RemoveTree(m_strFolder); }
-
     std::vector<Entry> ReadBack(const std::string& strPath)
     {
         std::vector<Entry> entries;
@@ -131,8 +84,9 @@ protected:
         }
     }
 
-    std::string m_strFolder;
-    std::string m_strPath;
+    CTempPath m_folder{"qm_journal", "", CTempPath::kFolder};
+    const std::string m_strFolder = m_folder;
+    std::string m_strPath = m_folder.File("journal.svcj");
 };
 
 TEST_F(JournalFileTest, AMissingFileIsAnEmptyJournal)

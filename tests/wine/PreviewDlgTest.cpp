@@ -12,7 +12,7 @@
 
 namespace
 {
-using Cells = std::array<std::string, 5>;
+using Cells = PreviewCells;
 
 PreviewRow Row(const char* pszDisplay, const char* pszName, const char* pszCurrent, const char* pszNew,
                std::vector<std::string> dependents = {}, bool bMarked = false)
@@ -84,32 +84,7 @@ PreviewContent LargeContent(int nRows)
 // The preview window this thread shows, or nullptr.
 HWND FindPreview()
 {
-    HWND hFound = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hWnd, LPARAM lParam) {
-            if (IsWindowVisible(hWnd) && GetDlgItem(hWnd, IDC_PREVIEW_LIST) != nullptr)
-            {
-                *reinterpret_cast<HWND*>(lParam) = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&hFound));
-    return hFound;
-}
-
-RECT ScreenRectOf(HWND hWnd)
-{
-    RECT rect;
-    GetWindowRect(hWnd, &rect);
-    return rect;
-}
-
-POINT CentreOf(HWND hWnd)
-{
-    RECT rect = ScreenRectOf(hWnd);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    return FindThreadWindow(IsPreviewWindow);
 }
 
 void Repaint(HWND hWnd)
@@ -133,29 +108,6 @@ int ColumnCount(HWND hList)
 {
     HWND hHeader = reinterpret_cast<HWND>(SendMessageA(hList, LVM_GETHEADER, 0, 0));
     return static_cast<int>(SendMessageA(hHeader, HDM_GETITEMCOUNT, 0, 0));
-}
-
-// Every cell, read back through LVM_GETITEMTEXT.
-std::vector<Cells> CellsOf(HWND hList)
-{
-    CListCtrl list;
-    list.Attach(hList);
-    std::vector<Cells> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-        rows.push_back({list.GetItemText(i, 0), list.GetItemText(i, 1), list.GetItemText(i, 2),
-                        list.GetItemText(i, 3), list.GetItemText(i, 4)});
-    return rows;
-}
-
-int CountOf(const std::vector<COLORREF>& pixels, COLORREF crWanted)
-{
-    return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
-}
-
-int Distance(COLORREF crLeft, COLORREF crRight)
-{
-    return std::abs(GetRValue(crLeft) - GetRValue(crRight)) + std::abs(GetGValue(crLeft) - GetGValue(crRight)) +
-           std::abs(GetBValue(crLeft) - GetBValue(crRight));
 }
 
 // The darkest pixel a button shows inside its border: on the light face,
@@ -365,7 +317,7 @@ TEST_F(PreviewDlgTest, ShowsTheRowsSummaryAndNotesExactly)
         ASSERT_EQ(5, ColumnCount(hList));
         for (int i = 0; i < 5; ++i)
             EXPECT_EQ(headings[i], HeadingOf(hList, i)) << "column " << i;
-        EXPECT_EQ(c.rows, CellsOf(hList));
+        EXPECT_EQ(c.rows, PreviewCellsOf(hList));
         EXPECT_EQ(c.content.strSummary, TextOf(Item(IDC_PREVIEW_SUMMARY)));
         EXPECT_EQ(c.strNotes, TextOf(Item(IDC_PREVIEW_NOTES)));
         EXPECT_EQ(c.bNotesScroll, (GetWindowLongPtrA(Item(IDC_PREVIEW_NOTES), GWL_STYLE) & WS_VSCROLL) != 0);
@@ -543,7 +495,7 @@ TEST_F(PreviewDlgTest, ManyRowsScrollInsideTheList)
     EXPECT_LT(nPerPage, nRows);
     EXPECT_TRUE(GetWindowLongPtrA(hList, GWL_STYLE) & WS_VSCROLL) << "a vertical scroll bar";
     EXPECT_FALSE(GetWindowLongPtrA(hList, GWL_STYLE) & WS_HSCROLL) << "the columns fit across";
-    EXPECT_EQ("※测试服务 4", CellsOf(hList)[3][0]);
+    EXPECT_EQ("※测试服务 4", PreviewCellsOf(hList)[3][0]);
 
     // The last row scrolls into the list's own client area.
     SendMessageA(hList, LVM_ENSUREVISIBLE, nRows - 1, FALSE);
@@ -658,7 +610,7 @@ TEST_F(PreviewDlgTest, FitsTheScreenAndLooksRight)
             nTotal += nWidth;
             int nLongest = textWidth(HeadingOf(hList, nColumn));
             EXPECT_GT(nWidth, nLongest) << "column " << nColumn << " cuts its heading";
-            for (const Cells& cells : CellsOf(hList))
+            for (const Cells& cells : PreviewCellsOf(hList))
                 nLongest = std::max(nLongest, textWidth(cells[nColumn]));
             if (nColumn < 4)
             {

@@ -3,6 +3,7 @@
 #include "common/RegKey.h"
 #include "common/GbkText.h"
 #include "common/RegistryListing.h"
+#include "services/StandInSession.h"
 
 #include <gtest/gtest.h>
 
@@ -20,25 +21,7 @@ const std::string kTestRoot = "Software\\Quillmere tests";
 // Deletes a key with everything under it.
 LONG DeleteKeyTree(HKEY hRoot, const std::string& strPath)
 {
-    std::vector<std::string> subkeys;
-    {
-        CRegKey key;
-        LONG nResult = key.Open(hRoot, strPath.c_str(), KEY_READ | KEY_WRITE);
-        if (nResult != ERROR_SUCCESS)
-            return nResult;
-        char szName[1024];
-        for (DWORD dwIndex = 0;; ++dwIndex)
-        {
-            DWORD dwLength = sizeof(szName);
-            if (RegEnumKeyExA(key.Get(), dwIndex, szName, &dwLength, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            subkeys.emplace_back(szName, dwLength);
-        }
-    }
-    for (const std::string& strSubkey : subkeys)
-        DeleteKeyTree(hRoot, strPath + "\\" + strSubkey);
-    return RegDeleteKeyA(hRoot, strPath.c_str());
+    return DeleteRegistryTree(hRoot, GbkText::ToWide(strPath));
 }
 
 // A key of the test's own under HKCU, made with what a case asks for and

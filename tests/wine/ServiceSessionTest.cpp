@@ -6,6 +6,7 @@
 #include "common/WideText.h"
 #include "services/ManagerSession.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/TestFiles.h"
 #include "support/TestServices.h"
 #include "support/Waiting.h"
 
@@ -364,12 +365,9 @@ TEST(ServiceSessionChangeTest, StartTypesAndDescriptionsAreChanged)
 // the manager answers it, each one the error table has a message for.
 TEST(ServiceSessionActionTest, ActionsAnswerTheManagersCodes)
 {
-    std::string strNotExecutable = "C:\\windows\\temp\\qm_not_a_program.exe";
-    HANDLE hFile = CreateFileA(strNotExecutable.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
-    DWORD dwWritten = 0;
-    WriteFile(hFile, "just text\r\n", 11, &dwWritten, nullptr);
-    CloseHandle(hFile);
+    const CTempPath notExecutable("qm_not_a_program", ".exe");
+    const std::string& strNotExecutable = notExecutable;
+    ASSERT_NO_FATAL_FAILURE(WriteFileText(strNotExecutable, "just text\r\n"));
 
     using Action = std::function<DWORD(CService&, CTestService&)>;
     SERVICE_STATUS status = {};
@@ -446,7 +444,6 @@ TEST(ServiceSessionActionTest, ActionsAnswerTheManagersCodes)
         }
         EXPECT_EQ(c.dwExpected, c.action(handle, service));
     }
-    DeleteFileA(strNotExecutable.c_str());
 }
 
 // What Create is given comes back whole, the dependencies (said twice for
@@ -491,15 +488,14 @@ TEST(ServiceSessionComputerTest, ThisComputerWorksByItsOwnNameAndWithout)
     ASSERT_FALSE(wstrComputer.empty());
     CTestService service(TestBed("QmNamed", "", SERVICE_AUTO_START));
     ASSERT_TRUE(service.Created());
-    SC_HANDLE hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE hService = OpenServiceW(hManager, service.WideName().c_str(), SERVICE_QUERY_CONFIG);
-    BYTE buffer[64] = {};
-    DWORD dwNeeded = 0;
-    BOOL bAnswered = QueryServiceConfig2W(hService, 3, buffer, sizeof(buffer), &dwNeeded);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), bAnswered ? 0 : GetLastError())
-        << "the manager answered itself: the registry path is not what runs here";
-    CloseServiceHandle(hService);
-    CloseServiceHandle(hManager);
+    {
+        COpenedService opened(service.WideName(), SERVICE_QUERY_CONFIG);
+        BYTE buffer[64] = {};
+        DWORD dwNeeded = 0;
+        BOOL bAnswered = QueryServiceConfig2W(opened.Get(), 3, buffer, sizeof(buffer), &dwNeeded);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_LEVEL), bAnswered ? 0 : GetLastError())
+            << "the manager answered itself: the registry path is not what runs here";
+    }
 
     const std::pair<std::wstring, std::wstring> computers[] = {
         {L"", L""}, {wstrComputer, wstrComputer}, {L"\\\\" + wstrComputer, wstrComputer}};

@@ -16,11 +16,6 @@
 
 namespace
 {
-int Count(const std::vector<COLORREF>& pixels, COLORREF crWanted)
-{
-    return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
-}
-
 // A pixel of a bitmap resource of the program, at a point given as a
 // fraction of its size (where a stretched copy puts the same pixel).
 COLORREF BitmapPixel(UINT nId, double fx, double fy)
@@ -43,19 +38,6 @@ COLORREF BitmapCentre(UINT nId)
     return BitmapPixel(nId, 0.5, 0.5);
 }
 
-int Distance(COLORREF crLeft, COLORREF crRight)
-{
-    return std::abs(GetRValue(crLeft) - GetRValue(crRight)) + std::abs(GetGValue(crLeft) - GetGValue(crRight)) +
-           std::abs(GetBValue(crLeft) - GetBValue(crRight));
-}
-
-RECT ScreenRectOf(HWND hWnd)
-{
-    RECT rect;
-    GetWindowRect(hWnd, &rect);
-    return rect;
-}
-
 void Repaint(HWND hWnd)
 {
     RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -72,14 +54,14 @@ protected:
         Repaint(hWnd);
         RECT window = ScreenRectOf(hWnd);
         std::vector<COLORREF> pixels = ScreenPixels(window);
-        EXPECT_EQ(0, Count(pixels, RGB(255, 0, 0))) << "a red key pixel shows";
+        EXPECT_EQ(0, CountOf(pixels, RGB(255, 0, 0))) << "a red key pixel shows";
         EXPECT_EQ(crBehindTopLeft, ScreenPixel(window.left, window.top));
         EXPECT_EQ(crBehindBottomRight, ScreenPixel(window.right - 1, window.bottom - 1));
         EXPECT_NE(crBehindTopLeft, ScreenPixel(window.left + 12, window.top + 12));
         if (bTitle)
         {
             RECT strip = {window.left + 25, window.top + 7, window.left + 160, window.top + 20};
-            EXPECT_GT(Count(ScreenPixels(strip), RGB(255, 255, 255)), 20) << "the white title";
+            EXPECT_GT(CountOf(ScreenPixels(strip), RGB(255, 255, 255)), 20) << "the white title";
         }
     }
 
@@ -108,8 +90,8 @@ TEST_F(SkinTest, TheMainWindowWearsTheFrame)
     // Static texts dark blue on light blue.
     RECT summary = ScreenRectOf(GetDlgItem(Window(), IDC_SUMMARY));
     std::vector<COLORREF> pixels = ScreenPixels(summary);
-    EXPECT_GT(Count(pixels, CSkinDialog::kStaticBack), static_cast<int>(pixels.size()) / 2);
-    EXPECT_GT(Count(pixels, CSkinDialog::kStaticText), 5);
+    EXPECT_GT(CountOf(pixels, CSkinDialog::kStaticBack), static_cast<int>(pixels.size()) / 2);
+    EXPECT_GT(CountOf(pixels, CSkinDialog::kStaticText), 5);
     // The start button, disabled by its owner, shows its grey picture.
     RECT start = ScreenRectOf(GetDlgItem(Window(), IDC_BTN_START));
     COLORREF crShown = ScreenPixel((start.left + start.right) / 2, (start.top + start.bottom) / 2);

@@ -52,14 +52,6 @@ protected:
         return plan;
     }
 
-    static TestServiceSpec Spec(const char* pszName, DWORD dwStartType)
-    {
-        TestServiceSpec spec;
-        spec.strName = pszName;
-        spec.dwStartType = dwStartType;
-        return spec;
-    }
-
     std::unique_ptr<IServiceSession> m_pSession = OpenServiceSession();
     std::vector<Failure> m_failures;
     CRecordingReporter m_reporter;
@@ -68,7 +60,7 @@ protected:
 // One service by code, and the failures the caller is told of by name.
 TEST_F(StartTypeApplierTest, OneServiceTakesTheCodeOrReportsWhyNot)
 {
-    CTestService service(Spec(UniqueServiceName("QmApplyOne").c_str(), SERVICE_DEMAND_START));
+    CTestService service(Named(UniqueServiceName("QmApplyOne").c_str(), SERVICE_DEMAND_START));
     ASSERT_TRUE(service.Created());
     for (DWORD dwStartType : {SERVICE_AUTO_START, SERVICE_DISABLED, SERVICE_DEMAND_START})
     {
@@ -87,9 +79,9 @@ TEST_F(StartTypeApplierTest, OneServiceTakesTheCodeOrReportsWhyNot)
 // file's text only Win32 services the manager lists, later lines winning.
 TEST_F(StartTypeApplierTest, ProfilesAndFilesChangeOnlyWhatTheyMay)
 {
-    CTestService alerter(Spec("Alerter", SERVICE_DEMAND_START));
-    CTestService plain(Spec(UniqueServiceName("QmApplyFile").c_str(), SERVICE_DEMAND_START));
-    TestServiceSpec driverSpec = Spec(UniqueServiceName("QmApplyDriver").c_str(), SERVICE_DEMAND_START);
+    CTestService alerter(Named("Alerter", SERVICE_DEMAND_START));
+    CTestService plain(Named(UniqueServiceName("QmApplyFile").c_str(), SERVICE_DEMAND_START));
+    TestServiceSpec driverSpec = Named(UniqueServiceName("QmApplyDriver").c_str(), SERVICE_DEMAND_START);
     driverSpec.dwServiceType = SERVICE_KERNEL_DRIVER;
     driverSpec.strBinaryPath = "C:\\windows\\system32\\drivers\\qm_no_such.sys";
     CTestService driver(driverSpec);

@@ -4,6 +4,7 @@
 #include "support/DialogDriver.h"
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/Pixels.h"
 #include "support/TestFiles.h"
 #include "support/TextLists.h"
 
@@ -43,73 +44,6 @@ std::string StoredValue(const std::string& strService, const char* pszValue)
     return lResult == ERROR_SUCCESS ? std::to_string(dwType) + ":" + std::string(data, dwSize) : "(none)";
 }
 
-struct WholeConfig
-{
-    DWORD dwType = 0, dwStart = 0, dwError = 0;
-    std::string strPath, strGroup, strAccount, strDisplay, strDescription;
-    bool operator==(const WholeConfig& other) const
-    {
-        return dwType == other.dwType && dwStart == other.dwStart && dwError == other.dwError &&
-               strPath == other.strPath && strGroup == other.strGroup && strAccount == other.strAccount &&
-               strDisplay == other.strDisplay && strDescription == other.strDescription;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const WholeConfig& c)
-{
-    return out << c.dwType << "/" << c.dwStart << "/" << c.dwError << " [" << c.strPath << "] [" << c.strGroup
-               << "] [" << c.strAccount << "] [" << c.strDisplay << "] [" << c.strDescription << "]";
-}
-
-WholeConfig ReadWholeConfig(const std::string& strName)
-{
-    WholeConfig config;
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE hService = OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG);
-    if (hService != nullptr)
-    {
-        std::vector<BYTE> buffer(16384);
-        DWORD dwNeeded = 0;
-        auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-        if (QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
-        {
-            auto text = [](const char* psz) { return std::string(psz != nullptr ? psz : ""); };
-            config = {pConfig->dwServiceType, pConfig->dwStartType, pConfig->dwErrorControl,
-                      text(pConfig->lpBinaryPathName), text(pConfig->lpLoadOrderGroup),
-                      text(pConfig->lpServiceStartName), text(pConfig->lpDisplayName), ""};
-        }
-        std::vector<BYTE> description(8192);
-        if (QueryServiceConfig2A(hService, SERVICE_CONFIG_DESCRIPTION, description.data(),
-                                 static_cast<DWORD>(description.size()), &dwNeeded))
-        {
-            const char* psz = reinterpret_cast<SERVICE_DESCRIPTIONA*>(description.data())->lpDescription;
-            config.strDescription = psz != nullptr ? psz : "(null)";
-        }
-        CloseServiceHandle(hService);
-    }
-    CloseServiceHandle(hManager);
-    return config;
-}
-
-bool IsPreviewWindow(HWND hWnd)
-{
-    return GetDlgItem(hWnd, IDC_PREVIEW_LIST) != nullptr;
-}
-
-std::vector<std::vector<std::string>> PreviewRows(HWND hPreview)
-{
-    CListCtrl list;
-    list.Attach(GetDlgItem(hPreview, IDC_PREVIEW_LIST));
-    std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < list.GetItemCount(); ++i)
-    {
-        std::vector<std::string> row;
-        for (int nColumn = 0; nColumn < 5; ++nColumn)
-            row.push_back(list.GetItemText(i, nColumn));
-        rows.push_back(row);
-    }
-    return rows;
-}
-
 class UndoTest : public MainWindowHarness
 {
 protected:
@@ -126,19 +60,14 @@ protected:
         int nRow = RowOf(m_pDialog->ServiceList(), strName);
         ASSERT_NE(-1, nRow) << strName;
         ClickRow(nRow);
-        NMITEMACTIVATE notify = {};
-        notify.hdr = {m_pDialog->ServiceList().GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_DBLCLK)};
-        notify.iItem = nRow;
-        SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
+        ClickRow(nRow, NM_DBLCLK);
         ASSERT_TRUE(m_pDialog->ServiceList().GetCheck(nRow)) << strName;
     }
 
     std::vector<std::string> UndoAndTakeTexts()
     {
         SendCommand(ID_UNDO_LAST);
-        std::vector<std::string> texts = m_watcher.Texts();
-        m_watcher.Clear();
-        return texts;
+        return m_watcher.Take();
     }
 
     // A journal as another program could leave it: this entry alone.
@@ -177,13 +106,7 @@ TEST_F(UndoTest, AProfileIsTakenBackToEveryStartTypeBeforeIt)
     };
     std::vector<std::unique_ptr<CTestService>> services;
     for (const auto& service : kServices)
-    {
-        TestServiceSpec spec;
-        spec.strName = service.pszName;
-        spec.dwStartType = service.dwStartType;
-        services.emplace_back(new CTestService(spec));
-        ASSERT_TRUE(services.back()->Created());
-    }
+        ASSERT_TRUE(RegisterAll({Named(service.pszName, service.dwStartType)}, &services));
     CStartTypeSnapshot snapshot;
     std::map<std::string, DWORD> before = AllStartTypes();
     ASSERT_TRUE(OpenWindow());
@@ -244,14 +167,7 @@ TEST_F(UndoTest, EachUndoTakesBackTheApplicationBeforeTheLast)
     SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
     m_pDialog.reset();
     PumpMessages();
-    std::string strJournal = m_strJournalPath;
-    m_pDialog.reset(new CMainDlg(nullptr));
-    m_pDialog->SetJournalPath(strJournal);
-    m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
-        m_previews.push_back(content);
-        return true;
-    });
-    ASSERT_TRUE(m_pDialog->Create());
+    ASSERT_TRUE(OpenWindow(true));
     EXPECT_TRUE(MenuItemEnabled(ID_UNDO_LAST));
     EXPECT_EQ(std::vector<std::string>{kUndoDone}, UndoAndTakeTexts());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), service.ConfiguredStartType());
@@ -308,29 +224,25 @@ TEST_F(UndoTest, AJournalThatCannotBeWrittenStopsEveryChangeBeforeItStarts)
 {
     CTestService service(TestBed("QmUndoNoJournal", "--accept=stop"));
     ASSERT_TRUE(service.Created());
-    TestServiceSpec alerterSpec;
-    alerterSpec.strName = "Alerter";
-    CTestService alerter(alerterSpec);
+    CTestService alerter(Named("Alerter"));
     ASSERT_TRUE(alerter.Created());
     CStartTypeSnapshot snapshot;
     // Its folder would have to be made where a file is.
-    std::string strBlocker = "C:\\windows\\temp\\qm-blocker-" + std::to_string(GetCurrentProcessId());
-    WriteFileText(strBlocker, "not a folder");
-    std::string strJournal = strBlocker + "\\journal.svcj";
+    const CTempPath blocker("qm-blocker");
+    WriteFileText(blocker, "not a folder");
+    std::string strJournal = blocker.File("journal.svcj");
     std::string strFailed = "无法写入更改记录文件(" + strJournal + "),未做任何更改!";
     ASSERT_TRUE(OpenWindow());
     m_pDialog->SetJournalPath(strJournal);
     std::map<std::string, DWORD> before = AllStartTypes();
 
     SetStartTypeByMenu(service.Name(), ID_MENU_DISABLED);
-    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Take());
     EXPECT_EQ("手动", CellOf(service.Name(), 3)) << "the row shows no change that did not happen";
 
     Tick(service.Name());
     SendCommand(IDC_BTN_AUTO);
-    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{strFailed}, m_watcher.Take());
 
     EXPECT_EQ((std::vector<std::string>{kBackupAdvice, strFailed}), ApplyProfileByMenu(5));
 
@@ -346,7 +258,6 @@ TEST_F(UndoTest, AJournalThatCannotBeWrittenStopsEveryChangeBeforeItStarts)
 
     EXPECT_EQ(before, AllStartTypes());
     EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST));
-    DeleteFileA(strBlocker.c_str());
 }
 
 TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
@@ -405,8 +316,7 @@ TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
         EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
         // Nothing is applied over a journal that could not be kept.
         SetStartTypeByMenu(service.Name(), ID_MENU_AUTO);
-        EXPECT_EQ(std::vector<std::string>{test.strProblem + "\n" + m_strJournalPath}, m_watcher.Texts());
-        m_watcher.Clear();
+        EXPECT_EQ(std::vector<std::string>{test.strProblem + "\n" + m_strJournalPath}, m_watcher.Take());
         EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), service.ConfiguredStartType());
         EXPECT_EQ(test.strText, ReadFileText(m_strJournalPath)) << "the file is left as it was";
     }
@@ -416,16 +326,15 @@ TEST_F(UndoTest, AForeignOrDamagedJournalIsSaidAndNothingChanges)
 // write, is named once at the start and never taken back.
 TEST_F(UndoTest, AnEarlierVersionsJournalIsNamedOnceAndNeverUndone)
 {
-    m_strLegacyJournalPath = "C:\\windows\\temp\\qm-legacy-" + std::to_string(GetCurrentProcessId()) + ".svcj";
+    const CTempPath legacy("qm-legacy", ".svcj");
+    m_strLegacyJournalPath = legacy;
     const std::string strKept = m_strLegacyJournalPath + ".old";
-    DeleteFileA(strKept.c_str());
     const std::string strLegacy = "Quillmere change journal 1 GBK\r\nbegin 1 service-removal - ;\r\n"
                                   "service QmLegacyPlanted 16 2 1 C:\\x.exe - LocalSystem - 0 - 0 ;\r\n"
                                   "deleted 1 0 ;\r\nend 1 ;\r\n";
     WriteFileText(m_strLegacyJournalPath, strLegacy);
     ASSERT_TRUE(OpenWindow());
-    EXPECT_EQ(std::vector<std::string>{JournalTexts::Moved(m_strJournalPath, strKept)}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{JournalTexts::Moved(m_strJournalPath, strKept)}, m_watcher.Take());
     EXPECT_FALSE(FileExists(m_strLegacyJournalPath));
     EXPECT_EQ(strLegacy, ReadFileText(strKept));
     EXPECT_EQ(std::vector<std::string>{"没有可以撤销的配置。"}, UndoAndTakeTexts());
@@ -445,7 +354,7 @@ TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
     CTestService service(spec);
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(service.StartAndWaitRunning());
-    WholeConfig before = ReadWholeConfig(service.Name());
+    ServiceConfigSeen before = ReadServiceConfig(service.Name());
     std::string strDependOnService = StoredValue(service.Name(), "DependOnService");
     std::string strDependOnGroup = StoredValue(service.Name(), "DependOnGroup");
     ASSERT_NE("(none)", strDependOnService);
@@ -469,7 +378,7 @@ TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
     EXPECT_EQ("重新创建(自动)", m_previews[0].rows[0].strNew);
 
     ASSERT_TRUE(service.Exists());
-    EXPECT_EQ(before, ReadWholeConfig(service.Name()));
+    EXPECT_EQ(before, ReadServiceConfig(service.Name()));
     EXPECT_EQ(strDependOnService, StoredValue(service.Name(), "DependOnService"));
     EXPECT_EQ(strDependOnGroup, StoredValue(service.Name(), "DependOnGroup"));
     EXPECT_TRUE(Listed(m_pDialog->ServiceList(), service.Name())) << "the list shows it again";
@@ -495,16 +404,14 @@ protected:
             if (!IsWindowVisible(hWnd))
                 return;
             KillTimer(hWnd, nTimer);
-            s_rows = PreviewRows(hWnd);
+            s_rows = PreviewCellsOf(GetDlgItem(hWnd, IDC_PREVIEW_LIST));
             s_strSummary = TextOf(GetDlgItem(hWnd, IDC_PREVIEW_SUMMARY));
             s_strNotes = TextOf(GetDlgItem(hWnd, IDC_PREVIEW_NOTES));
             s_bApplyEnabled = IsWindowEnabled(GetDlgItem(hWnd, IDC_BTN_PREVIEW_APPLY)) != FALSE;
             s_bShot = SaveScreenshot(s_pszShot);
             if (s_meanwhile)
                 s_meanwhile();
-            RECT rect;
-            GetWindowRect(GetDlgItem(hWnd, s_nButton), &rect);
-            ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+            ClickAt(CentreOf(GetDlgItem(hWnd, s_nButton)));
         });
     }
     // Undo through the real windows: the preview is answered with nButton
@@ -523,25 +430,15 @@ protected:
         EXPECT_TRUE(driver.AllDone()) << "a window did not open";
         EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no message box";
     }
-    static HWND s_hPreview;
-    static int s_nButton;
-    static std::vector<std::vector<std::string>> s_rows;
-    static std::string s_strSummary;
-    static std::string s_strNotes;
-    static bool s_bApplyEnabled;
-    static bool s_bShot;
-    static const char* s_pszShot;
-    static std::function<void()> s_meanwhile;
+    // What the preview showed when it was clicked.
+    static inline HWND s_hPreview = nullptr;
+    static inline int s_nButton = 0;
+    static inline std::vector<PreviewCells> s_rows;
+    static inline std::string s_strSummary, s_strNotes;
+    static inline bool s_bApplyEnabled = false, s_bShot = false;
+    static inline const char* s_pszShot = nullptr;
+    static inline std::function<void()> s_meanwhile;
 };
-HWND PreviewFlowTest::s_hPreview = nullptr;
-int PreviewFlowTest::s_nButton = 0;
-std::vector<std::vector<std::string>> PreviewFlowTest::s_rows;
-std::string PreviewFlowTest::s_strSummary;
-std::string PreviewFlowTest::s_strNotes;
-bool PreviewFlowTest::s_bApplyEnabled = false;
-bool PreviewFlowTest::s_bShot = false;
-const char* PreviewFlowTest::s_pszShot = nullptr;
-std::function<void()> PreviewFlowTest::s_meanwhile;
 
 TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChange)
 {
@@ -568,11 +465,7 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
     bool bQuickOpenAfterCancel = false;
     {
         CDialogDriver driver;
-        driver.When(IDC_CHOICE_1, [&hQuick](HWND hDialog) {
-            hQuick = hDialog;
-            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
-            CDialogDriver::Click(hDialog, IDOK);
-        });
+        driver.When(IDC_CHOICE_1, ChooseProfile(2, &hQuick));
         driver.WhenWindow(IsPreviewWindow, [](HWND hPreview) { ClickWhenShown(hPreview, IDC_BTN_PREVIEW_CANCEL); });
         driver.When(IDC_CHOICE_1, [&bQuickOpenAfterCancel](HWND hDialog) {
             bQuickOpenAfterCancel = true;
@@ -585,7 +478,7 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
     EXPECT_TRUE(s_bShot);
     EXPECT_EQ(std::vector<std::string>{}, m_watcher.Texts()) << "no backup question after 取消";
     EXPECT_EQ(before, AllStartTypes());
-    const std::vector<std::string>* pAlerterRow = nullptr;
+    const PreviewCells* pAlerterRow = nullptr;
     for (const auto& row : s_rows)
     {
         if (row[1] == "Alerter")
@@ -601,16 +494,12 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
     // "应用" goes on to the backup question and changes what it showed.
     {
         CDialogDriver driver;
-        driver.When(IDC_CHOICE_1, [](HWND hDialog) {
-            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_2), BM_CLICK, 0, 0);
-            CDialogDriver::Click(hDialog, IDOK);
-        });
+        driver.When(IDC_CHOICE_1, ChooseProfile(2));
         driver.WhenWindow(IsPreviewWindow, [](HWND hPreview) { ClickWhenShown(hPreview, IDC_BTN_PREVIEW_APPLY); });
         SendCommand(ID_QUICK_CONFIG);
         EXPECT_TRUE(driver.AllDone());
     }
-    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Texts());
-    m_watcher.Clear();
+    EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, m_watcher.Take());
     m_watcher.SetAnswer(IDOK);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
     std::map<std::string, DWORD> applied = AllStartTypes();

@@ -17,6 +17,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -50,10 +51,56 @@ inline const ListRow* FindRow(const std::vector<ListRow>& rows, const std::strin
     return nullptr;
 }
 
+// A visible window of this thread that the match accepts, or nullptr.
+inline HWND FindThreadWindow(const std::function<bool(HWND)>& match)
+{
+    std::pair<const std::function<bool(HWND)>*, HWND> search = {&match, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* pSearch = reinterpret_cast<std::pair<const std::function<bool(HWND)>*, HWND>*>(lParam);
+            if (!IsWindowVisible(hWnd) || !(*pSearch->first)(hWnd))
+                return TRUE;
+            pSearch->second = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+inline bool IsPreviewWindow(HWND hWnd)
+{
+    return GetDlgItem(hWnd, IDC_PREVIEW_LIST) != nullptr;
+}
+
+// Every cell of the preview's list, read back through LVM_GETITEMTEXT.
+using PreviewCells = std::array<std::string, 5>;
+inline std::vector<PreviewCells> PreviewCellsOf(HWND hList)
+{
+    CListCtrl list;
+    list.Attach(hList);
+    std::vector<PreviewCells> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i)
+        rows.push_back({list.GetItemText(i, 0), list.GetItemText(i, 1), list.GetItemText(i, 2),
+                        list.GetItemText(i, 3), list.GetItemText(i, 4)});
+    return rows;
+}
+
 inline std::string TextOf(HWND hWnd)
 {
     CWnd wnd(hWnd);
     return wnd.GetWindowText();
+}
+
+// The row showing the service of that name, or -1.
+inline int RowOf(const CListCtrl& list, const std::string& strName)
+{
+    for (int i = 0; i < list.GetItemCount(); ++i)
+    {
+        if (list.GetItemText(i, 1) == strName)
+            return i;
+    }
+    return -1;
 }
 
 // Everything the manager lists, as state and start-type texts.
@@ -69,6 +116,18 @@ inline std::map<std::string, std::pair<std::string, std::string>> ManagerView()
     return view;
 }
 
+// What the user does in quick configuration: a click on the profile, then
+// on "应用". The window is noted when asked.
+inline CDialogDriver::Action ChooseProfile(int nProfile, HWND* phQuick = nullptr)
+{
+    return [nProfile, phQuick](HWND hDialog) {
+        if (phQuick != nullptr)
+            *phQuick = hDialog;
+        PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
+        CDialogDriver::Click(hDialog, IDOK);
+    };
+}
+
 class MainWindowHarness : public testing::Test
 {
 protected:
@@ -78,21 +137,29 @@ protected:
         InitCommonControlsEx(&controls);
     }
 
-    testing::AssertionResult OpenWindow()
+    // A new main window; bSameJournal keeps the last window's journal, and
+    // prepare runs on the window before it is made.
+    testing::AssertionResult OpenWindow(bool bSameJournal = false,
+                                        const std::function<void(CMainDlg&)>& prepare = nullptr)
     {
         m_pDialog.reset(new CMainDlg(nullptr));
         // Each test keeps its own journal, and the previews are answered
         // here unless a test shows the real window.
         static int s_nJournal = 0;
-        m_strJournalPath = "C:\\windows\\temp\\qm-journal-" + std::to_string(GetCurrentProcessId()) + "-" +
-                           std::to_string(++s_nJournal) + ".svcj";
-        DeleteFileA(m_strJournalPath.c_str());
+        if (!bSameJournal || m_strJournalPath.empty())
+        {
+            m_strJournalPath = "C:\\windows\\temp\\qm-journal-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++s_nJournal) + ".svcj";
+            DeleteFileA(m_strJournalPath.c_str());
+        }
         m_pDialog->SetJournalPath(m_strJournalPath);
         m_pDialog->SetLegacyJournalPath(m_strLegacyJournalPath);
         m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
             m_previews.push_back(content);
             return m_bAcceptPreviews;
         });
+        if (prepare)
+            prepare(*m_pDialog);
         if (!m_pDialog->Create())
             return testing::AssertionFailure() << "the main window was not created: " << GetLastError();
         PumpMessages();
@@ -111,8 +178,9 @@ protected:
 
     HWND Window() const { return m_pDialog->GetSafeHwnd(); }
 
-    // A click on a list row as the list reports it: select, then NM_CLICK.
-    void ClickRow(int nRow)
+    // A click on a list row as the list reports it: select, then NM_CLICK
+    // (or the double or right click's notification).
+    void ClickRow(int nRow, UINT nCode = NM_CLICK)
     {
         const CListCtrl& list = m_pDialog->ServiceList();
         LVITEMA item = {};
@@ -125,7 +193,7 @@ protected:
             list.SendMessage(LVM_SETITEMSTATE, nRow, reinterpret_cast<LPARAM>(&item));
         }
         NMITEMACTIVATE notify = {};
-        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, static_cast<UINT>(NM_CLICK)};
+        notify.hdr = {list.GetSafeHwnd(), IDC_SERVICE_LIST, nCode};
         notify.iItem = nRow;
         SendMessageA(Window(), WM_NOTIFY, IDC_SERVICE_LIST, reinterpret_cast<LPARAM>(&notify));
     }
@@ -137,14 +205,10 @@ protected:
     {
         m_watcher.SetAnswer(IDNO);
         CDialogDriver driver;
-        driver.When(IDC_CHOICE_1, [nProfile](HWND hDialog) {
-            PostMessageA(GetDlgItem(hDialog, IDC_CHOICE_1 + nProfile - 1), BM_CLICK, 0, 0);
-            CDialogDriver::Click(hDialog, IDOK);
-        });
+        driver.When(IDC_CHOICE_1, ChooseProfile(nProfile));
         SendCommand(ID_QUICK_CONFIG);
         EXPECT_TRUE(driver.AllDone()) << "quick configuration did not open";
-        std::vector<std::string> texts = m_watcher.Texts();
-        m_watcher.Clear();
+        std::vector<std::string> texts = m_watcher.Take();
         m_watcher.SetAnswer(IDOK);
         return texts;
     }
@@ -152,16 +216,11 @@ protected:
     // A click on the service's row.
     testing::AssertionResult Select(const std::string& strName)
     {
-        const CListCtrl& list = m_pDialog->ServiceList();
-        for (int i = 0; i < list.GetItemCount(); ++i)
-        {
-            if (list.GetItemText(i, 1) == strName)
-            {
-                ClickRow(i);
-                return testing::AssertionSuccess();
-            }
-        }
-        return testing::AssertionFailure() << strName << " is not listed";
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        if (nRow == -1)
+            return testing::AssertionFailure() << strName << " is not listed";
+        ClickRow(nRow);
+        return testing::AssertionSuccess();
     }
 
     void PressKeyInList(WORD wKey)
@@ -217,14 +276,8 @@ protected:
 
     std::string CellOf(const std::string& strName, int nColumn) const
     {
-        int nRow = -1;
-        const CListCtrl& list = m_pDialog->ServiceList();
-        for (int i = 0; i < list.GetItemCount() && nRow == -1; ++i)
-        {
-            if (list.GetItemText(i, 1) == strName)
-                nRow = i;
-        }
-        return nRow == -1 ? "(no row)" : list.GetItemText(nRow, nColumn);
+        int nRow = RowOf(m_pDialog->ServiceList(), strName);
+        return nRow == -1 ? "(no row)" : m_pDialog->ServiceList().GetItemText(nRow, nColumn);
     }
 
     // Puts the run commands in a known state, so that a pass can be seen
@@ -232,6 +285,19 @@ protected:
     void UpdateRunCommandsTo(int nCommandState) { m_pDialog->UpdateRunCommands(nCommandState); }
 
     bool ButtonEnabled(int nId) const { return IsWindowEnabled(GetDlgItem(Window(), nId)) != FALSE; }
+
+    // The file chooser answers with this path, or cancels when it is empty.
+    void ChooseFile(const std::string& strPath)
+    {
+        m_nChooserCalls = 0;
+        m_pDialog->SetFileChooser([this, strPath](HWND hOwner, bool bSave, std::string* pstrPath) {
+            ++m_nChooserCalls;
+            m_bLastChooserSave = bSave;
+            m_hLastChooserOwner = hOwner;
+            *pstrPath = strPath;
+            return !strPath.empty();
+        });
+    }
 
     bool MenuItemEnabled(UINT nId) const
     {
@@ -246,17 +312,11 @@ protected:
     // What each preview would have shown, and the answer given to it.
     std::vector<PreviewContent> m_previews;
     bool m_bAcceptPreviews = true;
+    // What the file chooser was asked since ChooseFile.
+    int m_nChooserCalls = 0;
+    bool m_bLastChooserSave = false;
+    HWND m_hLastChooserOwner = nullptr;
 };
-
-inline int RowOf(const CListCtrl& list, const std::string& strName)
-{
-    for (int i = 0; i < list.GetItemCount(); ++i)
-    {
-        if (list.GetItemText(i, 1) == strName)
-            return i;
-    }
-    return -1;
-}
 
 inline bool Listed(const CListCtrl& list, const std::string& strName)
 {
@@ -292,17 +352,8 @@ public:
     }
     ~CStartTypeSnapshot()
     {
-        SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
         for (const auto& entry : m_startTypes)
-        {
-            SC_HANDLE hService = OpenServiceA(hManager, entry.first.c_str(), SERVICE_CHANGE_CONFIG);
-            if (hService == nullptr)
-                continue;
-            ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, entry.second, SERVICE_NO_CHANGE, nullptr, nullptr,
-                                 nullptr, nullptr, nullptr, nullptr, nullptr);
-            CloseServiceHandle(hService);
-        }
-        CloseServiceHandle(hManager);
+            SetStartTypeOf(entry.first, entry.second);
     }
     static DWORD StartTypeOf(const std::string& strName) { return ReadServiceConfig(strName).dwStartType; }
 

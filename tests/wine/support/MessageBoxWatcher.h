@@ -31,6 +31,13 @@ public:
     const std::vector<Box>& Boxes() const { return m_boxes; }
     std::vector<std::string> Texts() const;
     void Clear() { m_boxes.clear(); }
+    // The texts so far, forgotten here.
+    std::vector<std::string> Take()
+    {
+        std::vector<std::string> texts = Texts();
+        Clear();
+        return texts;
+    }
     void SetAnswer(int nAnswer) { m_nAnswer = nAnswer; }
     void SetAction(Action action) { m_action = std::move(action); }
 

@@ -1,5 +1,8 @@
 #include "support/Pixels.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 COLORREF ScreenPixel(int x, int y)
 {
     HDC hScreen = GetDC(nullptr);
@@ -57,4 +60,28 @@ std::vector<COLORREF> ImageListPixels(HIMAGELIST hImages, int nIndex)
         FillRect(hMemory, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         ImageList_Draw(hImages, nIndex, hMemory, 0, 0, ILD_NORMAL);
     });
+}
+
+RECT ScreenRectOf(HWND hWnd)
+{
+    RECT rect = {};
+    GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+POINT CentreOf(HWND hWnd)
+{
+    RECT rect = ScreenRectOf(hWnd);
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+int CountOf(const std::vector<COLORREF>& pixels, COLORREF crWanted)
+{
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), crWanted));
+}
+
+int Distance(COLORREF crLeft, COLORREF crRight)
+{
+    return std::abs(GetRValue(crLeft) - GetRValue(crRight)) + std::abs(GetGValue(crLeft) - GetGValue(crRight)) +
+           std::abs(GetBValue(crLeft) - GetBValue(crRight));
 }

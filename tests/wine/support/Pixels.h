@@ -16,3 +16,11 @@ std::vector<COLORREF> ScreenPixels(const RECT& rect);
 std::vector<COLORREF> DrawnPixels(int cx, int cy, const std::function<void(HDC hMemory)>& draw);
 // One image of an image list drawn on white.
 std::vector<COLORREF> ImageListPixels(HIMAGELIST hImages, int nIndex);
+
+// A window's rectangle on the screen, and its centre.
+RECT ScreenRectOf(HWND hWnd);
+POINT CentreOf(HWND hWnd);
+// How many of the pixels have that colour.
+int CountOf(const std::vector<COLORREF>& pixels, COLORREF crWanted);
+// The sum of the differences of the three channels.
+int Distance(COLORREF crLeft, COLORREF crRight);

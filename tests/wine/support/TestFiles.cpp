@@ -56,3 +56,48 @@ void LetEveryoneWrite(const std::string& strPath)
                                     nullptr, nullptr, pDacl, nullptr));
     LocalFree(pSecurity);
 }
+
+std::vector<std::string> NamesIn(const std::string& strFolder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    HANDLE hFind = FindFirstFileA((strFolder + "\\*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+    {
+        std::string strName = found.cFileName;
+        if (strName != "." && strName != "..")
+            names.push_back(strName);
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return names;
+}
+
+void RemoveTree(const std::string& strPath)
+{
+    DWORD dwAttributes = GetFileAttributesA(strPath.c_str());
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(strPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if ((dwAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    {
+        DeleteFileA(strPath.c_str());
+        return;
+    }
+    for (const std::string& strName : NamesIn(strPath))
+        RemoveTree(strPath + "\\" + strName);
+    RemoveDirectoryA(strPath.c_str());
+}
+
+CTempPath::CTempPath(const std::string& strStem, const std::string& strExtension, Kind kind)
+{
+    static int s_nPaths = 0;
+    char szTemp[MAX_PATH] = {};
+    EXPECT_NE(0u, GetTempPathA(sizeof(szTemp), szTemp));
+    m_strPath = std::string(szTemp) + strStem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++s_nPaths) + strExtension;
+    RemoveTree(m_strPath);
+    if (kind == kFolder)
+        EXPECT_TRUE(CreateDirectoryA(m_strPath.c_str(), nullptr)) << m_strPath;
+}

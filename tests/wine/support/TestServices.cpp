@@ -76,6 +76,17 @@ void StopAndDeleteByName(SC_HANDLE hManager, const std::wstring& wstrName, bool 
         strName + " leaving the manager");
 }
 
+// Closes a service handle at the end of the scope.
+struct CClosing
+{
+    SC_HANDLE h;
+    ~CClosing()
+    {
+        if (h != nullptr)
+            CloseServiceHandle(h);
+    }
+};
+
 std::wstring MultiString(const std::vector<std::string>& items)
 {
     std::wstring result;
@@ -110,6 +121,58 @@ TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments, DW
     return definition;
 }
 
+TestServiceSpec Named(const char* pszName, DWORD dwStartType)
+{
+    TestServiceSpec definition;
+    definition.strName = pszName;
+    definition.dwStartType = dwStartType;
+    return definition;
+}
+
+testing::AssertionResult RegisterAll(const std::vector<TestServiceSpec>& specs,
+                                     std::vector<std::unique_ptr<CTestService>>* pServices)
+{
+    for (const TestServiceSpec& spec : specs)
+    {
+        pServices->emplace_back(new CTestService(spec));
+        testing::AssertionResult created = pServices->back()->Created();
+        if (!created)
+            return created;
+    }
+    return testing::AssertionSuccess();
+}
+
+COpenedService::COpenedService(const std::wstring& wstrName, DWORD dwAccess)
+{
+    m_hManager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    if (m_hManager != nullptr)
+        m_hService = OpenServiceW(m_hManager, wstrName.c_str(), dwAccess);
+}
+
+COpenedService::COpenedService(const std::string& strName, DWORD dwAccess) : COpenedService(WideFromGbk(strName), dwAccess)
+{
+}
+
+COpenedService::~COpenedService()
+{
+    CClosing manager{m_hManager}, service{m_hService}; // the service first
+}
+
+bool ServiceConfigSeen::operator==(const ServiceConfigSeen& other) const
+{
+    return bRead == other.bRead && dwServiceType == other.dwServiceType && dwStartType == other.dwStartType &&
+           dwErrorControl == other.dwErrorControl && strBinaryPath == other.strBinaryPath &&
+           strGroup == other.strGroup && strAccount == other.strAccount && strDisplayName == other.strDisplayName &&
+           strDescription == other.strDescription;
+}
+
+std::ostream& operator<<(std::ostream& out, const ServiceConfigSeen& c)
+{
+    return out << (c.bRead ? "" : "(not read) ") << c.dwServiceType << "/" << c.dwStartType << "/"
+               << c.dwErrorControl << " [" << c.strBinaryPath << "] [" << c.strGroup << "] [" << c.strAccount
+               << "] [" << c.strDisplayName << "] [" << c.strDescription << "]";
+}
+
 ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService)
 {
     ServiceConfigSeen seen;
@@ -119,26 +182,37 @@ ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService)
     auto* pConfig = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
     if (!QueryServiceConfigA(hService, pConfig, static_cast<DWORD>(buffer.size()), &dwNeeded))
         return seen;
+    auto text = [](const char* psz) { return std::string(psz != nullptr ? psz : ""); };
     seen.bRead = true;
     seen.dwServiceType = pConfig->dwServiceType;
     seen.dwStartType = pConfig->dwStartType;
-    seen.strBinaryPath = pConfig->lpBinaryPathName != nullptr ? pConfig->lpBinaryPathName : "";
+    seen.dwErrorControl = pConfig->dwErrorControl;
+    seen.strBinaryPath = text(pConfig->lpBinaryPathName);
+    seen.strGroup = text(pConfig->lpLoadOrderGroup);
+    seen.strAccount = text(pConfig->lpServiceStartName);
+    seen.strDisplayName = text(pConfig->lpDisplayName);
+    std::vector<BYTE> description(8192);
+    if (QueryServiceConfig2A(hService, SERVICE_CONFIG_DESCRIPTION, description.data(),
+                             static_cast<DWORD>(description.size()), &dwNeeded))
+    {
+        const char* psz = reinterpret_cast<SERVICE_DESCRIPTIONA*>(description.data())->lpDescription;
+        seen.strDescription = psz != nullptr ? psz : "(null)";
+    }
     return seen;
 }
 
 ServiceConfigSeen ReadServiceConfig(const std::string& strName)
 {
-    ServiceConfigSeen seen;
-    SC_HANDLE hManager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE hService = hManager != nullptr ? OpenServiceA(hManager, strName.c_str(), SERVICE_QUERY_CONFIG) : nullptr;
-    if (hService != nullptr)
-    {
-        seen = ReadServiceConfig(hService);
-        CloseServiceHandle(hService);
-    }
-    if (hManager != nullptr)
-        CloseServiceHandle(hManager);
-    return seen;
+    COpenedService service(strName, SERVICE_QUERY_CONFIG);
+    return service.Get() != nullptr ? ReadServiceConfig(service.Get()) : ServiceConfigSeen();
+}
+
+bool SetStartTypeOf(const std::string& strName, DWORD dwStartType)
+{
+    COpenedService service(strName, SERVICE_CHANGE_CONFIG);
+    return service.Get() != nullptr &&
+           ChangeServiceConfigA(service.Get(), SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr, nullptr,
+                                nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 DWORD EnumerateServicesInto(SC_HANDLE hManager, std::vector<BYTE>* pBuffer, DWORD* pdwCount)
@@ -270,14 +344,11 @@ testing::AssertionResult CTestService::Created() const
 
 testing::AssertionResult CTestService::Start()
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_START);
-    if (hService == nullptr)
+    CClosing service{OpenOwn(SERVICE_START)};
+    if (service.h == nullptr)
         return testing::AssertionFailure() << "open for start failed with " << GetLastError();
-    BOOL bStarted = StartServiceA(hService, 0, nullptr);
-    DWORD dwError = GetLastError();
-    CloseServiceHandle(hService);
-    if (!bStarted)
-        return testing::AssertionFailure() << "start of " << m_spec.strName << " failed with " << dwError;
+    if (!StartServiceA(service.h, 0, nullptr))
+        return testing::AssertionFailure() << "start of " << m_spec.strName << " failed with " << GetLastError();
     return testing::AssertionSuccess();
 }
 
@@ -291,16 +362,13 @@ testing::AssertionResult CTestService::StartAndWaitRunning()
 
 testing::AssertionResult CTestService::ChangeStartType(DWORD dwStartType)
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_CHANGE_CONFIG);
-    if (hService == nullptr)
+    CClosing service{OpenOwn(SERVICE_CHANGE_CONFIG)};
+    if (service.h == nullptr)
         return testing::AssertionFailure() << "open for a change failed with " << GetLastError();
-    BOOL bChanged = ChangeServiceConfigA(hService, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    DWORD dwError = GetLastError();
-    CloseServiceHandle(hService);
-    if (!bChanged)
+    if (!ChangeServiceConfigA(service.h, SERVICE_NO_CHANGE, dwStartType, SERVICE_NO_CHANGE, nullptr, nullptr,
+                              nullptr, nullptr, nullptr, nullptr, nullptr))
         return testing::AssertionFailure() << "start type " << dwStartType << " of " << m_spec.strName
-                                           << " failed with " << dwError;
+                                           << " failed with " << GetLastError();
     return testing::AssertionSuccess();
 }
 
@@ -341,26 +409,19 @@ testing::AssertionResult CTestService::DeleteStoredValue(const char* pszValue)
 
 testing::AssertionResult CTestService::SendControl(DWORD dwControl)
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_ALL_ACCESS);
-    if (hService == nullptr)
+    CClosing service{OpenOwn(SERVICE_ALL_ACCESS)};
+    if (service.h == nullptr)
         return testing::AssertionFailure() << "open for control failed with " << GetLastError();
     SERVICE_STATUS status = {};
-    BOOL bSent = ControlService(hService, dwControl, &status);
-    DWORD dwError = GetLastError();
-    CloseServiceHandle(hService);
-    if (!bSent)
-        return testing::AssertionFailure() << "control " << dwControl << " failed with " << dwError;
+    if (!ControlService(service.h, dwControl, &status))
+        return testing::AssertionFailure() << "control " << dwControl << " failed with " << GetLastError();
     return testing::AssertionSuccess();
 }
 
 bool CTestService::QueryStatus(SERVICE_STATUS* pStatus) const
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_STATUS);
-    if (hService == nullptr)
-        return false;
-    BOOL bQueried = QueryServiceStatus(hService, pStatus);
-    CloseServiceHandle(hService);
-    return bQueried != FALSE;
+    CClosing service{OpenOwn(SERVICE_QUERY_STATUS)};
+    return service.h != nullptr && QueryServiceStatus(service.h, pStatus);
 }
 
 DWORD CTestService::CurrentState() const
@@ -371,21 +432,13 @@ DWORD CTestService::CurrentState() const
 
 DWORD CTestService::ConfiguredStartType() const
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_CONFIG);
-    if (hService == nullptr)
-        return 0xFFFFFFFF;
-    DWORD dwStartType = ReadServiceConfig(hService).dwStartType;
-    CloseServiceHandle(hService);
-    return dwStartType;
+    CClosing service{OpenOwn(SERVICE_QUERY_CONFIG)};
+    return service.h != nullptr ? ReadServiceConfig(service.h).dwStartType : 0xFFFFFFFF;
 }
 
 bool CTestService::Exists() const
 {
-    SC_HANDLE hService = OpenOwn(SERVICE_QUERY_STATUS);
-    if (hService == nullptr)
-        return false;
-    CloseServiceHandle(hService);
-    return true;
+    return CClosing{OpenOwn(SERVICE_QUERY_STATUS)}.h != nullptr;
 }
 
 testing::AssertionResult CTestService::WaitForState(DWORD dwState, DWORD dwTimeoutMs) const

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,19 +33,45 @@ struct TestServiceSpec
 // A test-bed service under a name unique to this run, made from the stem.
 TestServiceSpec TestBed(const char* pszStem, const std::string& strArguments = "",
                         DWORD dwStartType = SERVICE_DEMAND_START);
+// A test bed under a fixed name, such as a service the knowledge base knows.
+TestServiceSpec Named(const char* pszName, DWORD dwStartType = SERVICE_DEMAND_START);
+
+// A service of this computer's manager, opened by name through handles of
+// the test's own and closed at the end of the scope; Get() is nullptr when
+// it could not be opened.
+class COpenedService
+{
+public:
+    COpenedService(const std::wstring& wstrName, DWORD dwAccess);
+    COpenedService(const std::string& strName, DWORD dwAccess);
+    ~COpenedService();
+    COpenedService(const COpenedService&) = delete;
+    COpenedService& operator=(const COpenedService&) = delete;
+    SC_HANDLE Get() const { return m_hService; }
+
+private:
+    SC_HANDLE m_hManager = nullptr;
+    SC_HANDLE m_hService = nullptr;
+};
 
 // What the manager answers to QueryServiceConfigA, asked for the size first
-// and then with room for it; bRead is false when the service could not be
+// and then with room for it, and to QueryServiceConfig2A for the description
+// ("(null)" when it has none); bRead is false when the service could not be
 // opened or queried.
 struct ServiceConfigSeen
 {
     bool bRead = false;
     DWORD dwServiceType = 0;
     DWORD dwStartType = 0xFFFFFFFF;
-    std::string strBinaryPath;
+    DWORD dwErrorControl = 0;
+    std::string strBinaryPath, strGroup, strAccount, strDisplayName, strDescription;
+    bool operator==(const ServiceConfigSeen& other) const;
 };
+std::ostream& operator<<(std::ostream& out, const ServiceConfigSeen& config);
 ServiceConfigSeen ReadServiceConfig(SC_HANDLE hService);
 ServiceConfigSeen ReadServiceConfig(const std::string& strName);
+// Through the manager, as another program would; false when it refused.
+bool SetStartTypeOf(const std::string& strName, DWORD dwStartType);
 
 // EnumServicesStatusA of every Win32 service: the size query, then the
 // exactly sized call. 0 or the error of the call that failed.
@@ -107,6 +135,10 @@ private:
     DWORD m_dwCreateError = 0;
     bool m_bRemoved = false;
 };
+
+// Registers one test bed per spec into pServices; the first failure, if any.
+testing::AssertionResult RegisterAll(const std::vector<TestServiceSpec>& specs,
+                                     std::vector<std::unique_ptr<CTestService>>* pServices);
 
 // A name unique to this process, so that leftovers of an earlier crashed
 // run never collide with this one.
