@@ -111,3 +111,23 @@ qm_run_selected_tests() {
     rm -f "$out"
     return "$rc"
 }
+
+# The start type of every service the prefix had before the tests, as
+# "name=0x.." lines: the tests register their own services and must leave
+# the prefix's own as they found them.
+qm_prefix_start_types() {
+    qm_wine reg query 'HKLM\System\CurrentControlSet\Services' /s /v Start 2>/dev/null | tr -d '\r' |
+        awk '/^HKEY_/ { n = split($0, p, "\\"); name = p[n] } /REG_DWORD/ { print name "=" $3 }' | sort
+}
+
+# Fails, naming them, when services listed before were changed or are gone.
+qm_check_prefix_start_types() {
+    local before=$1 after changed
+    after=$(qm_prefix_start_types)
+    changed=$(comm -23 <(echo "$before") <(echo "$after"))
+    if [ -n "$changed" ]; then
+        echo "Tests left the prefix's own services changed (start types before the tests):" >&2
+        echo "$changed" >&2
+        return 1
+    fi
+}

@@ -312,6 +312,7 @@ TEST_F(CommandsTest, AProfileAppliesThePlanItsPreviewShowed)
     spec.dwStartType = SERVICE_AUTO_START;
     CTestService alerter(spec);
     ASSERT_TRUE(alerter.Created());
+    CStartTypeSnapshot snapshot;
     std::unique_ptr<CTestService> pLate;
     ASSERT_TRUE(OpenWindow());
     m_pDialog->SetPreviewer([&](const PreviewContent&, HWND) {
