@@ -5,6 +5,8 @@
 #include "changes/JournalledChange.h"
 #include "changes/PreviewDlg.h"
 #include "changes/ServiceRecordIO.h"
+#include "changes/StartTypePreview.h"
+#include "common/GbkText.h"
 #include "changes/UndoRestore.h"
 #include "res/resource.h"
 #include "services/ProgressDlg.h"
@@ -19,6 +21,26 @@ const char* const kExportDone = "服务配置文件保存成功!";
 const char* const kExportFailed = "配置文件无法写入,本次导出失败!";
 const char* const kFileError = "文件错误！请选择正确的配置文件！";
 const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
+
+// A target of the plan that failed, as the failures window names it.
+FailedService FailureOf(const StartTypePlan& plan, const std::wstring& wstrName, DWORD dwError)
+{
+    FailedService failure;
+    failure.strName = GbkText::FromWide(wstrName);
+    failure.strDisplayName = failure.strName;
+    failure.dwError = dwError;
+    for (const StartTypeTarget& target : plan.targets)
+    {
+        if (target.wstrName == wstrName)
+            failure.dwNew = target.dwStartType;
+    }
+    for (const EnumeratedService& listed : plan.services)
+    {
+        if (listed.wstrName == wstrName && !listed.wstrDisplayName.empty())
+            failure.strDisplayName = GbkText::FromWide(listed.wstrDisplayName);
+    }
+    return failure;
+}
 
 std::string ExportLeftOutText(int nLeftOut)
 {
@@ -125,17 +147,27 @@ void CChangeCommands::Apply(const StartTypePlan& plan, HWND hOwner)
 {
     if (m_bApplying)
         return;
-    CScopedValue<bool> applying(m_bApplying, true);
-    CWnd owner(hOwner != nullptr ? hOwner : m_list.Window());
-    CProgressDlg progress(&owner, [this, &plan](HWND hProgress) {
-        auto boxes = m_list.OwnBoxes(hProgress);
-        auto busy = m_list.HoldServices();
-        CStartTypeApplier applier(m_list.Session(), &m_journal, m_list.Reporter(),
-                                  [this](const std::wstring&, DWORD dwError) { m_list.ReportServiceFailure(dwError); });
-        applier.Apply(plan.targets, CStartTypeApplier::ReportingFor(plan));
-        AfterApplying();
-    });
-    progress.DoModal();
+    std::vector<FailedService> failed;
+    {
+        CScopedValue<bool> applying(m_bApplying, true);
+        CWnd owner(hOwner != nullptr ? hOwner : m_list.Window());
+        CProgressDlg progress(&owner, [this, &plan, &failed](HWND hProgress) {
+            auto boxes = m_list.OwnBoxes(hProgress);
+            auto busy = m_list.HoldServices();
+            CStartTypeApplier applier(m_list.Session(), &m_journal, m_list.Reporter(), {});
+            applier.Apply(plan.targets, CStartTypeApplier::Reporting::Nothing,
+                          [&](const std::wstring& wstrName, DWORD dwError) {
+                              if (dwError != 0)
+                                  failed.push_back(FailureOf(plan, wstrName, dwError));
+                          });
+            AfterApplying();
+        });
+        progress.DoModal();
+    }
+    // Every service the plan could not change is named in one window, so
+    // that a preview that promised a change is never followed by silence.
+    if (!failed.empty())
+        m_preview(StartTypePreview::Failures(failed), hOwner != nullptr ? hOwner : m_list.Window());
 }
 
 bool CChangeCommands::PreviewBackupApply(const StartTypeRequest& request, HWND hOwner, bool bOfferBackup)

@@ -2,6 +2,7 @@
 // and a summary. Portable: filled by the code that plans the change.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -26,4 +27,7 @@ struct PreviewContent
     std::vector<std::string> notes;
     // False when nothing would change: the window says so and "应用" is off.
     bool bAnyChange = false;
+    // The list's headings when the window shows something else than a
+    // change of start types (what failed, say); null for those.
+    const std::array<const char*, 5>* pHeadings = nullptr;
 };

@@ -91,7 +91,7 @@ void CPreviewDlg::FillList()
 {
     m_listRows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
     for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
-        m_listRows.InsertColumn(nColumn, PreviewText::kColumns[nColumn], LVCFMT_LEFT, 80);
+        m_listRows.InsertColumn(nColumn, PreviewText::HeadingsOf(m_content)[nColumn], LVCFMT_LEFT, 80);
     // Thousands of rows: the list redraws and scrolls once, not per row.
     m_listRows.SendMessage(WM_SETREDRAW, FALSE);
     for (const PreviewRow& row : m_content.rows)
@@ -122,7 +122,7 @@ void CPreviewDlg::SizeColumns()
     std::array<int, PreviewText::kColumnCount> headings = {}, wanted = {};
     for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
     {
-        headings[nColumn] = textWidth(PreviewText::kColumns[nColumn]) + kHeadingPadding;
+        headings[nColumn] = textWidth(PreviewText::HeadingsOf(m_content)[nColumn]) + kHeadingPadding;
         wanted[nColumn] = headings[nColumn];
     }
     for (const PreviewRow& row : m_content.rows)

@@ -13,6 +13,11 @@ constexpr int kColumnCount = 5;
 // The list's headings, in the order of its columns.
 constexpr std::array<const char*, kColumnCount> kColumns = {"显示名称", "服务名称", "当前启动类型", "新启动类型",
                                                             "运行中的依赖服务"};
+// The headings the content asks for, or the start types' own.
+inline const std::array<const char*, kColumnCount>& HeadingsOf(const PreviewContent& content)
+{
+    return content.pHeadings != nullptr ? *content.pHeadings : kColumns;
+}
 // Put before the display name of a marked row.
 constexpr const char* kMarker = "※";
 // The line under the notes that explains the marker.

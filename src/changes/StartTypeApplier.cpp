@@ -66,7 +66,6 @@ DWORD PlanStartTypes(IServiceSession& session, const StartTypeRequest& request, 
 {
     *pPlan = StartTypePlan();
     pPlan->file = request.file;
-    pPlan->bFromFile = request.bFromFile;
     // Only what the manager lists as a Win32 service now: a name that is a
     // driver is skipped, and counted apart from names nobody knows.
     std::vector<EnumeratedService> services;
@@ -103,23 +102,17 @@ bool CStartTypeApplier::Apply(const std::vector<StartTypeTarget>& targets, Repor
 {
     // What each service has now, before anything is changed; a service
     // that cannot be read is not changed, since it could not be put back.
-    struct Read
-    {
-        DWORD dwError = 0;
-        bool bOpenFailed = false;
-    };
-    std::vector<Read> reads(targets.size());
+    std::vector<DWORD> reads(targets.size());
     ChangeJournal::Entry entry;
     entry.kind = ChangeJournal::Kind::StartTypes;
     for (size_t i = 0; i < targets.size(); ++i)
     {
         DWORD dwBefore = 0;
         CService service;
-        reads[i].dwError = m_session.Open(targets[i].wstrName, IServiceSession::kAccessChangeAndRead, &service);
-        reads[i].bOpenFailed = reads[i].dwError != 0;
-        if (reads[i].dwError == 0)
-            reads[i].dwError = service.QueryStartType(&dwBefore);
-        if (reads[i].dwError == 0)
+        reads[i] = m_session.Open(targets[i].wstrName, IServiceSession::kAccessChangeAndRead, &service);
+        if (reads[i] == 0)
+            reads[i] = service.QueryStartType(&dwBefore);
+        if (reads[i] == 0)
             entry.startTypes.push_back({targets[i].wstrName, dwBefore, targets[i].dwStartType, false, 0});
     }
     CJournalledChange change(m_pJournal, m_reporter);
@@ -129,13 +122,11 @@ bool CStartTypeApplier::Apply(const std::vector<StartTypeTarget>& targets, Repor
     for (size_t i = 0; i < targets.size(); ++i)
     {
         const StartTypeTarget& target = targets[i];
-        DWORD dwError = reads[i].dwError;
-        bool bOpen = reads[i].bOpenFailed;
+        DWORD dwError = reads[i];
         if (dwError == 0)
         {
             CService service;
             dwError = m_session.Open(target.wstrName, IServiceSession::kAccessChangeAndRead, &service);
-            bOpen = dwError != 0;
             if (dwError == 0)
             {
                 dwError = service.ChangeStartType(target.dwStartType);
@@ -144,8 +135,7 @@ bool CStartTypeApplier::Apply(const std::vector<StartTypeTarget>& targets, Repor
                     change.RecordStartTypeTook(target.wstrName, dwTook);
             }
         }
-        bool bTell = reporting == Reporting::Everything || (reporting == Reporting::ChangesOnly && !bOpen);
-        if (dwError != 0 && bTell)
+        if (dwError != 0 && reporting == Reporting::Everything)
             m_reportFailure(target.wstrName, dwError);
         if (onDone)
             onDone(target.wstrName, dwError);

@@ -35,7 +35,6 @@ struct StartTypePlan
     std::vector<std::string> drivers;
     // A file's lines the reader does not take, and its encoding.
     ServiceConfigFile::Findings file;
-    bool bFromFile = false;
 };
 
 // The plan of a request against the manager's list now: only what the
@@ -49,17 +48,12 @@ public:
     // Told of each failure that is not silent, with the service's name.
     using FailureReport = std::function<void(const std::wstring& wstrName, DWORD dwError)>;
 
-    // Which failures of single services are told.
+    // Which failures of single services are told as they happen.
     enum class Reporting
     {
-        Everything,  // the user picked them: every failure
-        ChangesOnly, // a profile: a service that cannot be opened is not installed
-        Nothing,     // a file's records fail silently
+        Everything, // the rows the user picked: each failure at once
+        Nothing,    // a plan: its caller hears of them all at the end
     };
-    static Reporting ReportingFor(const StartTypePlan& plan)
-    {
-        return plan.bFromFile ? Reporting::Nothing : Reporting::ChangesOnly;
-    }
 
     // Every application is journalled in pJournal first (none when null);
     // a journal that refuses is told to reporter.

@@ -2,6 +2,7 @@
 
 #include "common/AsciiText.h"
 #include "common/WideText.h"
+#include "services/ServiceErrors.h"
 #include "services/ServiceTexts.h"
 
 #include <cstdio>
@@ -133,6 +134,25 @@ PreviewContent Build(const std::string& strTitle, const std::vector<PlannedServi
     content.bAnyChange = !content.rows.empty();
     content.strSummary = SummaryText(static_cast<int>(content.rows.size()), nUnchanged, skipped);
     content.notes = NotesFor(skipped);
+    return content;
+}
+
+PreviewContent Failures(const std::vector<FailedService>& failed)
+{
+    PreviewContent content;
+    content.strTitle = kFailuresTitle;
+    content.pHeadings = &kFailureHeadings;
+    for (const FailedService& service : failed)
+    {
+        PreviewRow row;
+        row.strDisplayName = service.strDisplayName;
+        row.strName = service.strName;
+        row.strCurrent = std::to_string(service.dwError);
+        row.strNew = ServiceTexts::StartTypeText(service.dwNew);
+        row.runningDependents = {ServiceFailureText(service.dwError)};
+        content.rows.push_back(std::move(row));
+    }
+    content.strSummary = "有 " + std::to_string(failed.size()) + " 个服务未能更改。";
     return content;
 }
 } // namespace StartTypePreview

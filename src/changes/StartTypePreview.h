@@ -43,8 +43,24 @@ private:
     std::map<std::wstring, std::vector<std::wstring>> m_dependentsOf;  // lower-case name -> lower-case names
 };
 
+// A service a plan could not change, and why.
+struct FailedService
+{
+    std::string strName;
+    std::string strDisplayName;
+    std::uint32_t dwNew = 0;
+    std::uint32_t dwError = 0;
+};
+
 namespace StartTypePreview
 {
+constexpr const char* kFailuresTitle = "未能更改的服务";
+constexpr std::array<const char*, 5> kFailureHeadings = {"显示名称", "服务名称", "错误代码", "新启动类型",
+                                                         "错误说明"};
+// The window shown after an application in which services failed: one row
+// each, with the code and the error table's text for it.
+PreviewContent Failures(const std::vector<FailedService>& failed);
+
 // What the request gave that the plan leaves out.
 struct Skipped
 {

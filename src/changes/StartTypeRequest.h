@@ -21,7 +21,4 @@ struct StartTypeRequest
     std::vector<NamedStartType> targets;
     // What a file's reader made of the lines it does not apply.
     ServiceConfigFile::Findings file;
-    // A file's records fail without a word; a profile's failures are told,
-    // but for a service that cannot be opened.
-    bool bFromFile = false;
 };

@@ -112,6 +112,5 @@ StartTypeRequest ServiceConfigRequest(const std::string& strData)
             request.targets.push_back({record.strName, dwStartType});
     }
     request.file = ServiceConfigFile::Examine(strData, records);
-    request.bFromFile = true;
     return request;
 }

@@ -42,7 +42,6 @@ void ExpectRecords(const std::string& strData, const std::vector<Expected>& expe
     for (const NamedStartType& target : request.targets)
         requested.push_back(target.strName + "&" + ServiceTexts::StartTypeText(target.dwStartType));
     EXPECT_EQ(applicable, requested);
-    EXPECT_TRUE(request.bFromFile);
 }
 
 TEST(ServiceConfigFileTest, RecordsAreWrittenWithCrLf)

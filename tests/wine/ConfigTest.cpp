@@ -3,6 +3,7 @@
 #include "support/DialogDriver.h"
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
+#include "support/StandInComputer.h"
 #include "support/TestFiles.h"
 
 #include "common/AsciiText.h"
@@ -13,6 +14,7 @@
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
 #include "knowledge/WizardDlg.h"
+#include "services/ServiceErrors.h"
 
 #include <cstdlib>
 
@@ -808,6 +810,52 @@ TEST_F(WizardTest, TheWorkingFileIsMadeNew)
 // Import changes only Win32 services the manager lists at that moment, as
 // export writes them; a driver's line and a name holding a NUL are skipped,
 // and the preview says so.
+// What Windows refuses and Wine does not: a service that denies changes
+// (5), a per-user instance (87) and one marked for deletion (1072). After
+// the import each is named in one window with its code and the table's
+// text; the service that could be changed was, and no box was raised.
+TEST_F(ConfigTest, AnImportNamesEveryServiceItCouldNotChange)
+{
+    CStandInComputer computer;
+    StandInService denied(L"QmDenied"), perUser(L"QmPerUser_1a2b", SERVICE_WIN32_OWN_PROCESS | 0x80), doomed(L"QmDoomed"),
+        plain(L"QmPlain");
+    denied.wstrDisplayName = L"Denied display";
+    denied.wstrSddl = L"O:SYG:SYD:(D;;DC;;;WD)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;WD)";
+    ASSERT_TRUE(computer.Add({denied, perUser, doomed, plain}));
+    std::unique_ptr<CStandInSession> pSession = computer.Session();
+    SERVICE_STATUS running = {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, SERVICE_ACCEPT_STOP};
+    CService service;
+    ASSERT_EQ(0u, pSession->SetStatus(L"QmDoomed", running));
+    ASSERT_EQ(0u, pSession->Open(L"QmDoomed", DELETE, &service));
+    ASSERT_EQ(0u, service.Delete());
+    service.Close();
+    CStandInSession* pStandIn = pSession.get();
+    ASSERT_TRUE(OpenWindow(false, [&](CMainDlg& dialog) { dialog.SetServiceSession(std::move(pSession)); }));
+    const CTempPath file("qm_import_refused", ".svc");
+    WriteFileText(file, "QmDenied&已禁用\r\nQmPerUser_1a2b&已禁用\r\nQmDoomed&已禁用\r\nQmPlain&已禁用\r\n");
+    ChooseFile(file);
+    SendCommand(ID_IMPORT_CONFIG);
+    EXPECT_TRUE(m_watcher.Texts().empty());
+    ASSERT_EQ(2u, m_previews.size());
+    EXPECT_EQ("将更改 4 个服务的启动类型,0 个不变,0 个未安装。", m_previews[0].strSummary);
+    const PreviewContent& failed = m_previews[1];
+    EXPECT_EQ("未能更改的服务", failed.strTitle);
+    EXPECT_EQ("有 3 个服务未能更改。", failed.strSummary);
+    std::vector<std::string> rows;
+    for (const PreviewRow& row : failed.rows)
+        rows.push_back(row.strDisplayName + "|" + row.strName + "|" + row.strCurrent + "|" + row.strNew + "|" +
+                       row.runningDependents.at(0));
+    EXPECT_EQ((std::vector<std::string>{
+                  "Denied display|QmDenied|5|已禁用|" + ServiceFailureText(ERROR_ACCESS_DENIED),
+                  "QmPerUser_1a2b|QmPerUser_1a2b|87|已禁用|" + ServiceFailureText(ERROR_INVALID_PARAMETER),
+                  "QmDoomed|QmDoomed|1072|已禁用|" + ServiceFailureText(ERROR_SERVICE_MARKED_FOR_DELETE)}),
+              rows);
+    DWORD dwStartType = 0;
+    ASSERT_EQ(0u, pStandIn->Open(L"QmPlain", SERVICE_QUERY_CONFIG, &service));
+    EXPECT_EQ(0u, service.QueryStartType(&dwStartType));
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), dwStartType);
+}
+
 TEST_F(ConfigTest, ImportChangesOnlyListedWin32Services)
 {
     std::vector<std::unique_ptr<CTestService>> services;

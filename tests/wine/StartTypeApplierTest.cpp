@@ -48,7 +48,7 @@ protected:
     {
         StartTypePlan plan;
         EXPECT_EQ(0u, PlanStartTypes(*m_pSession, request, &plan));
-        EXPECT_TRUE(Applier().Apply(plan.targets, CStartTypeApplier::ReportingFor(plan)));
+        EXPECT_TRUE(Applier().Apply(plan.targets, CStartTypeApplier::Reporting::Nothing));
         return plan;
     }
 
