@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/DetailsPane.h"
+#include "app/ServiceListRules.h"
 #include "app/ServiceListView.h"
 #include "changes/ChangePreview.h"
 #include "changes/JournalFile.h"
@@ -65,11 +66,13 @@ public:
     void ReportServiceFailure(DWORD dwError);
     void ReportFatalError(DWORD dwError);
 
-    // The list as the category's filter keeps it; the first listing that
-    // fails ends the program.
-    void FillServiceList(const std::string& strFilter);
-    // A category picked: the remembered row and its details are forgotten.
-    void ShowCategory(const std::string& strFilter, bool bResetDetails);
+    // The table of services listed again, and the list as the category
+    // keeps it; the first listing that fails ends the program.
+    void FillServiceList(const ServiceListRules::Category& category);
+    // A category picked: the remembered row and its details are forgotten,
+    // and the list shows the table's services that the category keeps,
+    // without asking the manager unless bListAgain.
+    void ShowCategory(const ServiceListRules::Category& category, bool bResetDetails, bool bListAgain = false);
     void ShowServiceDetails();
     // Makes the remembered row the highlighted one and shows its details.
     void SyncRememberedRow();
@@ -121,6 +124,7 @@ private:
     bool HasSelection();
     // The row modes from the toolbar and the context menu.
     void SetStartTypeOfSelection(ApplyMode mode, int nValue);
+    void ShowRows(const ServiceListRules::Category& category);
     void RemoveRow(int nRow);
     void ReportRowFailure(int nRow, DWORD dwError);
     void ApplyNow(const ApplyRequest& request);
@@ -133,6 +137,7 @@ private:
     std::unique_ptr<IServiceSession> m_pSession;
     CServiceListView m_rows;
     CDetailsPane m_details;
+    // The table of services; the list shows copies of its rows.
     CServicePoller m_poller;
     int m_nSelected = -1;
     // A change of highlight seen while busy, taken up by the next pass.
@@ -145,7 +150,7 @@ private:
     bool m_bBusy = false;
     HWND m_hBoxOwner = nullptr;
     // The category shown, for a list made again after an undo.
-    std::string m_strFilter;
+    ServiceListRules::Category m_category = ServiceListRules::AllServices();
     FileChooser m_chooseFile = ChooseServiceConfigFile;
     Previewer m_preview = ShowPreviewWindow;
     CJournalFile m_journal{CJournalFile::DefaultPath()};

@@ -253,13 +253,13 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
     // The timer's passes would land between a change and the pass timed
     // after it; it runs only in the idle CPU's turns.
     dialog.KillTimer(CMainDlg::kStatusTimer);
-    dialog.FillServiceList(ServiceListRules::kAll);
+    dialog.FillServiceList(ServiceListRules::AllServices());
     dialog.RefreshServiceStates();
     dialog.RefreshServiceStates();
     PumpMessages();
 
     if (!TimeInterleaved(kFillRounds, hManager, pFigures, &pFigures->fill, &pFigures->fillEnumeration,
-                         [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); }))
+                         [&dialog] { dialog.FillServiceList(ServiceListRules::AllServices()); }))
         return false;
     dialog.RefreshServiceStates();
 
@@ -366,7 +366,7 @@ void MeasureParts(CMainDlg& dialog, CBenchManager& control, int nRegistered)
     for (int nRound = 0; nRound < kPartRounds && !Interrupted(); ++nRound)
     {
         TimeEnumeration(hManager, &enumeration, &unused.enumeration);
-        time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); });
+        time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::AllServices()); });
         PumpMessages();
         time(&pass, [&dialog] { dialog.RefreshServiceStates(); });
         time(&listEnumeration, [&session] {
@@ -389,7 +389,7 @@ void MeasureParts(CMainDlg& dialog, CBenchManager& control, int nRegistered)
             }
         });
         time(&redrawOn, [hList] { ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0); });
-        dialog.FillServiceList(ServiceListRules::kAll);
+        dialog.FillServiceList(ServiceListRules::AllServices());
         PumpMessages();
 
         time(&refresh, [&] { poller.Refresh(session); });
