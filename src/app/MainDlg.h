@@ -39,6 +39,8 @@ public:
 
     void FillServiceList(const ServiceListRules::Category& category) { m_commands.FillServiceList(category); }
     void RefreshServiceStates() { m_commands.RefreshServiceStates(); }
+    // What a click on a category's label does.
+    void ShowCategory(const ServiceListRules::Category& category) { m_commands.ShowCategory(category, true); }
     void UpdateRunCommands(int nCommandState) override;
     void ApplyLayout();
     // What quick configuration and the wizard ask of this window.
