@@ -327,7 +327,8 @@ DWORD CManagerSession::Enumerate(DWORD dwServiceType, std::vector<EnumeratedServ
     pServices->clear();
     if (m_pShared->hManager == nullptr)
         return ERROR_INVALID_HANDLE;
-    return ListServices(m_pShared->hManager, dwServiceType, pServices, m_pShared->enumerateServices);
+    return ListServices(m_pShared->hManager, dwServiceType, pServices, m_pShared->enumerateServices,
+                        &m_dwListingBytes);
 }
 
 DWORD CManagerSession::Open(const std::wstring& wstrName, DWORD dwDesiredAccess, CService* pService)

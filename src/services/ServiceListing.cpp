@@ -46,10 +46,23 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
         if (!InBuffer(pBatch[i].lpServiceName, buffer) || !InBuffer(pBatch[i].lpDisplayName, buffer))
             return false;
     }
+    // A service registered ahead of the resume point moves the rest along,
+    // so a batch can repeat the last entry of the one before; the first
+    // batch, most often the only one, repeats nothing.
+    if (pServices->empty())
+    {
+        pServices->reserve(dwCount);
+        for (DWORD i = 0; i < dwCount; ++i)
+            pServices->push_back({pBatch[i].lpServiceName, pBatch[i].lpDisplayName, pBatch[i].ServiceStatus});
+        return true;
+    }
+    if (pSeen->empty())
+    {
+        for (const EnumeratedService& taken : *pServices)
+            pSeen->insert(WideAsciiLower(taken.wstrName));
+    }
     for (DWORD i = 0; i < dwCount; ++i)
     {
-        // A service registered ahead of the resume point moves the rest
-        // along, so the next batch can repeat the last entry of this one.
         if (pSeen->insert(WideAsciiLower(pBatch[i].lpServiceName)).second)
             pServices->push_back({pBatch[i].lpServiceName, pBatch[i].lpDisplayName, pBatch[i].ServiceStatus});
     }
@@ -65,11 +78,14 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
 // when only the narrowing of its wide list did not fit): an answer that did
 // not move the resume handle brings nothing, and the buffer grows instead.
 DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
-                        const EnumServicesFunction& enumerate)
+                        const EnumServicesFunction& enumerate, DWORD* pdwBufferBytes)
 {
     pServices->clear();
     std::unordered_set<std::wstring> seen;
-    std::vector<BYTE> buffer(kFirstServicesBufferBytes);
+    DWORD dwFirstBytes = kFirstServicesBufferBytes;
+    if (pdwBufferBytes != nullptr && *pdwBufferBytes > dwFirstBytes && *pdwBufferBytes <= kMaxBufferBytes)
+        dwFirstBytes = *pdwBufferBytes;
+    std::vector<BYTE> buffer(dwFirstBytes);
     DWORD dwResume = 0;
     for (int nWithoutProgress = 0;;)
     {
@@ -81,7 +97,11 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
         if (bDone)
         {
             if (TakeBatch(buffer, dwCount, pServices, &seen))
+            {
+                if (pdwBufferBytes != nullptr)
+                    *pdwBufferBytes = static_cast<DWORD>(buffer.size());
                 return 0;
+            }
             dwError = ERROR_INVALID_DATA;
         }
         else if (dwError == ERROR_MORE_DATA && dwResume != dwResumeBefore && dwCount > 0 &&
