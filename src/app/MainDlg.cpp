@@ -20,7 +20,8 @@ CMainDlg::CMainDlg(CWnd* pParent, const char* pszServiceDatabase)
                  std::make_unique<CManagerSession>(std::wstring(),
                                                    pszServiceDatabase != nullptr
                                                        ? GbkText::ToWide(pszServiceDatabase).c_str()
-                                                       : nullptr))
+                                                       : nullptr)),
+      m_changes(m_commands, *this)
 {
     m_menu.LoadMenu(IDR_MAIN_MENU);
     for (UINT nId : {ID_START_SERVICE, ID_PAUSE_SERVICE, ID_STOP_SERVICE})
@@ -113,7 +114,7 @@ BOOL CMainDlg::OnInitDialog()
     m_categories.Build(m_imageList.GetSafeHandle());
     ApplyLayout();
     m_commands.FillServiceList(ServiceListRules::AllServices());
-    m_commands.RefreshUndoCommand();
+    m_changes.RefreshUndoCommand();
 
     AddMainToolTips(m_toolTip, *this);
     SetTimer(kStatusTimer, kStatusTimerPeriodMs);
@@ -123,7 +124,7 @@ BOOL CMainDlg::OnInitDialog()
 
 INT_PTR CMainDlg::OnJournalMoved(WPARAM, LPARAM)
 {
-    m_commands.NoticeMovedJournal();
+    m_changes.NoticeMovedJournal();
     return 0;
 }
 
@@ -248,22 +249,22 @@ void CMainDlg::OnStopService()
 
 void CMainDlg::OnStartTypeCommand(UINT nId)
 {
-    m_commands.SetStartTypeByCommand(nId);
+    m_changes.SetStartTypeByCommand(nId);
 }
 
 void CMainDlg::OnDeleteService()
 {
-    m_commands.DeleteSelectedService();
+    m_changes.DeleteSelectedService();
 }
 
 void CMainDlg::OnExportConfig()
 {
-    m_commands.ExportBackup(m_hWnd);
+    m_changes.ExportBackup(m_hWnd);
 }
 
 void CMainDlg::OnImportConfig()
 {
-    m_commands.Import();
+    m_changes.Import();
 }
 
 void CMainDlg::OnQuickConfig()
@@ -274,14 +275,14 @@ void CMainDlg::OnQuickConfig()
 
 void CMainDlg::OnUndoLast()
 {
-    m_commands.UndoLast();
+    m_changes.UndoLast();
 }
 
 void CMainDlg::OnStartupItems()
 {
-    CStartupItemsDlg dialog(this, &m_commands.Journal(), m_commands.Session().RegistryRoot());
+    CStartupItemsDlg dialog(this, &m_changes.Journal(), m_commands.Session().RegistryRoot());
     dialog.DoModal();
-    m_commands.RefreshUndoCommand();
+    m_changes.RefreshUndoCommand();
 }
 
 void CMainDlg::OnWizard()
@@ -312,7 +313,7 @@ void CMainDlg::OnMenuButton(UINT nId)
     } kButtons[] = {{IDC_BTN_CONFIGURE, 0}, {IDC_BTN_TOOLS, 2}, {IDC_BTN_HELP, 3}};
     // Another copy of the program may have changed the journal meanwhile.
     if (nId == IDC_BTN_CONFIGURE)
-        m_commands.RefreshUndoCommand();
+        m_changes.RefreshUndoCommand();
     for (const auto& button : kButtons)
     {
         if (button.nId == nId)

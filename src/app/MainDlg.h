@@ -4,11 +4,11 @@
 #pragma once
 
 #include "app/CategoryTree.h"
+#include "app/ChangeCommands.h"
 #include "app/MainLayout.h"
 #include "app/ServiceCommands.h"
 #include "knowledge/ConfigurationHost.h"
 #include "res/resource.h"
-#include "services/ApplyRequest.h"
 #include "common/GbkText.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinDialog.h"
@@ -45,25 +45,24 @@ public:
     void ApplyLayout();
     // What quick configuration and the wizard ask of this window.
     CWnd* HostWindow() override { return this; }
-    ExportOutcome ExportBackup(HWND hOwner) override { return m_commands.ExportBackup(hOwner); }
-    // Runs the request behind the please-wait window, which is modal to
-    // hOwner (the window the user asked from); one at a time.
-    void Apply(const ApplyRequest& request, HWND hOwner) override { m_commands.Apply(request, hOwner); }
-    bool Preview(ApplyRequest* pRequest, HWND hOwner) override { return m_commands.Preview(pRequest, hOwner); }
+    bool PreviewBackupApply(const StartTypeRequest& request, HWND hOwner) override
+    {
+        return m_changes.PreviewBackupApply(request, hOwner, true);
+    }
     std::string ServiceDisplayName(const std::string& strName) override
     {
         return m_commands.ServiceDisplayName(GbkText::ToWide(strName));
     }
 
-    using FileChooser = CServiceCommands::FileChooser;
+    using FileChooser = CChangeCommands::FileChooser;
     // Tests put their own chooser here; the program uses the common dialog.
-    void SetFileChooser(FileChooser chooser) { m_commands.SetFileChooser(std::move(chooser)); }
-    void SetPreviewer(CServiceCommands::Previewer previewer) { m_commands.SetPreviewer(std::move(previewer)); }
-    void SetJournalPath(const std::string& strPath) { m_commands.SetJournalPath(strPath); }
-    void SetLegacyJournalPath(const std::string& strPath) { m_commands.SetLegacyJournalPath(strPath); }
+    void SetFileChooser(FileChooser chooser) { m_changes.SetFileChooser(std::move(chooser)); }
+    void SetPreviewer(CChangeCommands::Previewer previewer) { m_changes.SetPreviewer(std::move(previewer)); }
+    void SetJournalPath(const std::string& strPath) { m_changes.SetJournalPath(strPath); }
+    void SetLegacyJournalPath(const std::string& strPath) { m_changes.SetLegacyJournalPath(strPath); }
     void SetJournalSecurityReader(CJournalFile::SecurityReader reader)
     {
-        m_commands.Journal().SetSecurityReader(std::move(reader));
+        m_changes.Journal().SetSecurityReader(std::move(reader));
     }
     // And their own session: a stand-in, or one whose enumeration is theirs.
     void SetServiceSession(std::unique_ptr<IServiceSession> pSession) { m_commands.SetSession(std::move(pSession)); }
@@ -132,6 +131,7 @@ private:
     // Boxes go to the innermost window of the operation under way.
     CWindowReporter m_reporter{[this] { return m_commands.BoxOwner(); }};
     CServiceCommands m_commands;
+    CChangeCommands m_changes;
     CCategoryTree m_categories;
     std::array<CSkinButton, MainLayout::kButtonCount> m_buttons;
     CToolTipCtrl m_toolTip;

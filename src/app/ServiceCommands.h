@@ -1,23 +1,17 @@
 // What the main window's commands do: the list and its remembered row, the
-// details of that row, the run commands, start types, deletion, backups and
-// imports, and the status polling. The window reads the user's input and
+// details of that row, the run commands and the status polling (the
+// commands that change the system are CChangeCommands'). The window reads the user's input and
 // calls these; they show their outcome through the window's view.
 #pragma once
 
 #include "app/DetailsPane.h"
 #include "app/ServiceListRules.h"
 #include "app/ServiceListView.h"
-#include "changes/ChangePreview.h"
-#include "changes/JournalFile.h"
-#include "changes/UndoPlan.h"
 #include "common/Reporter.h"
-#include "config/ServiceConfigStore.h"
-#include "services/ApplyRequest.h"
+#include "common/ScopedValue.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceSession.h"
-#include "services/StartTypeApplier.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,10 +33,7 @@ public:
 class CServiceCommands
 {
 public:
-    using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
-    // Shows what a change would do, modal to hOwner; true to go on.
-    using Previewer = std::function<bool(const PreviewContent& content, HWND hOwner)>;
-    static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner);
+    static constexpr const char* kSelectPrompt = "请选择服务!";
 
     // Everything the commands tell the user goes to reporter; every
     // service is reached through the session.
@@ -50,21 +41,24 @@ public:
 
     void Attach(HWND hList, HWND hDialog, HWND hDependsTree);
     void Setup(HIMAGELIST hImages);
-    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     // Another computer's session, or a test's stand-in, from here on.
     void SetSession(std::unique_ptr<IServiceSession> pSession);
     IServiceSession& Session() { return *m_pSession; }
-    void SetPreviewer(Previewer previewer) { m_preview = std::move(previewer); }
-    void SetJournalPath(const std::string& strPath) { m_journal = CJournalFile(strPath); }
-    void SetLegacyJournalPath(const std::string& strPath) { m_strLegacyJournal = strPath; }
-    CJournalFile& Journal() { return m_journal; }
+    IReporter& Reporter() { return m_reporter; }
 
     const CServiceListView& Rows() const { return m_rows; }
+    CServiceListView& Rows() { return m_rows; }
     const CDetailsPane& Details() const { return m_details; }
     int SelectedRow() const { return m_nSelected; }
+    CServicePoller& Poller() { return m_poller; }
 
     void ReportServiceFailure(DWORD dwError);
     void ReportFatalError(DWORD dwError);
+    // A row whose service is gone leaves before the message about it.
+    void ReportRowFailure(int nRow, DWORD dwError);
+    void RemoveRow(int nRow);
+    // True when a row is remembered; otherwise the user is asked to pick one.
+    bool HasSelection();
 
     // The table of services listed again, and the list as the category
     // keeps it; the first listing that fails ends the program.
@@ -73,6 +67,8 @@ public:
     // and the list shows the table's services that the category keeps,
     // without asking the manager unless bListAgain.
     void ShowCategory(const ServiceListRules::Category& category, bool bResetDetails, bool bListAgain = false);
+    // The category shown, listed again after a change made services anew.
+    void ListAgain() { ShowCategory(m_category, true, true); }
     void ShowServiceDetails();
     // Makes the remembered row the highlighted one and shows its details.
     void SyncRememberedRow();
@@ -83,54 +79,28 @@ public:
     void SortByDisplayName() { m_rows.SortByDisplayName(); }
     // One pass of the status polling.
     void RefreshServiceStates();
+    // Start types were changed: the next pass reads every one again rather
+    // than wait for the store's notice.
+    void StartTypesChanged() { m_poller.InvalidateStartTypes(); }
 
     void ControlSelectedService(RunOperation operation);
     // Start, or continue when the remembered service is paused.
     void StartOrContinue();
-    // The six start-type commands of the toolbar and the context menu.
-    void SetStartTypeByCommand(UINT nId);
-    void DeleteSelectedService();
-    void Import();
 
-    // A backup to a file the user chooses; every window it opens is modal
-    // to hOwner.
-    ExportOutcome ExportBackup(HWND hOwner);
-    // Runs the request behind the please-wait window, modal to hOwner; one
-    // at a time, whatever window asks.
-    void Apply(const ApplyRequest& request, HWND hOwner);
-    // Shows what a profile or a file request would change, modal to hOwner;
-    // true when the user chose to go on. A request that changes nothing
-    // says so and gives false.
-    // A file request is read here and carries its text on from then.
-    bool Preview(ApplyRequest* pRequest, HWND hOwner);
-    // Whether the journal holds an application not yet taken back.
-    bool CanUndo() const;
-    // Takes back the journal's last application not yet taken back, after
-    // showing what that will do.
-    void UndoLast();
-    // Sets the undo command from what the journal holds now.
-    void RefreshUndoCommand() { m_view.EnableUndoCommand(CanUndo()); }
-    // Says once where the journal lives now when an earlier version's is
-    // still in the user's folder, and keeps that one under another name.
-    void NoticeMovedJournal();
     std::string ServiceDisplayName(const std::wstring& wstrName);
 
     HWND Window() { return m_view.ViewWindow()->GetSafeHwnd(); }
     ReportAnswer Notify(const std::string& strText, ReportKind kind = ReportKind::Warning);
     // Boxes and choosers go to the innermost window of the operation under way.
     HWND BoxOwner() { return m_hBoxOwner != nullptr ? m_hBoxOwner : Window(); }
+    // Boxes raised while the scope lasts go to hOwner.
+    CScopedValue<HWND> OwnBoxes(HWND hOwner) { return CScopedValue<HWND>(m_hBoxOwner, hOwner); }
+    // A command or a pass holds the services while the scope lasts: a tick
+    // that falls due meanwhile is dropped.
+    CScopedValue<bool> HoldServices() { return CScopedValue<bool>(m_bBusy, true); }
 
 private:
-    bool HasSelection();
-    // The row modes from the toolbar and the context menu.
-    void SetStartTypeOfSelection(ApplyMode mode, int nValue);
     void ShowRows(const ServiceListRules::Category& category);
-    void RemoveRow(int nRow);
-    void ReportRowFailure(int nRow, DWORD dwError);
-    void ApplyNow(const ApplyRequest& request);
-    CStartTypeApplier::Outcome ApplyToRows(const ApplyRequest& request);
-    void DeleteNamedService(const std::wstring& wstrName);
-    void NotifyJournalFailed();
 
     IServiceView& m_view;
     IReporter& m_reporter;
@@ -144,15 +114,10 @@ private:
     bool m_bSyncPending = false;
     // Set once the first listing has succeeded; before it nothing can go on.
     bool m_bListed = false;
-    bool m_bApplying = false;
     // Set while a command or a pass is under way; a tick that falls due
     // meanwhile is dropped.
     bool m_bBusy = false;
     HWND m_hBoxOwner = nullptr;
     // The category shown, for a list made again after an undo.
     ServiceListRules::Category m_category = ServiceListRules::AllServices();
-    FileChooser m_chooseFile = ChooseServiceConfigFile;
-    Previewer m_preview = ShowPreviewWindow;
-    CJournalFile m_journal{CJournalFile::DefaultPath()};
-    std::string m_strLegacyJournal = CJournalFile::LegacyPath();
 };

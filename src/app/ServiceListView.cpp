@@ -200,8 +200,8 @@ void CServiceListView::SortByDisplayName() const
     m_list.SortItemsByData(CompareRowsByDisplayName, 0);
 }
 
-CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow,
-                                                            bool bTicked, bool* pbRowLeft)
+bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
+                                      bool* pbRowLeft)
 {
     // The services are named before any is changed: a row that goes with
     // its service (the applier's failure report takes it out) moves the
@@ -214,7 +214,7 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
     }
     const ServiceRow* pRemembered = RowAt(nRow);
     std::wstring wstrRemembered = pRemembered != nullptr ? pRemembered->wstrName : std::wstring();
-    CStartTypeApplier::Outcome outcome = applier.Apply(
+    bool bApplied = applier.Apply(
         targets, CStartTypeApplier::Reporting::Everything, [&](const std::wstring& wstrName, DWORD dwError) {
             int nAt = Find(wstrName);
             if (nAt == -1)
@@ -230,5 +230,5 @@ CStartTypeApplier::Outcome CServiceListView::ApplyStartType(CStartTypeApplier& a
                 m_list.SetCheck(nAt, FALSE);
         });
     *pbRowLeft = !wstrRemembered.empty() && Find(wstrRemembered) == -1;
-    return outcome;
+    return bApplied;
 }

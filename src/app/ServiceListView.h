@@ -4,11 +4,11 @@
 // and they come from the rows; nothing is read back for a decision.
 #pragma once
 
+#include "changes/StartTypeApplier.h"
 #include "services/ServiceRow.h"
 #include "services/ServicePoller.h"
 #include "services/RunOperation.h"
 #include "services/ServiceSession.h"
-#include "services/StartTypeApplier.h"
 #include "ui/Controls.h"
 
 #include <functional>
@@ -53,8 +53,8 @@ public:
     // whose ticks are cleared. A row shows the change at once (the next
     // pass confirms it); one whose service went is taken out by the
     // applier's failure report, and *pbRowLeft says whether nRow's did.
-    CStartTypeApplier::Outcome ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
-                                              bool* pbRowLeft);
+    // False when the journal refused the change.
+    bool ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked, bool* pbRowLeft);
 
 private:
     CListCtrl m_list;

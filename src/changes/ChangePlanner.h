@@ -7,7 +7,7 @@
 #include "changes/ChangePreview.h"
 #include "changes/UndoPlan.h"
 #include "services/ServiceSession.h"
-#include "services/StartTypeApplier.h"
+#include "changes/StartTypeApplier.h"
 
 #include <string>
 

@@ -1,5 +1,8 @@
 #include "changes/ServiceRecordIO.h"
 
+#include "changes/JournalledChange.h"
+#include "services/ServiceRegistry.h"
+
 DWORD ReadServiceRecord(CService& service, const std::wstring& wstrName, ChangeJournal::ServiceRecord* pRecord)
 {
     ServiceConfig config;
@@ -35,4 +38,31 @@ DWORD CreateServiceFromRecord(IServiceSession& session, const ChangeJournal::Ser
     if (DWORD dwError = session.Create(record.wstrName, config, &service))
         return dwError;
     return record.bHasDescription ? service.ChangeDescription(record.wstrDescription) : 0;
+}
+
+DWORD DeleteServiceJournalled(IServiceSession& session, const std::wstring& wstrName, CJournalledChange& change,
+                              bool* pbRefused)
+{
+    *pbRefused = false;
+    CService service;
+    if (DWORD dwError = session.Open(wstrName, IServiceSession::kAccessDelete, &service))
+        return dwError;
+    ChangeJournal::ServiceRecord record;
+    if (DWORD dwError = ReadServiceRecord(service, wstrName, &record))
+        return dwError;
+    // Some managers answer with no dependencies; their store has them.
+    if (record.dependencies.empty())
+        record.dependencies = CServicesKey(session.RegistryRoot()).ReadDependencies(wstrName);
+    ChangeJournal::Entry entry;
+    entry.kind = ChangeJournal::Kind::ServiceRemoval;
+    entry.services.push_back(std::move(record));
+    if (!change.Begin(&entry))
+    {
+        *pbRefused = true;
+        return 0;
+    }
+    DWORD dwError = service.StopAndDelete();
+    if (dwError == 0)
+        change.RecordDeleted(0);
+    return dwError;
 }

@@ -1,5 +1,6 @@
 #include "config/ServiceConfigFile.h"
 
+#include "changes/StartTypeRequest.h"
 #include "services/ServiceTexts.h"
 
 #include <cstring>
@@ -99,3 +100,18 @@ Findings Examine(const std::string& strData, const std::vector<Record>& records)
     return findings;
 }
 } // namespace ServiceConfigFile
+
+StartTypeRequest ServiceConfigRequest(const std::string& strData)
+{
+    StartTypeRequest request;
+    std::vector<ServiceConfigFile::Record> records = ServiceConfigFile::ParseRecords(strData);
+    for (const ServiceConfigFile::Record& record : records)
+    {
+        std::uint32_t dwStartType = 0;
+        if (ServiceConfigFile::IsApplicable(record) && ServiceTexts::StartTypeFromWord(record.strWord, &dwStartType))
+            request.targets.push_back({record.strName, dwStartType});
+    }
+    request.file = ServiceConfigFile::Examine(strData, records);
+    request.bFromFile = true;
+    return request;
+}

@@ -52,3 +52,8 @@ bool IsApplicable(const Record& record);
 // The file's data and the records ParseRecords made of it.
 Findings Examine(const std::string& strData, const std::vector<Record>& records);
 } // namespace ServiceConfigFile
+
+struct StartTypeRequest;
+// What a configuration file's text asks for: the records it applies, in
+// file order, and what the reader made of the rest.
+StartTypeRequest ServiceConfigRequest(const std::string& strData);

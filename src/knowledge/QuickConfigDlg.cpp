@@ -1,12 +1,12 @@
 #include "knowledge/QuickConfigDlg.h"
 
+#include "knowledge/ProfileRequest.h"
 #include "res/resource.h"
 #include "ui/WinApp.h"
 
 namespace
 {
 const char* const kChooseProfile = "请选择配置!";
-const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
 } // namespace
 
 CQuickConfigDlg::CQuickConfigDlg(IConfigurationHost* pHost)
@@ -56,28 +56,13 @@ void CQuickConfigDlg::OnOK()
         m_pReporter->Report(ReportKind::Warning, kChooseProfile);
         return;
     }
-    m_bApplying = true;
-    ApplyRequest request;
-    request.mode = kApplyProfile;
-    request.nValue = nProfile;
     // The user sees what the profile would change first; cancelled, the
     // window stays open for another choice.
-    if (!m_pHost->Preview(&request, m_hWnd))
-    {
-        m_bApplying = false;
-        return;
-    }
-    // A backup that was asked for and failed stops the change; one the user
-    // declined or cancelled does not.
-    if (m_pReporter->Report(ReportKind::Question, kBackupAdvice) == ReportAnswer::Yes &&
-        m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
-    {
-        m_bApplying = false;
-        return;
-    }
-    m_pHost->Apply(request, m_hWnd);
+    m_bApplying = true;
+    bool bApplied = m_pHost->PreviewBackupApply(ProfileRequest(nProfile), m_hWnd);
     m_bApplying = false;
-    CSkinDialog::OnOK();
+    if (bApplied)
+        CSkinDialog::OnOK();
 }
 
 void CQuickConfigDlg::OnCancelButton()

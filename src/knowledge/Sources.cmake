@@ -8,6 +8,7 @@ set(QM_KNOWLEDGE_CORE_SOURCES
     ${CMAKE_SOURCE_DIR}/src/knowledge/ServiceKnowledgeBase.cpp
     ${CMAKE_SOURCE_DIR}/src/knowledge/ServiceAdvice.cpp
     ${CMAKE_SOURCE_DIR}/src/knowledge/WizardQuestion.cpp
+    ${CMAKE_SOURCE_DIR}/src/knowledge/ProfileRequest.cpp
 )
 # Where the entries are read from: on Windows the program's string table
 # (the Windows side), elsewhere the table itself.

@@ -10,7 +10,6 @@
 
 namespace
 {
-const char* const kBackupAdvice = "建议您在使用此配置前，备份您的当前服务配置！";
 constexpr int kGameProfile = 4;
 } // namespace
 
@@ -157,24 +156,13 @@ void CWizardDlg::Finish()
     // The working file stays open, and so cannot be rewritten, until the
     // end; what is applied is the wizard's own record of what it wrote.
     m_bFinishing = true;
-    ApplyRequest request;
-    request.mode = kApplyFile;
-    request.strText = m_strWritten;
-    request.bTextGiven = true;
-    // Cancelled at the preview, nothing changed and the answers stay.
-    if (!m_pHost->Preview(&request, m_hWnd))
+    // Cancelled at the preview, or a backup asked for failed: nothing
+    // changed and the answers stay.
+    if (!m_pHost->PreviewBackupApply(ServiceConfigRequest(m_strWritten), m_hWnd))
     {
         m_bFinishing = false;
         return;
     }
-    if (m_pReporter->Report(ReportKind::Question, kBackupAdvice) == ReportAnswer::Yes &&
-        m_pHost->ExportBackup(m_hWnd) == ExportOutcome::Failed)
-    {
-        // Nothing changed; the answers stay for another try.
-        m_bFinishing = false;
-        return;
-    }
-    m_pHost->Apply(request, m_hWnd);
     DiscardTempFile();
     EndDialog(IDCANCEL);
 }

@@ -1,7 +1,6 @@
 #include "startup/StartupItemsDlg.h"
 
-#include "changes/JournalFile.h"
-#include "changes/JournalTexts.h"
+#include "changes/JournalledChange.h"
 #include "common/GbkText.h"
 #include "common/RegKey.h"
 #include "common/RegistryListing.h"
@@ -186,27 +185,19 @@ INT_PTR CStartupItemsDlg::OnDeleteChecked(WPARAM, LPARAM)
         records[i] = entry.runValues.size();
         entry.runValues.push_back(std::move(record));
     }
-    bool bJournalled = m_pJournal != nullptr && !entry.runValues.empty();
-    if (bJournalled && !m_pJournal->Begin(&entry))
-    {
-        // A value too large to record is named; otherwise the journal is.
-        std::string strText = m_pJournal->LastProblem().empty() ? JournalTexts::WriteFailed(m_pJournal->Path())
-                                                                 : m_pJournal->LastProblem();
-        m_pReporter->Report(ReportKind::Warning, strText);
+    CJournalledChange change(m_pJournal, *m_pReporter);
+    if (!change.Begin(&entry))
         return TRUE;
-    }
     for (size_t i = 0; i < rows.size(); ++i)
     {
         int nRow = rows[i];
         if (!DeleteRunValue(*ItemAt(nRow)))
             continue;
-        if (bJournalled && records[i] != SIZE_MAX)
-            m_pJournal->RecordDeleted(records[i]);
+        if (records[i] != SIZE_MAX)
+            change.RecordDeleted(records[i]);
         if (m_listItems.DeleteItem(nRow))
             m_items.erase(m_items.begin() + nRow);
     }
-    if (bJournalled)
-        m_pJournal->End();
     return TRUE;
 }
 

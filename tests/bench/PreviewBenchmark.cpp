@@ -10,9 +10,8 @@
 #include "changes/ChangePlanner.h"
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
+#include "knowledge/ProfileRequest.h"
 #include "services/ServiceSession.h"
-#include "services/ServiceSession.h"
-#include "services/StartTypeApplier.h"
 #include "support/MessageBoxWatcher.h"
 #include "support/TestServices.h"
 
@@ -81,12 +80,6 @@ int Run(ServiceBed& services)
     DWORD dwEnumerated = 0;
     if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
         return 1;
-    CStartTypeApplier applier(control.Session(), [](const std::wstring& wstrName, DWORD dwError) {
-        std::printf("error: %s: %lu\n", GbkText::FromWide(wstrName).c_str(), dwError);
-    });
-    ApplyRequest request;
-    request.mode = kApplyProfile;
-    request.nValue = kProfile;
 
     Samples preview, enumeration, planning;
     PreviewContent content;
@@ -105,9 +98,9 @@ int Run(ServiceBed& services)
         }
         LONGLONG llPreview = Ticks();
         StartTypePlan plan;
-        if (applier.Plan(request, &plan) != CStartTypeApplier::Outcome::Applied)
+        if (DWORD dwPlanError = PlanStartTypes(control.Session(), ProfileRequest(kProfile), &plan))
         {
-            std::printf("error: the plan failed\n");
+            std::printf("error: the plan failed: %lu\n", dwPlanError);
             return 1;
         }
         planning.ms.push_back(MsSince(llPreview));

@@ -1,5 +1,8 @@
 #include "config/ServiceConfigFile.h"
 
+#include "changes/StartTypeRequest.h"
+#include "services/ServiceTexts.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -28,6 +31,18 @@ void ExpectRecords(const std::string& strData, const std::vector<Expected>& expe
         EXPECT_EQ(expected[i].strWord, records[i].strWord);
         EXPECT_EQ(expected[i].bApplicable, ServiceConfigFile::IsApplicable(records[i]));
     }
+    // The file's request asks for exactly the records it applies, in order.
+    std::vector<std::string> applicable, requested;
+    for (const Expected& record : expected)
+    {
+        if (record.bApplicable)
+            applicable.push_back(record.strName + "&" + record.strWord);
+    }
+    StartTypeRequest request = ServiceConfigRequest(strData);
+    for (const NamedStartType& target : request.targets)
+        requested.push_back(target.strName + "&" + ServiceTexts::StartTypeText(target.dwStartType));
+    EXPECT_EQ(applicable, requested);
+    EXPECT_TRUE(request.bFromFile);
 }
 
 TEST(ServiceConfigFileTest, RecordsAreWrittenWithCrLf)

@@ -1,6 +1,7 @@
 // Rules the program's sources keep that no compiler checks: every message
 // handler a window declares is bound in its message map (or overrides one
-// of the dialog's own), and no class is an empty wrapper of another.
+// of the dialog's own), no class is an empty wrapper of another, and the
+// service layer reaches up to no room built on it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -104,5 +105,24 @@ TEST(SourceRulesTest, NoClassIsAnEmptyWrapper)
     }
     EXPECT_GT(nHeaders, 50);
     EXPECT_TRUE(std::regex_search(std::string("class CButton : public CWnd\n{\n};\n"), empty));
+}
+// Services know nothing of changes, files, the knowledge base or windows.
+TEST(SourceRulesTest, TheServiceLayerIncludesNothingBuiltOnIt)
+{
+    const std::regex upward(R"(#include\s+"(app|changes|config|knowledge|startup)/)");
+    int nFiles = 0;
+    for (const char* pszExtension : {".h", ".cpp"})
+    {
+        for (const fs::path& file : SourceFiles(pszExtension))
+        {
+            if (file.parent_path().filename() != "services")
+                continue;
+            ++nFiles;
+            std::smatch match;
+            const std::string strText = ReadText(file);
+            EXPECT_FALSE(std::regex_search(strText, match, upward)) << file.filename().string() << ": " << match[0].str();
+        }
+    }
+    EXPECT_GT(nFiles, 20);
 }
 } // namespace

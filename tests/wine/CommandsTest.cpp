@@ -298,17 +298,37 @@ TEST_F(CommandsTest, AProfileChangesTheInstalledKnowledgeBaseServices)
     }
     CStartTypeSnapshot snapshot;
     ASSERT_TRUE(OpenWindow());
-    ApplyRequest request;
-    request.mode = kApplyProfile;
-    request.nValue = 3;
-    m_pDialog->Apply(request, Window());
+    // Past the backup question, the dozens of services not installed here
+    // pass without a word.
+    EXPECT_EQ(std::vector<std::string>{"建议您在使用此配置前，备份您的当前服务配置！"}, ApplyProfileByMenu(3));
     for (std::size_t i = 0; i < services.size(); ++i)
         EXPECT_EQ(cases[i].dwExpected, services[i]->ConfiguredStartType()) << cases[i].pszName;
     // The prefix's own Spooler is in the profile too ($1: automatic).
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), CStartTypeSnapshot::StartTypeOf("Spooler"));
-    // The dozens of services not installed here pass without a word.
-    EXPECT_TRUE(m_watcher.Texts().empty());
     EXPECT_TRUE(WaitFor([&] { return CellOf("Alerter", 3) == "已禁用"; }, "the list following"));
+}
+
+// What is applied is the plan the preview showed, not one made again: a
+// service of the profile installed while the user reads the preview is
+// left as it is.
+TEST_F(CommandsTest, AProfileAppliesThePlanItsPreviewShowed)
+{
+    TestServiceSpec spec;
+    spec.strName = "Alerter";
+    spec.dwStartType = SERVICE_AUTO_START;
+    CTestService alerter(spec);
+    ASSERT_TRUE(alerter.Created());
+    std::unique_ptr<CTestService> pLate;
+    ASSERT_TRUE(OpenWindow());
+    m_pDialog->SetPreviewer([&](const PreviewContent&, HWND) {
+        spec.strName = "Messenger";
+        pLate = std::make_unique<CTestService>(spec);
+        return true;
+    });
+    EXPECT_EQ(std::vector<std::string>{"建议您在使用此配置前，备份您的当前服务配置！"}, ApplyProfileByMenu(3));
+    ASSERT_TRUE(pLate != nullptr && pLate->Created());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), pLate->ConfiguredStartType());
 }
 
 TEST_F(CommandsTest, DeletionAsksFirstThenStopsAndDeletes)

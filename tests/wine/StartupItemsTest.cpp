@@ -518,23 +518,47 @@ TEST_F(StartupItemsTest, ValuesShownAlikeAreEachActedOnByTheirRealName)
     EXPECT_TRUE(CRunKeysScope::HasWide(HKEY_CURRENT_USER, wstrAsked));
 }
 
-TEST_F(StartupItemsTest, AJournalThatCannotBeWrittenDeletesNothing)
+// A journal that cannot take the deletion is named as every change names
+// it: one that cannot be written, and one that is damaged or another
+// program's, with what is wrong and where it is.
+TEST_F(StartupItemsTest, AJournalThatCannotTakeTheDeletionDeletesNothing)
 {
     CRunKeysScope keys;
     CRunKeysScope::Set(HKEY_CURRENT_USER, "Stays", REG_SZ, std::string("C:\\s.exe") + '\0');
     std::string strBlocker = "C:\\windows\\temp\\qm-startup-blocker-" + std::to_string(GetCurrentProcessId());
     WriteFileText(strBlocker, "a file where the folder would be");
-    CJournalFile journal(strBlocker + "\\journal.svcj");
-    ASSERT_TRUE(ShowItems(&journal));
-    ASSERT_EQ(1, List().GetItemCount());
-    ASSERT_TRUE(ClickCheckBox(0));
-    PressDelete();
-    EXPECT_EQ(std::vector<std::string>{"无法写入更改记录文件(" + journal.Path() + "),未做任何更改!"},
-              m_watcher.Texts());
-    m_watcher.Clear();
-    EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "Stays"));
-    EXPECT_EQ(1, List().GetItemCount());
+    const std::string strJournal = strBlocker + ".svcj";
+    const struct
+    {
+        std::string strPath;
+        const char* pszContent; // nullptr: nothing is written there
+        std::string strSaid;
+    } cases[] = {
+        {strBlocker + "\\journal.svcj", nullptr, "无法写入更改记录文件(" + strBlocker + "\\journal.svcj),未做任何更改!"},
+        {strJournal, "Alerter&已禁用\r\n",
+         "更改记录文件格式不符(不是本程序的记录或版本不同),未做任何更改!\n" + strJournal},
+        {strJournal, "Quillmere change journal 2 UTF-8\r\nend 99 ;\r\n",
+         "更改记录文件已损坏(第2行无法识别),未做任何更改!\n" + strJournal},
+    };
+    for (const auto& c : cases)
+    {
+        if (c.pszContent != nullptr)
+            WriteFileText(c.strPath, c.pszContent);
+        CJournalFile journal(c.strPath);
+        ASSERT_TRUE(ShowItems(&journal));
+        ASSERT_EQ(1, List().GetItemCount());
+        ASSERT_TRUE(ClickCheckBox(0));
+        PressDelete();
+        EXPECT_EQ(std::vector<std::string>{c.strSaid}, m_watcher.Texts());
+        m_watcher.Clear();
+        EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "Stays"));
+        EXPECT_EQ(1, List().GetItemCount());
+        if (c.pszContent != nullptr)
+            EXPECT_EQ(c.pszContent, ReadFileText(c.strPath)) << "the journal is left as it was";
+        m_pItems.reset();
+    }
     DeleteFileA(strBlocker.c_str());
+    DeleteFileA(strJournal.c_str());
 }
 
 TEST_F(StartupItemsTest, TheToolsMenuOpensTheWindow)

@@ -511,7 +511,7 @@ protected:
     // once the action is done, and the result window after it with 取消.
     void UndoInWindows(int nButton, const char* pszShot, std::function<void()> meanwhile = {})
     {
-        m_pDialog->SetPreviewer(CServiceCommands::ShowPreviewWindow);
+        m_pDialog->SetPreviewer(CChangeCommands::ShowPreviewWindow);
         s_strNotes.clear();
         CDialogDriver driver;
         driver.WhenWindow(IsPreviewWindow,
@@ -560,7 +560,7 @@ TEST_F(PreviewFlowTest, TheProfilesPreviewNamesRunningDependentsAndGuardsTheChan
     CStartTypeSnapshot snapshot;
     std::map<std::string, DWORD> before = AllStartTypes();
     ASSERT_TRUE(OpenWindow());
-    m_pDialog->SetPreviewer(CServiceCommands::ShowPreviewWindow);
+    m_pDialog->SetPreviewer(CChangeCommands::ShowPreviewWindow);
 
     // Profile 2 disables Alerter; "取消" leaves quick configuration open.
     m_watcher.SetAnswer(IDNO);
