@@ -33,10 +33,29 @@ bool InBuffer(const wchar_t* psz, const std::vector<BYTE>& buffer)
     return psz != nullptr && psz >= pBegin && psz < pEnd && std::find(psz, pEnd, L'\0') != pEnd;
 }
 
+// Writes an entry into the list's next place, reusing the strings an
+// earlier list left there: the polling lists every half second.
+void Put(const ENUM_SERVICE_STATUSW& entry, std::vector<EnumeratedService>* pServices, std::size_t* pnTaken)
+{
+    if (*pnTaken < pServices->size())
+    {
+        EnumeratedService& slot = (*pServices)[*pnTaken];
+        slot.wstrName.assign(entry.lpServiceName);
+        slot.wstrDisplayName.assign(entry.lpDisplayName);
+        slot.status = entry.ServiceStatus;
+    }
+    else
+    {
+        pServices->push_back({entry.lpServiceName, entry.lpDisplayName, entry.ServiceStatus});
+    }
+    ++*pnTaken;
+}
+
 // Entries of one answer, checked before anything is copied: the strings
-// live in the buffer, which the next call overwrites.
+// live in the buffer, which the next call overwrites. The first *pnTaken
+// places of the list hold what earlier answers brought.
 bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<EnumeratedService>* pServices,
-               std::unordered_set<std::wstring>* pSeen)
+               std::size_t* pnTaken, std::unordered_set<std::wstring>* pSeen, bool bFirstMayRepeat)
 {
     if (dwCount > buffer.size() / sizeof(ENUM_SERVICE_STATUSW))
         return false;
@@ -48,23 +67,22 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
     }
     // A service registered ahead of the resume point moves the rest along,
     // so a batch can repeat the last entry of the one before; the first
-    // batch, most often the only one, repeats nothing.
-    if (pServices->empty())
+    // batch of the services, most often the only one, repeats nothing.
+    if (*pnTaken == 0 && !bFirstMayRepeat)
     {
-        pServices->reserve(dwCount);
         for (DWORD i = 0; i < dwCount; ++i)
-            pServices->push_back({pBatch[i].lpServiceName, pBatch[i].lpDisplayName, pBatch[i].ServiceStatus});
+            Put(pBatch[i], pServices, pnTaken);
         return true;
     }
     if (pSeen->empty())
     {
-        for (const EnumeratedService& taken : *pServices)
-            pSeen->insert(WideAsciiLower(taken.wstrName));
+        for (std::size_t i = 0; i < *pnTaken; ++i)
+            pSeen->insert(WideAsciiLower((*pServices)[i].wstrName));
     }
     for (DWORD i = 0; i < dwCount; ++i)
     {
         if (pSeen->insert(WideAsciiLower(pBatch[i].lpServiceName)).second)
-            pServices->push_back({pBatch[i].lpServiceName, pBatch[i].lpDisplayName, pBatch[i].ServiceStatus});
+            Put(pBatch[i], pServices, pnTaken);
     }
     return true;
 }
@@ -80,7 +98,7 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
 DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
                         const EnumServicesFunction& enumerate, DWORD* pdwBufferBytes)
 {
-    pServices->clear();
+    std::size_t nTaken = 0;
     std::unordered_set<std::wstring> seen;
     DWORD dwFirstBytes = kFirstServicesBufferBytes;
     if (pdwBufferBytes != nullptr && *pdwBufferBytes > dwFirstBytes && *pdwBufferBytes <= kMaxBufferBytes)
@@ -96,8 +114,9 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
         DWORD dwError = bDone ? 0 : GetLastError();
         if (bDone)
         {
-            if (TakeBatch(buffer, dwCount, pServices, &seen))
+            if (TakeBatch(buffer, dwCount, pServices, &nTaken, &seen, false))
             {
+                pServices->resize(nTaken);
                 if (pdwBufferBytes != nullptr)
                     *pdwBufferBytes = static_cast<DWORD>(buffer.size());
                 return 0;
@@ -105,7 +124,7 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
             dwError = ERROR_INVALID_DATA;
         }
         else if (dwError == ERROR_MORE_DATA && dwResume != dwResumeBefore && dwCount > 0 &&
-                 TakeBatch(buffer, dwCount, pServices, &seen))
+                 TakeBatch(buffer, dwCount, pServices, &nTaken, &seen, false))
         {
             nWithoutProgress = 0;
             if (dwNeeded > buffer.size() && dwNeeded <= kMaxBufferBytes)
@@ -143,8 +162,9 @@ DWORD ListDependentServices(SC_HANDLE hService, std::vector<std::wstring>* pName
                       static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount))
         {
             std::vector<EnumeratedService> dependents;
+            std::size_t nTaken = 0;
             std::unordered_set<std::wstring> seen;
-            if (!TakeBatch(buffer, dwCount, &dependents, &seen))
+            if (!TakeBatch(buffer, dwCount, &dependents, &nTaken, &seen, true))
                 return ERROR_INVALID_DATA;
             for (const EnumeratedService& dependent : dependents)
                 pNames->push_back(dependent.wstrName);

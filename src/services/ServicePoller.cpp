@@ -170,7 +170,7 @@ void CServicePoller::Rebuild(const std::vector<EnumeratedService>& services)
 DWORD CServicePoller::Refresh(IServiceSession& session)
 {
     m_changes.clear();
-    std::vector<EnumeratedService> services;
+    std::vector<EnumeratedService>& services = m_listed;
     if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
         return dwError;
     UseRoot(session.RegistryRoot());

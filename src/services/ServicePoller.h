@@ -97,6 +97,8 @@ private:
     std::vector<std::unique_ptr<Entry>> m_entries; // in the last listing's order
     std::unordered_map<std::wstring, Entry*> m_byKey; // by ASCII-lowercased name
     std::vector<Change> m_changes;
+    // The last listing, kept so that the next one reuses its strings' room.
+    std::vector<EnumeratedService> m_listed;
     unsigned m_nGeneration = 1;
     // The root the keys above were opened under; another one starts afresh.
     HKEY m_hRoot = nullptr;
