@@ -23,35 +23,40 @@ void CCategoryTree::Attach(HWND hDialog, HWND hTree)
 
 HTREEITEM CCategoryTree::Insert(const char* pszLabel, int nImage, HTREEITEM hParent)
 {
-    m_filters.push_back(ServiceListRules::FilterForCategory(pszLabel));
-    return m_tree.InsertItem(pszLabel, nImage, kImageRoot, hParent, static_cast<LPARAM>(m_filters.size()));
+    m_categories.push_back(ServiceListRules::CategoryFor(pszLabel));
+    return m_tree.InsertItem(pszLabel, nImage, kImageRoot, hParent, static_cast<LPARAM>(m_categories.size()));
 }
 
-std::optional<std::string> CCategoryTree::FilterOf(HTREEITEM hItem) const
+std::optional<ServiceListRules::Category> CCategoryTree::CategoryOf(HTREEITEM hItem) const
 {
     LPARAM nPlace = m_tree.GetItemData(hItem);
-    if (nPlace < 1 || static_cast<std::size_t>(nPlace) > m_filters.size())
+    if (nPlace < 1 || static_cast<std::size_t>(nPlace) > m_categories.size())
         return std::nullopt;
-    return m_filters[nPlace - 1];
+    return m_categories[nPlace - 1];
 }
 
 void CCategoryTree::Build(HIMAGELIST hImages)
 {
     m_tree.SetUpOutline(hImages);
-    m_filters.clear();
+    m_categories.clear();
     HTREEITEM hRoot = Insert(ServiceListRules::kRoot, kImageRoot, TVI_ROOT);
     HTREEITEM hStates = Insert(ServiceListRules::kRunStateGroup, kImageFolder, hRoot);
     for (const char* pszLeaf : {ServiceTexts::kRunning, ServiceTexts::kPaused, ServiceListRules::kStoppedLeaf})
         Insert(pszLeaf, kImageFolder, hStates);
     HTREEITEM hTypes = Insert(ServiceListRules::kStartTypeGroup, kImageFolder, hRoot);
-    for (const char* pszLeaf : {ServiceTexts::kAuto, ServiceTexts::kManual, ServiceTexts::kDisabled})
-        Insert(pszLeaf, kImageFolder, hTypes);
+    std::size_t nStartTypes = 0;
+    const StartTypeInfo* pStartTypes = ServiceTexts::StartTypeTable(&nStartTypes);
+    for (std::size_t i = 0; i < nStartTypes; ++i)
+    {
+        if (pStartTypes[i].bLeaf)
+            Insert(pStartTypes[i].pszWord, kImageFolder, hTypes);
+    }
     m_tree.Expand(hStates, TVE_EXPAND);
     m_tree.Expand(hTypes, TVE_EXPAND);
     m_tree.Expand(hRoot, TVE_EXPAND);
 }
 
-std::optional<std::string> CCategoryTree::FilterAtPointer() const
+std::optional<ServiceListRules::Category> CCategoryTree::CategoryAtPointer() const
 {
     POINT pt;
     GetCursorPos(&pt);
@@ -62,10 +67,10 @@ std::optional<std::string> CCategoryTree::FilterAtPointer() const
     HTREEITEM hItem = m_tree.HitTest(pt, &nFlags);
     if (hItem == nullptr || !(nFlags & TVHT_ONITEMLABEL))
         return std::nullopt;
-    return FilterOf(hItem);
+    return CategoryOf(hItem);
 }
 
-std::optional<std::string> CCategoryTree::FilterForKey(WORD wKey) const
+std::optional<ServiceListRules::Category> CCategoryTree::CategoryForKey(WORD wKey) const
 {
     if (wKey != VK_DOWN && wKey != VK_UP)
         return std::nullopt;
@@ -73,6 +78,6 @@ std::optional<std::string> CCategoryTree::FilterForKey(WORD wKey) const
     HTREEITEM hNext = m_tree.GetNextItem(hCaret, wKey == VK_DOWN ? TVGN_NEXTVISIBLE : TVGN_PREVIOUSVISIBLE);
     // Past either end there is no category: the list shows nothing.
     if (hNext == nullptr)
-        return ServiceListRules::FilterForCategory(std::string());
-    return FilterOf(hNext);
+        return ServiceListRules::CategoryFor(std::string());
+    return CategoryOf(hNext);
 }

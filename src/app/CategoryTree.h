@@ -1,7 +1,8 @@
 // The category tree left of the list: all services, by run state, by start
-// type. A click on a label or an arrow key picks the list's filter.
+// type. A click on a label or an arrow key picks the list's category.
 #pragma once
 
+#include "app/ServiceListRules.h"
 #include "ui/Controls.h"
 
 #include <optional>
@@ -15,18 +16,18 @@ public:
     const CTreeCtrl& Tree() const { return m_tree; }
 
     void Build(HIMAGELIST hImages);
-    // The filter of the label under the pointer; none for a click beside
+    // The category of the label under the pointer; none for a click beside
     // every label.
-    std::optional<std::string> FilterAtPointer() const;
-    // The filter of the item an Up or Down key moves to; none for other keys.
-    std::optional<std::string> FilterForKey(WORD wKey) const;
+    std::optional<ServiceListRules::Category> CategoryAtPointer() const;
+    // The category of the item an Up or Down key moves to; none for other keys.
+    std::optional<ServiceListRules::Category> CategoryForKey(WORD wKey) const;
 
 private:
     HTREEITEM Insert(const char* pszLabel, int nImage, HTREEITEM hParent);
-    // The filter of an item, kept in its lParam as a place in m_filters.
-    std::optional<std::string> FilterOf(HTREEITEM hItem) const;
+    // The category of an item, kept in its lParam as a place in m_categories.
+    std::optional<ServiceListRules::Category> CategoryOf(HTREEITEM hItem) const;
 
     CWnd m_dialog;
     CTreeCtrl m_tree;
-    std::vector<std::string> m_filters;
+    std::vector<ServiceListRules::Category> m_categories;
 };

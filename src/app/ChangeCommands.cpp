@@ -114,7 +114,7 @@ void CChangeCommands::ApplyToRows(DWORD dwStartType, bool bTicked)
     {
         // A running service keeps its commands; the others follow the change.
         const ServiceRow* pRow = rows.RowAt(m_list.SelectedRow());
-        if (pRow != nullptr && pRow->dwState != ServiceTexts::kStateRunning)
+        if (pRow != nullptr && pRow->state != RunState::Running)
             m_view.UpdateRunCommands(pRow->Commands(0));
     }
     AfterApplying();

@@ -45,6 +45,7 @@ const MessageMapEntry* CMainDlg::GetMessageMap() const
         QM_ON_NOTIFY(LVN_KEYDOWN, IDC_SERVICE_LIST, CMainDlg, OnKeyDownServiceList),
         QM_ON_NOTIFY(LVN_ITEMCHANGED, IDC_SERVICE_LIST, CMainDlg, OnItemChangedServiceList),
         QM_ON_NOTIFY(LVN_COLUMNCLICK, IDC_SERVICE_LIST, CMainDlg, OnColumnClickList),
+        QM_ON_NOTIFY(LVN_GETDISPINFOA, IDC_SERVICE_LIST, CMainDlg, OnGetDispInfoList),
         QM_ON_NOTIFY(NM_CLICK, IDC_CATEGORY_TREE, CMainDlg, OnClickCategoryTree),
         QM_ON_NOTIFY(TVN_KEYDOWN, IDC_CATEGORY_TREE, CMainDlg, OnKeyDownCategoryTree),
         QM_ON_COMMAND(IDC_BTN_CLOSE, CMainDlg, OnCloseButton),
@@ -112,7 +113,7 @@ BOOL CMainDlg::OnInitDialog()
     m_commands.Setup(m_imageList.GetSafeHandle());
     m_categories.Build(m_imageList.GetSafeHandle());
     ApplyLayout();
-    m_commands.FillServiceList(ServiceListRules::kAll);
+    m_commands.FillServiceList(ServiceListRules::AllServices());
     m_changes.RefreshUndoCommand();
 
     AddMainToolTips(m_toolTip, *this);
@@ -201,15 +202,21 @@ INT_PTR CMainDlg::OnKeyDownServiceList(const NMLVKEYDOWN* pKey)
 
 INT_PTR CMainDlg::OnClickCategoryTree(const NMHDR*)
 {
-    if (std::optional<std::string> filter = m_categories.FilterAtPointer())
-        m_commands.ShowCategory(*filter, true);
+    if (std::optional<ServiceListRules::Category> category = m_categories.CategoryAtPointer())
+        m_commands.ShowCategory(*category, true);
     return 0;
 }
 
 INT_PTR CMainDlg::OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey)
 {
-    if (std::optional<std::string> filter = m_categories.FilterForKey(pKey->wVKey))
-        m_commands.ShowCategory(*filter, false);
+    if (std::optional<ServiceListRules::Category> category = m_categories.CategoryForKey(pKey->wVKey))
+        m_commands.ShowCategory(*category, false);
+    return 0;
+}
+
+INT_PTR CMainDlg::OnGetDispInfoList(const NMLVDISPINFOA* pInfo)
+{
+    m_commands.Rows().GiveDisplayInfo(pInfo);
     return 0;
 }
 

@@ -37,8 +37,10 @@ public:
     // Posted once the window is up: says where the change journal moved.
     static constexpr UINT kJournalMovedMessage = WM_APP + 2;
 
-    void FillServiceList(const std::string& strFilter) { m_commands.FillServiceList(strFilter); }
+    void FillServiceList(const ServiceListRules::Category& category) { m_commands.FillServiceList(category); }
     void RefreshServiceStates() { m_commands.RefreshServiceStates(); }
+    // What a click on a category's label does.
+    void ShowCategory(const ServiceListRules::Category& category) { m_commands.ShowCategory(category, true); }
     void UpdateRunCommands(int nCommandState) override;
     void ApplyLayout();
     // What quick configuration and the wizard ask of this window.
@@ -89,6 +91,7 @@ protected:
     INT_PTR OnKeyDownServiceList(const NMLVKEYDOWN* pKey);
     INT_PTR OnItemChangedServiceList(const NMLISTVIEW* pChange);
     INT_PTR OnColumnClickList(const NMLISTVIEW* pColumn);
+    INT_PTR OnGetDispInfoList(const NMLVDISPINFOA* pInfo);
     INT_PTR OnClickCategoryTree(const NMHDR* pNotify);
     INT_PTR OnKeyDownCategoryTree(const NMTVKEYDOWN* pKey);
     void OnCloseButton();

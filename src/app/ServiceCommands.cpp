@@ -39,7 +39,7 @@ void CServiceCommands::Setup(HIMAGELIST hImages)
     m_details.Setup(hImages);
 }
 
-void CServiceCommands::ShowCategory(const std::string& strFilter, bool bResetDetails)
+void CServiceCommands::ShowCategory(const ServiceListRules::Category& category, bool bResetDetails, bool bListAgain)
 {
     if (bResetDetails)
     {
@@ -47,7 +47,10 @@ void CServiceCommands::ShowCategory(const std::string& strFilter, bool bResetDet
         m_view.UpdateRunCommands(kCommandsNone);
     }
     m_nSelected = -1;
-    FillServiceList(strFilter);
+    if (bListAgain)
+        FillServiceList(category);
+    else
+        ShowRows(category);
 }
 
 void CServiceCommands::StepRememberedRow(WORD wKey)
@@ -103,31 +106,37 @@ void CServiceCommands::ReportRowFailure(int nRow, DWORD dwError)
     ReportServiceFailure(dwError);
 }
 
-void CServiceCommands::FillServiceList(const std::string& strFilter)
+void CServiceCommands::FillServiceList(const ServiceListRules::Category& category)
+{
+    {
+        CBusyScope busy(m_bBusy, true);
+        auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
+        if (DWORD dwError = m_poller.Fill(*m_pSession, report))
+        {
+            // Without a first list there is nothing to work on; later the
+            // list shown stays as it is.
+            if (!m_bListed)
+                ReportFatalError(dwError);
+            else
+                ReportServiceFailure(dwError);
+            return;
+        }
+        m_bListed = true;
+    }
+    ShowRows(category);
+}
+
+void CServiceCommands::ShowRows(const ServiceListRules::Category& category)
 {
     CBusyScope busy(m_bBusy, true);
-    std::vector<ServiceRow> rows;
-    auto report = [this](DWORD dwError) { ReportServiceFailure(dwError); };
-    if (DWORD dwError = ReadServiceRows(*m_pSession, m_poller, &rows, report))
-    {
-        // Without a first list there is nothing to work on; later the list
-        // shown stays as it is.
-        if (!m_bListed)
-            ReportFatalError(dwError);
-        else
-            ReportServiceFailure(dwError);
-        return;
-    }
-    m_bListed = true;
-    m_strFilter = strFilter;
+    m_category = category;
     std::vector<ServiceRow> shown;
-    for (ServiceRow& row : rows)
-    {
-        if (ServiceListRules::PassesFilter(strFilter, row.StateText(), row.StartTypeText()))
-            shown.push_back(std::move(row));
-    }
+    m_poller.ForEachRow([&](const ServiceRow& row) {
+        if (category.filter.Passes(row))
+            shown.push_back(row);
+    });
     m_rows.SetRows(std::move(shown));
-    m_view.SetSummary(ServiceListRules::SummaryText(m_rows.Count(), strFilter));
+    m_view.SetSummary(ServiceListRules::SummaryText(m_rows.Count(), category.strWord));
 }
 
 std::string CServiceCommands::ServiceDisplayName(const std::wstring& wstrName)
@@ -207,23 +216,9 @@ void CServiceCommands::RefreshServiceStates()
     // A pass reports nothing: a failed look is simply tried again next time.
     if (m_poller.Refresh(*m_pSession) != 0)
         return;
-    // Each row is read from the list once: with thousands of services the
-    // messages to the list are most of what a pass costs beyond the look.
-    int nCount = m_rows.Count();
-    for (int i = 0; i < nCount;)
-    {
-        ServiceRow* pRow = m_rows.RowAt(i);
-        const CServicePoller::Status* pStatus = m_poller.Find(pRow->wstrName);
-        if (pStatus == nullptr)
-        {
-            // Deleted behind the program's back.
-            RemoveRow(i);
-            --nCount;
-            continue;
-        }
-        m_rows.Update(i, *pRow, *pStatus);
-        ++i;
-    }
+    // Only the rows the pass says changed are touched: with thousands of
+    // services the messages to the list would otherwise be most of a pass.
+    m_rows.TakePass(m_poller, [this](int nRow) { RemoveRow(nRow); });
     if (const ServiceRow* pRow = m_rows.RowAt(m_nSelected))
         m_view.UpdateRunCommands(pRow->Commands(pRow->dwAccepted));
 }
@@ -250,9 +245,7 @@ void CServiceCommands::ControlSelectedService(RunOperation operation)
     }
     // The pending word shows until the next pass says how it went.
     const RunOperationInfo& info = InfoOf(operation);
-    pRow->dwState = info.dwPendingState;
-    pRow->pszPendingWord = info.pszPendingWord;
-    m_rows.Show(nRow);
+    m_rows.ShowPending(nRow, info.pszPendingWord, info.pendingState);
     m_view.UpdateRunCommands(info.nCommandState);
 }
 
@@ -260,7 +253,7 @@ void CServiceCommands::StartOrContinue()
 {
     // Start continues a paused service; pause only pauses.
     const ServiceRow* pRow = m_rows.RowAt(m_nSelected);
-    bool bPaused = pRow != nullptr && pRow->dwState == ServiceTexts::kStatePaused;
+    bool bPaused = pRow != nullptr && pRow->state == RunState::Paused;
     ControlSelectedService(bPaused ? kRunContinue : kRunStart);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/DetailsPane.h"
+#include "app/ServiceListRules.h"
 #include "app/ServiceListView.h"
 #include "common/Reporter.h"
 #include "common/ScopedValue.h"
@@ -59,13 +60,15 @@ public:
     // True when a row is remembered; otherwise the user is asked to pick one.
     bool HasSelection();
 
-    // The list as the category's filter keeps it; the first listing that
-    // fails ends the program.
-    void FillServiceList(const std::string& strFilter);
-    // A category picked: the remembered row and its details are forgotten.
-    void ShowCategory(const std::string& strFilter, bool bResetDetails);
+    // The table of services listed again, and the list as the category
+    // keeps it; the first listing that fails ends the program.
+    void FillServiceList(const ServiceListRules::Category& category);
+    // A category picked: the remembered row and its details are forgotten,
+    // and the list shows the table's services that the category keeps,
+    // without asking the manager unless bListAgain.
+    void ShowCategory(const ServiceListRules::Category& category, bool bResetDetails, bool bListAgain = false);
     // The category shown, listed again after a change made services anew.
-    void ListAgain() { ShowCategory(m_strFilter, true); }
+    void ListAgain() { ShowCategory(m_category, true, true); }
     void ShowServiceDetails();
     // Makes the remembered row the highlighted one and shows its details.
     void SyncRememberedRow();
@@ -97,11 +100,14 @@ public:
     CScopedValue<bool> HoldServices() { return CScopedValue<bool>(m_bBusy, true); }
 
 private:
+    void ShowRows(const ServiceListRules::Category& category);
+
     IServiceView& m_view;
     IReporter& m_reporter;
     std::unique_ptr<IServiceSession> m_pSession;
     CServiceListView m_rows;
     CDetailsPane m_details;
+    // The table of services; the list shows copies of its rows.
     CServicePoller m_poller;
     int m_nSelected = -1;
     // A change of highlight seen while busy, taken up by the next pass.
@@ -113,5 +119,5 @@ private:
     bool m_bBusy = false;
     HWND m_hBoxOwner = nullptr;
     // The category shown, for a list made again after an undo.
-    std::string m_strFilter;
+    ServiceListRules::Category m_category = ServiceListRules::AllServices();
 };

@@ -6,26 +6,33 @@
 
 namespace ServiceListRules
 {
-std::string FilterForCategory(const std::string& strItemText)
+Category CategoryFor(const std::string& strItemText)
 {
-    if (strItemText.empty() || strItemText == kStartTypeGroup || strItemText == kRunStateGroup ||
-        strItemText == kRoot)
-        return kAll;
-    return strItemText;
-}
-
-bool PassesFilter(const std::string& strFilter, const std::string& strState, const std::string& strStartType)
-{
-    if (strFilter == kAll)
-        return true;
-    if (strFilter == ServiceTexts::kRunning || strFilter == ServiceTexts::kPaused)
-        return strState == strFilter;
-    if (strFilter == kStoppedLeaf)
-        return strState.empty();
-    if (strFilter == ServiceTexts::kAuto || strFilter == ServiceTexts::kManual ||
-        strFilter == ServiceTexts::kDisabled)
-        return strStartType == strFilter;
-    return false;
+    if (strItemText.empty() || strItemText == kAll || strItemText == kStartTypeGroup ||
+        strItemText == kRunStateGroup || strItemText == kRoot)
+        return AllServices();
+    static const struct
+    {
+        const char* pszLeaf;
+        RunState state;
+    } kRunStateLeaves[] = {
+        {ServiceTexts::kRunning, RunState::Running},
+        {ServiceTexts::kPaused, RunState::Paused},
+        {kStoppedLeaf, RunState::Stopped},
+    };
+    for (const auto& leaf : kRunStateLeaves)
+    {
+        if (strItemText == leaf.pszLeaf)
+            return {ServiceFilter::OfRunState(leaf.state), strItemText};
+    }
+    std::size_t nStartTypes = 0;
+    const StartTypeInfo* pStartTypes = ServiceTexts::StartTypeTable(&nStartTypes);
+    for (std::size_t i = 0; i < nStartTypes; ++i)
+    {
+        if (pStartTypes[i].bLeaf && strItemText == pStartTypes[i].pszWord)
+            return {ServiceFilter::OfStartType(pStartTypes[i].dwCode), strItemText};
+    }
+    return {ServiceFilter::Nothing(), strItemText};
 }
 
 int CompareDisplayNames(const std::string& strLeft, const std::string& strRight)
@@ -40,8 +47,8 @@ int CompareDisplayNames(const std::string& strLeft, const std::string& strRight)
     return strLeft.size() < strRight.size() ? -1 : 1;
 }
 
-std::string SummaryText(int nCount, const std::string& strFilter)
+std::string SummaryText(int nCount, const std::string& strWord)
 {
-    return "共有" + std::to_string(nCount) + "项" + strFilter + "系统服务";
+    return "共有" + std::to_string(nCount) + "项" + strWord + "系统服务";
 }
 } // namespace ServiceListRules

@@ -1,6 +1,8 @@
-// What the service list shows: the category filter, the sort order and the
+// What the service list shows: the categories, the sort order and the
 // summary line. Texts are GBK and compared byte for byte.
 #pragma once
+
+#include "services/ServiceFilter.h"
 
 #include <string>
 
@@ -12,17 +14,23 @@ constexpr const char* kRunStateGroup = "运行状态";
 constexpr const char* kStartTypeGroup = "启动类型";
 constexpr const char* kStoppedLeaf = "已停止";
 
-// The filter a category-tree item stands for: the groups, the root and no
-// item at all mean every service; a leaf means itself.
-std::string FilterForCategory(const std::string& strItemText);
+// A category of the tree: the services it keeps and the word the summary
+// line names it by.
+struct Category
+{
+    ServiceFilter filter;
+    std::string strWord;
+};
 
-// Whether a service with these texts is listed under the filter. A text
-// that names no category lists nothing.
-bool PassesFilter(const std::string& strFilter, const std::string& strState, const std::string& strStartType);
+// The category a tree item stands for: the groups, the root and no item at
+// all mean every service; a leaf means itself. A text that names no
+// category keeps no service.
+Category CategoryFor(const std::string& strItemText);
+inline Category AllServices() { return {ServiceFilter::All(), kAll}; }
 
 // Byte-wise unsigned comparison of display names; a prefix sorts first.
 int CompareDisplayNames(const std::string& strLeft, const std::string& strRight);
 
 // "共有%d项%s系统服务".
-std::string SummaryText(int nCount, const std::string& strFilter);
+std::string SummaryText(int nCount, const std::string& strWord);
 } // namespace ServiceListRules

@@ -43,18 +43,27 @@ void CServiceListView::SetRows(std::vector<ServiceRow> rows)
     ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, FALSE, 0);
     m_list.DeleteAllItems();
     m_rows.clear();
+    m_byName.clear();
+    m_pending.clear();
     std::stable_sort(rows.begin(), rows.end(), [](const ServiceRow& left, const ServiceRow& right) {
         return ServiceListRules::CompareDisplayNames(left.strDisplayName, right.strDisplayName) < 0;
     });
+    m_rows.reserve(rows.size());
+    m_byName.reserve(rows.size());
+    // Texts are asked for as the list draws: one message per row here
+    // rather than four.
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.pszText = LPSTR_TEXTCALLBACKA;
     for (ServiceRow& row : rows)
     {
         m_rows.push_back(std::make_unique<ServiceRow>(std::move(row)));
-        const ServiceRow& stored = *m_rows.back();
-        int nRow = m_list.InsertItem(static_cast<int>(m_rows.size()) - 1, stored.strDisplayName, stored.Image(),
-                                     reinterpret_cast<LPARAM>(&stored));
-        m_list.SetItemText(nRow, 1, stored.strName);
-        m_list.SetItemText(nRow, 2, stored.StateText());
-        m_list.SetItemText(nRow, 3, stored.StartTypeText());
+        ServiceRow* pStored = m_rows.back().get();
+        m_byName.emplace(pStored->wstrName, pStored);
+        item.iItem = static_cast<int>(m_rows.size()) - 1;
+        item.iImage = pStored->Image();
+        item.lParam = reinterpret_cast<LPARAM>(pStored);
+        m_list.SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
     ::SendMessageA(m_list.GetSafeHwnd(), WM_SETREDRAW, TRUE, 0);
 }
@@ -70,12 +79,13 @@ ServiceRow* CServiceListView::RowAt(int nRow) const
 
 int CServiceListView::Find(const std::wstring& wstrName) const
 {
-    for (int i = 0; i < Count(); ++i)
-    {
-        if (RowAt(i)->wstrName == wstrName)
-            return i;
-    }
-    return -1;
+    auto found = m_byName.find(wstrName);
+    if (found == m_byName.end())
+        return -1;
+    LVFINDINFOA find = {};
+    find.flags = LVFI_PARAM;
+    find.lParam = reinterpret_cast<LPARAM>(found->second);
+    return static_cast<int>(m_list.SendMessage(LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
 void CServiceListView::Remove(int nRow)
@@ -84,6 +94,7 @@ void CServiceListView::Remove(int nRow)
     if (pRow == nullptr)
         return;
     m_list.DeleteItem(nRow);
+    m_byName.erase(pRow->wstrName);
     m_rows.erase(std::find_if(m_rows.begin(), m_rows.end(),
                               [pRow](const std::unique_ptr<ServiceRow>& stored) { return stored.get() == pRow; }));
 }
@@ -94,55 +105,99 @@ void CServiceListView::Show(int nRow) const
     if (pRow == nullptr)
         return;
     m_list.SetItemImage(nRow, pRow->Image());
-    m_list.SetItemText(nRow, 2, pRow->StateText());
-    m_list.SetItemText(nRow, 3, pRow->StartTypeText());
+    m_list.SendMessage(LVM_REDRAWITEMS, nRow, nRow);
 }
 
-bool CServiceListView::Update(int nRow, ServiceRow& row, const CServicePoller::Status& status) const
+bool CServiceListView::Update(int nRow, const ServiceRow& current)
 {
-    std::string strStateBefore = row.StateText(), strStartTypeBefore = row.StartTypeText();
-    row.dwState = status.dwState;
-    row.pszPendingWord = nullptr;
-    row.dwAccepted = status.dwAccepted;
-    // A start type the pass could not read keeps what the row had.
-    if (status.bStartTypeKnown)
+    ServiceRow* pRow = RowAt(nRow);
+    if (pRow == nullptr)
+        return false;
+    std::string strStateBefore = pRow->StateText(), strStartTypeBefore = pRow->StartTypeText();
+    pRow->state = current.state;
+    pRow->pszPendingWord = nullptr;
+    pRow->dwAccepted = current.dwAccepted;
+    // A start type the table could not read keeps what the row had.
+    if (current.bStartTypeKnown)
     {
-        row.bStartTypeKnown = true;
-        row.dwStartType = status.dwStartType;
+        pRow->bStartTypeKnown = true;
+        pRow->startType = current.startType;
     }
-    if (row.StateText() == strStateBefore && row.StartTypeText() == strStartTypeBefore)
+    if (pRow->StateText() == strStateBefore && pRow->StartTypeText() == strStartTypeBefore)
         return false;
     Show(nRow);
     return true;
 }
 
+void CServiceListView::ShowPending(int nRow, const char* pszWord, RunState state)
+{
+    ServiceRow* pRow = RowAt(nRow);
+    if (pRow == nullptr)
+        return;
+    pRow->state = state;
+    pRow->pszPendingWord = pszWord;
+    m_pending.push_back(pRow->wstrName);
+    Show(nRow);
+}
+
+void CServiceListView::TakePass(const CServicePoller& table, const std::function<void(int nRow)>& removeRow)
+{
+    for (const CServicePoller::Change& change : table.Changes())
+    {
+        int nRow = Find(change.wstrName);
+        if (nRow == -1)
+            continue;
+        if (change.kind == CServicePoller::Change::Kind::Removed)
+            removeRow(nRow);
+        else
+            Update(nRow, *change.pRow);
+    }
+    // A run command's word gives way to what the manager says now, changed
+    // or not.
+    std::vector<std::wstring> pending;
+    pending.swap(m_pending);
+    for (const std::wstring& wstrName : pending)
+    {
+        int nRow = Find(wstrName);
+        const ServiceRow* pCurrent = table.Find(wstrName);
+        if (nRow != -1 && pCurrent != nullptr)
+            Update(nRow, *pCurrent);
+    }
+}
+
+void CServiceListView::GiveDisplayInfo(const NMLVDISPINFOA* pInfo) const
+{
+    const LVITEMA& item = pInfo->item;
+    if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0)
+        return;
+    const ServiceRow* pRow = reinterpret_cast<const ServiceRow*>(item.lParam);
+    if (pRow == nullptr)
+        pRow = RowAt(item.iItem);
+    std::string strText;
+    if (pRow != nullptr)
+    {
+        switch (item.iSubItem)
+        {
+        case 0:
+            strText = pRow->strDisplayName;
+            break;
+        case 1:
+            strText = pRow->strName;
+            break;
+        case 2:
+            strText = pRow->StateText();
+            break;
+        case 3:
+            strText = pRow->StartTypeText();
+            break;
+        }
+    }
+    lstrcpynA(item.pszText, strText.c_str(), item.cchTextMax);
+}
+
 void CServiceListView::SortByDisplayName() const
 {
     m_list.SortItemsByData(CompareRowsByDisplayName, 0);
-}
-
-const RunOperationInfo& InfoOf(RunOperation operation)
-{
-    static const RunOperationInfo kOperations[] = {
-        {IServiceSession::kAccessStart, 0, ServiceTexts::kStartPending, SERVICE_START_PENDING, kCommandsStopOnly},
-        {IServiceSession::kAccessStop, SERVICE_CONTROL_STOP, ServiceTexts::kStopPending, SERVICE_STOP_PENDING,
-         kCommandsStartable},
-        {IServiceSession::kAccessPauseContinue, SERVICE_CONTROL_PAUSE, ServiceTexts::kPausing, SERVICE_PAUSE_PENDING,
-         kCommandsPaused},
-        {IServiceSession::kAccessPauseContinue, SERVICE_CONTROL_CONTINUE, ServiceTexts::kContinuing,
-         SERVICE_CONTINUE_PENDING, kCommandsPauseAndStop},
-    };
-    return kOperations[operation - kRunStart];
-}
-
-DWORD RunServiceOperation(IServiceSession& session, const std::wstring& wstrName, RunOperation operation)
-{
-    const RunOperationInfo& info = InfoOf(operation);
-    CService service;
-    if (DWORD dwError = session.Open(wstrName, info.dwAccess, &service))
-        return dwError;
-    SERVICE_STATUS status = {};
-    return info.dwControl == 0 ? service.Start() : service.Control(info.dwControl, &status);
 }
 
 bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartType, int nRow, bool bTicked,
@@ -168,7 +223,7 @@ bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartT
             {
                 ServiceRow* pRow = RowAt(nAt);
                 pRow->bStartTypeKnown = true;
-                pRow->dwStartType = dwStartType;
+                pRow->startType = StartType{dwStartType, false};
                 Show(nAt);
             }
             if (bTicked)
@@ -176,47 +231,4 @@ bool CServiceListView::ApplyStartType(CStartTypeApplier& applier, DWORD dwStartT
         });
     *pbRowLeft = !wstrRemembered.empty() && Find(wstrRemembered) == -1;
     return bApplied;
-}
-
-DWORD ReadServiceRows(IServiceSession& session, CServicePoller& poller, std::vector<ServiceRow>* pRows,
-                      const std::function<void(DWORD dwError)>& report)
-{
-    pRows->clear();
-    std::vector<EnumeratedService> services;
-    if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
-        return dwError;
-    poller.UseRoot(session.RegistryRoot());
-    // Opening and reading every service's key again costs three calls to
-    // the registry per row; what the poller keeps is as fresh, since the
-    // store's change notice makes it read again.
-    poller.CheckStartTypes();
-    for (const EnumeratedService& listed : services)
-    {
-        ServiceRow row;
-        row.wstrName = listed.wstrName;
-        row.strName = GbkText::FromWide(listed.wstrName);
-        row.strDisplayName = GbkText::FromWide(listed.wstrDisplayName);
-        row.dwState = listed.status.dwCurrentState;
-        row.dwAccepted = listed.status.dwControlsAccepted;
-        // The manager's own store answers at once; ask the manager itself
-        // only for a service whose key cannot be read.
-        DWORD dwStartType = 0;
-        row.bStartTypeKnown = poller.StartTypeOf(row.wstrName, &dwStartType);
-        if (!row.bStartTypeKnown)
-        {
-            CService service;
-            DWORD dwError = session.Open(row.wstrName, IServiceSession::kAccessRead, &service);
-            if (dwError == 0)
-                dwError = service.QueryStartType(&dwStartType);
-            // Removed since it was listed: it gets no row.
-            if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
-                continue;
-            if (dwError != 0)
-                report(dwError);
-            row.bStartTypeKnown = dwError == 0;
-        }
-        row.dwStartType = dwStartType;
-        pRows->push_back(std::move(row));
-    }
-    return 0;
 }

@@ -1,17 +1,20 @@
-// The service list control and the rows it stands for. Each item's lParam
-// points at its row, owned here; the display texts are written from the
-// rows and never read back for a decision.
+// The service list control and the rows it stands for: copies of the
+// table's rows that a category chose, each item's lParam pointing at its
+// row, owned here. The list asks for the texts as it draws (callback texts),
+// and they come from the rows; nothing is read back for a decision.
 #pragma once
 
-#include "app/ServiceRow.h"
 #include "changes/StartTypeApplier.h"
+#include "services/ServiceRow.h"
 #include "services/ServicePoller.h"
+#include "services/RunOperation.h"
 #include "services/ServiceSession.h"
 #include "ui/Controls.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CServiceListView
@@ -32,11 +35,19 @@ public:
     // The row of a service, by its exact real name; -1 when it has none.
     int Find(const std::wstring& wstrName) const;
     void Remove(int nRow);
-    // Writes the row's texts and icon again from its data.
+    // Shows the row's texts and icon again from its data.
     void Show(int nRow) const;
-    // Takes a pass's status into row, the one at nRow; true when what it
-    // shows changed.
-    bool Update(int nRow, ServiceRow& row, const CServicePoller::Status& status) const;
+    // Takes the table's row into the one at nRow; true when what it shows
+    // changed.
+    bool Update(int nRow, const ServiceRow& current);
+    // A run command's word on the row at nRow until the next pass.
+    void ShowPending(int nRow, const char* pszWord, RunState state);
+    // Takes a pass's changes into the rows shown: rows whose service went
+    // leave through removeRow, changed ones and those showing a run
+    // command's word are updated. A service added since is not shown.
+    void TakePass(const CServicePoller& table, const std::function<void(int nRow)>& removeRow);
+    // The texts the list asks for as it draws.
+    void GiveDisplayInfo(const NMLVDISPINFOA* pInfo) const;
     void SortByDisplayName() const;
     // A start type for the row nRow and, when bTicked, every ticked row,
     // whose ticks are cleared. A row shows the change at once (the next
@@ -49,32 +60,7 @@ private:
     CListCtrl m_list;
     CImageList m_stateImages; // the check boxes'
     std::vector<std::unique_ptr<ServiceRow>> m_rows;
+    std::unordered_map<std::wstring, ServiceRow*> m_byName; // by exact real name
+    // Rows showing a run command's word, by name.
+    std::vector<std::wstring> m_pending;
 };
-
-// The run commands as the manager is asked them, and what a row shows
-// until the next pass.
-enum RunOperation
-{
-    kRunStart = 1,
-    kRunStop = 2,
-    kRunPause = 3,
-    kRunContinue = 4,
-};
-struct RunOperationInfo
-{
-    DWORD dwAccess;
-    DWORD dwControl; // 0 for a start
-    const char* pszPendingWord;
-    DWORD dwPendingState;
-    int nCommandState; // what the commands allow meanwhile
-};
-const RunOperationInfo& InfoOf(RunOperation operation);
-// 0 or the error of the open or of the command itself.
-DWORD RunServiceOperation(IServiceSession& session, const std::wstring& wstrName, RunOperation operation);
-
-// Every Win32 service as a row: the start type from the manager's store as
-// the poller keeps it, or from the manager for one whose key cannot be
-// read. A service removed since the listing gets no row; other failures go
-// to report. 0 or the listing's error, with no rows.
-DWORD ReadServiceRows(IServiceSession& session, CServicePoller& poller, std::vector<ServiceRow>* pRows,
-                      const std::function<void(DWORD dwError)>& report);

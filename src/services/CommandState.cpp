@@ -1,11 +1,8 @@
 #include "services/CommandState.h"
 
-#include "services/ServiceTexts.h"
-
-CommandState CommandStateFor(std::uint32_t dwState, std::uint32_t dwAccepted, bool bStartTypeKnown,
-                             std::uint32_t dwStartType)
+CommandState CommandStateFor(RunState state, std::uint32_t dwAccepted, bool bStartTypeKnown, std::uint32_t dwStartType)
 {
-    if (dwState == ServiceTexts::kStateRunning)
+    if (state == RunState::Running)
     {
         // A service that pauses gets stop too, whatever it says about stop.
         if (dwAccepted & kAcceptPauseContinue)
@@ -14,9 +11,9 @@ CommandState CommandStateFor(std::uint32_t dwState, std::uint32_t dwAccepted, bo
             return kCommandsNone;
         return kCommandsStopOnly;
     }
-    if (dwState == ServiceTexts::kStatePaused)
+    if (state == RunState::Paused)
         return kCommandsPaused;
-    if (dwState == ServiceTexts::kStateStopped && !(bStartTypeKnown && dwStartType == ServiceTexts::kStartDisabled))
+    if (state == RunState::Stopped && !(bStartTypeKnown && dwStartType == ServiceTexts::kStartDisabled))
         return kCommandsStartable;
     return kCommandsNone;
 }

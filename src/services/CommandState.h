@@ -2,6 +2,8 @@
 // start type and the controls it accepts: values, never the words shown.
 #pragma once
 
+#include "services/ServiceTexts.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,8 +20,7 @@ constexpr std::uint32_t kAcceptStop = 1;
 constexpr std::uint32_t kAcceptPauseContinue = 2;
 
 // A start type that is not known counts as one that allows a start.
-CommandState CommandStateFor(std::uint32_t dwState, std::uint32_t dwAccepted, bool bStartTypeKnown,
-                             std::uint32_t dwStartType);
+CommandState CommandStateFor(RunState state, std::uint32_t dwAccepted, bool bStartTypeKnown, std::uint32_t dwStartType);
 
 struct RunCommandEnabling
 {

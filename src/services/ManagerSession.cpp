@@ -324,10 +324,14 @@ HKEY CManagerSession::RegistryRoot() const
 
 DWORD CManagerSession::Enumerate(DWORD dwServiceType, std::vector<EnumeratedService>* pServices)
 {
-    pServices->clear();
     if (m_pShared->hManager == nullptr)
+    {
+        pServices->clear();
         return ERROR_INVALID_HANDLE;
-    return ListServices(m_pShared->hManager, dwServiceType, pServices, m_pShared->enumerateServices);
+    }
+    // The list fills the caller's places again, their strings' room reused.
+    return ListServices(m_pShared->hManager, dwServiceType, pServices, m_pShared->enumerateServices,
+                        &m_dwListingBytes);
 }
 
 DWORD CManagerSession::Open(const std::wstring& wstrName, DWORD dwDesiredAccess, CService* pService)

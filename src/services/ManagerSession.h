@@ -49,4 +49,6 @@ public:
 private:
     std::wstring m_wstrComputerName;
     std::shared_ptr<Shared> m_pShared;
+    // The room the last listing took: the polling lists every half second.
+    DWORD m_dwListingBytes = 0;
 };

@@ -33,10 +33,29 @@ bool InBuffer(const wchar_t* psz, const std::vector<BYTE>& buffer)
     return psz != nullptr && psz >= pBegin && psz < pEnd && std::find(psz, pEnd, L'\0') != pEnd;
 }
 
+// Writes an entry into the list's next place, reusing the strings an
+// earlier list left there: the polling lists every half second.
+void Put(const ENUM_SERVICE_STATUSW& entry, std::vector<EnumeratedService>* pServices, std::size_t* pnTaken)
+{
+    if (*pnTaken < pServices->size())
+    {
+        EnumeratedService& slot = (*pServices)[*pnTaken];
+        slot.wstrName.assign(entry.lpServiceName);
+        slot.wstrDisplayName.assign(entry.lpDisplayName);
+        slot.status = entry.ServiceStatus;
+    }
+    else
+    {
+        pServices->push_back({entry.lpServiceName, entry.lpDisplayName, entry.ServiceStatus});
+    }
+    ++*pnTaken;
+}
+
 // Entries of one answer, checked before anything is copied: the strings
-// live in the buffer, which the next call overwrites.
+// live in the buffer, which the next call overwrites. The first *pnTaken
+// places of the list hold what earlier answers brought.
 bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<EnumeratedService>* pServices,
-               std::unordered_set<std::wstring>* pSeen)
+               std::size_t* pnTaken, std::unordered_set<std::wstring>* pSeen, bool bFirstMayRepeat)
 {
     if (dwCount > buffer.size() / sizeof(ENUM_SERVICE_STATUSW))
         return false;
@@ -46,12 +65,24 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
         if (!InBuffer(pBatch[i].lpServiceName, buffer) || !InBuffer(pBatch[i].lpDisplayName, buffer))
             return false;
     }
+    // A service registered ahead of the resume point moves the rest along,
+    // so a batch can repeat the last entry of the one before; the first
+    // batch of the services, most often the only one, repeats nothing.
+    if (*pnTaken == 0 && !bFirstMayRepeat)
+    {
+        for (DWORD i = 0; i < dwCount; ++i)
+            Put(pBatch[i], pServices, pnTaken);
+        return true;
+    }
+    if (pSeen->empty())
+    {
+        for (std::size_t i = 0; i < *pnTaken; ++i)
+            pSeen->insert(WideAsciiLower((*pServices)[i].wstrName));
+    }
     for (DWORD i = 0; i < dwCount; ++i)
     {
-        // A service registered ahead of the resume point moves the rest
-        // along, so the next batch can repeat the last entry of this one.
         if (pSeen->insert(WideAsciiLower(pBatch[i].lpServiceName)).second)
-            pServices->push_back({pBatch[i].lpServiceName, pBatch[i].lpDisplayName, pBatch[i].ServiceStatus});
+            Put(pBatch[i], pServices, pnTaken);
     }
     return true;
 }
@@ -65,11 +96,14 @@ bool TakeBatch(const std::vector<BYTE>& buffer, DWORD dwCount, std::vector<Enume
 // when only the narrowing of its wide list did not fit): an answer that did
 // not move the resume handle brings nothing, and the buffer grows instead.
 DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
-                        const EnumServicesFunction& enumerate)
+                        const EnumServicesFunction& enumerate, DWORD* pdwBufferBytes)
 {
-    pServices->clear();
+    std::size_t nTaken = 0;
     std::unordered_set<std::wstring> seen;
-    std::vector<BYTE> buffer(kFirstServicesBufferBytes);
+    DWORD dwFirstBytes = kFirstServicesBufferBytes;
+    if (pdwBufferBytes != nullptr && *pdwBufferBytes > dwFirstBytes && *pdwBufferBytes <= kMaxBufferBytes)
+        dwFirstBytes = *pdwBufferBytes;
+    std::vector<BYTE> buffer(dwFirstBytes);
     DWORD dwResume = 0;
     for (int nWithoutProgress = 0;;)
     {
@@ -80,12 +114,17 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
         DWORD dwError = bDone ? 0 : GetLastError();
         if (bDone)
         {
-            if (TakeBatch(buffer, dwCount, pServices, &seen))
+            if (TakeBatch(buffer, dwCount, pServices, &nTaken, &seen, false))
+            {
+                pServices->resize(nTaken);
+                if (pdwBufferBytes != nullptr)
+                    *pdwBufferBytes = static_cast<DWORD>(buffer.size());
                 return 0;
+            }
             dwError = ERROR_INVALID_DATA;
         }
         else if (dwError == ERROR_MORE_DATA && dwResume != dwResumeBefore && dwCount > 0 &&
-                 TakeBatch(buffer, dwCount, pServices, &seen))
+                 TakeBatch(buffer, dwCount, pServices, &nTaken, &seen, false))
         {
             nWithoutProgress = 0;
             if (dwNeeded > buffer.size() && dwNeeded <= kMaxBufferBytes)
@@ -123,8 +162,9 @@ DWORD ListDependentServices(SC_HANDLE hService, std::vector<std::wstring>* pName
                       static_cast<DWORD>(buffer.size()), &dwNeeded, &dwCount))
         {
             std::vector<EnumeratedService> dependents;
+            std::size_t nTaken = 0;
             std::unordered_set<std::wstring> seen;
-            if (!TakeBatch(buffer, dwCount, &dependents, &seen))
+            if (!TakeBatch(buffer, dwCount, &dependents, &nTaken, &seen, true))
                 return ERROR_INVALID_DATA;
             for (const EnumeratedService& dependent : dependents)
                 pNames->push_back(dependent.wstrName);

@@ -22,9 +22,11 @@ using EnumDependentsFunction =
                        DWORD* pcbBytesNeeded, DWORD* pServicesReturned)>;
 
 // Every service of the types the manager lists; 0 or the enumeration's
-// error code, the list empty on an error.
+// error code, the list empty on an error. *pdwBufferBytes, when given, is
+// the room the first call gets and afterwards the room the list took, so
+// that a caller listing again and again asks the manager once each time.
 DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<EnumeratedService>* pServices,
-                   const EnumServicesFunction& enumerate = EnumServicesStatusW);
+                   const EnumServicesFunction& enumerate = EnumServicesStatusW, DWORD* pdwBufferBytes = nullptr);
 
 // The names of the services that depend on an open service, in any state;
 // 0 or the error code, with the list empty on an error.

@@ -1,10 +1,10 @@
 #include "services/ServicePoller.h"
 
+#include "common/GbkText.h"
 #include "common/WideText.h"
 #include "services/ServiceRegistry.h"
-#include "services/ServiceSession.h"
 
-#include <vector>
+#include <algorithm>
 
 CServicePoller::CServicePoller()
 {
@@ -29,7 +29,7 @@ void CServicePoller::WatchServicesKey()
         m_bStartTypesStale = true;
 }
 
-bool CServicePoller::ReadStartType(const std::wstring& wstrKey, const wchar_t* pszName, DWORD* pdwStartType)
+bool CServicePoller::ReadStartType(CRegKey* pKey, const wchar_t* pszName, DWORD* pdwStartType)
 {
     if (m_hRoot == nullptr)
         return false;
@@ -40,18 +40,12 @@ bool CServicePoller::ReadStartType(const std::wstring& wstrKey, const wchar_t* p
     // is opened afresh once when it no longer answers.
     for (int nTry = 0; nTry < 2; ++nTry)
     {
-        auto found = m_serviceKeys.find(wstrKey);
-        if (found == m_serviceKeys.end())
-        {
-            CRegKey key;
-            if (key.Open(m_servicesKey.Get(), pszName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
-                return false;
-            found = m_serviceKeys.emplace(wstrKey, std::move(key)).first;
-        }
-        LONG nResult = CServicesKey::ReadStartValue(found->second.Get(), pdwStartType);
+        if (!pKey->IsOpen() && pKey->Open(m_servicesKey.Get(), pszName, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+            return false;
+        LONG nResult = CServicesKey::ReadStartValue(pKey->Get(), pdwStartType);
         if (nResult == ERROR_SUCCESS)
             return true;
-        m_serviceKeys.erase(found);
+        pKey->Close();
         if (nResult != ERROR_KEY_DELETED)
             return false;
     }
@@ -63,8 +57,9 @@ void CServicePoller::UseRoot(HKEY hRoot)
     if (hRoot == m_hRoot)
         return;
     m_hRoot = hRoot;
-    m_serviceKeys.clear();
-    m_startTypes.clear();
+    for (auto& pEntry : m_entries)
+        pEntry->key.Close();
+    ++m_nGeneration;
     m_servicesKey.Close();
     m_watchedKey.Close();
     m_bStartTypesStale = true;
@@ -85,57 +80,183 @@ void CServicePoller::CheckStartTypes()
         return;
     m_bStartTypesStale = false;
     WatchServicesKey();
-    m_startTypes.clear();
+    ++m_nGeneration;
 }
 
-bool CServicePoller::KeptStartType(const std::wstring& wstrKey, const wchar_t* pszName, DWORD* pdwStartType)
+bool CServicePoller::Update(Entry& entry, const EnumeratedService& listed)
 {
-    auto kept = m_startTypes.find(wstrKey);
-    if (kept != m_startTypes.end())
+    ServiceRow& row = entry.row;
+    bool bChanged = false;
+    RunState state = ServiceTexts::RunStateOf(listed.status.dwCurrentState);
+    if (row.state != state || row.dwAccepted != listed.status.dwControlsAccepted)
     {
-        *pdwStartType = kept->second;
-        return true;
+        row.state = state;
+        row.dwAccepted = listed.status.dwControlsAccepted;
+        bChanged = true;
     }
-    if (!ReadStartType(wstrKey, pszName, pdwStartType))
-        return false;
-    m_startTypes[wstrKey] = *pdwStartType;
-    return true;
+    if (row.wstrDisplayName != listed.wstrDisplayName)
+    {
+        row.wstrDisplayName = listed.wstrDisplayName;
+        row.strDisplayName = GbkText::FromWide(listed.wstrDisplayName);
+        bChanged = true;
+    }
+    // A start type that cannot be read is tried again on the next pass and
+    // meanwhile keeps what the row had.
+    DWORD dwStartType = 0;
+    if (entry.nRead != m_nGeneration && ReadStartType(&entry.key, row.wstrName.c_str(), &dwStartType))
+    {
+        entry.nRead = m_nGeneration;
+        if (!row.bStartTypeKnown || row.startType.dwCode != dwStartType)
+        {
+            row.bStartTypeKnown = true;
+            row.startType = StartType{dwStartType, false};
+            bChanged = true;
+        }
+    }
+    return bChanged;
+}
+
+void CServicePoller::IndexEntries()
+{
+    m_byKey.clear();
+    m_byKey.reserve(m_entries.size());
+    for (std::size_t i = 0; i < m_entries.size(); ++i)
+    {
+        m_entries[i]->nPlace = i;
+        m_byKey.emplace(WideAsciiLower(m_entries[i]->row.wstrName), m_entries[i].get());
+    }
+}
+
+void CServicePoller::Rebuild(const std::vector<EnumeratedService>& services)
+{
+    std::vector<std::unique_ptr<Entry>> entries;
+    entries.reserve(services.size());
+    std::vector<bool> added(services.size(), false);
+    for (const EnumeratedService& listed : services)
+    {
+        // The same name again; one spelt otherwise is another service.
+        auto found = m_byKey.find(WideAsciiLower(listed.wstrName));
+        std::unique_ptr<Entry> pEntry;
+        if (found != m_byKey.end() && found->second != nullptr && found->second->row.wstrName == listed.wstrName)
+        {
+            pEntry = std::move(m_entries[found->second->nPlace]);
+            found->second = nullptr;
+        }
+        if (!pEntry)
+        {
+            pEntry = std::make_unique<Entry>();
+            pEntry->row.wstrName = listed.wstrName;
+            pEntry->row.strName = GbkText::FromWide(listed.wstrName);
+            pEntry->row.bStartTypeKnown = false;
+            added[entries.size()] = true;
+        }
+        entries.push_back(std::move(pEntry));
+    }
+    for (const auto& pOld : m_entries)
+    {
+        if (pOld)
+            m_changes.push_back({Change::Kind::Removed, pOld->row.wstrName, nullptr});
+    }
+    m_entries = std::move(entries);
+    IndexEntries();
+    for (std::size_t i = 0; i < services.size(); ++i)
+    {
+        Entry& entry = *m_entries[i];
+        if (Update(entry, services[i]) || added[i])
+            m_changes.push_back({added[i] ? Change::Kind::Added : Change::Kind::Changed, entry.row.wstrName, &entry.row});
+    }
 }
 
 DWORD CServicePoller::Refresh(IServiceSession& session)
 {
-    std::vector<EnumeratedService> services;
+    m_changes.clear();
+    std::vector<EnumeratedService>& services = m_listed;
     if (DWORD dwError = session.Enumerate(SERVICE_WIN32, &services))
         return dwError;
     UseRoot(session.RegistryRoot());
-
     CheckStartTypes();
-    m_services.clear();
-    for (const EnumeratedService& service : services)
+
+    // The manager lists in the same order from pass to pass: each service
+    // is matched by its place, and the table is made again only when names
+    // came, went or moved.
+    bool bSameNames = services.size() == m_entries.size();
+    for (std::size_t i = 0; bSameNames && i < services.size(); ++i)
+        bSameNames = m_entries[i]->row.wstrName == services[i].wstrName;
+    if (!bSameNames)
     {
-        std::wstring wstrKey = WideAsciiLower(service.wstrName);
-        Status status = {service.status.dwCurrentState, service.status.dwControlsAccepted, false, 0};
-        status.bStartTypeKnown = KeptStartType(wstrKey, service.wstrName.c_str(), &status.dwStartType);
-        m_services[wstrKey] = status;
+        Rebuild(services);
+        return 0;
     }
-    // Keys of services that are gone are let go.
-    for (auto it = m_serviceKeys.begin(); it != m_serviceKeys.end();)
+    for (std::size_t i = 0; i < services.size(); ++i)
     {
-        if (m_services.count(it->first) == 0)
-            it = m_serviceKeys.erase(it);
-        else
-            ++it;
+        Entry& entry = *m_entries[i];
+        if (Update(entry, services[i]))
+            m_changes.push_back({Change::Kind::Changed, entry.row.wstrName, &entry.row});
+    }
+    return 0;
+}
+
+DWORD CServicePoller::Fill(IServiceSession& session, const std::function<void(DWORD dwError)>& report)
+{
+    if (DWORD dwError = Refresh(session))
+        return dwError;
+    // The manager's own store answers at once; ask the manager itself only
+    // for a service whose key cannot be read.
+    bool bGone = false;
+    for (auto& pEntry : m_entries)
+    {
+        ServiceRow& row = pEntry->row;
+        if (row.bStartTypeKnown)
+            continue;
+        DWORD dwStartType = 0;
+        CService service;
+        DWORD dwError = session.Open(row.wstrName, IServiceSession::kAccessRead, &service);
+        if (dwError == 0)
+            dwError = service.QueryStartType(&dwStartType);
+        if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
+        {
+            // Removed since it was listed: the next listing says so.
+            m_changes.push_back({Change::Kind::Removed, row.wstrName, nullptr});
+            pEntry.reset();
+            bGone = true;
+            continue;
+        }
+        if (dwError != 0)
+        {
+            report(dwError);
+            continue;
+        }
+        row.bStartTypeKnown = true;
+        row.startType = StartType{dwStartType, false};
+    }
+    if (bGone)
+    {
+        m_entries.erase(std::remove(m_entries.begin(), m_entries.end(), nullptr), m_entries.end());
+        IndexEntries();
     }
     return 0;
 }
 
 bool CServicePoller::StartTypeOf(const std::wstring& wstrServiceName, DWORD* pdwStartType)
 {
-    return KeptStartType(WideAsciiLower(wstrServiceName), wstrServiceName.c_str(), pdwStartType);
+    auto found = m_byKey.find(WideAsciiLower(wstrServiceName));
+    if (found == m_byKey.end())
+    {
+        CRegKey key;
+        return ReadStartType(&key, wstrServiceName.c_str(), pdwStartType);
+    }
+    Entry& entry = *found->second;
+    if (entry.nRead == m_nGeneration && entry.row.bStartTypeKnown)
+    {
+        *pdwStartType = entry.row.startType.dwCode;
+        return true;
+    }
+    // Read but not kept: the next pass takes it into the row and says so.
+    return ReadStartType(&entry.key, entry.row.wstrName.c_str(), pdwStartType);
 }
 
-const CServicePoller::Status* CServicePoller::Find(const std::wstring& wstrServiceName) const
+const ServiceRow* CServicePoller::Find(const std::wstring& wstrServiceName) const
 {
-    auto found = m_services.find(WideAsciiLower(wstrServiceName));
-    return found != m_services.end() ? &found->second : nullptr;
+    auto found = m_byKey.find(WideAsciiLower(wstrServiceName));
+    return found != m_byKey.end() ? &found->second->row : nullptr;
 }

@@ -1,20 +1,42 @@
 #include "services/ServiceTexts.h"
 
+#include <iterator>
+
 namespace ServiceTexts
 {
-const char* RunStateText(std::uint32_t dwCurrentState)
+namespace
 {
-    switch (dwCurrentState)
+// Boot and system start belong to drivers; on a service they read "未知"
+// and are nothing a user sets or a category lists. The last entry answers
+// for every code the table does not name.
+constexpr StartTypeInfo kStartTypes[] = {
+    {kStartAuto, kAuto, 0, true, true, kAuto},
+    {kStartDemand, kManual, 1, true, true, kManual},
+    {kStartDisabled, kDisabled, 2, true, true, kDisabled},
+    {kStartBoot, kUnknownStartType, 2, false, false, kUnknownStartType},
+};
+} // namespace
+
+RunState RunStateOf(std::uint32_t dwCurrentState)
+{
+    if (dwCurrentState >= kStateStopped && dwCurrentState <= kStatePaused)
+        return static_cast<RunState>(dwCurrentState);
+    return RunState::Unknown;
+}
+
+const char* RunStateText(RunState state)
+{
+    switch (state)
     {
-    case kStateRunning:
+    case RunState::Running:
         return kRunning;
-    case kStateStopped:
+    case RunState::Stopped:
         return kStopped;
-    case kStatePaused:
+    case RunState::Paused:
         return kPaused;
-    case kStateStopPending:
+    case RunState::StopPending:
         return kStopPending;
-    case kStateStartPending:
+    case RunState::StartPending:
         return kStartPending;
     default:
         // Pause and continue pending have no word of their own.
@@ -22,46 +44,29 @@ const char* RunStateText(std::uint32_t dwCurrentState)
     }
 }
 
-const char* StartTypeText(std::uint32_t dwStartType)
+const StartTypeInfo& StartTypeOf(std::uint32_t dwStartType)
 {
-    switch (dwStartType)
+    for (const StartTypeInfo& info : kStartTypes)
     {
-    case kStartAuto:
-        return kAuto;
-    case kStartDemand:
-        return kManual;
-    case kStartDisabled:
-        return kDisabled;
-    default:
-        return kUnknownStartType;
+        if (info.dwCode == dwStartType && info.bSettable)
+            return info;
     }
+    return kStartTypes[std::size(kStartTypes) - 1];
 }
 
-int StartTypeIndex(std::uint32_t dwStartType)
+const StartTypeInfo* StartTypeTable(std::size_t* pnCount)
 {
-    switch (dwStartType)
-    {
-    case kStartAuto:
-        return 0;
-    case kStartDemand:
-        return 1;
-    default:
-        return 2;
-    }
+    *pnCount = std::size(kStartTypes);
+    return kStartTypes;
 }
 
 bool StartTypeFromWord(const std::string& word, std::uint32_t* pdwStartType)
 {
-    static const struct
+    for (const StartTypeInfo& info : kStartTypes)
     {
-        const char* pszWord;
-        std::uint32_t dwStartType;
-    } kWords[] = {{kAuto, kStartAuto}, {kManual, kStartDemand}, {kDisabled, kStartDisabled}};
-    for (const auto& known : kWords)
-    {
-        if (word == known.pszWord)
+        if (info.bSettable && word == info.pszWord)
         {
-            *pdwStartType = known.dwStartType;
+            *pdwStartType = info.dwCode;
             return true;
         }
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,39 +18,54 @@ TEST(ServiceListRulesTest, CategoryItemsBecomeFilters)
         {"已启动", "已启动"}, {"已停止", "已停止"}, {"已禁用", "已禁用"}, {"其他", "其他"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.second, FilterForCategory(c.first)) << c.first;
+        EXPECT_EQ(c.second, CategoryFor(c.first).strWord) << c.first;
 }
 
+// Each leaf keeps what its word kept when the words were compared: a state
+// leaf only the rows in that state with no run command's word showing, a
+// start-type leaf only the rows of that known start type.
 TEST(ServiceListRulesTest, FiltersKeepTheirServices)
 {
+    constexpr std::uint32_t kUnknown = 0xFFFFFFFF;
     struct Case
     {
-        std::string strFilter, strState, strStartType;
+        std::string strCategory;
+        RunState state;
+        const char* pszPending;
+        std::uint32_t dwStartType; // kUnknown: none could be read
         bool bListed;
     };
     const Case cases[] = {
-        {"全部", "正在启动", "未知", true},
-        {"已启动", "已启动", "手动", true},
-        {"已启动", "已暂停", "手动", false},
-        {"已暂停", "已暂停", "自动", true},
-        {"已停止", "", "已禁用", true},
+        {"全部", RunState::StartPending, nullptr, kUnknown, true},
+        {"已启动", RunState::Running, nullptr, ServiceTexts::kStartDemand, true},
+        {"已启动", RunState::Paused, nullptr, ServiceTexts::kStartDemand, false},
+        {"已启动", RunState::ContinuePending, ServiceTexts::kContinuing, ServiceTexts::kStartDemand, false},
+        {"已暂停", RunState::Paused, nullptr, ServiceTexts::kStartAuto, true},
+        {"已暂停", RunState::PausePending, ServiceTexts::kPausing, ServiceTexts::kStartAuto, false},
+        {"已停止", RunState::Stopped, nullptr, ServiceTexts::kStartDisabled, true},
         // Pending and unknown states are under no state leaf.
-        {"已停止", "正在停止", "自动", false},
-        {"已停止", "未知状态", "自动", false},
-        {"已停止", "已停止", "自动", false},
-        {"自动", "正在启动", "自动", true},
-        {"手动", "", "手动", true},
-        {"已禁用", "", "已禁用", true},
+        {"已停止", RunState::StopPending, nullptr, ServiceTexts::kStartAuto, false},
+        {"已停止", RunState::StopPending, ServiceTexts::kStopPending, ServiceTexts::kStartAuto, false},
+        {"已停止", RunState::Unknown, nullptr, ServiceTexts::kStartAuto, false},
+        {"自动", RunState::StartPending, nullptr, ServiceTexts::kStartAuto, true},
+        {"手动", RunState::Stopped, nullptr, ServiceTexts::kStartDemand, true},
+        {"已禁用", RunState::Stopped, nullptr, ServiceTexts::kStartDisabled, true},
         // A boot or system start type is never counted as disabled.
-        {"已禁用", "", "未知", false},
-        {"未知", "", "未知", false},
-        {"其他", "", "自动", false},
-        {"", "", "", false},
+        {"已禁用", RunState::Stopped, nullptr, ServiceTexts::kStartSystem, false},
+        {"已禁用", RunState::Stopped, nullptr, kUnknown, false},
+        {"未知", RunState::Stopped, nullptr, ServiceTexts::kStartBoot, false},
+        {"未知", RunState::Stopped, nullptr, kUnknown, false},
+        {"其他", RunState::Stopped, nullptr, ServiceTexts::kStartAuto, false},
     };
     for (const Case& c : cases)
     {
-        SCOPED_TRACE(c.strFilter + "/" + c.strState + "/" + c.strStartType);
-        EXPECT_EQ(c.bListed, PassesFilter(c.strFilter, c.strState, c.strStartType));
+        ServiceRow row;
+        row.state = c.state;
+        row.pszPendingWord = c.pszPending;
+        row.bStartTypeKnown = c.dwStartType != kUnknown;
+        row.startType.dwCode = c.dwStartType;
+        SCOPED_TRACE(c.strCategory + "/" + row.StateText() + "/" + row.StartTypeText());
+        EXPECT_EQ(c.bListed, CategoryFor(c.strCategory).filter.Passes(row));
     }
 }
 

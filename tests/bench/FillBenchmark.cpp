@@ -52,7 +52,7 @@ int Run(ServiceBed& services)
     if (!WarmUpEnumeration(control, &buffer, &dwEnumerated))
         return 1;
     DWORD dwError = 0;
-    pDialog->FillServiceList(ServiceListRules::kAll);
+    pDialog->FillServiceList(ServiceListRules::AllServices());
     PumpMessages();
     std::vector<ManagerRow> managerRows;
     int nLoopFailures = RunPerServiceLoop(control, &managerRows);
@@ -75,7 +75,7 @@ int Run(ServiceBed& services)
 
         ULONGLONG ullCpu = ProcessCpuTime();
         LONGLONG llFill = Ticks();
-        pDialog->FillServiceList(ServiceListRules::kAll);
+        pDialog->FillServiceList(ServiceListRules::AllServices());
         fill.ms.push_back(MsSince(llFill));
         ullFillCpu += ProcessCpuTime() - ullCpu;
         // The repaint the fill asked for happens here, outside the timing,

@@ -4,7 +4,9 @@
 // pass, a pass right after a start type changed elsewhere and the CPU the
 // window's own timer costs per second are measured, each beside bare
 // enumerations taken in the same rounds, then the CPU of a pass against
-// that of an enumeration. The list is held to the manager's answers at
+// that of an enumeration, and a click on a category leaf (from a small leaf
+// to "全部"), which shows the table's services without asking the manager:
+// the window's session counts the calls that reach it. The list is held to the manager's answers at
 // every size, so that a fast figure is also a right one. At the smallest
 // and the largest size the fill and the pass are also taken apart.
 #include "app/MainDlg.h"
@@ -16,6 +18,7 @@
 #include "services/ServiceTexts.h"
 #include "support/MainWindowHarness.h"
 #include "support/MessageBoxWatcher.h"
+#include "support/CountingSession.h"
 #include "support/ServicesKeyWatch.h"
 #include "support/TestServices.h"
 
@@ -45,6 +48,7 @@ constexpr int kFillRounds = 10;
 constexpr int kIdleRounds = 30;
 constexpr int kChangeRounds = 8;
 constexpr int kPartRounds = 10;
+constexpr int kLeafRounds = 10;
 constexpr DWORD kNoticeTimeoutMs = 2000;
 constexpr double kPassGoal = 1.5;
 constexpr double kFillGoal = 4.0;
@@ -58,13 +62,19 @@ struct SizeFigures
     Samples fill, fillEnumeration;
     Samples pass, passEnumeration;
     Samples changePass, changeEnumeration;
+    Samples leafClick, leafEnumeration;
+    int nLeafManagerCalls = 0;
     double dIdleCpuPerSecond = 0;
     double dPassCpuMs = 0;
     double dEnumerationCpuMs = 0;
     double dFillRatio() const { return fill.Median() / fillEnumeration.Median(); }
     double dPassRatio() const { return pass.Median() / passEnumeration.Median(); }
     double dChangeRatio() const { return changePass.Median() / changeEnumeration.Median(); }
+    double dLeafRatio() const { return leafClick.Median() / leafEnumeration.Median(); }
 };
+
+// The window's session, counting every call that reaches the manager.
+CCountingSession::Counts g_managerCalls;
 
 // One bare enumeration, timed into both sample sets; false, said, when it
 // fails.
@@ -253,13 +263,13 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
     // The timer's passes would land between a change and the pass timed
     // after it; it runs only in the idle CPU's turns.
     dialog.KillTimer(CMainDlg::kStatusTimer);
-    dialog.FillServiceList(ServiceListRules::kAll);
+    dialog.FillServiceList(ServiceListRules::AllServices());
     dialog.RefreshServiceStates();
     dialog.RefreshServiceStates();
     PumpMessages();
 
     if (!TimeInterleaved(kFillRounds, hManager, pFigures, &pFigures->fill, &pFigures->fillEnumeration,
-                         [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); }))
+                         [&dialog] { dialog.FillServiceList(ServiceListRules::AllServices()); }))
         return false;
     dialog.RefreshServiceStates();
 
@@ -282,6 +292,20 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
 
     if (!TimeChangePasses(dialog, *services[kRunningCount + kDisabledCount], watch, hManager, pFigures))
         return false;
+
+    // A click on "已暂停", which keeps few services if any, then the one
+    // timed: on "全部", which shows every service of the table.
+    const ServiceListRules::Category smallLeaf = ServiceListRules::CategoryFor("已暂停");
+    int nCallsBefore = g_managerCalls.Total();
+    for (int nRound = 0; nRound < kLeafRounds; ++nRound)
+    {
+        dialog.ShowCategory(smallLeaf);
+        PumpMessages();
+        if (!TimeInterleaved(1, hManager, pFigures, &pFigures->leafClick, &pFigures->leafEnumeration,
+                             [&dialog] { dialog.ShowCategory(ServiceListRules::AllServices()); }, nRound))
+            return false;
+    }
+    pFigures->nLeafManagerCalls = g_managerCalls.Total() - nCallsBefore;
 
     if (!MeasureIdleCpu(dialog, watch, dwIdleRunMs, pFigures))
         return false;
@@ -318,6 +342,10 @@ bool MeasureSize(CMainDlg& dialog, ServiceBed& services, DWORD dwIdleRunMs, Size
                 pFigures->dPassRatio());
     std::printf("change pass: median %.2f ms beside an enumeration of %.2f ms = %.2f\n",
                 pFigures->changePass.Median(), pFigures->changeEnumeration.Median(), pFigures->dChangeRatio());
+    std::printf("leaf click (small leaf, then 全部): median %.2f ms beside an enumeration of %.2f ms = %.2f; "
+                "%d calls to the manager in %d pairs of clicks\n",
+                pFigures->leafClick.Median(), pFigures->leafEnumeration.Median(), pFigures->dLeafRatio(),
+                pFigures->nLeafManagerCalls, kLeafRounds);
     std::printf("services listed: %d, as the manager answers (%d registered here)\n", pFigures->nListed,
                 nRegisteredListed);
     return true;
@@ -366,7 +394,7 @@ void MeasureParts(CMainDlg& dialog, CBenchManager& control, int nRegistered)
     for (int nRound = 0; nRound < kPartRounds && !Interrupted(); ++nRound)
     {
         TimeEnumeration(hManager, &enumeration, &unused.enumeration);
-        time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::kAll); });
+        time(&fill, [&dialog] { dialog.FillServiceList(ServiceListRules::AllServices()); });
         PumpMessages();
         time(&pass, [&dialog] { dialog.RefreshServiceStates(); });
         time(&listEnumeration, [&session] {
@@ -389,7 +417,7 @@ void MeasureParts(CMainDlg& dialog, CBenchManager& control, int nRegistered)
             }
         });
         time(&redrawOn, [hList] { ::SendMessageA(hList, WM_SETREDRAW, TRUE, 0); });
-        dialog.FillServiceList(ServiceListRules::kAll);
+        dialog.FillServiceList(ServiceListRules::AllServices());
         PumpMessages();
 
         time(&refresh, [&] { poller.Refresh(session); });
@@ -464,6 +492,16 @@ void PrintGoals(const std::vector<SizeFigures>& sizes)
     std::printf("%s: pass after a change within %.1f enumerations at every size (worst %.2f at %d)\n",
                 pChange->dChangeRatio() <= kPassGoal ? "PASS" : "MISS", kPassGoal, pChange->dChangeRatio(),
                 pChange->nRegistered);
+    const SizeFigures& largest = sizes.back();
+    std::printf("%s: leaf click at %d services (small leaf -> 全部) below one enumeration (%.2f ms beside %.2f ms = "
+                "%.2f)\n",
+                largest.dLeafRatio() < 1.0 ? "PASS" : "MISS", largest.nRegistered, largest.leafClick.Median(),
+                largest.leafEnumeration.Median(), largest.dLeafRatio());
+    int nLeafCalls = 0;
+    for (const SizeFigures& size : sizes)
+        nLeafCalls += size.nLeafManagerCalls;
+    std::printf("%s: a leaf click makes no call to the service manager (%d calls at all sizes)\n",
+                nLeafCalls == 0 ? "PASS" : "MISS", nLeafCalls);
     const SizeFigures* pFill = worst(&SizeFigures::dFillRatio);
     std::printf("%s: fill within %.1f enumerations at every size (worst %.2f at %d)\n",
                 pFill->dFillRatio() <= kFillGoal ? "PASS" : "MISS", kFillGoal, pFill->dFillRatio(),
@@ -501,6 +539,7 @@ int Run(ServiceBed& services)
     std::unique_ptr<CMainDlg> pDialog = OpenMainWindow();
     if (!pDialog)
         return 1;
+    pDialog->SetServiceSession(std::make_unique<CCountingSession>(OpenServiceSession(), &g_managerCalls));
 
     std::vector<SizeFigures> sizes;
     bool bValid = true;

@@ -33,7 +33,8 @@ TEST(CommandStateTest, RuleGivesTheCommandsOfEachState)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(std::to_string(c.dwState) + "/" + std::to_string(c.dwAccepted) + "/" + std::to_string(c.dwStartType));
-        EXPECT_EQ(c.nExpected, CommandStateFor(c.dwState, c.dwAccepted, c.bStartTypeKnown, c.dwStartType));
+        EXPECT_EQ(c.nExpected, CommandStateFor(ServiceTexts::RunStateOf(c.dwState), c.dwAccepted, c.bStartTypeKnown,
+                                               c.dwStartType));
     }
 }
 

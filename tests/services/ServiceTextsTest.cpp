@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -98,5 +99,29 @@ TEST(ServiceTextsTest, WordsMapBackToStartTypes)
         EXPECT_EQ(c.dwStartType, dwStartType);
         EXPECT_EQ(c.bSettable, ServiceTexts::IsSettableStartTypeWord(c.strWord));
     }
+}
+
+// The one table of start types: the tree's leaves and the words a user sets
+// are the same three, in the order of the tree and of the icons.
+TEST(ServiceTextsTest, StartTypeTableNamesLeavesAndSettableTypes)
+{
+    std::size_t nCount = 0;
+    const StartTypeInfo* pTable = ServiceTexts::StartTypeTable(&nCount);
+    std::vector<std::string> leaves, settable;
+    for (std::size_t i = 0; i < nCount; ++i)
+    {
+        SCOPED_TRACE(pTable[i].pszWord);
+        if (pTable[i].bLeaf)
+            leaves.push_back(pTable[i].pszWord);
+        if (pTable[i].bSettable)
+            settable.push_back(pTable[i].pszWord);
+        EXPECT_EQ(std::string(pTable[i].pszWord), pTable[i].pszFileWord);
+        EXPECT_EQ(pTable[i].nIndex, ServiceTexts::StartTypeIndex(pTable[i].dwCode));
+    }
+    const std::vector<std::string> expected = {"自动", "手动", "已禁用"};
+    EXPECT_EQ(expected, leaves);
+    EXPECT_EQ(expected, settable);
+    EXPECT_EQ(RunState::Paused, ServiceTexts::RunStateOf(7));
+    EXPECT_EQ(RunState::Unknown, ServiceTexts::RunStateOf(8));
 }
 } // namespace

@@ -3,6 +3,7 @@
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
+#include "support/CountingSession.h"
 
 #include "knowledge/ServiceAdvice.h"
 #include "knowledge/ServiceKnowledgeBase.h"
@@ -195,6 +196,53 @@ TEST_F(MainWindowTest, CategoryLabelsFilterTheList)
     key.wVKey = VK_UP;
     SendMessageA(Window(), WM_NOTIFY, IDC_CATEGORY_TREE, reinterpret_cast<LPARAM>(&key));
     EXPECT_EQ("共有" + std::to_string(list.GetItemCount()) + "项手动系统服务", TextOf(GetDlgItem(Window(), IDC_SUMMARY)));
+}
+
+// A category click shows the services the last listing or pass knew and
+// asks the manager nothing; the passes then update the rows it chose, take
+// out one deleted meanwhile and leave out one registered since, which the
+// next click shows.
+TEST_F(MainWindowTest, ACategoryClickShowsWhatThePassesKnowWithoutTheManager)
+{
+    TestServiceSpec staysSpec;
+    staysSpec.strName = UniqueServiceName("QmLeafStays");
+    staysSpec.strArguments = "--accept=stop";
+    staysSpec.dwStartType = SERVICE_DEMAND_START;
+    TestServiceSpec goesSpec = staysSpec, comesSpec = staysSpec;
+    goesSpec.strName = UniqueServiceName("QmLeafGoes");
+    comesSpec.strName = UniqueServiceName("QmLeafComes");
+    CTestService stays(staysSpec), goes(goesSpec);
+    ASSERT_TRUE(stays.Created());
+    ASSERT_TRUE(goes.Created());
+    ASSERT_TRUE(OpenWindow());
+    KillTimer(Window(), CMainDlg::kStatusTimer);
+    CCountingSession::Counts calls;
+    m_pDialog->SetServiceSession(std::make_unique<CCountingSession>(OpenServiceSession(), &calls));
+    m_pDialog->RefreshServiceStates();
+    CTestService comes(comesSpec);
+    ASSERT_TRUE(comes.Created());
+    ASSERT_TRUE(stays.StartAndWaitRunning());
+
+    const CListCtrl& list = m_pDialog->ServiceList();
+    int nCallsBefore = calls.Total();
+    ClickCategory("已停止");
+    EXPECT_EQ(nCallsBefore, calls.Total()) << "a category click asked the manager";
+    EXPECT_TRUE(Listed(list, staysSpec.strName)) << "running since the last pass only";
+    EXPECT_TRUE(Listed(list, goesSpec.strName));
+    EXPECT_FALSE(Listed(list, comesSpec.strName)) << "registered after the last pass";
+
+    goes.Remove();
+    ASSERT_FALSE(goes.Exists());
+    m_pDialog->RefreshServiceStates();
+    EXPECT_EQ("已启动", list.GetItemText(RowOf(list, staysSpec.strName), 2)) << "a pass updates the rows shown";
+    EXPECT_FALSE(Listed(list, goesSpec.strName));
+    EXPECT_FALSE(Listed(list, comesSpec.strName)) << "shown only at the next click";
+
+    nCallsBefore = calls.Total();
+    ClickCategory("已停止");
+    EXPECT_EQ(nCallsBefore, calls.Total());
+    EXPECT_FALSE(Listed(list, staysSpec.strName));
+    EXPECT_TRUE(Listed(list, comesSpec.strName));
 }
 
 TEST_F(MainWindowTest, HeaderClicksSortByDisplayNameBytes)

@@ -39,18 +39,19 @@ testing::AssertionResult Pass(CServicePoller& poller)
 testing::AssertionResult Reports(const CServicePoller& poller, const CTestService& service, DWORD dwState,
                                  DWORD dwStartType)
 {
-    const CServicePoller::Status* pStatus = poller.Find(WideFromGbk(service.Name()));
+    const ServiceRow* pStatus = poller.Find(WideFromGbk(service.Name()));
     if (pStatus == nullptr)
         return testing::AssertionFailure() << service.Name() << " is not in the last pass";
     SERVICE_STATUS manager = {};
     if (!service.QueryStatus(&manager))
         return testing::AssertionFailure() << service.Name() << " cannot be queried";
     bool bKnown = dwStartType != kUnknownStartType;
-    if (pStatus->dwState != dwState || pStatus->dwAccepted != manager.dwControlsAccepted ||
-        pStatus->bStartTypeKnown != bKnown || (bKnown && pStatus->dwStartType != dwStartType))
+    if (pStatus->state != ServiceTexts::RunStateOf(dwState) || pStatus->dwAccepted != manager.dwControlsAccepted ||
+        pStatus->bStartTypeKnown != bKnown || (bKnown && pStatus->startType.dwCode != dwStartType))
         return testing::AssertionFailure()
-               << service.Name() << " reads state " << pStatus->dwState << ", accepted " << pStatus->dwAccepted
-               << ", start type " << (pStatus->bStartTypeKnown ? std::to_string(pStatus->dwStartType) : "unknown")
+               << service.Name() << " reads state " << static_cast<DWORD>(pStatus->state) << ", accepted "
+               << pStatus->dwAccepted << ", start type "
+               << (pStatus->bStartTypeKnown ? std::to_string(pStatus->startType.dwCode) : "unknown")
                << "; expected state " << dwState << ", accepted " << manager.dwControlsAccepted << ", start type "
                << (bKnown ? std::to_string(dwStartType) : "unknown");
     return testing::AssertionSuccess();
@@ -316,15 +317,15 @@ TEST(ServicePollerTest, NamesDifferingInATrailByteKeepTheirOwnStatus)
     for (const auto& pair : pairs)
     {
         SCOPED_TRACE(testing::PrintToString(pair.strUpper));
-        const CServicePoller::Status* pUpper = poller.Find(WideFromGbk(pair.strUpper));
-        const CServicePoller::Status* pLower = poller.Find(WideFromGbk(pair.strLower));
+        const ServiceRow* pUpper = poller.Find(WideFromGbk(pair.strUpper));
+        const ServiceRow* pLower = poller.Find(WideFromGbk(pair.strLower));
         ASSERT_NE(nullptr, pUpper);
         ASSERT_NE(nullptr, pLower);
         EXPECT_NE(pUpper, pLower);
         EXPECT_TRUE(pUpper->bStartTypeKnown);
         EXPECT_TRUE(pLower->bStartTypeKnown);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), pUpper->dwStartType);
-        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), pLower->dwStartType);
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), pUpper->startType.dwCode);
+        EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), pLower->startType.dwCode);
     }
     // ASCII letters still fold: the manager matches names without regard to case.
     std::string strAsciiLower = pairs[0].strUpper;

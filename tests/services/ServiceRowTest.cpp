@@ -1,4 +1,4 @@
-#include "app/ServiceRow.h"
+#include "services/ServiceRow.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +29,10 @@ TEST(ServiceRowTest, TextsAndIconComeFromTheData)
     for (const Case& c : cases)
     {
         ServiceRow row;
-        row.dwState = c.dwState;
+        row.state = ServiceTexts::RunStateOf(c.dwState);
         row.pszPendingWord = c.pszPending;
         row.bStartTypeKnown = c.bKnown;
-        row.dwStartType = c.dwStartType;
+        row.startType.dwCode = c.dwStartType;
         SCOPED_TRACE(c.strState + "|" + c.strStartType);
         EXPECT_EQ(c.strState, row.StateText());
         EXPECT_EQ(c.strStartType, row.StartTypeText());
