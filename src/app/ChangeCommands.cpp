@@ -110,9 +110,11 @@ void CChangeCommands::ApplyToRows(DWORD dwStartType, bool bTicked)
                               });
     bool bRowLeft = false;
     bool bApplied = rows.ApplyStartType(applier, dwStartType, m_list.SelectedRow(), bTicked, &bRowLeft);
-    if (bApplied && !bRowLeft && !bTicked)
+    if (bApplied && !bRowLeft)
     {
-        // A running service keeps its commands; the others follow the change.
+        // A running service keeps its commands; the others follow the change
+        // at once, from the toolbar as from the menu: a start left on for a
+        // service just disabled would only fail.
         const ServiceRow* pRow = rows.RowAt(m_list.SelectedRow());
         if (pRow != nullptr && pRow->state != RunState::Running)
             m_view.UpdateRunCommands(pRow->Commands(0));

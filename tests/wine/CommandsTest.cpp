@@ -233,9 +233,12 @@ TEST_F(CommandsTest, StartTypeButtonsChangeTickedAndSelectedRows)
         EXPECT_EQ(2, list.GetItemImage(RowOf(list, pService->Name())));
     }
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), untouched.ConfiguredStartType());
+    // The stopped remembered service cannot be started once disabled, at once.
+    EXPECT_TRUE(CommandsAre(false, false, false));
 
     SendCommand(IDC_BTN_AUTO);
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), selected.ConfiguredStartType());
+    EXPECT_TRUE(CommandsAre(true, false, false));
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), first.ConfiguredStartType()) << "its tick was cleared";
     EXPECT_EQ(0, list.GetItemImage(RowOf(list, selected.Name())));
 }
