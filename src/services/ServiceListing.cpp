@@ -12,6 +12,10 @@ constexpr DWORD kFirstServicesBufferBytes = 64 * 1024;
 constexpr DWORD kFirstDependentsBufferBytes = 4 * 1024;
 // Far beyond any real list: a manager asking for more is not believed.
 constexpr DWORD kMaxBufferBytes = 64 * 1024 * 1024;
+// Windows' manager serves at most this much a call (its protocol bounds the
+// buffer); larger buffers are asked for only of a manager that brought
+// nothing with this much room, as Wine's does when the whole list does not fit.
+constexpr DWORD kMaxServedBytes = 256 * 1024;
 // Calls in a row that bring nothing before the enumeration gives up.
 constexpr int kMaxCallsWithoutProgress = 8;
 
@@ -127,8 +131,10 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
                  TakeBatch(buffer, dwCount, pServices, &nTaken, &seen, false))
         {
             nWithoutProgress = 0;
-            if (dwNeeded > buffer.size() && dwNeeded <= kMaxBufferBytes)
-                buffer.resize(dwNeeded);
+            // The rest comes in batches: never more room than one is served.
+            DWORD dwWanted = std::min(dwNeeded, kMaxServedBytes);
+            if (dwWanted > buffer.size())
+                buffer.resize(dwWanted);
             continue;
         }
         if (dwError != ERROR_MORE_DATA && dwError != ERROR_INSUFFICIENT_BUFFER)
@@ -137,6 +143,8 @@ DWORD ListServices(SC_HANDLE hManager, DWORD dwServiceType, std::vector<Enumerat
             return dwError;
         }
         DWORD dwNext = NextBufferSize(static_cast<DWORD>(buffer.size()), dwNeeded);
+        if (buffer.size() < kMaxServedBytes)
+            dwNext = std::min(dwNext, kMaxServedBytes);
         if (++nWithoutProgress >= kMaxCallsWithoutProgress || dwNext == 0)
         {
             pServices->clear();

@@ -728,9 +728,10 @@ EnumServicesFunction CStandInSession::BatchFunction()
     };
 }
 
-// Windows serves the entries that fit (at most 256 KB of them), moves the
-// resume handle to the first left out and asks, in the bytes needed, for
-// the room the rest take; done, it sets the resume handle back to 0.
+// Windows serves the entries that fit (at most 256 KB of them; a larger
+// buffer is refused), moves the resume handle to the first left out and
+// asks, in the bytes needed, for the room the rest take; done, it sets the
+// resume handle back to 0.
 BOOL CStandInSession::EnumerateBatch(SC_HANDLE, DWORD dwServiceType, DWORD dwServiceState,
                                      ENUM_SERVICE_STATUSW* pServices, DWORD cbBufSize, DWORD* pcbBytesNeeded,
                                      DWORD* pServicesReturned, DWORD* pResumeHandle)
@@ -742,6 +743,9 @@ BOOL CStandInSession::EnumerateBatch(SC_HANDLE, DWORD dwServiceType, DWORD dwSer
     // Any of the kinds up to the packaged services' 0x200; nothing else.
     if (dwError == 0 && (!(dwServiceType & 0x3F) || (dwServiceType & ~0x3FFu) || dwServiceState == 0 ||
                          (dwServiceState & ~SERVICE_STATE_ALL)))
+        dwError = ERROR_INVALID_PARAMETER;
+    // The protocol carries at most 256 KB: a larger buffer is refused.
+    if (dwError == 0 && pServices != nullptr && cbBufSize > kBatchLimitBytes)
         dwError = ERROR_INVALID_PARAMETER;
     if (dwError != 0)
     {
