@@ -64,10 +64,7 @@ bool WriteServiceConfigFile(IServiceSession& session, const std::string& strPath
             continue;
         }
         DWORD dwStartType = 0;
-        CService service;
-        DWORD dwError = session.Open(listed.wstrName, IServiceSession::kAccessRead, &service);
-        if (dwError == 0)
-            dwError = service.QueryStartType(&dwStartType);
+        DWORD dwError = ReadStartTypeOf(session, listed.wstrName, &dwStartType);
         if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
             continue;
         if (dwError != 0)

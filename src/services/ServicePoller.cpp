@@ -209,10 +209,7 @@ DWORD CServicePoller::Fill(IServiceSession& session, const std::function<void(DW
         if (row.bStartTypeKnown)
             continue;
         DWORD dwStartType = 0;
-        CService service;
-        DWORD dwError = session.Open(row.wstrName, IServiceSession::kAccessRead, &service);
-        if (dwError == 0)
-            dwError = service.QueryStartType(&dwStartType);
+        DWORD dwError = ReadStartTypeOf(session, row.wstrName, &dwStartType);
         if (dwError == ERROR_SERVICE_DOES_NOT_EXIST)
         {
             // Removed since it was listed: the next listing says so.

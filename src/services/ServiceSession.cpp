@@ -16,6 +16,13 @@ DWORD CService::QueryStartType(DWORD* pdwStartType)
     return dwError;
 }
 
+DWORD ReadStartTypeOf(IServiceSession& session, const std::wstring& wstrName, DWORD* pdwStartType)
+{
+    CService service;
+    DWORD dwError = session.Open(wstrName, IServiceSession::kAccessRead, &service);
+    return dwError != 0 ? dwError : service.QueryStartType(pdwStartType);
+}
+
 DWORD CService::StopAndDelete()
 {
     SERVICE_STATUS status = {};

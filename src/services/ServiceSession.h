@@ -129,6 +129,10 @@ public:
     virtual HKEY RegistryRoot() const = 0;
 };
 
+// A service's configured start type, the service opened for reading by its
+// name: 0, or the error of the open or of the query.
+DWORD ReadStartTypeOf(IServiceSession& session, const std::wstring& wstrName, DWORD* pdwStartType);
+
 // The session of this computer (empty name) or of a named one, over the
 // system's service manager and registry.
 std::unique_ptr<IServiceSession> OpenServiceSession(const std::wstring& wstrComputerName = std::wstring());

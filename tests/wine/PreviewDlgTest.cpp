@@ -5,6 +5,8 @@
 #include "support/Pixels.h"
 
 #include "changes/PreviewDlg.h"
+#include "changes/StartTypePreview.h"
+#include "services/ServiceErrors.h"
 #include "skin/SkinRules.h"
 
 #include <array>
@@ -308,6 +310,12 @@ TEST_F(PreviewDlgTest, ShowsTheRowsSummaryAndNotesExactly)
           {"※A & B", "a&b", "自动", "已禁用", "&Dependent"}},
          "第一行\r\n第二行\r\n" + strLegend, false},
         {"no change", NoChangeContent(), {}, "", false},
+        // What an application could not change, under the failures' own headings.
+        {"failures",
+         StartTypePreview::Failures({{"QmDenied", "Denied display", 4, 5}, {"QmDoomed", "QmDoomed", 2, 1072}}),
+         {{"Denied display", "QmDenied", "5", "已禁用", ServiceFailureText(5)},
+          {"QmDoomed", "QmDoomed", "1072", "自动", ServiceFailureText(1072)}},
+         "", false},
     };
     for (const Case& c : cases)
     {
@@ -315,8 +323,12 @@ TEST_F(PreviewDlgTest, ShowsTheRowsSummaryAndNotesExactly)
         ASSERT_TRUE(Open(c.content));
         HWND hList = Item(IDC_PREVIEW_LIST);
         ASSERT_EQ(5, ColumnCount(hList));
+        const Cells failureHeadings = {"显示名称", "服务名称", "错误代码", "新启动类型", "错误说明"};
         for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(headings[i], HeadingOf(hList, i)) << "column " << i;
+            EXPECT_EQ((c.content.pHeadings != nullptr ? failureHeadings : headings)[i], HeadingOf(hList, i))
+                << "column " << i;
+        if (c.content.pHeadings != nullptr)
+            EXPECT_TRUE(SaveScreenshot("preview-failures"));
         EXPECT_EQ(c.rows, PreviewCellsOf(hList));
         EXPECT_EQ(c.content.strSummary, TextOf(Item(IDC_PREVIEW_SUMMARY)));
         EXPECT_EQ(c.strNotes, TextOf(Item(IDC_PREVIEW_NOTES)));

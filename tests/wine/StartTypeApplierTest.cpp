@@ -87,6 +87,8 @@ TEST_F(StartTypeApplierTest, ProfilesAndFilesChangeOnlyWhatTheyMay)
     CTestService driver(driverSpec);
     for (CTestService* pService : {&alerter, &plain, &driver})
         ASSERT_TRUE(pService->Created());
+    // The profile reaches the prefix's own services too: they are put back.
+    CStartTypeSnapshot snapshot;
     PlanAndApply(ProfileRequest(2)); // the safe profile disables Alerter
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), alerter.ConfiguredStartType());
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), plain.ConfiguredStartType());

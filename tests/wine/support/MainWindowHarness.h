@@ -340,23 +340,3 @@ inline testing::AssertionResult HasRect(const RECT& rect, int x, int y, int cx, 
                                        << x << "," << y << " " << cx << "x" << cy;
 }
 
-// Start types of every Win32 service, put back at the end of a test that
-// applies a profile to the whole machine.
-class CStartTypeSnapshot
-{
-public:
-    CStartTypeSnapshot()
-    {
-        for (const auto& entry : ManagerView())
-            m_startTypes[entry.first] = StartTypeOf(entry.first);
-    }
-    ~CStartTypeSnapshot()
-    {
-        for (const auto& entry : m_startTypes)
-            SetStartTypeOf(entry.first, entry.second);
-    }
-    static DWORD StartTypeOf(const std::string& strName) { return ReadServiceConfig(strName).dwStartType; }
-
-private:
-    std::unordered_map<std::string, DWORD> m_startTypes;
-};

@@ -147,3 +147,24 @@ std::string UniqueServiceName(const char* pszStem);
 // GBK to UTF-16 and back, for the wide calls that keep whole lists.
 std::wstring WideFromGbk(const std::string& text);
 std::string GbkFromWide(const std::wstring& text);
+
+// Start types of every Win32 service, put back at the end of a test that
+// applies a profile to the whole machine.
+class CStartTypeSnapshot
+{
+public:
+    CStartTypeSnapshot()
+    {
+        for (const auto& entry : EnumeratedStates())
+            m_startTypes[entry.first] = StartTypeOf(entry.first);
+    }
+    ~CStartTypeSnapshot()
+    {
+        for (const auto& entry : m_startTypes)
+            SetStartTypeOf(entry.first, entry.second);
+    }
+    static DWORD StartTypeOf(const std::string& strName) { return ReadServiceConfig(strName).dwStartType; }
+
+private:
+    std::map<std::string, DWORD> m_startTypes;
+};
