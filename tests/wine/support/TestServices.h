@@ -136,7 +136,7 @@ private:
     bool m_bRemoved = false;
 };
 
-// Registers one test bed per spec into pServices; the first failure, if any.
+// Registers a test-bed service for each description into pServices; the first failure, if any.
 testing::AssertionResult RegisterAll(const std::vector<TestServiceSpec>& specs,
                                      std::vector<std::unique_ptr<CTestService>>* pServices);
 
