@@ -18,12 +18,16 @@
 //   runvalue <root> <key> <name> <type> <data> ;
 //   service <name> <type> <start> <error> <path> <group> <account> <display>
 //           <has description 0|1> <description> <n> <dependency>... ;
+//   servicekey <subkey> ;
+//   servicevalue <subkey> <value name> <type> <data> ;
 //   took <id> <name> <took> ;
 //   deleted <id> <index> ;
 //   end <id> ;
 //   undone <id> ;
 //
-// Record lines follow their begin line directly. Texts: "-" is the empty
+// Record lines follow their begin line directly. A service's key follows
+// its service line: "servicekey -" for the key itself, then each key below
+// it after the key it lies in, then its values, each in a key named above. Texts: "-" is the empty
 // text; bytes below 0x21, 0x7F and '%' are written %XX (upper-case hex), as
 // is a text that is just "-" ("%2D"); every other byte, UTF-8 included, as it
 // is. Only that one spelling of each text is read. Data: upper-case hex, "-"
@@ -32,7 +36,8 @@
 // sign or leading zeros, 32 bits.
 //
 // A record that asks for what this program never records (a driver, a
-// boot start, a value outside the Run keys) makes the journal damaged.
+// boot start, a value outside the Run keys, a key that says otherwise than
+// its service line) makes the journal damaged.
 namespace ChangeJournal
 {
 namespace
@@ -304,7 +309,29 @@ std::string FormatService(const ServiceRecord& record)
                                        Number(record.dependencies.size())};
     for (const std::wstring& wstrDependency : record.dependencies)
         fields.push_back(EscapeText(wstrDependency));
-    return Line(fields);
+    std::string strLines = Line(fields);
+    if (!record.bKeyRecorded)
+        return strLines;
+    strLines += Line({"servicekey", "-"});
+    for (const std::wstring& wstrSubkey : record.key.subkeys)
+        strLines += Line({"servicekey", EscapeText(wstrSubkey)});
+    for (const KeyValueCopy& value : record.key.values)
+        strLines += Line({"servicevalue", EscapeText(value.wstrSubkey), EscapeText(value.wstrName),
+                          Number(value.dwType), HexData(value.data)});
+    return strLines;
+}
+
+// A path of keys below a service's key: parts that are not empty.
+bool IsSubkeyPath(const std::wstring& wstrPath)
+{
+    return !wstrPath.empty() && wstrPath.front() != L'\\' && wstrPath.back() != L'\\' &&
+           wstrPath.find(L"\\\\") == std::wstring::npos;
+}
+
+std::wstring ParentOf(const std::wstring& wstrPath)
+{
+    size_t nSlash = wstrPath.rfind(L'\\');
+    return nSlash == std::wstring::npos ? std::wstring() : wstrPath.substr(0, nSlash);
 }
 
 // Reads the lines after the header, one at a time.
@@ -333,7 +360,8 @@ public:
             return false;
         fields.pop_back();
         const std::string& strKeyword = fields[0];
-        bool bRecord = strKeyword == "starttype" || strKeyword == "runvalue" || strKeyword == "service";
+        bool bRecord = strKeyword == "starttype" || strKeyword == "runvalue" || strKeyword == "service" ||
+                       strKeyword == "servicekey" || strKeyword == "servicevalue";
         // Records belong to the begin line right above them.
         if (!bRecord)
             m_bRecordsOpen = false;
@@ -347,6 +375,10 @@ public:
                 return StartType(fields);
             if (strKeyword == "runvalue")
                 return RunValue(fields);
+            if (strKeyword == "servicekey")
+                return ServiceKey(fields);
+            if (strKeyword == "servicevalue")
+                return ServiceValue(fields);
             return Service(fields);
         }
         if (strKeyword == "took")
@@ -450,6 +482,56 @@ private:
         return true;
     }
 
+    // The service the key lines belong to: the last one, whose values have
+    // not begun unless bValues.
+    ServiceRecord* KeyedService(bool bValues)
+    {
+        Entry& entry = m_entries.back();
+        if (entry.kind != Kind::ServiceRemoval || entry.services.empty())
+            return nullptr;
+        ServiceRecord& record = entry.services.back();
+        return bValues || record.key.values.empty() ? &record : nullptr;
+    }
+
+    bool ServiceKey(const Fields& fields)
+    {
+        ServiceRecord* pRecord = KeyedService(false);
+        std::wstring wstrSubkey;
+        if (pRecord == nullptr || fields.size() != 2 || !UnescapeText(fields[1], &wstrSubkey))
+            return false;
+        KeyCopy& key = pRecord->key;
+        if (wstrSubkey.empty())
+        {
+            if (pRecord->bKeyRecorded)
+                return false;
+            pRecord->bKeyRecorded = true;
+            return true;
+        }
+        if (!pRecord->bKeyRecorded || !IsSubkeyPath(wstrSubkey) || key.HasSubkey(wstrSubkey) ||
+            !key.HasSubkey(ParentOf(wstrSubkey)) || key.subkeys.size() >= kMaxServiceKeyItems)
+            return false;
+        key.subkeys.push_back(wstrSubkey);
+        return true;
+    }
+
+    bool ServiceValue(const Fields& fields)
+    {
+        ServiceRecord* pRecord = KeyedService(true);
+        KeyValueCopy value;
+        if (pRecord == nullptr || !pRecord->bKeyRecorded || fields.size() != 5 ||
+            !UnescapeText(fields[1], &value.wstrSubkey) || !UnescapeText(fields[2], &value.wstrName) ||
+            !ParseNumber(fields[3], &value.dwType) || !ParseHexData(fields[4], &value.data))
+            return false;
+        KeyCopy& key = pRecord->key;
+        if (!key.HasSubkey(value.wstrSubkey) || key.Find(value.wstrSubkey, value.wstrName) != nullptr ||
+            key.values.size() >= kMaxServiceKeyItems ||
+            key.DataBytes() + value.data.size() > kMaxServiceKeyBytes)
+            return false;
+        bool bAtRoot = value.wstrSubkey.empty();
+        key.values.push_back(std::move(value));
+        return !bAtRoot || ServiceKeyAgrees(*pRecord);
+    }
+
     // Results come before the entry's end.
     bool Took(const Fields& fields)
     {
@@ -512,6 +594,42 @@ private:
     bool m_bRecordsOpen = false;
 };
 } // namespace
+
+bool ServiceKeyAgrees(const ServiceRecord& record, std::wstring* pwstrItem)
+{
+    auto disagrees = [pwstrItem](const wchar_t* pszItem) {
+        if (pwstrItem != nullptr)
+            *pwstrItem = pszItem;
+        return false;
+    };
+    const KeyCopy& key = record.key;
+    if (key.DataBytes() > kMaxServiceKeyBytes || key.values.size() > kMaxServiceKeyItems ||
+        key.subkeys.size() > kMaxServiceKeyItems)
+        return disagrees(L"");
+    const std::pair<const wchar_t*, uint32_t> numbers[] = {
+        {L"Type", record.dwServiceType}, {L"Start", record.dwStartType}, {L"ErrorControl", record.dwErrorControl}};
+    for (const auto& number : numbers)
+    {
+        const KeyValueCopy* pValue = key.Find(L"", number.first);
+        uint32_t dwStored = 0;
+        if (pValue != nullptr && (!KeyValueNumber(*pValue, &dwStored) || dwStored != number.second))
+            return disagrees(number.first);
+    }
+    std::wstring wstrText;
+    const KeyValueCopy* pPath = key.Find(L"", L"ImagePath");
+    if (pPath != nullptr && (pPath->dwType == 7 || !KeyValueText(*pPath, &wstrText) || wstrText != record.wstrPath))
+        return disagrees(L"ImagePath");
+    // The manager's own account reads as none, or by its name.
+    const KeyValueCopy* pAccount = key.Find(L"", L"ObjectName");
+    auto isSystem = [](const std::wstring& wstrAccount) {
+        return wstrAccount.empty() || EqualsNoCaseWide(wstrAccount, L"LocalSystem");
+    };
+    if (pAccount != nullptr &&
+        (pAccount->dwType == 7 || !KeyValueText(*pAccount, &wstrText) ||
+         !(EqualsNoCaseWide(wstrText, record.wstrAccount) || (isSystem(wstrText) && isSystem(record.wstrAccount)))))
+        return disagrees(L"ObjectName");
+    return true;
+}
 
 bool IsAllowedServiceType(uint32_t dwServiceType)
 {

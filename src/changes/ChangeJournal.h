@@ -5,6 +5,8 @@
 // kept by JournalFile.
 #pragma once
 
+#include "common/KeyCopy.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -72,8 +74,21 @@ struct ServiceRecord
     std::wstring wstrDisplayName;
     bool bHasDescription = false;
     std::wstring wstrDescription;
+    // The service's key under the manager's Services key with every value
+    // and subkey; earlier versions recorded none.
+    bool bKeyRecorded = false;
+    KeyCopy key;
     bool bDeleted = false;
 };
+
+// A recorded key larger than this is not recorded, and so not deleted.
+constexpr size_t kMaxServiceKeyBytes = 256 * 1024;
+constexpr size_t kMaxServiceKeyItems = 4096;
+// Whether what the record's key holds of the configuration agrees with the
+// record itself: Type, Start and ErrorControl as those numbers, ImagePath as
+// its program and ObjectName as its account, each where the key has it.
+// The item that does not, when one does not.
+bool ServiceKeyAgrees(const ServiceRecord& record, std::wstring* pwstrItem = nullptr);
 
 struct Entry
 {

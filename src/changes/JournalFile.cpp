@@ -29,6 +29,21 @@ std::string TooLargeValueProblem(const ChangeJournal::RunValueRecord& record)
            "MB),无法记入更改记录,未做任何更改!";
 }
 
+// A deleted service's key that the journal cannot hold, or that says
+// otherwise than the service's configuration read a moment before.
+std::string ServiceKeyProblem(const ChangeJournal::ServiceRecord& record)
+{
+    std::wstring wstrItem;
+    if (!record.bKeyRecorded || ServiceKeyAgrees(record, &wstrItem))
+        return std::string();
+    std::string strName = GbkText::FromWide(record.wstrName);
+    if (wstrItem.empty())
+        return "服务 " + strName + " 的注册表项过大(超过 " + std::to_string(kMaxServiceKeyBytes / 1024) +
+               "KB 或 " + std::to_string(kMaxServiceKeyItems) + " 项),无法记入更改记录,未做任何更改!";
+    return "服务 " + strName + " 的注册表项与其配置不符(" + GbkText::FromWide(wstrItem) +
+           "),无法记入更改记录,未做任何更改!";
+}
+
 enum class FileText
 {
     Read,
@@ -256,6 +271,12 @@ bool CJournalFile::MarkAside(Entry* pEntry)
         }
         record.nAsideSize = record.data.size();
         record.nAsideChecksum = DataChecksum(record.data);
+    }
+    for (const ServiceRecord& record : pEntry->services)
+    {
+        m_strProblem = ServiceKeyProblem(record);
+        if (!m_strProblem.empty())
+            return false;
     }
     return true;
 }

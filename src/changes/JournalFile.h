@@ -67,7 +67,8 @@ private:
     // "<journal>.<id>-<index>.dat": the data of one record kept aside.
     std::string AsidePath(uint32_t nId, size_t nIndex) const;
     // Marks the records whose data is kept aside, with its size and
-    // checksum; false (and LastProblem) for data too large to record.
+    // checksum; false (and LastProblem) for data too large to record, or a
+    // service key the journal could not read back.
     bool MarkAside(ChangeJournal::Entry* pEntry);
     // Writes that data to files of their own, naming each written.
     bool WriteAside(const ChangeJournal::Entry& entry, std::vector<std::string>* pWritten) const;

@@ -1,7 +1,17 @@
 #include "changes/ServiceRecordIO.h"
 
 #include "changes/JournalledChange.h"
+#include "common/KeyCopyIO.h"
+#include "services/ServiceConfig2.h"
 #include "services/ServiceRegistry.h"
+
+namespace
+{
+std::wstring ServiceKeyPath(const std::wstring& wstrName)
+{
+    return std::wstring(IServiceSession::kServicesKeyPath) + L"\\" + wstrName;
+}
+} // namespace
 
 DWORD ReadServiceRecord(CService& service, const std::wstring& wstrName, ChangeJournal::ServiceRecord* pRecord)
 {
@@ -23,8 +33,21 @@ DWORD ReadServiceRecord(CService& service, const std::wstring& wstrName, ChangeJ
     return 0;
 }
 
-DWORD CreateServiceFromRecord(IServiceSession& session, const ChangeJournal::ServiceRecord& record)
+DWORD ReadServiceKey(IServiceSession& session, ChangeJournal::ServiceRecord* pRecord)
 {
+    if (session.RegistryRoot() == nullptr)
+        return ERROR_INVALID_HANDLE;
+    LONG nResult = ReadKeyCopy(session.RegistryRoot(), ServiceKeyPath(pRecord->wstrName), &pRecord->key);
+    pRecord->bKeyRecorded = nResult == ERROR_SUCCESS;
+    if (!pRecord->bKeyRecorded)
+        pRecord->key = KeyCopy();
+    return static_cast<DWORD>(nResult);
+}
+
+DWORD CreateServiceFromRecord(IServiceSession& session, const ChangeJournal::ServiceRecord& record,
+                              std::vector<std::wstring>* pNotRestored)
+{
+    pNotRestored->clear();
     ServiceConfig config;
     config.dwServiceType = record.dwServiceType;
     config.dwStartType = record.dwStartType;
@@ -37,7 +60,22 @@ DWORD CreateServiceFromRecord(IServiceSession& session, const ChangeJournal::Ser
     CService service;
     if (DWORD dwError = session.Create(record.wstrName, config, &service))
         return dwError;
-    return record.bHasDescription ? service.ChangeDescription(record.wstrDescription) : 0;
+    DWORD dwError = record.bHasDescription ? service.ChangeDescription(record.wstrDescription) : 0;
+    if (!record.bKeyRecorded)
+        return dwError;
+    // The manager first, for what it holds in memory; then the key itself,
+    // which gives whatever the manager refused at the next start.
+    std::vector<DWORD> refused;
+    ServiceConfig2::SetParts(service, ServiceKeyParts::FromKey(record.key), &refused);
+    service.Close();
+    const std::wstring wstrPath = ServiceKeyPath(record.wstrName);
+    WriteKeyCopy(session.RegistryRoot(), wstrPath, record.key);
+    KeyCopy written;
+    if (ReadKeyCopy(session.RegistryRoot(), wstrPath, &written) != ERROR_SUCCESS)
+        pNotRestored->push_back(L"");
+    else
+        *pNotRestored = KeyDifferences(record.key, written);
+    return 0;
 }
 
 DWORD DeleteServiceJournalled(IServiceSession& session, const std::wstring& wstrName, CJournalledChange& change,
@@ -49,6 +87,9 @@ DWORD DeleteServiceJournalled(IServiceSession& session, const std::wstring& wstr
         return dwError;
     ChangeJournal::ServiceRecord record;
     if (DWORD dwError = ReadServiceRecord(service, wstrName, &record))
+        return dwError;
+    // Without its key the service could not be made again as it was.
+    if (DWORD dwError = ReadServiceKey(session, &record))
         return dwError;
     // Some managers answer with no dependencies; their store has them.
     if (record.dependencies.empty())

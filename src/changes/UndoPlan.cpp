@@ -12,6 +12,7 @@ namespace
 const char* const kDeletedWord = "已删除";
 const char* const kRestoreWord = "恢复";
 const char* const kNotRestoredWord = "未恢复";
+const char* const kPartlyRestoredWord = "部分恢复";
 const char* const kLocalSystem = "LocalSystem";
 constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2;
 
@@ -333,9 +334,14 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
         row.strCurrent = kDeletedWord;
         row.strNew = std::string("重新创建(") + ServiceTexts::StartTypeText(record.dwStartType) + ")";
         preview.rows.push_back(row);
-        // What the service will run, and as whom, is read before it is made.
+        // What the service will run, and as whom, is read before it is made;
+        // a service hosted by svchost runs its DLL, not the program.
+        std::string strProgram = Shown(record.wstrPath, spell);
+        std::wstring wstrDll = ServiceDllOf(record);
+        if (!wstrDll.empty())
+            strProgram += ",服务DLL " + Shown(wstrDll, spell);
         preview.notes.push_back(Format("将重新创建服务 %s:程序 %s,账户 %s,类型 %s,启动类型 %s。",
-                                       Shown(record.wstrName, spell), Shown(record.wstrPath, spell),
+                                       Shown(record.wstrName, spell), strProgram,
                                        record.wstrAccount.empty() ? kLocalSystem : Shown(record.wstrAccount, spell),
                                        ServiceTypeText(record.dwServiceType), StartTypeWithCode(record.dwStartType)));
     }
@@ -360,6 +366,31 @@ std::string ServiceFailed(const std::wstring& wstrName, const std::string& strEr
     return Format("服务 %s 未能重新创建:%s", Shown(wstrName, spell), strError);
 }
 
+std::string ServiceKeyPartly(const std::wstring& wstrName, const std::vector<std::wstring>& items,
+                             const GbkSpeller& spell)
+{
+    std::string strItems;
+    for (const std::wstring& wstrItem : items)
+    {
+        if (!strItems.empty())
+            strItems += "、";
+        strItems += wstrItem.empty() ? std::string("注册表项") : Shown(wstrItem, spell);
+    }
+    return Format("服务 %s 已重新创建,但其注册表项中这些未能恢复:%s", Shown(wstrName, spell), strItems);
+}
+
+std::wstring ServiceDllOf(const ChangeJournal::ServiceRecord& record)
+{
+    std::wstring wstrDll;
+    for (const wchar_t* pszSubkey : {L"Parameters", L""})
+    {
+        const KeyValueCopy* pValue = record.key.Find(pszSubkey, L"ServiceDll");
+        if (pValue != nullptr && KeyValueText(*pValue, &wstrDll) && !wstrDll.empty())
+            return wstrDll;
+    }
+    return std::wstring();
+}
+
 PreviewContent Result(const Plan& plan, const std::vector<Unrestored>& unrestored)
 {
     PreviewContent result;
@@ -369,7 +400,7 @@ PreviewContent Result(const Plan& plan, const std::vector<Unrestored>& unrestore
         if (item.nRow < plan.preview.rows.size())
         {
             result.rows.push_back(plan.preview.rows[item.nRow]);
-            result.rows.back().strNew = kNotRestoredWord;
+            result.rows.back().strNew = item.bPartly ? kPartlyRestoredWord : kNotRestoredWord;
         }
         result.notes.push_back(item.strNote);
     }

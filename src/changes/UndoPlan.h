@@ -97,12 +97,20 @@ std::string StartTypeFailed(const std::wstring& wstrName, const std::string& str
 std::string RunValueFailed(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell = GbkSpeller());
 std::string ServiceFailed(const std::wstring& wstrName, const std::string& strError,
                           const GbkSpeller& spell = GbkSpeller());
+// A service made again whose key holds some items otherwise than recorded
+// (an empty item: the key could not be read back at all).
+std::string ServiceKeyPartly(const std::wstring& wstrName, const std::vector<std::wstring>& items,
+                             const GbkSpeller& spell = GbkSpeller());
+// The program a service hosted by svchost loads: its key's
+// Parameters\ServiceDll, or ServiceDll beside ImagePath; empty for none.
+std::wstring ServiceDllOf(const ChangeJournal::ServiceRecord& record);
 
 // A row of the plan that was not restored after all, and why.
 struct Unrestored
 {
     size_t nRow = 0;
     std::string strNote;
+    bool bPartly = false; // done, but not all of it
 };
 // What the user is shown after a restore that left something out: those
 // rows, each named with its reason in the notes, and nothing to apply.

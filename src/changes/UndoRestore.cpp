@@ -76,13 +76,16 @@ std::vector<UndoPlan::Unrestored> RestoreUndoPlan(IServiceSession& session, cons
         std::string strNote;
         if (!LeftAlone(UndoPlan::JudgeService(record, current, &strNote, spell), strNote, &unrestored, nRow))
         {
-            DWORD dwError = CreateServiceFromRecord(session, record);
+            std::vector<std::wstring> notRestored;
+            DWORD dwError = CreateServiceFromRecord(session, record, &notRestored);
             // Made by someone else between the look and the creation.
             if (dwError == ERROR_SERVICE_EXISTS)
                 LeftAlone(UndoPlan::JudgeService(record, {true}, &strNote, spell), strNote, &unrestored, nRow);
             else if (dwError != 0)
                 unrestored.push_back(
                     {nRow, UndoPlan::ServiceFailed(record.wstrName, ServiceFailureText(dwError), spell)});
+            else if (!notRestored.empty())
+                unrestored.push_back({nRow, UndoPlan::ServiceKeyPartly(record.wstrName, notRestored, spell), true});
         }
         ++nRow;
     }

@@ -162,6 +162,11 @@ public:
         return ChangeServiceConfig2W(m_hService, SERVICE_CONFIG_DESCRIPTION, &description) ? 0 : GetLastError();
     }
 
+    DWORD ChangeConfig2(DWORD dwInfoLevel, void* pInfo) override
+    {
+        return ChangeServiceConfig2W(m_hService, dwInfoLevel, pInfo) ? 0 : GetLastError();
+    }
+
     DWORD Start() override { return StartServiceW(m_hService, 0, nullptr) ? 0 : GetLastError(); }
 
     DWORD Control(DWORD dwControl, SERVICE_STATUS* pStatus) override

@@ -51,6 +51,9 @@ public:
     virtual DWORD EnumerateDependents(std::vector<std::wstring>* pNames) = 0;
     virtual DWORD ChangeStartType(DWORD dwStartType) = 0;
     virtual DWORD ChangeDescription(const std::wstring& wstrDescription) = 0;
+    // ChangeServiceConfig2W of a level past the description, its record
+    // as that call takes it (ServiceConfig2 declares those records).
+    virtual DWORD ChangeConfig2(DWORD dwInfoLevel, void* pInfo) = 0;
     virtual DWORD Start() = 0;
     // pStatus gets what the manager answers, as ControlService gives it.
     virtual DWORD Control(DWORD dwControl, SERVICE_STATUS* pStatus) = 0;
@@ -79,6 +82,7 @@ public:
     DWORD EnumerateDependents(std::vector<std::wstring>* p) { return m_pHandle ? m_pHandle->EnumerateDependents(p) : ERROR_INVALID_HANDLE; }
     DWORD ChangeStartType(DWORD dw) { return m_pHandle ? m_pHandle->ChangeStartType(dw) : ERROR_INVALID_HANDLE; }
     DWORD ChangeDescription(const std::wstring& wstr) { return m_pHandle ? m_pHandle->ChangeDescription(wstr) : ERROR_INVALID_HANDLE; }
+    DWORD ChangeConfig2(DWORD dw, void* p) { return m_pHandle ? m_pHandle->ChangeConfig2(dw, p) : ERROR_INVALID_HANDLE; }
     DWORD Start() { return m_pHandle ? m_pHandle->Start() : ERROR_INVALID_HANDLE; }
     DWORD Control(DWORD dw, SERVICE_STATUS* p) { return m_pHandle ? m_pHandle->Control(dw, p) : ERROR_INVALID_HANDLE; }
     DWORD Delete() { return m_pHandle ? m_pHandle->Delete() : ERROR_INVALID_HANDLE; }

@@ -1,5 +1,7 @@
 #include "services/StandInSession.h"
 
+#include "services/ServiceConfig2.h"
+
 #include "common/WideText.h"
 
 #include <algorithm>
@@ -30,6 +32,15 @@ LONG OpenKey(HKEY hParent, const std::wstring& wstrSubkey, REGSAM samDesired, Ke
 {
     HKEY hKey = nullptr;
     LONG nResult = RegOpenKeyExW(hParent, wstrSubkey.c_str(), 0, samDesired, &hKey);
+    pKey->reset(nResult == ERROR_SUCCESS ? hKey : nullptr);
+    return nResult;
+}
+
+LONG CreateKey(HKEY hParent, const std::wstring& wstrSubkey, KeyPtr* pKey)
+{
+    HKEY hKey = nullptr;
+    LONG nResult =
+        RegCreateKeyExW(hParent, wstrSubkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
     pKey->reset(nResult == ERROR_SUCCESS ? hKey : nullptr);
     return nResult;
 }
@@ -291,21 +302,6 @@ size_t Pack(const std::vector<Listed>& entries, size_t nFirst, ENUM_SERVICE_STAT
 }
 } // namespace
 
-LONG DeleteRegistryTree(HKEY hParent, const std::wstring& wstrSubkey)
-{
-    KeyPtr key;
-    LONG nResult = OpenKey(hParent, wstrSubkey, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE, &key);
-    if (nResult != ERROR_SUCCESS)
-        return nResult;
-    for (const std::wstring& wstrChild : SubkeyNames(key.get()))
-    {
-        if ((nResult = DeleteRegistryTree(key.get(), wstrChild)) != ERROR_SUCCESS)
-            return nResult;
-    }
-    key.reset();
-    return RegDeleteKeyW(hParent, wstrSubkey.c_str());
-}
-
 // The run state and handle count of one service. A record removed from the
 // store's map (its key deleted) lives on in the handles still open on it.
 struct StandInRecord
@@ -316,6 +312,10 @@ struct StandInRecord
     int nHandles = 0;
     bool bMarkedForDelete = false;
     bool bGone = false;
+    // What the manager was told through ChangeServiceConfig2, level by
+    // level, as Windows' manager holds it in memory.
+    ServiceKeyParts::Parts held;
+    std::vector<DWORD> heldLevels;
 };
 
 struct StandInStore
@@ -592,6 +592,44 @@ public:
         // An empty text takes the description away, as ChangeServiceConfig2 does.
         LONG nResult = RegDeleteValueW(key.get(), L"Description");
         return nResult == ERROR_FILE_NOT_FOUND ? 0 : static_cast<DWORD>(nResult);
+    }
+
+    // Kept as told and written to the key as Windows' manager writes it.
+    DWORD ChangeConfig2(DWORD dwInfoLevel, void* pInfo) override
+    {
+        KeyPtr key;
+        DWORD dwType = 0;
+        if (DWORD dwError = OpenForChange(&key, &dwType))
+            return dwError;
+        if (LONG nResult = OpenKey(m_pStore->services.get(), m_pRecord->wstrKeyName, KEY_ALL_ACCESS, &key))
+            return static_cast<DWORD>(nResult);
+        ServiceKeyParts::Parts told = m_pRecord->held;
+        if (!ServiceConfig2::ReadRecord(dwInfoLevel, pInfo, &told))
+            return pInfo == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_LEVEL;
+        if (dwInfoLevel == ServiceKeyParts::kLevelTriggers)
+            DeleteRegistryTree(key.get(), L"TriggerInfo");
+        KeyCopy written = ServiceKeyParts::ToKey(told, dwInfoLevel);
+        for (const std::wstring& wstrSubkey : written.subkeys)
+        {
+            KeyPtr subkey;
+            if (LONG nResult = CreateKey(key.get(), wstrSubkey, &subkey))
+                return static_cast<DWORD>(nResult);
+        }
+        for (const KeyValueCopy& value : written.values)
+        {
+            KeyPtr subkey;
+            LONG nResult = value.wstrSubkey.empty() ? ERROR_SUCCESS
+                                                    : OpenKey(key.get(), value.wstrSubkey, KEY_SET_VALUE, &subkey);
+            if (nResult == ERROR_SUCCESS)
+                nResult = RegSetValueExW(value.wstrSubkey.empty() ? key.get() : subkey.get(), value.wstrName.c_str(),
+                                         0, value.dwType, reinterpret_cast<const BYTE*>(value.data.data()),
+                                         static_cast<DWORD>(value.data.size()));
+            if (nResult != ERROR_SUCCESS)
+                return static_cast<DWORD>(nResult);
+        }
+        m_pRecord->held = std::move(told);
+        m_pRecord->heldLevels.push_back(dwInfoLevel);
+        return 0;
     }
 
     DWORD Start() override
@@ -879,6 +917,17 @@ DWORD CStandInSession::Create(const std::wstring& wstrName, const ServiceConfig&
     *pService = CService(std::make_unique<CStandInHandle>(m_pStore, m_pStore->RecordOf(wstrName, config.dwServiceType),
                                                           SERVICE_ALL_ACCESS));
     return 0;
+}
+
+bool CStandInSession::HeldParts(const std::wstring& wstrName, ServiceKeyParts::Parts* pParts,
+                                std::vector<DWORD>* pLevels) const
+{
+    auto it = m_pStore->records.find(WideAsciiLower(wstrName));
+    if (it == m_pStore->records.end())
+        return false;
+    *pParts = it->second->held;
+    *pLevels = it->second->heldLevels;
+    return true;
 }
 
 DWORD CStandInSession::SetStatus(const std::wstring& wstrName, const SERVICE_STATUS& status)

@@ -7,6 +7,8 @@
 // states are kept in memory. Meant for one thread at a time.
 #pragma once
 
+#include "common/KeyCopyIO.h"
+#include "services/ServiceKeyParts.h"
 #include "services/ServiceListing.h"
 #include "services/ServiceSession.h"
 
@@ -15,9 +17,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// Deletes a key with everything below it (RegDeleteTree is not on XP).
-LONG DeleteRegistryTree(HKEY hParent, const std::wstring& wstrSubkey);
 
 // The stand-in's registry store and run states, shared with the handles it
 // gives out, which may outlive the session.
@@ -52,6 +51,10 @@ public:
                         ENUM_SERVICE_STATUSW* pServices, DWORD cbBufSize, DWORD* pcbBytesNeeded,
                         DWORD* pServicesReturned, DWORD* pResumeHandle);
     EnumServicesFunction BatchFunction();
+    // What the service's manager was told through ChangeServiceConfig2
+    // since it was made, and the levels in the order told; false for a
+    // service the store lacks.
+    bool HeldParts(const std::wstring& wstrName, ServiceKeyParts::Parts* pParts, std::vector<DWORD>* pLevels) const;
     // A smaller batch than Windows serves, for lists of modest length.
     void SetBatchLimit(DWORD cbLimit) { m_cbBatchLimit = cbLimit < kBatchLimitBytes ? cbLimit : kBatchLimitBytes; }
     // What the batch calls served since the session was made.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -91,10 +92,43 @@ std::string Dump(const std::vector<Entry>& entries)
             field("display", Shown(Utf8FromWide(record.wstrDisplayName)));
             number("hasDescription", record.bHasDescription);
             field("description", Shown(Utf8FromWide(record.wstrDescription)));
+            number("keyRecorded", record.bKeyRecorded);
+            for (const std::wstring& wstrSubkey : record.key.subkeys)
+                field("subkey", Shown(Utf8FromWide(wstrSubkey)));
+            for (const KeyValueCopy& value : record.key.values)
+                field("value", Shown(Utf8FromWide(value.wstrSubkey)) + " " + Shown(Utf8FromWide(value.wstrName)) +
+                                   " " + std::to_string(value.dwType) + " " + Shown(value.data));
             number("deleted", record.bDeleted);
         }
     }
     return strDump;
+}
+
+// A text as the registry stores it: UTF-16 and its NUL.
+std::string Utf16(const std::wstring& wstrText)
+{
+    std::string data;
+    for (wchar_t ch : wstrText)
+        data += {static_cast<char>(ch & 0xFF), static_cast<char>((ch >> 8) & 0xFF)};
+    return data + std::string(2, '\0');
+}
+
+std::string Dword(uint32_t dwNumber)
+{
+    return {static_cast<char>(dwNumber & 0xFF), static_cast<char>((dwNumber >> 8) & 0xFF),
+            static_cast<char>((dwNumber >> 16) & 0xFF), static_cast<char>(dwNumber >> 24)};
+}
+
+std::string Hex(const std::string& data)
+{
+    std::string strHex;
+    char szByte[3];
+    for (char ch : data)
+    {
+        std::snprintf(szByte, sizeof(szByte), "%02X", static_cast<unsigned char>(ch));
+        strHex += szByte;
+    }
+    return strHex;
 }
 
 std::string AllBytes()
@@ -208,6 +242,22 @@ std::vector<Entry> AllKindsWithHostileFields(const std::vector<std::wstring>& te
         record.bHasDescription = i % 2 == 0;
         record.wstrDescription = texts[(i + 7) % texts.size()];
         record.bDeleted = i % 3 == 1;
+        // Every other one with its key: hostile names in keys nested below.
+        if (i % 2 == 0)
+        {
+            record.bKeyRecorded = true;
+            auto keyName = [](std::wstring wstrName) {
+                std::replace(wstrName.begin(), wstrName.end(), L'\\', L'/');
+                return wstrName + L"!";
+            };
+            std::wstring wstrSubkey = keyName(texts[i]);
+            std::wstring wstrNested = wstrSubkey + L"\\" + keyName(texts[(i + 3) % texts.size()]);
+            record.key.subkeys = {L"Parameters", wstrSubkey, wstrNested};
+            record.key.values = {{L"", L"Type", 4, Dword(record.dwServiceType)},
+                                 {L"", texts[i], static_cast<uint32_t>(i * 0x10001), i == 0 ? AllBytes() : Utf8FromWide(texts[i])},
+                                 {L"Parameters", L"ServiceDll", 2, Utf16(texts[(i + 8) % texts.size()])},
+                                 {wstrNested, texts[(i + 9) % texts.size()], 0, ""}};
+        }
         removal.services.push_back(record);
         removal.bComplete = i % 2 == 1;
         removal.bUndone = i % 5 == 2;
@@ -462,6 +512,7 @@ TEST(ChangeJournalTest, SampleReadsAsItSays)
 
 TEST(ChangeJournalTest, HostileInputs)
 {
+    const std::string kKey = "servicekey - ;\r\n";
     struct Case
     {
         const char* pszWhat;
@@ -604,6 +655,37 @@ TEST(ChangeJournalTest, HostileInputs)
         {"dependency count huge",
          WithLine(12, "service Spooler 16 2 1 C:\\x.exe - LocalSystem Print%20Spooler 1 - 4294967295 RPCSS ;"),
          ReadOutcome::Damaged, 12},
+
+        {"a service's key that agrees", WithLineBefore(13, kKey + "servicevalue - Type 4 10000000 ;\r\n"
+                                                        "servicevalue - ImagePath 2 " + Hex(Utf16(L"C:\\x.exe")) +
+                                                        " ;\r\nservicevalue - ObjectName 1 " +
+                                                        Hex(Utf16(L"localsystem")) + " ;"),
+         ReadOutcome::Read, 0},
+        {"key value before its key", WithLineBefore(13, "servicevalue - Type 4 10000000 ;"), ReadOutcome::Damaged, 13},
+        {"key of a start-type entry", WithLineBefore(5, "servicekey - ;"), ReadOutcome::Damaged, 5},
+        {"the key itself twice", WithLineBefore(13, kKey + "servicekey - ;"), ReadOutcome::Damaged, 14},
+        {"subkey before its parent", WithLineBefore(13, kKey + "servicekey A\\B ;"), ReadOutcome::Damaged, 14},
+        {"subkey with an empty part", WithLineBefore(13, kKey + "servicekey A ;\r\nservicekey A\\\\B ;"),
+         ReadOutcome::Damaged, 15},
+        {"subkey twice in another case", WithLineBefore(13, kKey + "servicekey A ;\r\nservicekey a ;"),
+         ReadOutcome::Damaged, 15},
+        {"subkey after a value", WithLineBefore(13, kKey + "servicevalue - X 1 - ;\r\nservicekey A ;"),
+         ReadOutcome::Damaged, 15},
+        {"value in a subkey not named", WithLineBefore(13, kKey + "servicevalue A X 1 - ;"), ReadOutcome::Damaged, 14},
+        {"value twice in another case", WithLineBefore(13, kKey + "servicevalue - X 1 - ;\r\nservicevalue - x 1 - ;"),
+         ReadOutcome::Damaged, 15},
+        {"Type otherwise than the service", WithLineBefore(13, kKey + "servicevalue - Type 4 20000000 ;"),
+         ReadOutcome::Damaged, 14},
+        {"Start as a text", WithLineBefore(13, kKey + "servicevalue - Start 1 3200 ;"), ReadOutcome::Damaged, 14},
+        {"ErrorControl of eight bytes",
+         WithLineBefore(13, kKey + "servicevalue - ErrorControl 4 0100000000000000 ;"), ReadOutcome::Damaged, 14},
+        {"another program", WithLineBefore(13, kKey + "servicevalue - ImagePath 2 " + Hex(Utf16(L"C:\\y.exe")) + " ;"),
+         ReadOutcome::Damaged, 14},
+        {"another account", WithLineBefore(13, kKey + "servicevalue - ObjectName 1 " + Hex(Utf16(L"Guest")) + " ;"),
+         ReadOutcome::Damaged, 14},
+        {"key larger than recorded keys may be",
+         WithLineBefore(13, kKey + "servicevalue - X 3 " + std::string(2 * kMaxServiceKeyBytes + 2, 'A') + " ;"),
+         ReadOutcome::Damaged, 14},
 
         {"took for an unknown id", WithLine(5, "took 3 Alerter 4 ;"), ReadOutcome::Damaged, 5},
         {"took for a name not in the entry", WithLine(5, "took 1 Spooler 4 ;"), ReadOutcome::Damaged, 5},

@@ -253,5 +253,25 @@ TEST(UndoPlanTest, NotesShowWhatARestoreWillRunInFull)
         std::string strNote = bService ? test.strShown : "将写回启动项 T:位置 " + strRun + "," + test.strShown + "。";
         EXPECT_EQ(std::vector<std::string>{strNote}, plan.preview.notes) << test.pszCase;
     }
+
+    // A service svchost hosts runs the DLL its key names; a key restored in
+    // part says which items it lacks.
+    service.bKeyRecorded = true;
+    service.key.subkeys = {L"Parameters"};
+    service.key.values = {{L"Parameters", L"ServiceDll", 2, utf16({'C', ':', '\\', 0x4E2D, '.', 'd', 'l', 'l', 0})}};
+    Entry entry;
+    entry.bComplete = true;
+    entry.services = {service};
+    Facts facts;
+    facts.services = {{false}};
+    UndoPlan::Plan plan = UndoPlan::Make(entry, facts, "t", spell);
+    EXPECT_EQ(std::vector<std::string>{"将重新创建服务 QmGone:程序 C:\\a.exe<U+000D><U+000A>账户 LocalSystem,服务DLL C:\\中.dll,"
+                                       "账户 .\\admin,类型 独立进程服务(允许与桌面交互),启动类型 未知(0)。"},
+              plan.preview.notes);
+    std::string strPartly = UndoPlan::ServiceKeyPartly(L"QmGone", {L"Parameters\\ServiceDll", L""}, spell);
+    EXPECT_EQ("服务 QmGone 已重新创建,但其注册表项中这些未能恢复:Parameters\\ServiceDll、注册表项", strPartly);
+    PreviewContent result = UndoPlan::Result(plan, {{0, strPartly, true}});
+    ASSERT_EQ(1u, result.rows.size());
+    EXPECT_EQ("部分恢复", result.rows[0].strNew);
 }
 } // namespace

@@ -6,11 +6,18 @@
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
 #include "support/TestFiles.h"
+#include "support/StandInComputer.h"
 #include "support/TextLists.h"
 
+#include "changes/ChangePlanner.h"
 #include "changes/JournalFile.h"
+#include "changes/JournalledChange.h"
 #include "changes/JournalSecurity.h"
 #include "changes/JournalTexts.h"
+#include "changes/ServiceRecordIO.h"
+#include "changes/UndoRestore.h"
+#include "common/RecordingReporter.h"
+#include "common/KeyCopyIO.h"
 #include "common/RegKey.h"
 #include "startup/RunValues.h"
 
@@ -355,6 +362,12 @@ TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
     ASSERT_TRUE(service.Created());
     ASSERT_TRUE(service.StartAndWaitRunning());
     ServiceConfigSeen before = ReadServiceConfig(service.Name());
+    const std::wstring wstrKey = WideFromGbk(kServicesKey + service.Name());
+    FillServiceKey(HKEY_LOCAL_MACHINE, wstrKey);
+    KeyCopy keyBefore;
+    ASSERT_EQ(ERROR_SUCCESS, ReadKeyCopy(HKEY_LOCAL_MACHINE, wstrKey, &keyBefore));
+    ASSERT_NE(nullptr, keyBefore.Find(L"Parameters\\Deep\\Deeper", L""));
+    ASSERT_TRUE(keyBefore.HasSubkey(L"Empty") && keyBefore.HasSubkey(L"TriggerInfo\\0"));
     std::string strDependOnService = StoredValue(service.Name(), "DependOnService");
     std::string strDependOnGroup = StoredValue(service.Name(), "DependOnGroup");
     ASSERT_NE("(none)", strDependOnService);
@@ -377,7 +390,14 @@ TEST_F(UndoTest, ADeletedServiceIsMadeAgainWithItsWholeConfigurationAndStarts)
     EXPECT_EQ("已删除", m_previews[0].rows[0].strCurrent);
     EXPECT_EQ("重新创建(自动)", m_previews[0].rows[0].strNew);
 
+    ASSERT_EQ(1u, m_previews[0].notes.size());
+    EXPECT_NE(std::string::npos, m_previews[0].notes[0].find(",服务DLL %SystemRoot%\\qm\\托管.dll,账户 "))
+        << m_previews[0].notes[0];
     ASSERT_TRUE(service.Exists());
+    // The key as it was, byte for byte, before the service is started.
+    KeyCopy keyAfter;
+    ASSERT_EQ(ERROR_SUCCESS, ReadKeyCopy(HKEY_LOCAL_MACHINE, wstrKey, &keyAfter));
+    EXPECT_EQ(std::vector<std::wstring>{}, KeyDifferences(keyBefore, keyAfter));
     EXPECT_EQ(before, ReadServiceConfig(service.Name()));
     EXPECT_EQ(strDependOnService, StoredValue(service.Name(), "DependOnService"));
     EXPECT_EQ(strDependOnGroup, StoredValue(service.Name(), "DependOnGroup"));
@@ -622,3 +642,97 @@ TEST_F(PreviewFlowTest, AHugeEntryWithNothingToRestoreShowsItsNotesInThePreview)
     EXPECT_FALSE(MenuItemEnabled(ID_UNDO_LAST)) << "the entry is done with";
 }
 } // namespace
+
+// Windows' manager holds failure actions, the delayed start, privileges, the
+// SID type and triggers in memory from its start: an undone deletion tells
+// it each (the stand-in keeps what it is told), then the key is as before.
+TEST(UndoStandInTest, AnUndoneDeletionTellsTheManagerWhatItHoldsAndRestoresTheKey)
+{
+    CStandInComputer computer;
+    ASSERT_TRUE(computer.Add({StandInService(L"QmHeld", SERVICE_WIN32_SHARE_PROCESS, SERVICE_AUTO_START)}));
+    auto pSession = computer.Session();
+    FillServiceKey(HKEY_CURRENT_USER, computer.ServiceKey(L"QmHeld"));
+    KeyCopy before, after;
+    ASSERT_EQ(ERROR_SUCCESS, ReadKeyCopy(HKEY_CURRENT_USER, computer.ServiceKey(L"QmHeld"), &before));
+
+    CTempPath journalPath("held", ".svcj");
+    CJournalFile journal(journalPath.Path());
+    CRecordingReporter reporter;
+    bool bRefused = true;
+    {
+        CJournalledChange change(&journal, reporter);
+        ASSERT_EQ(0u, DeleteServiceJournalled(*pSession, L"QmHeld", change, &bRefused));
+    }
+    ASSERT_FALSE(bRefused);
+    std::vector<ChangeJournal::Entry> entries;
+    std::string strProblem;
+    ASSERT_EQ(ChangeJournal::ReadOutcome::Read, journal.Read(&entries, &strProblem)) << strProblem;
+    ASSERT_EQ(1u, entries.size());
+    UndoPlan::Facts facts;
+    ASSERT_EQ(0u, ReadUndoFacts(*pSession, entries[0], &facts));
+    UndoPlan::Plan plan = UndoPlan::Make(entries[0], facts, "t");
+    ASSERT_EQ(1u, plan.services.size());
+    EXPECT_TRUE(RestoreUndoPlan(*pSession, entries[0], plan).empty());
+
+    ServiceKeyParts::Parts held;
+    std::vector<DWORD> levels;
+    ASSERT_TRUE(pSession->HeldParts(L"QmHeld", &held, &levels));
+    EXPECT_EQ((std::vector<DWORD>{2, 3, 5, 6, 8}), levels);
+    ASSERT_EQ(1u, held.failureActions.actions.size());
+    EXPECT_EQ(60000u, held.failureActions.actions[0].dwDelay);
+    EXPECT_EQ(86400u, held.failureActions.dwResetPeriod);
+    EXPECT_EQ(L"C:\\qm\\failed.exe", held.failureActions.wstrCommand);
+    EXPECT_TRUE(held.bDelayed);
+    EXPECT_EQ(std::vector<std::wstring>{L"SeChangeNotifyPrivilege"}, held.privileges);
+    EXPECT_EQ(1u, held.dwSidType);
+    ASSERT_EQ(1u, held.triggers.size());
+    EXPECT_EQ(std::string(16, '\x5A'), held.triggers[0].subtype);
+    ASSERT_EQ(1u, held.triggers[0].items.size());
+    EXPECT_EQ(Utf16Bytes(L"USBSTOR\\GenDisk"), held.triggers[0].items[0].data);
+    ASSERT_EQ(ERROR_SUCCESS, ReadKeyCopy(HKEY_CURRENT_USER, computer.ServiceKey(L"QmHeld"), &after));
+    EXPECT_EQ(std::vector<std::wstring>{}, KeyDifferences(before, after));
+}
+
+// A key the journal could not hold, or whose values say otherwise than the
+// manager, is named and the service is left as it is.
+TEST(UndoStandInTest, AKeyTheJournalCannotHoldKeepsTheService)
+{
+    CStandInComputer computer;
+    const struct
+    {
+        const wchar_t* pszService;
+        const wchar_t* pszValue;
+        DWORD dwType;
+        std::string data;
+        const char* pszSaid;
+    } kCases[] = {
+        {L"QmBig", L"Planted", REG_BINARY, std::string(ChangeJournal::kMaxServiceKeyBytes, 'x'),
+         "服务 QmBig 的注册表项过大(超过 256KB 或 4096 项),无法记入更改记录,未做任何更改!"},
+        // A manager reads a list as its first text; the journal takes none.
+        {L"QmList", L"ImagePath", REG_MULTI_SZ, Utf16Bytes(std::wstring(L"C:\\qm.exe\0", 11)),
+         "服务 QmList 的注册表项与其配置不符(ImagePath),无法记入更改记录,未做任何更改!"},
+    };
+    for (const auto& test : kCases)
+    {
+        ASSERT_TRUE(computer.Add({StandInService(test.pszService)}));
+        CRegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, computer.ServiceKey(test.pszService).c_str(), KEY_SET_VALUE));
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), test.pszValue, 0, test.dwType,
+                                                reinterpret_cast<const BYTE*>(test.data.data()),
+                                                static_cast<DWORD>(test.data.size())));
+        auto pSession = computer.Session();
+        CTempPath journalPath("kept", ".svcj");
+        CJournalFile journal(journalPath.Path());
+        CRecordingReporter reporter;
+        bool bRefused = false;
+        {
+            CJournalledChange change(&journal, reporter);
+            EXPECT_EQ(0u, DeleteServiceJournalled(*pSession, test.pszService, change, &bRefused));
+        }
+        EXPECT_TRUE(bRefused);
+        ASSERT_EQ(1u, reporter.Entries().size());
+        EXPECT_EQ(test.pszSaid, reporter.Entries()[0].strText);
+        CService service;
+        EXPECT_EQ(0u, pSession->Open(test.pszService, GENERIC_READ, &service)) << "still there";
+    }
+}

@@ -5,6 +5,8 @@
 #include "services/ServiceRegistry.h"
 #include "support/Waiting.h"
 
+#include <sddl.h>
+
 #include <atomic>
 
 namespace
@@ -475,4 +477,52 @@ std::map<std::string, DWORD> EnumeratedStates()
     if (hManager != nullptr)
         CloseServiceHandle(hManager);
     return states;
+}
+
+namespace
+{
+// A value below a service's key, the keys on the way made.
+void PutValue(HKEY hRoot, const std::wstring& wstrKey, const wchar_t* pszName, DWORD dwType, const std::string& data)
+{
+    CRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(hRoot, wstrKey.c_str(), KEY_SET_VALUE));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key.Get(), pszName, 0, dwType,
+                                            reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
+}
+} // namespace
+
+std::string Utf16Bytes(const std::wstring& wstrText)
+{
+    return std::string(reinterpret_cast<const char*>(wstrText.c_str()), (wstrText.size() + 1) * sizeof(wchar_t));
+}
+
+void FillServiceKey(HKEY hRoot, const std::wstring& wstrKey)
+{
+    const std::string kDword1("\1\0\0\0", 4);
+    PutValue(hRoot, wstrKey + L"\\Parameters", L"ServiceDll", REG_EXPAND_SZ, Utf16Bytes(L"%SystemRoot%\\qm\\托管.dll"));
+    PutValue(hRoot, wstrKey + L"\\Parameters\\Deep\\Deeper", L"", REG_SZ, Utf16Bytes(L"default of a nested key"));
+    PutValue(hRoot, wstrKey, L"FailureActions", REG_BINARY,
+             std::string("\x80\x51\x01\0\0\0\0\0\0\0\0\0\x01\0\0\0\x14\0\0\0\x01\0\0\0\x60\xEA\0\0", 28));
+    PutValue(hRoot, wstrKey, L"FailureCommand", REG_SZ, Utf16Bytes(L"C:\\qm\\failed.exe"));
+    PutValue(hRoot, wstrKey, L"DelayedAutostart", REG_DWORD, kDword1);
+    PutValue(hRoot, wstrKey, L"RequiredPrivileges", REG_MULTI_SZ, Utf16Bytes(std::wstring(L"SeChangeNotifyPrivilege\0", 24)));
+    PutValue(hRoot, wstrKey, L"ServiceSidType", REG_DWORD, kDword1);
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    ULONG cbDescriptor = 0;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"O:SYG:SYD:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)", SDDL_REVISION_1, &pDescriptor,
+        &cbDescriptor));
+    std::string descriptor(static_cast<const char*>(pDescriptor), cbDescriptor);
+    LocalFree(pDescriptor);
+    PutValue(hRoot, wstrKey + L"\\Security", L"Security", REG_BINARY, descriptor);
+    PutValue(hRoot, wstrKey + L"\\TriggerInfo\\0", L"Type", REG_DWORD, kDword1);
+    PutValue(hRoot, wstrKey + L"\\TriggerInfo\\0", L"Action", REG_DWORD, kDword1);
+    PutValue(hRoot, wstrKey + L"\\TriggerInfo\\0", L"GUID", REG_BINARY, std::string(16, '\x5A'));
+    PutValue(hRoot, wstrKey + L"\\TriggerInfo\\0", L"Data0", REG_BINARY, Utf16Bytes(L"USBSTOR\\GenDisk"));
+    PutValue(hRoot, wstrKey + L"\\TriggerInfo\\0", L"DataType0", REG_DWORD, std::string("\2\0\0\0", 4));
+    // Every type the registry has, one it does not, and no data at all.
+    for (DWORD dwType : std::initializer_list<DWORD>{REG_NONE, REG_DWORD_BIG_ENDIAN, REG_LINK, REG_RESOURCE_LIST, REG_FULL_RESOURCE_DESCRIPTOR,
+                         REG_RESOURCE_REQUIREMENTS_LIST, REG_QWORD, DWORD(0x12345)})
+        PutValue(hRoot, wstrKey, (L"QmType" + std::to_wstring(dwType)).c_str(), dwType, std::string("\0\xFF\x10\x80\0\0\0\x01", 8));
+    PutValue(hRoot, wstrKey + L"\\Empty", L"QmNothing", REG_BINARY, "");
 }

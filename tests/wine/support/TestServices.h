@@ -146,6 +146,14 @@ std::string UniqueServiceName(const char* pszStem);
 
 // GBK to UTF-16 and back, for the wide calls that keep whole lists.
 std::wstring WideFromGbk(const std::string& text);
+
+// A text as the registry stores it: UTF-16 and its NUL.
+std::string Utf16Bytes(const std::wstring& wstrText);
+// What Windows keeps in a service's key (wstrKey below hRoot) beyond its
+// configuration, each kind of value and keys nested below: a hosted
+// service's DLL, failure actions, its descriptor, a trigger, the delayed
+// start, privileges, its SID type.
+void FillServiceKey(HKEY hRoot, const std::wstring& wstrKey);
 std::string GbkFromWide(const std::wstring& text);
 
 // Start types of every Win32 service, put back at the end of a test that
