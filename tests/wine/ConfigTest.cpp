@@ -823,7 +823,7 @@ TEST_F(ConfigTest, AnImportNamesEveryServiceItCouldNotChange)
     denied.wstrSddl = L"O:SYG:SYD:(D;;DC;;;WD)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;WD)";
     ASSERT_TRUE(computer.Add({denied, perUser, doomed, plain}));
     std::unique_ptr<CStandInSession> pSession = computer.Session();
-    SERVICE_STATUS running = {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, SERVICE_ACCEPT_STOP};
+    SERVICE_STATUS running = {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, SERVICE_ACCEPT_STOP, 0, 0, 0, 0};
     CService service;
     ASSERT_EQ(0u, pSession->SetStatus(L"QmDoomed", running));
     ASSERT_EQ(0u, pSession->Open(L"QmDoomed", DELETE, &service));

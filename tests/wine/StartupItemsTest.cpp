@@ -562,7 +562,9 @@ TEST_F(StartupItemsTest, AJournalThatCannotTakeTheDeletionDeletesNothing)
         EXPECT_TRUE(CRunKeysScope::Has(HKEY_CURRENT_USER, "Stays"));
         EXPECT_EQ(1, List().GetItemCount());
         if (c.pszContent != nullptr)
+        {
             EXPECT_EQ(c.pszContent, ReadFileText(c.strPath)) << "the journal is left as it was";
+        }
         m_pItems.reset();
     }
     DeleteFileA(strBlocker.c_str());
