@@ -7,6 +7,7 @@
 
 #include "changes/ChangeJournal.h"
 #include "changes/ChangePreview.h"
+#include "changes/TickRule.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,8 @@ struct CurrentStartType
     bool bKnown = false; // the start type could be read
     std::uint32_t dwCurrent = 0;
     std::string strDisplayName;
+    // Read where putting it back would disable it or take it off automatic.
+    TickRule::StartFacts start = {};
 };
 struct CurrentRunValue
 {
@@ -97,6 +100,10 @@ std::string StartTypeFailed(const std::wstring& wstrName, const std::string& str
 std::string RunValueFailed(const ChangeJournal::RunValueRecord& record, const GbkSpeller& spell = GbkSpeller());
 std::string ServiceFailed(const std::wstring& wstrName, const std::string& strError,
                           const GbkSpeller& spell = GbkSpeller());
+
+// The plan of the ticked rows only (ticked as the preview's rows): start
+// types, Run values and services kept in their order, each row with it.
+Plan KeepTicked(const Plan& plan, const std::vector<bool>& ticked);
 
 // A row of the plan that was not restored after all, and why.
 struct Unrestored

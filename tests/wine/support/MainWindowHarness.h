@@ -154,7 +154,7 @@ protected:
         }
         m_pDialog->SetJournalPath(m_strJournalPath);
         m_pDialog->SetLegacyJournalPath(m_strLegacyJournalPath);
-        m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
+        m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND, std::vector<bool>*) {
             m_previews.push_back(content);
             return m_bAcceptPreviews;
         });
