@@ -108,11 +108,17 @@ bool CurrentStartType(IServiceSession& session, CStoredServices& stored, CServic
 
 // What the tick rule asks of a service whose change disables it or takes it
 // off automatic. The services Windows needs to start are found at the
-// first such question, from the store.
+// first such question, from the store; the manager is asked only about
+// one it lists (most of them are missing on most computers, and asking
+// the manager about a missing one costs as much as a whole listing).
 class CStartFactsReader
 {
 public:
-    CStartFactsReader(IServiceSession& session, CStoredServices& stored) : m_session(session), m_stored(stored) {}
+    using Listed = std::function<bool(const std::wstring& wstrName)>;
+    CStartFactsReader(IServiceSession& session, CStoredServices& stored, Listed listed)
+        : m_session(session), m_stored(stored), m_listed(std::move(listed))
+    {
+    }
     TickRule::StartFacts Of(const std::wstring& wstrName, bool bCurrentKnown, DWORD dwCurrent, DWORD dwNew)
     {
         TickRule::StartFacts facts;
@@ -120,8 +126,12 @@ public:
             return facts;
         if (!m_bNeededRead)
         {
-            m_needed = TickRule::NeededToStart(
-                [this](const std::wstring& wstrService) { return DependenciesOf(m_session, m_stored, wstrService); });
+            m_needed = TickRule::NeededToStart([this](const std::wstring& wstrService) {
+                std::vector<std::wstring> dependencies;
+                if (!m_stored.Dependencies(wstrService, &dependencies) && m_listed(wstrService))
+                    dependencies = DependenciesOf(m_session, m_stored, wstrService);
+                return dependencies;
+            });
             m_bNeededRead = true;
         }
         facts.bNeededToStart = m_needed.count(WideAsciiLower(wstrName)) != 0;
@@ -135,6 +145,7 @@ public:
 private:
     IServiceSession& m_session;
     CStoredServices& m_stored;
+    Listed m_listed;
     bool m_bNeededRead = false;
     std::unordered_set<std::wstring> m_needed;
 };
@@ -209,7 +220,9 @@ PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePla
         }
     }
 
-    CStartFactsReader facts(session, stored);
+    CStartFactsReader facts(session, stored, [&listed](const std::wstring& wstrName) {
+        return listed.count(WideAsciiLower(wstrName)) != 0;
+    });
     for (size_t i = 0; i < services.size(); ++i)
     {
         PlannedService& planned = services[i];
@@ -247,7 +260,7 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
     };
 
     CStoredServices stored(session.RegistryRoot());
-    CStartFactsReader facts(session, stored);
+    CStartFactsReader facts(session, stored, [&find](const std::wstring& wstrName) { return find(wstrName) != nullptr; });
     // The poller keeps what it read unless the store has changed since.
     if (pPoller != nullptr)
     {
