@@ -2,12 +2,11 @@
 
 #include "changes/StartTypePreview.h"
 #include "common/GbkText.h"
+#include "common/MultiString.h"
 #include "common/WideText.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "startup/RunValues.h"
-
-#include "common/MultiString.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -58,8 +57,9 @@ public:
                 data.assign(dwSize / sizeof(wchar_t) + 1, L'\0');
                 continue;
             }
+            size_t nChars = std::min<size_t>(dwSize / sizeof(wchar_t), data.size());
             if (lResult == ERROR_SUCCESS && (dwType == REG_MULTI_SZ || dwType == REG_SZ))
-                *pDependencies = SplitMultiString(data.data(), std::min<size_t>(dwSize / sizeof(wchar_t), data.size()));
+                *pDependencies = SplitMultiString(data.data(), nChars);
             break;
         }
         return true;
@@ -260,7 +260,8 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
     };
 
     CStoredServices stored(session.RegistryRoot());
-    CStartFactsReader facts(session, stored, [&find](const std::wstring& wstrName) { return find(wstrName) != nullptr; });
+    CStartFactsReader facts(session, stored,
+                            [&find](const std::wstring& wstrName) { return find(wstrName) != nullptr; });
     // The poller keeps what it read unless the store has changed since.
     if (pPoller != nullptr)
     {

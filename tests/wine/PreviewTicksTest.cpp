@@ -85,8 +85,10 @@ TEST_F(PreviewTicksTest, AnImportAppliesOnlyTheTickedRows)
         EXPECT_TRUE(WaitFor([&] { return !TicksOf(hList)[0]; }, "the first row unticked", 3000, hPreview));
         summaries.push_back(TextOf(hSummary));
         EXPECT_TRUE(ClickRowText(hList, 1));
-        EXPECT_TRUE(WaitFor([&] { return SendMessageA(hList, LVM_GETNEXTITEM, -1, LVNI_FOCUSED) == 1; },
-                            "the second row focused", 3000, hPreview));
+        // Space goes where the focus is: only once the list has it.
+        EXPECT_TRUE(WaitFor(
+            [&] { return GetFocus() == hList && SendMessageA(hList, LVM_GETNEXTITEM, -1, LVNI_FOCUSED) == 1; },
+            "the second row focused", 3000, hPreview));
         PressKey(VK_SPACE);
         EXPECT_TRUE(WaitFor([&]() -> bool { return TicksOf(hList)[1]; }, "the second row ticked", 3000, hPreview));
         summaries.push_back(TextOf(hSummary));
@@ -117,6 +119,51 @@ TEST_F(PreviewTicksTest, AnImportAppliesOnlyTheTickedRows)
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), critical.ConfiguredStartType()) << "left unticked";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), base.ConfiguredStartType()) << "left ticked";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), dependent.ConfiguredStartType());
+}
+
+// The undo's preview has the same boxes: a restore that would take a
+// severe service off automatic starts unticked, a row the user unticks is
+// left as it is.
+TEST_F(PreviewTicksTest, AnUndoRestoresOnlyTheTickedRows)
+{
+    std::vector<std::unique_ptr<CTestService>> services;
+    ASSERT_TRUE(RegisterAll({TestBed("QmUndoTickA"), TestBed("QmUndoTickB"), TestBed("QmUndoTickSevere")}, &services));
+    CTestService& a = *services[0];
+    CTestService& b = *services[1];
+    CTestService& severe = *services[2];
+    ASSERT_TRUE(severe.SetStoredDword("ErrorControl", SERVICE_ERROR_SEVERE));
+    ASSERT_TRUE(OpenWindow());
+    const CTempPath file("qm_undo_ticks", ".svc");
+    WriteFileText(file, a.Name() + "&已禁用\r\n" + b.Name() + "&已禁用\r\n" + severe.Name() + "&自动\r\n");
+    ChooseFile(file);
+    SendCommand(ID_IMPORT_CONFIG);
+    ASSERT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), severe.ConfiguredStartType());
+
+    std::vector<std::string> summaries;
+    std::vector<bool> ticksAtFirst;
+    std::string strSevereCell;
+    CDialogDriver driver;
+    WhenPreviewShows(driver, [&](HWND hPreview) {
+        HWND hList = GetDlgItem(hPreview, IDC_PREVIEW_LIST);
+        ticksAtFirst = TicksOf(hList);
+        strSevereCell = PreviewCellsOf(hList).back()[4];
+        summaries.push_back(TextOf(GetDlgItem(hPreview, IDC_PREVIEW_SUMMARY)));
+        EXPECT_TRUE(ClickTickBox(hList, 0));
+        EXPECT_TRUE(WaitFor([&] { return !TicksOf(hList)[0]; }, "the first row unticked", 3000, hPreview));
+        summaries.push_back(TextOf(GetDlgItem(hPreview, IDC_PREVIEW_SUMMARY)));
+        ClickAt(CentreOf(GetDlgItem(hPreview, IDC_BTN_PREVIEW_APPLY)));
+    });
+    SendCommand(ID_UNDO_LAST);
+    EXPECT_TRUE(driver.AllDone()) << "the undo's preview did not open";
+    EXPECT_EQ(std::vector<std::string>{JournalTexts::kUndoDone}, m_watcher.Take());
+    EXPECT_EQ((std::vector<bool>{true, true, false}), ticksAtFirst);
+    EXPECT_EQ("【系统启动所需】", strSevereCell);
+    EXPECT_EQ((std::vector<std::string>{"将恢复 2 项,0 项已是原样,1 项保留不动。",
+                                        "将恢复 1 项,0 项已是原样,2 项保留不动。"}),
+              summaries);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DISABLED), a.ConfiguredStartType()) << "unticked by the user";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_DEMAND_START), b.ConfiguredStartType()) << "restored";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), severe.ConfiguredStartType()) << "held";
 }
 
 // The services Windows needs, and what they depend on, read from the store

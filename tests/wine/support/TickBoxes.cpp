@@ -32,7 +32,8 @@ testing::AssertionResult FindTickBox(HWND hList, int nRow, POINT* pPoint)
     {
         LVHITTESTINFO hit = {};
         hit.pt = {x, (bounds.top + bounds.bottom) / 2};
-        if (SendMessageA(hList, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == nRow && (hit.flags & LVHT_ONITEMSTATEICON))
+        if (SendMessageA(hList, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == nRow &&
+            (hit.flags & LVHT_ONITEMSTATEICON))
         {
             // A few pixels in, off the box's edge.
             pPoint->x = x + 4;
