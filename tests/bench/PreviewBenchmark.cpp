@@ -67,23 +67,19 @@ int Run(ServiceBed& services)
         if (nStarted < kRunningKnown && pService->StartAndWaitRunning())
             ++nStarted;
     }
-    // The running test-bed services need services the profile disables; the
-    // store says so, as it does wherever the manager answers with none.
-    for (int i = 0; i < kRunningCount && !disabledByProfile.empty(); ++i)
+    // The running test-bed services need services the profile disables, as
+    // do some stopped automatic ones (which would fail at the next start);
+    // the store says so, as it does wherever the manager answers with none.
+    const int nAutomaticFrom = kRunningCount + kDisabledCount;
+    for (int i = 0; i < nAutomaticFrom + kAutomaticCount && !disabledByProfile.empty(); ++i)
     {
-        std::string strNeeds = disabledByProfile[i % disabledByProfile.size()];
-        strNeeds.append(2, '\0');
-        if (!services[i]->SetStoredValue("DependOnService", REG_MULTI_SZ, strNeeds))
-            return 1;
-    }
-    // Some stopped test beds are automatic and need them too: they would
-    // fail at the next start, which the preview finds from their keys.
-    for (int i = kRunningCount + kDisabledCount; i < kRunningCount + kDisabledCount + kAutomaticCount; ++i)
-    {
+        bool bAutomatic = i >= nAutomaticFrom;
+        if (i >= kRunningCount && !bAutomatic)
+            continue; // the disabled ones
         std::string strNeeds = disabledByProfile[i % disabledByProfile.size()];
         strNeeds.append(2, '\0');
         if (!services[i]->SetStoredValue("DependOnService", REG_MULTI_SZ, strNeeds) ||
-            !services[i]->SetStoredDword("Start", SERVICE_AUTO_START))
+            (bAutomatic && !services[i]->SetStoredDword("Start", SERVICE_AUTO_START)))
             return 1;
     }
     std::printf("knowledge base services registered: %zu (%d of them running)\n", known.size(), nStarted);
@@ -98,11 +94,8 @@ int Run(ServiceBed& services)
     // The main window's table, filled as at its start: the preview takes
     // the start types it holds.
     CServicePoller poller;
-    if (DWORD dwFillError = poller.Fill(control.Session(), [](DWORD) {}))
-    {
-        std::printf("error: the table was not filled: %lu\n", dwFillError);
+    if (poller.Fill(control.Session(), [](DWORD) {}) != 0)
         return 1;
-    }
 
     Samples preview, enumeration, planning;
     PreviewContent content;

@@ -258,16 +258,15 @@ struct ProfileCase
 {
     const char* pszName;
     DWORD dwByProfile[5];
-    // The knowledge base advises keeping it automatic: a profile that
-    // disables it leaves its row unticked.
-    bool bKept;
 };
+// The last three are ones the knowledge base advises keeping automatic: the
+// fifth profile's row that disables them starts unticked, so they stay manual.
 const ProfileCase kProfileServices[] = {
-    {"Alerter", {3, 4, 4, 4, 4}, false},
-    {"Messenger", {2, 4, 4, 4, 4}, false},
-    {"lanmanworkstation", {2, 2, 2, 2, 4}, true},
-    {"MySQL", {2, 3, 2, 3, 4}, true},
-    {"VMware NAT Service", {3, 3, 3, 3, 4}, true},
+    {"Alerter", {3, 4, 4, 4, 4}},
+    {"Messenger", {2, 4, 4, 4, 4}},
+    {"lanmanworkstation", {2, 2, 2, 2, 3}},
+    {"MySQL", {2, 3, 2, 3, 3}},
+    {"VMware NAT Service", {3, 3, 3, 3, 3}},
 };
 std::vector<TestServiceSpec> ProfileServices()
 {
@@ -291,12 +290,8 @@ TEST_F(ConfigTest, QuickConfigurationAppliesEachProfile)
         // The user's way in: the menu item, a profile, "应用", no backup.
         EXPECT_EQ(std::vector<std::string>{kBackupAdvice}, ApplyProfileByMenu(nProfile));
         for (std::size_t i = 0; i < services.size(); ++i)
-        {
-            DWORD dwExpected = kProfileServices[i].dwByProfile[nProfile - 1];
-            if (kProfileServices[i].bKept && dwExpected == SERVICE_DISABLED)
-                dwExpected = SERVICE_DEMAND_START;
-            EXPECT_EQ(dwExpected, services[i]->ConfiguredStartType()) << kProfileServices[i].pszName;
-        }
+            EXPECT_EQ(kProfileServices[i].dwByProfile[nProfile - 1], services[i]->ConfiguredStartType())
+                << kProfileServices[i].pszName;
     }
     // The enthusiast profile keeps RpcSs automatic.
     EXPECT_EQ(static_cast<DWORD>(SERVICE_AUTO_START), CStartTypeSnapshot::StartTypeOf("RpcSs"));

@@ -3,14 +3,15 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-bool HasTickBoxes(HWND hList);
-// Each row's tick, as the list draws it.
+inline bool HasTickBoxes(HWND hList)
+{
+    return (SendMessageA(hList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES) != 0;
+}
 std::vector<bool> TicksOf(HWND hList);
 // Scrolls the row into view and clicks its tick box with the mouse.
 testing::AssertionResult ClickTickBox(HWND hList, int nRow);
-// Clicks the row's text, which selects it and gives the list the focus.
-testing::AssertionResult ClickRowText(HWND hList, int nRow);
