@@ -4,6 +4,7 @@
 #include "changes/JournalTexts.h"
 #include "changes/JournalledChange.h"
 #include "changes/PreviewDlg.h"
+#include "changes/PreviewText.h"
 #include "changes/ServiceRecordIO.h"
 #include "changes/StartTypePreview.h"
 #include "common/GbkText.h"
@@ -52,11 +53,22 @@ CChangeCommands::CChangeCommands(CServiceCommands& list, IServiceView& view) : m
 {
 }
 
-bool CChangeCommands::ShowPreviewWindow(const PreviewContent& content, HWND hOwner)
+bool CChangeCommands::ShowPreviewWindow(const PreviewContent& content, HWND hOwner, std::vector<bool>* pTicked)
 {
     CWnd owner(hOwner);
     CPreviewDlg preview(&owner, content);
-    return preview.DoModal() == IDOK;
+    bool bGoOn = preview.DoModal() == IDOK;
+    *pTicked = preview.Ticked();
+    return bGoOn;
+}
+
+bool CChangeCommands::ShowPreview(const PreviewContent& content, HWND hOwner, std::vector<bool>* pTicked)
+{
+    std::vector<bool> ticked = PreviewText::DefaultTicks(content);
+    bool bGoOn = m_preview(content, hOwner, &ticked);
+    if (pTicked != nullptr)
+        *pTicked = ticked;
+    return bGoOn && PreviewText::CanApply(content, ticked);
 }
 
 void CChangeCommands::SetStartTypeByCommand(UINT nId)
@@ -140,9 +152,17 @@ bool CChangeCommands::Preview(const StartTypeRequest& request, HWND hOwner, Star
             m_list.ReportServiceFailure(dwError);
             return false;
         }
-        content = PreviewStartTypePlan(m_list.Session(), *pPlan, JournalTexts::kPreviewTitle);
+        content = PreviewStartTypePlan(m_list.Session(), *pPlan, JournalTexts::kPreviewTitle, &m_list.Poller());
     }
-    return m_preview(content, hOwner) && content.bAnyChange;
+    std::vector<bool> ticked;
+    if (!ShowPreview(content, hOwner, &ticked))
+        return false;
+    // What is applied is what the ticked rows show.
+    std::vector<StartTypeTarget> chosen;
+    for (std::size_t nItem : PreviewText::TickedItems(content, ticked))
+        chosen.push_back(pPlan->targets[nItem]);
+    pPlan->targets = std::move(chosen);
+    return true;
 }
 
 void CChangeCommands::Apply(const StartTypePlan& plan, HWND hOwner)
@@ -169,7 +189,7 @@ void CChangeCommands::Apply(const StartTypePlan& plan, HWND hOwner)
     // Every service the plan could not change is named in one window, so
     // that a preview that promised a change is never followed by silence.
     if (!failed.empty())
-        m_preview(StartTypePreview::Failures(failed), hOwner != nullptr ? hOwner : m_list.Window());
+        ShowPreview(StartTypePreview::Failures(failed), hOwner != nullptr ? hOwner : m_list.Window());
 }
 
 bool CChangeCommands::PreviewBackupApply(const StartTypeRequest& request, HWND hOwner, bool bOfferBackup)
@@ -345,17 +365,20 @@ void CChangeCommands::UndoLast()
         // Nothing is left to put back: the preview says why, however many
         // notes there are, with "应用" off. The entry is done with, so
         // that the next undo reaches the one before it.
-        m_preview(plan.preview, m_list.Window());
+        ShowPreview(plan.preview, m_list.Window());
         m_journal.MarkUndone(entry.nId);
         RefreshUndoCommand();
         m_view.StartStatusTimer();
         return;
     }
-    if (!m_preview(plan.preview, m_list.Window()))
+    std::vector<bool> ticked;
+    if (!ShowPreview(plan.preview, m_list.Window(), &ticked))
     {
         m_view.StartStatusTimer();
         return;
     }
+    // Only the ticked rows are restored; the others stay as they are.
+    plan = UndoPlan::KeepTicked(plan, ticked);
     std::vector<UndoPlan::Unrestored> unrestored;
     {
         CScopedValue<bool> applying(m_bApplying, true);
@@ -382,5 +405,5 @@ void CChangeCommands::UndoLast()
     if (unrestored.empty())
         m_list.Notify(JournalTexts::kUndoDone, ReportKind::Information);
     else
-        m_preview(UndoPlan::Result(plan, unrestored), m_list.Window());
+        ShowPreview(UndoPlan::Result(plan, unrestored), m_list.Window());
 }

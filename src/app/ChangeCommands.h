@@ -18,9 +18,12 @@ class CChangeCommands
 {
 public:
     using FileChooser = std::function<bool(HWND hOwner, bool bSave, std::string* pstrPath)>;
-    // Shows what a change would do, modal to hOwner; true to go on.
-    using Previewer = std::function<bool(const PreviewContent& content, HWND hOwner)>;
-    static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner);
+    // Shows what a change would do, modal to hOwner; true to go on. The
+    // rows' ticks arrive as the content first shows them and are left as
+    // the user set them.
+    using Previewer =
+        std::function<bool(const PreviewContent& content, HWND hOwner, std::vector<bool>* pTicked)>;
+    static bool ShowPreviewWindow(const PreviewContent& content, HWND hOwner, std::vector<bool>* pTicked);
 
     // The list's commands give the session, the rows and the boxes' owner.
     CChangeCommands(CServiceCommands& list, IServiceView& view);
@@ -58,8 +61,11 @@ public:
 
 private:
     // The plan of the request, shown; true when the user chose to go on
-    // and it changes something.
+    // and it changes something. The plan keeps only the targets of the
+    // ticked rows.
     bool Preview(const StartTypeRequest& request, HWND hOwner, StartTypePlan* pPlan);
+    // The preview of a content, its ticks as the user left them.
+    bool ShowPreview(const PreviewContent& content, HWND hOwner, std::vector<bool>* pTicked = nullptr);
     // The plan behind the please-wait window, modal to hOwner; one
     // application at a time, whatever window asks.
     void Apply(const StartTypePlan& plan, HWND hOwner);

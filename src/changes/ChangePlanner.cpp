@@ -2,26 +2,91 @@
 
 #include "changes/StartTypePreview.h"
 #include "common/GbkText.h"
+#include "common/MultiString.h"
 #include "common/WideText.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "startup/RunValues.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace
 {
-// The services (not the groups, which stop nothing) a running service
-// depends on: the manager's store answers at once
-// (and is right where the manager itself answers with none, as Wine's
-// always does); the manager is asked only for a service whose key cannot
-// be read.
-std::vector<std::wstring> DependenciesOf(IServiceSession& session, const CServicesKey& key,
+// What the store holds of the services a preview asks about: each key is
+// opened once and kept open while the preview is made, however many of
+// its values are read.
+class CStoredServices
+{
+public:
+    explicit CStoredServices(HKEY hRoot) : m_services(hRoot) {}
+
+    bool StartType(const std::wstring& wstrName, DWORD* pdwStartType)
+    {
+        HKEY hKey = Key(wstrName);
+        return hKey != nullptr && CServicesKey::ReadStartValue(hKey, pdwStartType) == ERROR_SUCCESS;
+    }
+    bool ErrorControl(const std::wstring& wstrName, DWORD* pdwErrorControl)
+    {
+        HKEY hKey = Key(wstrName);
+        DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
+        if (hKey == nullptr ||
+            RegQueryValueExW(hKey, L"ErrorControl", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize) !=
+                ERROR_SUCCESS ||
+            dwType != REG_DWORD || dwSize != sizeof(dwValue))
+            return false;
+        *pdwErrorControl = dwValue;
+        return true;
+    }
+    // DependOnService; false when the key cannot be read.
+    bool Dependencies(const std::wstring& wstrName, std::vector<std::wstring>* pDependencies)
+    {
+        pDependencies->clear();
+        HKEY hKey = Key(wstrName);
+        if (hKey == nullptr)
+            return false;
+        std::vector<wchar_t> data(256);
+        for (int nTry = 0; nTry < 3; ++nTry)
+        {
+            DWORD dwType = 0, dwSize = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            LONG lResult = RegQueryValueExW(hKey, L"DependOnService", nullptr, &dwType,
+                                            reinterpret_cast<BYTE*>(data.data()), &dwSize);
+            if (lResult == ERROR_MORE_DATA)
+            {
+                data.assign(dwSize / sizeof(wchar_t) + 1, L'\0');
+                continue;
+            }
+            size_t nChars = std::min<size_t>(dwSize / sizeof(wchar_t), data.size());
+            if (lResult == ERROR_SUCCESS && (dwType == REG_MULTI_SZ || dwType == REG_SZ))
+                *pDependencies = SplitMultiString(data.data(), nChars);
+            break;
+        }
+        return true;
+    }
+
+private:
+    HKEY Key(const std::wstring& wstrName)
+    {
+        auto opened = m_keys.try_emplace(WideAsciiLower(wstrName));
+        if (opened.second && m_services.IsOpen())
+            opened.first->second.Open(m_services.Get(), wstrName.c_str(), KEY_QUERY_VALUE);
+        return opened.first->second.Get();
+    }
+
+    CServicesKey m_services;
+    std::unordered_map<std::wstring, CRegKey> m_keys; // by ASCII-lowercased name; closed for none
+};
+
+// The services (not the groups, which stop nothing) a service depends on:
+// the manager's store answers at once (and is right where the manager
+// itself answers with none, as Wine's always does); the manager is asked
+// only for a service whose key cannot be read.
+std::vector<std::wstring> DependenciesOf(IServiceSession& session, CStoredServices& stored,
                                          const std::wstring& wstrName)
 {
-    bool bKeyRead = false;
-    std::vector<std::wstring> dependencies = key.ReadDependencies(wstrName, &bKeyRead, false);
-    if (!bKeyRead)
+    std::vector<std::wstring> dependencies;
+    if (!stored.Dependencies(wstrName, &dependencies))
     {
         CService service;
         ServiceConfig config;
@@ -31,46 +96,89 @@ std::vector<std::wstring> DependenciesOf(IServiceSession& session, const CServic
     return dependencies;
 }
 
-// The stored start type, or the manager's where the store has none.
-bool CurrentStartType(IServiceSession& session, const CServicesKey& key, const std::wstring& wstrName,
-                      DWORD* pdwCurrent)
+// The poller's start type, else the stored one, else the manager's.
+bool CurrentStartType(IServiceSession& session, CStoredServices& stored, CServicePoller* pPoller,
+                      const std::wstring& wstrName, DWORD* pdwCurrent)
 {
-    if (key.ReadStartType(wstrName, pdwCurrent))
+    if ((pPoller != nullptr && pPoller->StartTypeOf(wstrName, pdwCurrent)) || stored.StartType(wstrName, pdwCurrent))
         return true;
     CService service;
     return session.Open(wstrName, SERVICE_QUERY_CONFIG, &service) == 0 && service.QueryStartType(pdwCurrent) == 0;
 }
+
+// What the tick rule asks of a service whose change disables it or takes it
+// off automatic. The services Windows needs to start are found at the
+// first such question, from the store; the manager is asked only about
+// one it lists (most of them are missing on most computers, and asking
+// the manager about a missing one costs as much as a whole listing).
+class CStartFactsReader
+{
+public:
+    using Listed = std::function<bool(const std::wstring& wstrName)>;
+    CStartFactsReader(IServiceSession& session, CStoredServices& stored, Listed listed)
+        : m_session(session), m_stored(stored), m_listed(std::move(listed))
+    {
+    }
+    TickRule::StartFacts Of(const std::wstring& wstrName, bool bCurrentKnown, DWORD dwCurrent, DWORD dwNew)
+    {
+        TickRule::StartFacts facts;
+        if (!TickRule::NeedsFacts(bCurrentKnown, dwCurrent, dwNew))
+            return facts;
+        if (!m_bNeededRead)
+        {
+            m_needed = TickRule::NeededToStart([this](const std::wstring& wstrService) {
+                std::vector<std::wstring> dependencies;
+                if (!m_stored.Dependencies(wstrService, &dependencies) && m_listed(wstrService))
+                    dependencies = DependenciesOf(m_session, m_stored, wstrService);
+                return dependencies;
+            });
+            m_bNeededRead = true;
+        }
+        facts.bNeededToStart = m_needed.count(WideAsciiLower(wstrName)) != 0;
+        DWORD dwErrorControl = 0;
+        if (TickRule::TakesOffAutomatic(bCurrentKnown, dwCurrent, dwNew))
+            facts.bErrorControlKnown = m_stored.ErrorControl(wstrName, &dwErrorControl);
+        facts.dwErrorControl = dwErrorControl;
+        return facts;
+    }
+
+private:
+    IServiceSession& m_session;
+    CStoredServices& m_stored;
+    Listed m_listed;
+    bool m_bNeededRead = false;
+    std::unordered_set<std::wstring> m_needed;
+};
 
 // What shows a listed service: its display name, or its name.
 std::string ShownName(const EnumeratedService& service)
 {
     return GbkText::FromWide(service.wstrDisplayName.empty() ? service.wstrName : service.wstrDisplayName);
 }
+
+bool Disables(const PlannedService& planned)
+{
+    return planned.dwNew == SERVICE_DISABLED && !(planned.bCurrentKnown && planned.dwCurrent == SERVICE_DISABLED);
+}
 } // namespace
 
-PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle)
+PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle,
+                                    CServicePoller* pPoller)
 {
     std::unordered_map<std::wstring, const EnumeratedService*> listed;
     for (const EnumeratedService& entry : plan.services)
         listed.emplace(WideAsciiLower(entry.wstrName), &entry);
-    CServicesKey key(session.RegistryRoot());
-
-    // Only running services can be stopped by a change, so only their
-    // dependencies are read, and only when something would be disabled.
-    CRunningDependents running;
-    bool bDisables = false;
-    for (const StartTypeTarget& target : plan.targets)
-        bDisables = bDisables || target.dwStartType == SERVICE_DISABLED;
-    if (bDisables)
+    CStoredServices stored(session.RegistryRoot());
+    // The poller keeps what it read unless the store has changed since.
+    if (pPoller != nullptr)
     {
-        for (const EnumeratedService& entry : plan.services)
-        {
-            if (entry.status.dwCurrentState != SERVICE_STOPPED)
-                running.AddRunning(entry.wstrName, ShownName(entry), DependenciesOf(session, key, entry.wstrName));
-        }
+        pPoller->UseRoot(session.RegistryRoot());
+        pPoller->CheckStartTypes();
     }
 
     std::vector<PlannedService> services;
+    std::unordered_map<std::wstring, DWORD> newStartTypes;
+    bool bDisables = false;
     for (const StartTypeTarget& target : plan.targets)
     {
         PlannedService planned;
@@ -80,13 +188,53 @@ PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePla
         if (found != listed.end())
             planned.strDisplayName = GbkText::FromWide(found->second->wstrDisplayName);
         DWORD dwCurrent = 0;
-        planned.bCurrentKnown = CurrentStartType(session, key, target.wstrName, &dwCurrent);
+        planned.bCurrentKnown = CurrentStartType(session, stored, pPoller, target.wstrName, &dwCurrent);
         planned.dwCurrent = dwCurrent;
+        bDisables = bDisables || Disables(planned);
+        newStartTypes[WideAsciiLower(target.wstrName)] = target.dwStartType;
+        services.push_back(std::move(planned));
+    }
+
+    // Only running services can be stopped by a change, and only automatic
+    // ones (as the change leaves them) fail at the next start, so only
+    // their dependencies are read, and only when something is disabled.
+    CRunningDependents running, failing;
+    if (bDisables)
+    {
+        for (const EnumeratedService& entry : plan.services)
+        {
+            bool bRunning = entry.status.dwCurrentState != SERVICE_STOPPED;
+            auto changed = newStartTypes.find(WideAsciiLower(entry.wstrName));
+            DWORD dwStartType = 0;
+            bool bAutomatic = changed != newStartTypes.end()
+                                  ? changed->second == SERVICE_AUTO_START
+                                  : CurrentStartType(session, stored, pPoller, entry.wstrName, &dwStartType) &&
+                                        dwStartType == SERVICE_AUTO_START;
+            if (!bRunning && !bAutomatic)
+                continue;
+            std::vector<std::wstring> dependencies = DependenciesOf(session, stored, entry.wstrName);
+            if (bRunning)
+                running.AddRunning(entry.wstrName, ShownName(entry), dependencies);
+            if (bAutomatic)
+                failing.AddRunning(entry.wstrName, ShownName(entry), dependencies);
+        }
+    }
+
+    CStartFactsReader facts(session, stored, [&listed](const std::wstring& wstrName) {
+        return listed.count(WideAsciiLower(wstrName)) != 0;
+    });
+    for (size_t i = 0; i < services.size(); ++i)
+    {
+        PlannedService& planned = services[i];
+        const std::wstring& wstrName = plan.targets[i].wstrName;
+        planned.start = facts.Of(wstrName, planned.bCurrentKnown, planned.dwCurrent, planned.dwNew);
         // Only a change that disables can stop what needs the service; one
         // already disabled stops nothing new.
-        if (target.dwStartType == SERVICE_DISABLED && !(planned.bCurrentKnown && dwCurrent == SERVICE_DISABLED))
-            planned.runningDependents = running.Of(target.wstrName);
-        services.push_back(std::move(planned));
+        if (Disables(planned))
+        {
+            planned.runningDependents = running.Of(wstrName);
+            planned.failingAtStart = failing.Of(wstrName);
+        }
     }
     return StartTypePreview::Build(strTitle, services, {plan.nNotInstalled, plan.drivers, plan.file});
 }
@@ -111,7 +259,9 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
         return found != listed.end() ? found->second : nullptr;
     };
 
-    CServicesKey key(session.RegistryRoot());
+    CStoredServices stored(session.RegistryRoot());
+    CStartFactsReader facts(session, stored,
+                            [&find](const std::wstring& wstrName) { return find(wstrName) != nullptr; });
     // The poller keeps what it read unless the store has changed since.
     if (pPoller != nullptr)
     {
@@ -126,9 +276,9 @@ DWORD ReadUndoFacts(IServiceSession& session, const ChangeJournal::Entry& entry,
             current.bInstalled = true;
             current.strDisplayName = GbkText::FromWide(pListed->wstrDisplayName);
             DWORD dwCurrent = 0;
-            current.bKnown = (pPoller != nullptr && pPoller->StartTypeOf(pListed->wstrName, &dwCurrent)) ||
-                             CurrentStartType(session, key, pListed->wstrName, &dwCurrent);
+            current.bKnown = CurrentStartType(session, stored, pPoller, pListed->wstrName, &dwCurrent);
             current.dwCurrent = dwCurrent;
+            current.start = facts.Of(pListed->wstrName, current.bKnown, dwCurrent, record.dwBefore);
         }
         pFacts->startTypes.push_back(current);
     }

@@ -11,9 +11,14 @@
 
 #include <string>
 
-PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle);
-
 class CServicePoller;
+// Start types come from the poller's store when one is given. Dependencies
+// are read only when the plan disables something: those of running
+// services (which would stop) and of automatic ones (which would fail at
+// the next start); each service key is opened at most once.
+PreviewContent PreviewStartTypePlan(IServiceSession& session, const StartTypePlan& plan, const std::string& strTitle,
+                                    CServicePoller* pPoller = nullptr);
+
 // What is there now of everything the entry changed, for UndoPlan::Make:
 // one enumeration of the manager and at most one registry read per record,
 // however many records the entry holds; start types come from the poller's

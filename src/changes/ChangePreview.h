@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,14 @@ struct PreviewRow
     std::vector<std::string> runningDependents;
     // The change would stop running dependents; the row is marked.
     bool bMarked = false;
+    // Display names of automatic services that need this one and would
+    // fail at the next start of Windows once it is disabled.
+    std::vector<std::string> failingAtStart;
+    // Whether the row's tick box starts ticked, and why not ("" when it is).
+    bool bTicked = true;
+    std::string strHeld;
+    // Which of the planned items (targets, records) the row shows.
+    std::size_t nItem = 0;
 };
 
 struct PreviewContent
@@ -30,4 +40,9 @@ struct PreviewContent
     // The list's headings when the window shows something else than a
     // change of start types (what failed, say); null for those.
     const std::array<const char*, 5>* pHeadings = nullptr;
+    // Each row has a tick box, and only ticked rows are applied.
+    bool bTickBoxes = false;
+    // The summary again when the user has unticked that many rows; none
+    // keeps strSummary whatever is ticked.
+    std::function<std::string(int nUnticked)> summaryFor;
 };

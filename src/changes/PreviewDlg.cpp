@@ -1,6 +1,7 @@
 #include "changes/PreviewDlg.h"
 
 #include "changes/PreviewText.h"
+#include "common/ScopedValue.h"
 #include "res/resource.h"
 
 #include <array>
@@ -17,7 +18,8 @@ constexpr int kCloseBoxTop = 5;
 } // namespace
 
 CPreviewDlg::CPreviewDlg(CWnd* pOwner, const PreviewContent& content)
-    : CSkinDialog(IDD_PREVIEW, pOwner, Title::Fixed, content.strTitle.c_str(), true), m_content(content)
+    : CSkinDialog(IDD_PREVIEW, pOwner, Title::Fixed, content.strTitle.c_str(), true), m_content(content),
+      m_ticked(PreviewText::DefaultTicks(content))
 {
 }
 
@@ -28,6 +30,7 @@ const MessageMapEntry* CPreviewDlg::GetMessageMap() const
     static const MessageMapEntry s_map[] = {
         QM_ON_COMMAND(IDC_BTN_PREVIEW_APPLY, CPreviewDlg, OnApplyButton),
         QM_ON_COMMAND(IDC_BTN_PREVIEW_CANCEL, CPreviewDlg, OnCancelButton),
+        QM_ON_NOTIFY(LVN_ITEMCHANGED, IDC_PREVIEW_LIST, CPreviewDlg, OnRowChanged),
         QM_END_MESSAGE_MAP,
     };
     return s_map;
@@ -50,10 +53,9 @@ BOOL CPreviewDlg::OnInitDialog()
     m_btnClose.SetBitmaps(IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL, 0, FALSE, 0, TRUE);
     PlaceCloseBox();
 
-    SetDlgItemText(IDC_PREVIEW_SUMMARY, m_content.strSummary);
     ShowNotes();
     FillList();
-    m_btnApply.EnableWindow(m_content.bAnyChange ? TRUE : FALSE);
+    ShowTicks();
 
     // The focus starts on the default button, "取消".
     SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_BTN_PREVIEW_CANCEL)), TRUE);
@@ -87,9 +89,28 @@ void CPreviewDlg::ShowNotes()
         ShowScrollBar(notes.GetSafeHwnd(), SB_VERT, FALSE);
 }
 
+void CPreviewDlg::ShowTicks()
+{
+    SetDlgItemText(IDC_PREVIEW_SUMMARY, PreviewText::SummaryFor(m_content, m_ticked));
+    m_btnApply.EnableWindow(PreviewText::CanApply(m_content, m_ticked) ? TRUE : FALSE);
+}
+
+INT_PTR CPreviewDlg::OnRowChanged(const NMLISTVIEW* pChange)
+{
+    if (m_bFilling || !m_content.bTickBoxes || (pChange->uChanged & LVIF_STATE) == 0 ||
+        ((pChange->uNewState ^ pChange->uOldState) & LVIS_STATEIMAGEMASK) == 0 || pChange->iItem < 0 ||
+        static_cast<size_t>(pChange->iItem) >= m_ticked.size())
+        return 0;
+    m_ticked[pChange->iItem] = m_listRows.GetCheck(pChange->iItem) != FALSE;
+    ShowTicks();
+    return 0;
+}
+
 void CPreviewDlg::FillList()
 {
-    m_listRows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+    CScopedValue<bool> filling(m_bFilling, true);
+    m_listRows.SetExtendedStyle(LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP |
+                                (m_content.bTickBoxes ? LVS_EX_CHECKBOXES : 0));
     for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
         m_listRows.InsertColumn(nColumn, PreviewText::HeadingsOf(m_content)[nColumn], LVCFMT_LEFT, 80);
     // Thousands of rows: the list redraws and scrolls once, not per row.
@@ -102,6 +123,8 @@ void CPreviewDlg::FillList()
             continue;
         for (int nColumn = 1; nColumn < PreviewText::kColumnCount; ++nColumn)
             m_listRows.SetItemText(nRow, nColumn, cells[nColumn]);
+        if (m_content.bTickBoxes)
+            m_listRows.SetCheck(nRow, m_ticked[nRow] ? TRUE : FALSE);
     }
     m_listRows.SendMessage(WM_SETREDRAW, TRUE);
     SizeColumns();
@@ -125,12 +148,18 @@ void CPreviewDlg::SizeColumns()
         headings[nColumn] = textWidth(PreviewText::HeadingsOf(m_content)[nColumn]) + kHeadingPadding;
         wanted[nColumn] = headings[nColumn];
     }
+    // The tick box takes its room from the first column.
+    int nTickBox = 0;
+    int nTickHeight = 0;
+    HIMAGELIST hStates = reinterpret_cast<HIMAGELIST>(m_listRows.SendMessage(LVM_GETIMAGELIST, LVSIL_STATE));
+    if (m_content.bTickBoxes && hStates != nullptr)
+        ImageList_GetIconSize(hStates, &nTickBox, &nTickHeight);
     for (const PreviewRow& row : m_content.rows)
     {
         std::array<std::string, PreviewText::kColumnCount> cells = PreviewText::Cells(row);
         for (int nColumn = 0; nColumn < PreviewText::kColumnCount; ++nColumn)
         {
-            int nWidth = textWidth(cells[nColumn]) + kCellPadding;
+            int nWidth = textWidth(cells[nColumn]) + kCellPadding + (nColumn == 0 ? nTickBox : 0);
             if (nWidth > wanted[nColumn])
                 wanted[nColumn] = nWidth;
         }
@@ -149,7 +178,7 @@ void CPreviewDlg::SizeColumns()
 void CPreviewDlg::OnApplyButton()
 {
     // A click posted to the disabled button still arrives here.
-    if (!m_content.bAnyChange)
+    if (!PreviewText::CanApply(m_content, m_ticked))
         return;
     EndDialog(IDOK);
 }

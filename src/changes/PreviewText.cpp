@@ -21,8 +21,18 @@ std::string Joined(const std::vector<std::string>& parts, const char* pszSeparat
 
 std::array<std::string, kColumnCount> Cells(const PreviewRow& row)
 {
-    return {(row.bMarked ? kMarker : "") + row.strDisplayName, row.strName, row.strCurrent, row.strNew,
-            Joined(row.runningDependents, kDependentSeparator)};
+    std::string strLast = Joined(row.runningDependents, kDependentSeparator);
+    if (!row.strHeld.empty())
+        strLast = kHeldOpen + row.strHeld + kHeldClose + strLast;
+    return {std::string(row.bMarked ? kMarker : "") + (row.failingAtStart.empty() ? "" : kFailingMarker) +
+                row.strDisplayName,
+            row.strName, row.strCurrent, row.strNew, strLast};
+}
+
+std::string FailingNote(const PreviewRow& row)
+{
+    return std::string(kFailingMarker) + " 禁用 " + row.strDisplayName + " 后,依赖它的自动服务 " +
+           Joined(row.failingAtStart, kDependentSeparator) + " 下次启动 Windows 时将无法启动。";
 }
 
 bool AnyMarked(const PreviewContent& content)
@@ -38,9 +48,48 @@ bool AnyMarked(const PreviewContent& content)
 std::string NotesText(const PreviewContent& content)
 {
     std::vector<std::string> lines = content.notes;
+    for (const PreviewRow& row : content.rows)
+    {
+        if (!row.failingAtStart.empty())
+            lines.push_back(FailingNote(row));
+    }
     if (AnyMarked(content))
         lines.push_back(kLegend);
     return Joined(lines, kLineBreak);
+}
+
+std::vector<bool> DefaultTicks(const PreviewContent& content)
+{
+    std::vector<bool> ticked;
+    for (const PreviewRow& row : content.rows)
+        ticked.push_back(!content.bTickBoxes || row.bTicked);
+    return ticked;
+}
+
+std::string SummaryFor(const PreviewContent& content, const std::vector<bool>& ticked)
+{
+    if (!content.bTickBoxes || !content.summaryFor)
+        return content.strSummary;
+    int nUnticked = 0;
+    for (std::size_t i = 0; i < content.rows.size(); ++i)
+        nUnticked += i < ticked.size() && ticked[i] ? 0 : 1;
+    return content.summaryFor(nUnticked);
+}
+
+bool CanApply(const PreviewContent& content, const std::vector<bool>& ticked)
+{
+    return content.bAnyChange && (!content.bTickBoxes || !TickedItems(content, ticked).empty());
+}
+
+std::vector<std::size_t> TickedItems(const PreviewContent& content, const std::vector<bool>& ticked)
+{
+    std::vector<std::size_t> items;
+    for (std::size_t i = 0; i < content.rows.size(); ++i)
+    {
+        if (!content.bTickBoxes || (i < ticked.size() && ticked[i]))
+            items.push_back(content.rows[i].nItem);
+    }
+    return items;
 }
 ColumnWidthArray ColumnWidths(const ColumnWidthArray& headings, const ColumnWidthArray& wanted, int nAvailable)
 {

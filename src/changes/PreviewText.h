@@ -5,7 +5,9 @@
 #include "changes/ChangePreview.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace PreviewText
 {
@@ -23,6 +25,12 @@ constexpr const char* kMarker = "※";
 // The line under the notes that explains the marker.
 constexpr const char* kLegend = "※ 禁用后将停止正在运行的依赖服务";
 constexpr const char* kDependentSeparator = "、";
+// Put before the display name of a row whose disabling makes automatic
+// services fail at the next start of Windows; its note line says which.
+constexpr const char* kFailingMarker = "△";
+// Around the reason a row starts unticked, before its running dependents.
+constexpr const char* kHeldOpen = "【";
+constexpr const char* kHeldClose = "】";
 // Between the lines of the notes area (a multi-line edit control).
 constexpr const char* kLineBreak = "\r\n";
 
@@ -30,9 +38,22 @@ constexpr const char* kLineBreak = "\r\n";
 std::array<std::string, kColumnCount> Cells(const PreviewRow& row);
 // Whether any row is marked, so that the legend is wanted.
 bool AnyMarked(const PreviewContent& content);
-// The notes, one per line, then the legend when a row is marked; empty when
-// there is neither.
+// The line under the list that names the automatic services a row's
+// change makes fail at the next start of Windows.
+std::string FailingNote(const PreviewRow& row);
+// The notes, one per line, the lines of rows that make automatic services
+// fail, then the legend when a row is marked; empty when there is none.
 std::string NotesText(const PreviewContent& content);
+
+// The tick of each row as the window first shows it.
+std::vector<bool> DefaultTicks(const PreviewContent& content);
+// The summary for these ticks (as many as there are rows).
+std::string SummaryFor(const PreviewContent& content, const std::vector<bool>& ticked);
+// Whether "应用" would change anything with these ticks.
+bool CanApply(const PreviewContent& content, const std::vector<bool>& ticked);
+// The planned items of the ticked rows, in the rows' order; every row's
+// when the content has no tick boxes.
+std::vector<std::size_t> TickedItems(const PreviewContent& content, const std::vector<bool>& ticked);
 
 using ColumnWidthArray = std::array<int, kColumnCount>;
 // Widths of the columns in a list nAvailable pixels wide, from the width

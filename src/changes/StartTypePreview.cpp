@@ -1,5 +1,6 @@
 #include "changes/StartTypePreview.h"
 
+#include "changes/PreviewText.h"
 #include "common/AsciiText.h"
 #include "common/WideText.h"
 #include "services/ServiceErrors.h"
@@ -110,15 +111,24 @@ PreviewContent Build(const std::string& strTitle, const std::vector<PlannedServi
 {
     PreviewContent content;
     content.strTitle = strTitle;
+    content.bTickBoxes = true;
     int nUnchanged = 0;
-    for (const PlannedService& service : services)
+    for (std::size_t nItem = 0; nItem < services.size(); ++nItem)
     {
+        const PlannedService& service = services[nItem];
         if (service.bCurrentKnown && service.dwCurrent == service.dwNew)
         {
             ++nUnchanged;
             continue;
         }
         PreviewRow row;
+        row.nItem = nItem;
+        // Names of the knowledge base and of the boot services are ASCII: a
+        // GBK byte widened as it is matches none of them.
+        row.strHeld = TickRule::HeldReason(TickRule::CKnowledgeHolds::Shared(),
+                                           std::wstring(service.strName.begin(), service.strName.end()),
+                                           service.bCurrentKnown, service.dwCurrent, service.dwNew, service.start);
+        row.bTicked = row.strHeld.empty();
         row.strDisplayName = service.strDisplayName.empty() ? service.strName : service.strDisplayName;
         row.strName = service.strName;
         row.strCurrent = service.bCurrentKnown ? ServiceTexts::StartTypeText(service.dwCurrent)
@@ -128,11 +138,16 @@ PreviewContent Build(const std::string& strTitle, const std::vector<PlannedServi
         {
             row.runningDependents = service.runningDependents;
             row.bMarked = !row.runningDependents.empty();
+            row.failingAtStart = service.failingAtStart;
         }
         content.rows.push_back(std::move(row));
     }
     content.bAnyChange = !content.rows.empty();
-    content.strSummary = SummaryText(static_cast<int>(content.rows.size()), nUnchanged, skipped);
+    const int nRows = static_cast<int>(content.rows.size());
+    content.summaryFor = [nRows, nUnchanged, skipped](int nUnticked) {
+        return SummaryText(nRows - nUnticked, nUnchanged + nUnticked, skipped);
+    };
+    content.strSummary = PreviewText::SummaryFor(content, PreviewText::DefaultTicks(content));
     content.notes = NotesFor(skipped);
     return content;
 }

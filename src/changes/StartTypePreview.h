@@ -5,6 +5,7 @@
 #pragma once
 
 #include "changes/ChangePreview.h"
+#include "changes/TickRule.h"
 #include "config/ServiceConfigFile.h"
 
 #include <cstdint>
@@ -22,10 +23,18 @@ struct PlannedService
     std::uint32_t dwNew = 0;
     // Display names of the running services that would stop with it.
     std::vector<std::string> runningDependents;
+    // What the registry says of it, where the change disables it or takes
+    // it off automatic.
+    TickRule::StartFacts start = {};
+    // Display names of the automatic services that need it, which would
+    // fail at the next start of Windows once it is disabled.
+    std::vector<std::string> failingAtStart = {};
 };
 
 // Which running services depend on which service: built from each running
-// service's own dependencies, so it asks the registry only for those.
+// service's own dependencies, so it asks the registry only for those. The
+// automatic services that would fail at the next start are found the same
+// way, from the automatic services' dependencies.
 class CRunningDependents
 {
 public:
@@ -76,7 +85,9 @@ struct Skipped
 std::string SummaryText(int nChanges, int nUnchanged, const Skipped& skipped);
 // Rows for the services whose start type would change, in the order given;
 // unchanged ones are counted. What was skipped, other than services not
-// installed, is said in the notes too.
+// installed, is said in the notes too. Each row has a tick box, unticked
+// where TickRule holds it; the summary counts the ticked rows as changes
+// and the others as unchanged.
 PreviewContent Build(const std::string& strTitle, const std::vector<PlannedService>& services,
                      const Skipped& skipped);
 } // namespace StartTypePreview

@@ -1,6 +1,7 @@
 #include "changes/UndoPlan.h"
 
 #include "changes/JournalTexts.h"
+#include "changes/PreviewText.h"
 #include "common/AsciiText.h"
 #include "services/ServiceTexts.h"
 #include "startup/StartupItemRules.h"
@@ -298,6 +299,9 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
         row.strDisplayName = current.strDisplayName.empty() ? row.strName : current.strDisplayName;
         row.strCurrent = ServiceTexts::StartTypeText(current.dwCurrent);
         row.strNew = ServiceTexts::StartTypeText(record.dwBefore);
+        row.strHeld = TickRule::HeldReason(TickRule::CKnowledgeHolds::Shared(), record.wstrName, current.bKnown,
+                                           current.dwCurrent, record.dwBefore, current.start);
+        row.bTicked = row.strHeld.empty();
         preview.rows.push_back(row);
     }
 
@@ -347,8 +351,43 @@ Plan Make(const ChangeJournal::Entry& entry, const Facts& facts, const std::stri
     }
 
     preview.bAnyChange = plan.Any();
-    preview.strSummary = SummaryText(static_cast<int>(preview.rows.size()), nAsBefore, nLeftAlone);
+    preview.bTickBoxes = true;
+    // Rows are the plan's items in order; an unticked one is left alone.
+    for (size_t i = 0; i < preview.rows.size(); ++i)
+        preview.rows[i].nItem = i;
+    const int nRows = static_cast<int>(preview.rows.size());
+    preview.summaryFor = [nRows, nAsBefore, nLeftAlone](int nUnticked) {
+        return SummaryText(nRows - nUnticked, nAsBefore, nLeftAlone + nUnticked);
+    };
+    preview.strSummary = PreviewText::SummaryFor(preview, PreviewText::DefaultTicks(preview));
     return plan;
+}
+
+Plan KeepTicked(const Plan& plan, const std::vector<bool>& ticked)
+{
+    Plan kept = plan;
+    kept.startTypes.clear();
+    kept.runValues.clear();
+    kept.services.clear();
+    kept.preview.rows.clear();
+    size_t nRow = 0;
+    auto keep = [&](auto& to, const auto& item) {
+        if (nRow < ticked.size() && ticked[nRow])
+        {
+            to.push_back(item);
+            kept.preview.rows.push_back(plan.preview.rows[nRow]);
+            kept.preview.rows.back().nItem = kept.preview.rows.size() - 1;
+        }
+        ++nRow;
+    };
+    for (const StartTypeRestore& restore : plan.startTypes)
+        keep(kept.startTypes, restore);
+    for (size_t nIndex : plan.runValues)
+        keep(kept.runValues, nIndex);
+    for (size_t nIndex : plan.services)
+        keep(kept.services, nIndex);
+    kept.preview.bAnyChange = kept.Any();
+    return kept;
 }
 
 std::string StartTypeFailed(const std::wstring& wstrName, const std::string& strError, const GbkSpeller& spell)

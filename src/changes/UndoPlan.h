@@ -7,6 +7,7 @@
 
 #include "changes/ChangeJournal.h"
 #include "changes/ChangePreview.h"
+#include "changes/TickRule.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,8 @@ struct CurrentStartType
     bool bKnown = false; // the start type could be read
     std::uint32_t dwCurrent = 0;
     std::string strDisplayName;
+    // Read where putting it back would disable it or take it off automatic.
+    TickRule::StartFacts start = {};
 };
 struct CurrentRunValue
 {
@@ -104,6 +107,10 @@ std::string ServiceKeyPartly(const std::wstring& wstrName, const std::vector<std
 // The program a service hosted by svchost loads: its key's
 // Parameters\ServiceDll, or ServiceDll beside ImagePath; empty for none.
 std::wstring ServiceDllOf(const ChangeJournal::ServiceRecord& record);
+
+// The plan of the ticked rows only (ticked as the preview's rows): start
+// types, Run values and services kept in their order, each row with it.
+Plan KeepTicked(const Plan& plan, const std::vector<bool>& ticked);
 
 // A row of the plan that was not restored after all, and why.
 struct Unrestored

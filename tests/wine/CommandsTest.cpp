@@ -318,7 +318,7 @@ TEST_F(CommandsTest, AProfileAppliesThePlanItsPreviewShowed)
     CStartTypeSnapshot snapshot;
     std::unique_ptr<CTestService> pLate;
     ASSERT_TRUE(OpenWindow());
-    m_pDialog->SetPreviewer([&](const PreviewContent&, HWND) {
+    m_pDialog->SetPreviewer([&](const PreviewContent&, HWND, std::vector<bool>*) {
         spec.strName = "Messenger";
         pLate = std::make_unique<CTestService>(spec);
         return true;

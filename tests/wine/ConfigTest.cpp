@@ -259,12 +259,14 @@ struct ProfileCase
     const char* pszName;
     DWORD dwByProfile[5];
 };
+// The last three are ones the knowledge base advises keeping automatic: the
+// fifth profile's row that disables them starts unticked, so they stay manual.
 const ProfileCase kProfileServices[] = {
     {"Alerter", {3, 4, 4, 4, 4}},
     {"Messenger", {2, 4, 4, 4, 4}},
-    {"lanmanworkstation", {2, 2, 2, 2, 4}},
-    {"MySQL", {2, 3, 2, 3, 4}},
-    {"VMware NAT Service", {3, 3, 3, 3, 4}},
+    {"lanmanworkstation", {2, 2, 2, 2, 3}},
+    {"MySQL", {2, 3, 2, 3, 3}},
+    {"VMware NAT Service", {3, 3, 3, 3, 3}},
 };
 std::vector<TestServiceSpec> ProfileServices()
 {

@@ -3,6 +3,7 @@
 #include "support/Input.h"
 #include "support/MainWindowHarness.h"
 #include "support/Pixels.h"
+#include "support/TickBoxes.h"
 
 #include "changes/PreviewDlg.h"
 #include "changes/StartTypePreview.h"
@@ -330,6 +331,7 @@ TEST_F(PreviewDlgTest, ShowsTheRowsSummaryAndNotesExactly)
         if (c.content.pHeadings != nullptr)
             EXPECT_TRUE(SaveScreenshot("preview-failures"));
         EXPECT_EQ(c.rows, PreviewCellsOf(hList));
+        EXPECT_EQ(c.content.bTickBoxes, HasTickBoxes(hList)) << "the failures window has none";
         EXPECT_EQ(c.content.strSummary, TextOf(Item(IDC_PREVIEW_SUMMARY)));
         EXPECT_EQ(c.strNotes, TextOf(Item(IDC_PREVIEW_NOTES)));
         EXPECT_EQ(c.bNotesScroll, (GetWindowLongPtrA(Item(IDC_PREVIEW_NOTES), GWL_STYLE) & WS_VSCROLL) != 0);

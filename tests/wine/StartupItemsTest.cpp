@@ -5,6 +5,7 @@
 #include "support/Pixels.h"
 #include "support/TestFiles.h"
 #include "support/TextLists.h"
+#include "support/TickBoxes.h"
 
 #include "changes/JournalFile.h"
 #include "common/RegKey.h"
@@ -143,22 +144,10 @@ protected:
     // A real click on a row's check box, then the tick it makes.
     testing::AssertionResult ClickCheckBox(int nRow)
     {
-        RECT bounds = {LVIR_BOUNDS, 0, 0, 0};
-        List().SendMessage(LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&bounds));
-        LVHITTESTINFO hit = {};
-        hit.pt.y = (bounds.top + bounds.bottom) / 2;
-        for (hit.pt.x = bounds.left; hit.pt.x < bounds.left + 40; ++hit.pt.x)
-        {
-            if (List().SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == nRow &&
-                (hit.flags & LVHT_ONITEMSTATEICON))
-                break;
-        }
-        if (hit.pt.x == bounds.left + 40)
-            return testing::AssertionFailure() << "row " << nRow << " shows no check box";
         BOOL bBefore = List().GetCheck(nRow);
-        POINT pt = hit.pt;
-        ClientToScreen(List().GetSafeHwnd(), &pt);
-        ClickAt(pt);
+        testing::AssertionResult clicked = ClickTickBox(List().GetSafeHwnd(), nRow);
+        if (!clicked)
+            return clicked;
         return WaitFor([&] { return List().GetCheck(nRow) != bBefore; }, "the tick of row " + std::to_string(nRow),
                        5000);
     }

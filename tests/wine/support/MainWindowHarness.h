@@ -154,8 +154,10 @@ protected:
         }
         m_pDialog->SetJournalPath(m_strJournalPath);
         m_pDialog->SetLegacyJournalPath(m_strLegacyJournalPath);
-        m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND) {
+        m_pDialog->SetPreviewer([this](const PreviewContent& content, HWND, std::vector<bool>* pTicked) {
             m_previews.push_back(content);
+            if (m_bTickEverything)
+                pTicked->assign(content.rows.size(), true);
             return m_bAcceptPreviews;
         });
         if (prepare)
@@ -312,6 +314,9 @@ protected:
     // What each preview would have shown, and the answer given to it.
     std::vector<PreviewContent> m_previews;
     bool m_bAcceptPreviews = true;
+    // The rows' ticks are left as the preview starts them, or every row is
+    // ticked, as a user who wants all of it does.
+    bool m_bTickEverything = false;
     // What the file chooser was asked since ChooseFile.
     int m_nChooserCalls = 0;
     bool m_bLastChooserSave = false;
