@@ -329,7 +329,9 @@ TEST_F(PreviewDlgTest, ShowsTheRowsSummaryAndNotesExactly)
             EXPECT_EQ((c.content.pHeadings != nullptr ? failureHeadings : headings)[i], HeadingOf(hList, i))
                 << "column " << i;
         if (c.content.pHeadings != nullptr)
+        {
             EXPECT_TRUE(SaveScreenshot("preview-failures"));
+        }
         EXPECT_EQ(c.rows, PreviewCellsOf(hList));
         EXPECT_EQ(c.content.bTickBoxes, HasTickBoxes(hList)) << "the failures window has none";
         EXPECT_EQ(c.content.strSummary, TextOf(Item(IDC_PREVIEW_SUMMARY)));
