@@ -44,7 +44,8 @@ size_t KeyCopy::DataBytes() const
 
 std::wstring KeyItemName(const std::wstring& wstrSubkey, const std::wstring& wstrName)
 {
-    std::wstring wstrValue = wstrName.empty() ? L"(默认)" : wstrName;
+    // "(默认)", spelled by code so that a GBK copy of this file reads the same.
+    std::wstring wstrValue = wstrName.empty() ? L"(\x9ED8\x8BA4)" : wstrName;
     return wstrSubkey.empty() ? wstrValue : wstrSubkey + L"\\" + wstrValue;
 }
 
