@@ -7,14 +7,14 @@
 QM_FUZZ_DIR=$QM_BUILD/fuzz
 QM_FUZZ_TARGETS=(journal svc_records knowledge startup_text text_helpers)
 qm_fuzz_sources_journal=(tests/fuzz/JournalFuzz.cpp src/changes/ChangeJournal.cpp src/common/KeyCopy.cpp
-                         src/common/WideText.cpp)
+                         src/common/MultiString.cpp src/common/WideText.cpp)
 qm_fuzz_sources_svc_records=(tests/fuzz/SvcRecordsFuzz.cpp src/config/ServiceConfigFile.cpp src/services/ServiceTexts.cpp)
 qm_fuzz_sources_knowledge=(tests/fuzz/KnowledgeFuzz.cpp src/knowledge/ServiceAdvice.cpp src/knowledge/WizardQuestion.cpp
                            src/services/ServiceTexts.cpp)
 qm_fuzz_sources_startup_text=(tests/fuzz/StartupTextFuzz.cpp src/startup/StartupItemRules.cpp)
 qm_fuzz_sources_text_helpers=(tests/fuzz/TextHelpersFuzz.cpp src/common/MultiString.cpp)
 qm_fuzz_probe_sources=(tests/fuzz/TextsProbe.cpp src/changes/ChangeJournal.cpp src/common/KeyCopy.cpp
-                       src/common/WideText.cpp src/services/ServiceTexts.cpp)
+                       src/common/MultiString.cpp src/common/WideText.cpp src/services/ServiceTexts.cpp)
 
 qm_build_fuzz() {
     local gbk=$QM_FUZZ_DIR/gbk bin=$QM_FUZZ_DIR/bin file target

@@ -2,13 +2,11 @@
 
 #include "changes/StartTypePreview.h"
 #include "common/GbkText.h"
-#include "common/MultiString.h"
 #include "common/WideText.h"
 #include "services/ServicePoller.h"
 #include "services/ServiceRegistry.h"
 #include "startup/RunValues.h"
 
-#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -30,39 +28,15 @@ public:
     bool ErrorControl(const std::wstring& wstrName, DWORD* pdwErrorControl)
     {
         HKEY hKey = Key(wstrName);
-        DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
-        if (hKey == nullptr ||
-            RegQueryValueExW(hKey, L"ErrorControl", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize) !=
-                ERROR_SUCCESS ||
-            dwType != REG_DWORD || dwSize != sizeof(dwValue))
-            return false;
-        *pdwErrorControl = dwValue;
-        return true;
+        return hKey != nullptr && CServicesKey::ReadNumberValue(hKey, L"ErrorControl", pdwErrorControl) == ERROR_SUCCESS;
     }
     // DependOnService; false when the key cannot be read.
     bool Dependencies(const std::wstring& wstrName, std::vector<std::wstring>* pDependencies)
     {
-        pDependencies->clear();
         HKEY hKey = Key(wstrName);
-        if (hKey == nullptr)
-            return false;
-        std::vector<wchar_t> data(256);
-        for (int nTry = 0; nTry < 3; ++nTry)
-        {
-            DWORD dwType = 0, dwSize = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-            LONG lResult = RegQueryValueExW(hKey, L"DependOnService", nullptr, &dwType,
-                                            reinterpret_cast<BYTE*>(data.data()), &dwSize);
-            if (lResult == ERROR_MORE_DATA)
-            {
-                data.assign(dwSize / sizeof(wchar_t) + 1, L'\0');
-                continue;
-            }
-            size_t nChars = std::min<size_t>(dwSize / sizeof(wchar_t), data.size());
-            if (lResult == ERROR_SUCCESS && (dwType == REG_MULTI_SZ || dwType == REG_SZ))
-                *pDependencies = SplitMultiString(data.data(), nChars);
-            break;
-        }
-        return true;
+        *pDependencies = hKey != nullptr ? CServicesKey::ReadListValue(hKey, L"DependOnService")
+                                         : std::vector<std::wstring>();
+        return hKey != nullptr;
     }
 
 private:

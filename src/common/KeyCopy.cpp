@@ -1,10 +1,23 @@
 #include "common/KeyCopy.h"
 
+#include "common/MultiString.h"
 #include "common/WideText.h"
 
 namespace
 {
 constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegDword = 4, kRegMultiSz = 7;
+
+// The data's UTF-16 code units; false for an odd length.
+bool Utf16Units(const KeyValueCopy& value, std::wstring* pwstrUnits)
+{
+    if (value.data.size() % 2 != 0)
+        return false;
+    pwstrUnits->clear();
+    for (size_t i = 0; i < value.data.size(); i += 2)
+        pwstrUnits->push_back(static_cast<wchar_t>(static_cast<unsigned char>(value.data[i]) |
+                                                   (static_cast<unsigned char>(value.data[i + 1]) << 8)));
+    return true;
+}
 
 bool SameItem(const KeyValueCopy& value, const std::wstring& wstrSubkey, const std::wstring& wstrName)
 {
@@ -79,18 +92,21 @@ std::vector<std::wstring> KeyDifferences(const KeyCopy& wanted, const KeyCopy& f
 
 bool KeyValueText(const KeyValueCopy& value, std::wstring* pwstrText)
 {
-    if ((value.dwType != kRegSz && value.dwType != kRegExpandSz && value.dwType != kRegMultiSz) ||
-        value.data.size() % 2 != 0)
+    std::wstring wstrUnits;
+    if (value.dwType != kRegSz && value.dwType != kRegExpandSz && value.dwType != kRegMultiSz)
         return false;
-    pwstrText->clear();
-    for (size_t i = 0; i + 1 < value.data.size(); i += 2)
-    {
-        wchar_t ch = static_cast<wchar_t>(static_cast<unsigned char>(value.data[i]) |
-                                          (static_cast<unsigned char>(value.data[i + 1]) << 8));
-        if (ch == L'\0')
-            break;
-        pwstrText->push_back(ch);
-    }
+    if (!Utf16Units(value, &wstrUnits))
+        return false;
+    *pwstrText = wstrUnits.substr(0, wstrUnits.find(L'\0'));
+    return true;
+}
+
+bool KeyValueNames(const KeyValueCopy& value, std::vector<std::wstring>* pNames)
+{
+    std::wstring wstrUnits;
+    if (value.dwType != kRegMultiSz || !Utf16Units(value, &wstrUnits))
+        return false;
+    *pNames = SplitMultiString(wstrUnits.data(), wstrUnits.size());
     return true;
 }
 

@@ -40,5 +40,8 @@ std::vector<std::wstring> KeyDifferences(const KeyCopy& wanted, const KeyCopy& f
 // The text of a string value (UTF-16 bytes, up to the first NUL); false for
 // a value of another type or an odd length.
 bool KeyValueText(const KeyValueCopy& value, std::wstring* pwstrText);
+// The names of a REG_MULTI_SZ, up to its empty one; false for a value of
+// another type or an odd length.
+bool KeyValueNames(const KeyValueCopy& value, std::vector<std::wstring>* pNames);
 // A REG_DWORD's number; false for anything else than four bytes of one.
 bool KeyValueNumber(const KeyValueCopy& value, uint32_t* pdwNumber);

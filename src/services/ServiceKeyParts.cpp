@@ -59,32 +59,6 @@ bool Text(const KeyCopy& key, const wchar_t* pszName, std::wstring* pwstrText)
     return pValue != nullptr && pValue->dwType != kRegMultiSz && KeyValueText(*pValue, pwstrText);
 }
 
-// The names of a REG_MULTI_SZ, up to its empty one.
-bool Names(const KeyValueCopy& value, std::vector<std::wstring>* pNames)
-{
-    if (value.dwType != kRegMultiSz || value.data.size() % 2 != 0)
-        return false;
-    pNames->clear();
-    std::wstring wstrName;
-    for (size_t i = 0; i + 1 < value.data.size(); i += 2)
-    {
-        wchar_t ch = static_cast<wchar_t>(static_cast<unsigned char>(value.data[i]) |
-                                          (static_cast<unsigned char>(value.data[i + 1]) << 8));
-        if (ch != L'\0')
-        {
-            wstrName.push_back(ch);
-            continue;
-        }
-        if (wstrName.empty())
-            break;
-        pNames->push_back(wstrName);
-        wstrName.clear();
-    }
-    if (!wstrName.empty())
-        pNames->push_back(wstrName);
-    return true;
-}
-
 std::string NamesData(const std::vector<std::wstring>& names)
 {
     std::string data;
@@ -172,7 +146,7 @@ Parts FromKey(const KeyCopy& key)
     parts.bDelayed = parts.bDelayedAutoStart && dwNumber != 0;
     parts.bSidType = Number(key, L"", L"ServiceSidType", &parts.dwSidType);
     const KeyValueCopy* pPrivileges = key.Find(L"", L"RequiredPrivileges");
-    parts.bRequiredPrivileges = pPrivileges != nullptr && Names(*pPrivileges, &parts.privileges);
+    parts.bRequiredPrivileges = pPrivileges != nullptr && KeyValueNames(*pPrivileges, &parts.privileges);
     parts.bTriggers = ReadTriggers(key, &parts.triggers);
     if (!parts.bTriggers)
         parts.triggers.clear();

@@ -11,16 +11,16 @@ CServicesKey::CServicesKey(HKEY hRoot)
         m_key.Open(hRoot, IServiceSession::kServicesKeyPath, KEY_READ);
 }
 
-LONG CServicesKey::ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType)
+LONG CServicesKey::ReadNumberValue(HKEY hServiceKey, const wchar_t* pszValue, DWORD* pdwValue)
 {
     DWORD dwType = 0, dwValue = 0, dwSize = sizeof(dwValue);
     LONG nResult =
-        RegQueryValueExW(hServiceKey, L"Start", nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
+        RegQueryValueExW(hServiceKey, pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwValue), &dwSize);
     if (nResult != ERROR_SUCCESS)
         return nResult;
     if (dwType != REG_DWORD || dwSize != sizeof(dwValue))
         return ERROR_INVALID_DATA;
-    *pdwStartType = dwValue;
+    *pdwValue = dwValue;
     return ERROR_SUCCESS;
 }
 
@@ -31,7 +31,7 @@ bool CServicesKey::ReadStartType(const std::wstring& wstrService, DWORD* pdwStar
            ReadStartValue(service.Get(), pdwStartType) == ERROR_SUCCESS;
 }
 
-std::vector<std::wstring> CServicesKey::ReadMultiString(HKEY hKey, const wchar_t* pszValue) const
+std::vector<std::wstring> CServicesKey::ReadListValue(HKEY hKey, const wchar_t* pszValue)
 {
     // Most lists fit the first buffer, so one call is usually enough; a
     // longer one is read again with the size it gave.
@@ -64,10 +64,10 @@ std::vector<std::wstring> CServicesKey::ReadDependencies(const std::wstring& wst
         *pbKeyRead = bOpened;
     if (!bOpened)
         return names;
-    names = ReadMultiString(service.Get(), L"DependOnService");
+    names = ReadListValue(service.Get(), L"DependOnService");
     if (bGroups)
     {
-        for (const std::wstring& wstrGroup : ReadMultiString(service.Get(), L"DependOnGroup"))
+        for (const std::wstring& wstrGroup : ReadListValue(service.Get(), L"DependOnGroup"))
             names.push_back(L"+" + wstrGroup);
     }
     return names;
@@ -82,7 +82,7 @@ std::vector<std::wstring> CServicesKey::ReadDependents(const std::wstring& wstrS
         CRegKey service;
         if (service.Open(m_key.Get(), wstrName.c_str(), KEY_READ) != ERROR_SUCCESS)
             return;
-        for (const std::wstring& wstrDependency : ReadMultiString(service.Get(), L"DependOnService"))
+        for (const std::wstring& wstrDependency : ReadListValue(service.Get(), L"DependOnService"))
         {
             if (EqualsNoCaseWide(wstrDependency, wstrService))
             {

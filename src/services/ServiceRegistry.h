@@ -23,10 +23,17 @@ public:
     CServicesKey(const CServicesKey&) = delete;
     CServicesKey& operator=(const CServicesKey&) = delete;
 
-    // The Start value of one service's open key. ERROR_SUCCESS, the
+    // A DWORD value of one service's open key. ERROR_SUCCESS, the
     // registry's error (ERROR_KEY_DELETED for a key deleted since it was
     // opened), or ERROR_INVALID_DATA when the value is not a DWORD.
-    static LONG ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType);
+    static LONG ReadNumberValue(HKEY hServiceKey, const wchar_t* pszValue, DWORD* pdwValue);
+    static LONG ReadStartValue(HKEY hServiceKey, DWORD* pdwStartType)
+    {
+        return ReadNumberValue(hServiceKey, L"Start", pdwStartType);
+    }
+    // A list value (DependOnService, DependOnGroup) of an open key; none
+    // when it is missing or not a list.
+    static std::vector<std::wstring> ReadListValue(HKEY hKey, const wchar_t* pszValue);
 
     bool IsOpen() const { return m_key.IsOpen(); }
     HKEY Get() const { return m_key.Get(); }
@@ -41,7 +48,5 @@ public:
     std::vector<std::wstring> ReadDependents(const std::wstring& wstrService) const;
 
 private:
-    std::vector<std::wstring> ReadMultiString(HKEY hKey, const wchar_t* pszValue) const;
-
     CRegKey m_key;
 };
